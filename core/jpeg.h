@@ -1,0 +1,45 @@
+// JPEG decoding through libjpeg (6.2 API).
+//
+// Full-size decode: colour photos become 24-bit rasters, greyscale photos
+// 8-bit rasters with a grey palette; CMYK/YCCK photos are converted to RGB.
+// Every libjpeg error (damaged, truncated, unsupported) raises an Error with
+// libjpeg's message and the file name; libjpeg never ends the process.
+// Declared sizes are checked against kMaxRasterBytes before decoding.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/raster.h"
+
+namespace lenti {
+
+struct JpegInfo {
+  int width = 0;
+  int height = 0;
+  int components = 0;  // 1 grey, 3 colour, 4 CMYK
+};
+
+// Header only: size and components.
+JpegInfo ReadJpegInfo(const uint8_t* data, size_t size, const std::string& name);
+
+// Decodes the whole photo.
+Raster DecodeJpeg(const uint8_t* data, size_t size, const std::string& name);
+
+// Decodes only the rows [rows.top, rows.bottom) and columns [rows.left,
+// rows.right) of the photo (clipped to it), with the same pixels a full
+// decode would give there. The raster returned is the clipped region.
+Raster DecodeJpegRegion(const uint8_t* data, size_t size, const std::string& name,
+                        const Rect& region);
+
+Raster LoadJpegFile(const std::string& path);
+
+// True when the bytes start with the JPEG SOI marker FF D8 FF.
+bool LooksLikeJpeg(const uint8_t* data, size_t size);
+
+// Encodes a 24-bit or 8-bit grey raster (for tests, samples and seeds).
+std::vector<uint8_t> EncodeJpeg(const Raster& raster, int quality, bool progressive = false);
+
+}  // namespace lenti
