@@ -39,6 +39,11 @@ int32_t DpiToPelsPerMeter(double dpi);
 // whose info header is not 40 bytes long.
 void StampBmpResolution(const std::string& path, double dpi);
 
+// Writes `raster` as a BMP stamped with `dpi` through a temporary file beside
+// `path`, renamed over it only when the write and the stamp succeeded; on
+// any failure an existing file is untouched and no temporary file is left.
+void SaveStampedBmpFile(const Raster& raster, const std::string& path, double dpi);
+
 // True when the bytes start with the BMP signature "BM".
 bool LooksLikeBmp(const uint8_t* data, size_t size);
 

@@ -1,0 +1,41 @@
+// A PrinterPort that writes a one-page PDF file: page size and dpi chosen by
+// the caller, the printable area the whole page.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "delivery/printer_port.h"
+
+namespace lenti {
+
+struct PageSize {
+  double width_mm = 210;
+  double height_mm = 297;
+};
+// "A4", "A3", "Letter"; raises a clear error for anything else.
+PageSize PageSizeByName(const std::string& name);
+
+class PdfPrinter : public PrinterPort {
+ public:
+  PdfPrinter(std::string path, PageSize page, int dpi);
+  void SelectDefaultPrinter() override {}
+  int PageWidth() const override;
+  int PageHeight() const override;
+  int DpiX() const override { return dpi_; }
+  void BeginDoc() override;
+  void StretchDraw(const Rect& dest, const Raster& raster) override;
+  void EndDoc() override;  // writes the file atomically
+
+ private:
+  struct Placed {
+    Rect dest;
+    Raster raster;
+  };
+  std::string path_;
+  PageSize page_;
+  int dpi_;
+  std::vector<Placed> placed_;
+};
+
+}  // namespace lenti

@@ -1,0 +1,36 @@
+// "&Print": the page preview at 25 px per inch and the true-size print.
+#pragma once
+
+#include <vector>
+
+#include "core/frontend.h"
+#include "core/maker_state.h"
+#include "delivery/printer_port.h"
+
+namespace lenti {
+
+struct PrintPreviewLayout {
+  int image_width = 0;   // page picture W x H (25 px per inch)
+  int image_height = 0;
+  int image_left = 0;    // its place in the 485 x 492 window
+  int image_top = 0;
+  Rect outline;          // the output's outline on the page picture
+  std::vector<Point> diagonals;  // (L,T) (R,B) (L,B) (R,T)
+  bool size_over = false;        // "Print size over!"
+};
+
+// The page picture the preview window shows: white, outline and diagonals.
+Raster DrawPreviewPage(const PrintPreviewLayout& layout);
+
+// Steps of "&Print" before the preview opens: default printer, the set-up
+// dialog, PrinterDpi, and the preview's layout.
+PrintPreviewLayout PreparePrint(MakerState& state, Frontend& frontend, PrinterPort& printer);
+
+// Where the picture lands on the page, centred at true size.
+Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x, int printer_dpi,
+                    int page_width, int page_height);
+
+// One page with the picture (pending text included) centred at true size.
+void PrintMergedBitmap(const MakerState& state, PrinterPort& printer);
+
+}  // namespace lenti

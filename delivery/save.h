@@ -1,0 +1,18 @@
+// "&Save": the merged picture with its pending text written as a BMP that
+// records the resolution of the merge that made it.
+#pragma once
+
+#include "core/frontend.h"
+#include "core/maker_state.h"
+
+namespace lenti {
+
+// The dpi a save stamps: that of the merge that made MergedBitmap.
+double MergedDpi(const MakerState& state);
+
+// Asks for a name (nothing happens on cancel), draws the pending text into a
+// copy of MergedBitmap and writes it atomically, stamped with MergedDpi.
+// MergedBitmap itself stays unchanged.
+void SaveMerged(MakerState& state, Frontend& frontend);
+
+}  // namespace lenti

@@ -1,0 +1,37 @@
+// One line of text on the merged image: typed, given a font, applied and
+// placed by clicking the view. The pending text is burned into the picture
+// only by Rotate (into MergedBitmap) and by Save and Print (into a copy).
+#pragma once
+
+#include <memory>
+
+#include "core/frontend.h"
+#include "core/maker_state.h"
+
+namespace lenti {
+
+// Edit1Change: "&Apply" is enabled when the edit holds text and a merged
+// image exists.
+void UpdateApplyEnabled(const MakerState& state, Frontend& frontend);
+
+// "&Font": the font dialog on its own font object (shared with
+// OverlayFont once applied), then the Apply rule.
+void ChooseFont(MakerState& state, Frontend& frontend, const std::shared_ptr<Font>& dialog_font);
+
+// "&Apply": the edit's text and the dialog's font become the pending text,
+// shown on a full-size copy of MergedBitmap in the view.
+void ApplyText(MakerState& state, Frontend& frontend, const std::shared_ptr<Font>& dialog_font);
+
+// Image1MouseUp: maps the click (view image coordinates) to MergedBitmap
+// pixels and, with a pending text, redraws it there.
+void PlaceText(MakerState& state, Frontend& frontend, int x, int y);
+
+// The click mapping alone: a picture of `merged` size shown scaled to fit
+// and centred in a view of `view` size.
+Point MapViewClickToImage(Size merged, Size view, int x, int y);
+
+// Draws the pending text (if any) into `target` with a clear brush at
+// (TextX, TextY). The one function Apply, Rotate, Save and Print use.
+void BurnOverlayText(const MakerState& state, Raster& target);
+
+}  // namespace lenti

@@ -1,0 +1,42 @@
+// The crop frame: fitting the photo into the view and the red rectangle of
+// fixed aspect ratio (145:175 portrait, 175:145 landscape) that the person
+// moves and resizes. Every change is written into the slot's CropRecord.
+#pragma once
+
+#include <cstdint>
+
+#include "core/frontend.h"
+#include "core/maker_state.h"
+
+namespace lenti {
+
+inline constexpr int kResizeZone = 20;
+// Smallest rectangle a resize may leave, in view pixels.
+inline constexpr int kMinCropSide = 8;
+
+// How a photo of w x h source pixels lies in a view box of W x H.
+struct Fit {
+  int64_t aspect = 0;   // Round(w / h x 10000)
+  int32_t fitted_width = 0;
+  int32_t fitted_height = 0;
+  int32_t offset_x = 0;
+  int32_t offset_y = 0;
+  int64_t scale = 0;    // source px per view px x 10000
+};
+Fit ComputeFit(Size photo, Size view_box);
+// The default rectangle: the largest of the Mode's ratio inside the fitted
+// photo, centred in the view box.
+Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode);
+
+// FitAndFrame (also the hidden "裁切" button): fits the view's picture,
+// records offset and scale for the current slot, places the saved or the
+// default rectangle and shows it. Raises "Invalid floating point operation"
+// for an empty picture, before anything is written.
+void FitAndFrame(MakerState& state, Frontend& frontend);
+
+// The rectangle's mouse handlers; x and y are relative to its top-left corner.
+void CropMouseDown(MakerState& state, Frontend& frontend, int x, int y);
+void CropMouseMove(MakerState& state, Frontend& frontend, int x, int y);
+void CropMouseUp(MakerState& state, Frontend& frontend);
+
+}  // namespace lenti
