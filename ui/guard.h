@@ -1,0 +1,22 @@
+// The one default error handler: every Qt slot runs its work through
+// Guarded(), which shows any failure's text in an error message box with an
+// empty title, adding "." when the last character sorts after ".".
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QString>
+
+class QWidget;
+
+namespace lenti::ui {
+
+// The text the box shows for an error text (the full-stop rule).
+QString ErrorBoxText(const std::string& what);
+
+// Runs `work`; a std::exception (std::bad_alloc as "Out of memory") is shown
+// in the error box owned by `owner`, and the program goes on.
+void Guarded(QWidget* owner, const std::function<void()>& work);
+
+}  // namespace lenti::ui
