@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -112,10 +113,17 @@ int main(int argc, char** argv) {
   Write(root + "/picture/png", prefixed(5, {0x89, 'P', 'N', 'G'}));
 
   // The command line: arguments separated by NUL bytes.
-  const std::string merge("merge\0-o\0out.bmp\0--mode\0landscape\0--crop\0" "1=0,0,10,12\0a.jpg\0b.bmp", 62);
-  Write(root + "/cli_args/merge", std::vector<uint8_t>(merge.begin(), merge.end()));
-  const std::string chart("chart\0-o\0c.bmp\0--paper\0A3\0--dpi\0" "600\0--lpi\0" "40.5", 45);
-  Write(root + "/cli_args/chart", std::vector<uint8_t>(chart.begin(), chart.end()));
+  auto args = [](std::initializer_list<const char*> list) {
+    std::vector<uint8_t> bytes;
+    for (const char* arg : list) {
+      if (!bytes.empty()) bytes.push_back(0);
+      for (const char* c = arg; *c; ++c) bytes.push_back(static_cast<uint8_t>(*c));
+    }
+    return bytes;
+  };
+  Write(root + "/cli_args/merge", args({"merge", "-o", "out.bmp", "--mode", "landscape", "--crop",
+                                        "1=0,0,10,12", "--text", "Hi", "--rotate", "1", "a.jpg", "b.bmp"}));
+  Write(root + "/cli_args/chart", args({"chart", "-o", "c.bmp", "--paper", "A3", "--dpi", "600", "--lpi", "40.5"}));
   std::printf("seeds written under %s\n", root.c_str());
   return 0;
 }
