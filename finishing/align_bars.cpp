@@ -1,0 +1,197 @@
+#include "finishing/align_bars.h"
+
+#include <cstdlib>
+#include <limits>
+
+#include "core/error.h"
+#include "core/numerics.h"
+#include "core/picture.h"
+
+namespace lenti {
+
+namespace {
+
+// Four lens periods, each white for its first pitch - thickness pixels and
+// black for the last thickness pixels, counted outward from the picture.
+constexpr int kBarCount = 4;
+
+int32_t BandSize(const MakerState& state) {
+  return std::abs(state.AlignBandWidth) + std::abs(state.AlignBandHeight);
+}
+
+void ForgetBand(MakerState& state) {
+  state.AlignBandWidth = 0;
+  state.AlignBandHeight = 0;
+}
+
+// True while MergedBitmap is the merge's picture, upright or turned, plus the
+// recorded band. A merge replaces the picture without a band; a record that
+// survived it must not be cut from the new picture.
+bool BandBelongsToPicture(const MakerState& state) {
+  if (!state.MergedBitmap || BandSize(state) == 0) return false;
+  const int64_t w = int64_t{state.MergedBitmap->Width()} - std::abs(state.AlignBandWidth);
+  const int64_t h = int64_t{state.MergedBitmap->Height()} - std::abs(state.AlignBandHeight);
+  const MergeGeometry& g = state.MergedGeometry;
+  return (w == g.OutputWidth && h == g.OutputHeight) ||
+         (w == g.OutputHeight && h == g.OutputWidth);
+}
+
+// A white solid brush (so grown area is white, even after a clear text
+// brush) and a one-pixel black pen.
+void PrepareBandCanvas(Raster& picture) {
+  picture.SetBrushColor(kWhite);
+  picture.SetPen(Pen{kBlack, 0});
+}
+
+int GrownSize(int size, int64_t band) {
+  const int64_t grown = int64_t{size} + band;
+  if (grown > std::numeric_limits<int32_t>::max()) throw OutOfMemory();
+  return static_cast<int>(grown);
+}
+
+// Upright bars in the columns added at the right edge.
+void AddColumnsAtRight(MakerState& state, int32_t pitch, int32_t thickness) {
+  Raster& picture = *state.MergedBitmap;
+  const int32_t band = kBarCount * pitch;
+  const int width = GrownSize(picture.Width(), band);
+  picture.SetWidth(width);
+  picture.SetBrushColor(kBlack);
+  for (int k = 0; k < kBarCount; ++k) {
+    picture.Rectangle(width - k * pitch - thickness, 0, width - k * pitch, picture.Height());
+  }
+  state.AlignBandWidth = band;
+}
+
+// Lying bars in the rows added at the bottom edge.
+void AddRowsAtBottom(MakerState& state, int32_t pitch, int32_t thickness) {
+  Raster& picture = *state.MergedBitmap;
+  const int32_t band = kBarCount * pitch;
+  const int height = GrownSize(picture.Height(), band);
+  picture.SetHeight(height);
+  picture.SetBrushColor(kBlack);
+  for (int k = 0; k < kBarCount; ++k) {
+    picture.Rectangle(0, height - k * pitch - thickness, picture.Width(), height - k * pitch);
+  }
+  state.AlignBandHeight = band;
+}
+
+// The part of `picture` inside `keep`, as a new raster of the same format.
+Raster Cut(const Raster& picture, const Rect& keep) {
+  Raster cut(keep.Width(), keep.Height(), picture.Format());
+  cut.SetPalette(picture.Palette());
+  cut.CopyRect(cut.ClipRect(), picture, keep);
+  return cut;
+}
+
+}  // namespace
+
+int32_t LensPitchPx(int32_t frame_count, int32_t strip_width) {
+  const int64_t pitch = int64_t{frame_count} * strip_width;
+  if (pitch > std::numeric_limits<int32_t>::max() / kBarCount) throw OutOfMemory();
+  return static_cast<int32_t>(pitch);
+}
+
+int32_t BarThickness(int32_t frame_count, int32_t strip_width) {
+  return static_cast<int32_t>(Trunc(static_cast<Extended>(frame_count) / 2 * strip_width));
+}
+
+BandSide AlignBandSide(const MakerState& state) {
+  if (state.AlignBandWidth > 0) return BandSide::Right;
+  if (state.AlignBandWidth < 0) return BandSide::Left;
+  if (state.AlignBandHeight > 0) return BandSide::Bottom;
+  if (state.AlignBandHeight < 0) return BandSide::Top;
+  return BandSide::None;
+}
+
+void TurnAlignBandCounterClockwise(MakerState& state) {
+  const int32_t size = BandSize(state);
+  switch (AlignBandSide(state)) {
+    case BandSide::None:
+      return;
+    case BandSide::Right:  // the rightmost column becomes the top row
+      ForgetBand(state);
+      state.AlignBandHeight = -size;
+      return;
+    case BandSide::Top:  // the top row becomes the left column
+      ForgetBand(state);
+      state.AlignBandWidth = -size;
+      return;
+    case BandSide::Left:  // the left column becomes the bottom row
+      ForgetBand(state);
+      state.AlignBandHeight = size;
+      return;
+    case BandSide::Bottom:  // the bottom row becomes the right column
+      ForgetBand(state);
+      state.AlignBandWidth = size;
+      return;
+  }
+}
+
+void AddAlignBand(MakerState& state) {
+  if (!state.MergedBitmap) return;
+  if (BandBelongsToPicture(state)) return;  // ticked twice: no second band
+  ForgetBand(state);
+  const MergeGeometry& g = state.MergedGeometry;
+  const int32_t pitch = LensPitchPx(g.FrameCount, g.StripWidth);
+  if (pitch <= 0) return;
+  const int32_t thickness = BarThickness(g.FrameCount, g.StripWidth);
+  PrepareBandCanvas(*state.MergedBitmap);
+  if (state.FlipMode) {
+    AddRowsAtBottom(state, pitch, thickness);
+  } else {
+    AddColumnsAtRight(state, pitch, thickness);
+  }
+}
+
+void RemoveAlignBand(MakerState& state) {
+  if (!state.MergedBitmap) return;
+  if (!BandBelongsToPicture(state)) {
+    ForgetBand(state);
+    return;
+  }
+  Raster& picture = *state.MergedBitmap;
+  PrepareBandCanvas(picture);
+  const int w = picture.Width();
+  const int h = picture.Height();
+  const int32_t size = BandSize(state);
+  switch (AlignBandSide(state)) {
+    case BandSide::None:
+      break;
+    case BandSide::Right:
+      picture.SetWidth(w - size);
+      break;
+    case BandSide::Bottom:
+      picture.SetHeight(h - size);
+      break;
+    case BandSide::Left:
+      picture = Cut(picture, Rect{size, 0, w, h});
+      PrepareBandCanvas(picture);
+      break;
+    case BandSide::Top:
+      picture = Cut(picture, Rect{0, size, w, h});
+      PrepareBandCanvas(picture);
+      break;
+  }
+  ForgetBand(state);
+}
+
+Raster AlignBarPreview(const Raster& merged) {
+  const auto quarter = [](int size) { return static_cast<int>(Round(static_cast<Extended>(size) / 4)); };
+  Raster preview(quarter(merged.Width()), quarter(merged.Height()));
+  preview.StretchDraw(preview.ClipRect(), merged);
+  return preview;
+}
+
+void ToggleAlignBars(MakerState& state, Frontend& frontend) {
+  if (!state.MergedBitmap) return;
+  if (frontend.IsAlignBarChecked()) {
+    AddAlignBand(state);
+  } else {
+    RemoveAlignBand(state);
+  }
+  frontend.SetViewPicture(Picture(AlignBarPreview(*state.MergedBitmap)));
+}
+
+void SetInterlaceType(MakerState& state, bool three_d_selected) { state.FlipMode = !three_d_selected; }
+
+}  // namespace lenti

@@ -1,0 +1,88 @@
+#include "finishing/text_overlay.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "core/numerics.h"
+#include "core/picture.h"
+
+namespace lenti {
+
+namespace {
+
+// A click far outside a tiny picture can map beyond 32 bits; the text then
+// simply lies off the picture.
+int32_t ToCoordinate(int64_t value) {
+  constexpr int64_t lowest = std::numeric_limits<int32_t>::min();
+  constexpr int64_t highest = std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(std::clamp(value, lowest, highest));
+}
+
+// A fresh full-size copy of MergedBitmap with the pending text, so that the
+// view never keeps an earlier placement and shows exactly the pixels a burn
+// into the picture itself would give.
+void ShowTextOnCopy(const MakerState& state, Frontend& frontend) {
+  Raster view = *state.MergedBitmap;
+  BurnOverlayText(state, view);
+  frontend.SetViewPicture(Picture(std::move(view)));
+}
+
+}  // namespace
+
+void UpdateApplyEnabled(const MakerState& state, Frontend& frontend) {
+  const bool enabled = !frontend.OverlayEditText().empty() && state.MergedBitmap.has_value();
+  frontend.SetEnabled(Control::Button26, enabled);
+}
+
+void ChooseFont(MakerState& state, Frontend& frontend, const std::shared_ptr<Font>& dialog_font) {
+  if (dialog_font) frontend.AskFont(*dialog_font);
+  UpdateApplyEnabled(state, frontend);
+}
+
+void ApplyText(MakerState& state, Frontend& frontend, const std::shared_ptr<Font>& dialog_font) {
+  state.OverlayText = frontend.OverlayEditText();
+  state.OverlayFont = dialog_font;  // the dialog's object itself, not a copy
+  if (state.MergedBitmap) ShowTextOnCopy(state, frontend);
+  frontend.SetEnabled(Control::Button26, false);
+}
+
+Point MapViewClickToImage(Size merged, Size view, int x, int y) {
+  const Extended bw = merged.width;
+  const Extended bh = merged.height;
+  const Extended iw = view.width;
+  const Extended ih = view.height;
+  // Both products of two 32-bit integers, exact in 64 bits.
+  const Extended bh_y = static_cast<Extended>(int64_t{merged.height} * y);
+  const Extended bw_x = static_cast<Extended>(int64_t{merged.width} * x);
+  if (Divide(iw, ih) >= Divide(bw, bh)) {
+    // The picture fills the view's height; margins left and right.
+    const Extended ih_bw = static_cast<Extended>(int64_t{view.height} * merged.width);
+    const Extended margin = (iw - Divide(ih_bw, bh)) / 2;
+    return Point{ToCoordinate(Round(Divide((x - margin) * bh, ih))),
+                 ToCoordinate(Round(Divide(bh_y, ih)))};
+  }
+  // The picture fills the view's width; margins above and below.
+  const Extended iw_bh = static_cast<Extended>(int64_t{view.width} * merged.height);
+  const Extended margin = (ih - Divide(iw_bh, bw)) / 2;
+  return Point{ToCoordinate(Round(Divide(bw_x, iw))),
+               ToCoordinate(Round(Divide((y - margin) * bw, iw)))};
+}
+
+void PlaceText(MakerState& state, Frontend& frontend, int x, int y) {
+  if (!state.MergedBitmap) return;
+  const Size merged{state.MergedBitmap->Width(), state.MergedBitmap->Height()};
+  const Point at = MapViewClickToImage(merged, frontend.ViewImageSize(), x, y);
+  state.TextX = at.x;
+  state.TextY = at.y;
+  if (state.OverlayText.empty()) return;  // only remembered for a later Apply
+  ShowTextOnCopy(state, frontend);
+}
+
+void BurnOverlayText(const MakerState& state, Raster& target) {
+  if (state.OverlayText.empty()) return;
+  target.SetFont(state.OverlayFont ? *state.OverlayFont : Font{});
+  target.SetBrushStyle(BrushStyle::Clear);
+  target.TextOut(state.TextX, state.TextY, state.OverlayText);
+}
+
+}  // namespace lenti
