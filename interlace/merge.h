@@ -22,14 +22,33 @@ Rect MapCropToSource(const CropRecord& record, int64_t scale);
 // error for an empty or inverted rectangle.
 Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice);
 
+// MakeSlice naming the photo (slot 1..16) in its error texts:
+// "The crop rectangle of photo 3 is empty".
+Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice, int slot);
+
 // Reads the slot's file as BMP, makes its slice for the current geometry and
 // writes it to `work_file`; sets SliceWidth/SliceHeight.
 Raster PrepareFrame(MakerState& state, Mode mode, const std::string& slot_file,
                     const std::string& work_file, int index);
 
+// The same for a geometry computed aside (the merge replaces the state's
+// geometry only once everything has succeeded): the slot's crop record and
+// scale are read from `state`, nothing in it is written. The slice is
+// written through a temporary file renamed over `work_file`, so a failure
+// never leaves a half-written working file.
+Raster PrepareFrame(const MakerState& state, const OutputGeometry& geometry, Mode mode,
+                    const std::string& slot_file, const std::string& work_file, int index);
+
+// Writes `slice` to `work_file` through a temporary file beside it.
+void WriteWorkFileAtomically(const Raster& slice, const std::string& work_file);
+
 // Interleaves the slices (frame i supplies the i-th strip under every lens)
 // into a new white raster of the output size, last partial strip included.
-// `on_strip` is called after every strip copy (for the progress bar).
+// Output pixels whose slice row (column) lies beyond the slice stay white.
+// `on_strip` is the progress bar's step: called after every strip copy in
+// PortraitRows mode and once after every frame in LandscapeColumns mode.
+// Slices of another size are clipped like the last strip. Raises a clear
+// error unless there are `frame_count` 24-bit slices.
 Raster InterleaveSlices(const std::vector<const Raster*>& slices, const OutputGeometry& geometry,
                         int32_t frame_count, Mode mode, const std::function<void()>& on_strip = {});
 
@@ -39,6 +58,21 @@ Raster MergePreview(const Raster& merged);
 
 // The "Photo3 not select!" check; empty when every slot in use is filled.
 std::string CheckSlots(const MakerState& state);
+
+// A finished merge, built aside before it replaces anything in the state.
+struct MergeResult {
+  Raster merged;
+  OutputGeometry geometry;
+  Size slice;
+  int32_t frame_count = 0;
+  int64_t lens_lpi_x = 0;
+  Mode mode = Mode::PortraitRows;
+};
+
+// Makes `result` the current picture: MergedBitmap, StripWidth, OutputDpiX,
+// OutputWidth/Height, SliceWidth/Height and MergedGeometry; the alignment
+// band of the previous picture is forgotten. Cannot fail.
+void AdoptMergeResult(MakerState& state, MergeResult&& result);
 
 struct MergeOutcome {
   bool merged = false;               // false: a slot message was shown

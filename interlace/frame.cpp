@@ -1,0 +1,126 @@
+// Frame preparation: the framed part of a photo cut out at full resolution
+// and squeezed to the slice size (the output divided by n across the strips).
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+#include <optional>
+#include <utility>
+
+#include "core/bmp.h"
+#include "core/error.h"
+#include "core/file_io.h"
+#include "core/numerics.h"
+#include "interlace/merge.h"
+
+namespace lenti {
+
+namespace {
+
+// Round((v - offset) x scale / 10000): the product is formed first, in
+// extended precision, then divided.
+int32_t MapCoordinate(int32_t v, int32_t offset, int64_t scale) {
+  const Extended product = static_cast<Extended>(int64_t{v} - offset) * static_cast<Extended>(scale);
+  const int64_t mapped = Round(product / 10000);
+  if (mapped < std::numeric_limits<int32_t>::min() || mapped > std::numeric_limits<int32_t>::max()) {
+    throw InvalidFloatOperation();
+  }
+  return static_cast<int32_t>(mapped);
+}
+
+std::string EmptyCropText(int slot) {
+  if (slot < 1) return "The crop rectangle is empty";
+  return Format("The crop rectangle of photo %d is empty", slot);
+}
+
+// The part of `wanted` that lies inside a w x h raster (may be empty).
+Rect ClipToRaster(const Rect& wanted, int w, int h) {
+  return Rect{std::max(wanted.left, 0), std::max(wanted.top, 0), std::min(wanted.right, w),
+              std::min(wanted.bottom, h)};
+}
+
+// The crop raster: the source rectangle copied pixel for pixel; whatever of
+// it lies outside the photo stays white.
+Raster CropRaster(const Raster& photo, const Rect& source_rect, int slot) {
+  if (source_rect.Width() <= 0 || source_rect.Height() <= 0) throw Error(EmptyCropText(slot));
+  Raster crop(source_rect.Width(), source_rect.Height(), PixelFormat::pf24bit);
+  const Rect inside = ClipToRaster(source_rect, photo.Width(), photo.Height());
+  if (inside.Width() > 0 && inside.Height() > 0) {
+    const Rect dest{inside.left - source_rect.left, inside.top - source_rect.top,
+                    inside.right - source_rect.left, inside.bottom - source_rect.top};
+    crop.CopyRect(dest, photo, inside);
+  }
+  return crop;
+}
+
+Raster ScaleToSlice(const Raster& crop, Size slice_size) {
+  if (slice_size.width <= 0 || slice_size.height <= 0) {
+    throw Error(Format("The slice size %d x %d is empty", slice_size.width, slice_size.height));
+  }
+  Raster slice(slice_size.width, slice_size.height, PixelFormat::pf24bit);
+  slice.StretchDraw(slice.ClipRect(), crop);
+  return slice;
+}
+
+}  // namespace
+
+Rect MapCropToSource(const CropRecord& record, int64_t scale) {
+  return Rect{MapCoordinate(record.Left, record.OffsetX, scale),
+              MapCoordinate(record.Top, record.OffsetY, scale),
+              MapCoordinate(record.Right, record.OffsetX, scale),
+              MapCoordinate(record.Bottom, record.OffsetY, scale)};
+}
+
+Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice, int slot) {
+  return ScaleToSlice(CropRaster(photo, source_rect, slot), slice);
+}
+
+Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice) {
+  return MakeSlice(photo, source_rect, slice, 0);
+}
+
+void WriteWorkFileAtomically(const Raster& slice, const std::string& work_file) {
+  const std::vector<uint8_t> bytes = EncodeBmp(slice);
+  // A scratch file needs no fsync: the rename alone keeps readers from ever
+  // seeing a half-written slice.
+  const std::string temp = work_file + ".part";
+  WriteWholeFile(temp, bytes.data(), bytes.size());
+  if (std::rename(temp.c_str(), work_file.c_str()) != 0) {
+    const int reason = errno;
+    std::remove(temp.c_str());
+    throw CannotCreateFile(work_file, SystemReason(reason));
+  }
+}
+
+Raster PrepareFrame(const MakerState& state, const OutputGeometry& geometry, Mode mode,
+                    const std::string& slot_file, const std::string& work_file, int index) {
+  const int slot = index + 1;
+  const Rect source_rect = MapCropToSource(state.CropRects.at(index), state.CropScales.at(index));
+  const Size slice_size =
+      SliceSize(geometry.OutputWidth, geometry.OutputHeight, state.FrameCount, mode);
+  // An empty rectangle is refused before a large photo is read for nothing.
+  if (source_rect.Width() <= 0 || source_rect.Height() <= 0) throw Error(EmptyCropText(slot));
+  std::optional<Raster> crop;
+  {
+    // Only the photo and its crop are held here; the photo goes before the
+    // slice is made.
+    const Raster photo = LoadBmpFile(slot_file);
+    crop = CropRaster(photo, source_rect, slot);
+  }
+  Raster slice = ScaleToSlice(*crop, slice_size);
+  crop.reset();
+  WriteWorkFileAtomically(slice, work_file);
+  return slice;
+}
+
+Raster PrepareFrame(MakerState& state, Mode mode, const std::string& slot_file,
+                    const std::string& work_file, int index) {
+  const OutputGeometry geometry{state.StripWidth, state.OutputDpiX, state.OutputWidth,
+                                state.OutputHeight};
+  Raster slice = PrepareFrame(std::as_const(state), geometry, mode, slot_file, work_file, index);
+  state.SliceWidth = slice.Width();
+  state.SliceHeight = slice.Height();
+  return slice;
+}
+
+}  // namespace lenti
