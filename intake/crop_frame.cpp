@@ -1,0 +1,107 @@
+// Fitting the photo into the view and placing the default crop rectangle.
+//
+// Every formula is evaluated in 80-bit extended precision in the order it is
+// written, products of two integers formed exactly in 64 bits before they are
+// divided, so that the rectangles come out to the very pixel: a 1600 x 1200
+// photo in a 591 x 593 view box is fitted at 591 x 443, offset (0, 75), and
+// gets the portrait rectangle (112, 75)-(479, 518).
+#include "intake/crop_frame.h"
+
+#include "core/numerics.h"
+
+namespace lenti {
+namespace {
+
+// 145 / 175 x 10000 and 175 / 145 x 10000: a photo at least this wide
+// (aspect x 10000) gets a rectangle as high as the fitted photo.
+constexpr Extended kPortraitThreshold = 8285.714285714285714L;
+constexpr Extended kLandscapeThreshold = 12068.96551724137931L;
+
+int32_t RoundToInt32(Extended value) { return static_cast<int32_t>(Round(value)); }
+
+// Round(a x b / c) with a x b formed exactly.
+int32_t RoundProductOver(int64_t a, int64_t b, int64_t c) {
+  return RoundToInt32(static_cast<Extended>(a * b) / c);
+}
+
+// Round(difference / 2): centring, halves going to the even pixel.
+int32_t HalfOf(int32_t difference) { return RoundToInt32(static_cast<Extended>(difference) / 2); }
+
+Size ViewBox(const Frontend& frontend) {
+  const Size outer = frontend.ScrollBoxOuterSize();
+  return Size{outer.width - 2, outer.height - 2};
+}
+
+}  // namespace
+
+Fit ComputeFit(Size photo, Size view_box) {
+  const Extended w = photo.width, h = photo.height;
+  const Extended W = view_box.width, H = view_box.height;
+  Fit fit;
+  // An empty picture makes this 0 / 0: "Invalid floating point operation".
+  fit.aspect = Round(Divide(w, h) * 10000);
+  if (static_cast<Extended>(fit.aspect) > Divide(W, H) * 10000) {
+    // Relatively wider than the view box: full width, centred vertically.
+    fit.fitted_width = view_box.width;
+    fit.fitted_height = RoundToInt32(Divide(W, fit.aspect) * 10000);
+    fit.offset_x = 0;
+    fit.offset_y = HalfOf(view_box.height - fit.fitted_height);
+    fit.scale = Round(Divide(w, W) * 10000);
+  } else {
+    fit.fitted_height = view_box.height;
+    fit.fitted_width = RoundProductOver(view_box.height, fit.aspect, 10000);
+    fit.offset_x = HalfOf(view_box.width - fit.fitted_width);
+    fit.offset_y = 0;
+    fit.scale = Round(Divide(h, H) * 10000);
+  }
+  return fit;
+}
+
+Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode) {
+  // Ratio of the printed picture: 145 wide to 175 high upright, the other
+  // way round across.
+  const bool portrait = mode == Mode::PortraitRows;
+  const int64_t across = portrait ? 145 : 175;
+  const int64_t along = portrait ? 175 : 145;
+  const Extended threshold = portrait ? kPortraitThreshold : kLandscapeThreshold;
+
+  int32_t width, height;
+  if (static_cast<Extended>(fit.aspect) >= threshold) {
+    height = fit.fitted_height;
+    width = RoundProductOver(fit.fitted_height, across, along);
+  } else {
+    width = fit.fitted_width;
+    height = RoundProductOver(fit.fitted_width, along, across);
+  }
+  const int32_t left = HalfOf(view_box.width - width);
+  const int32_t top = HalfOf(view_box.height - height);
+  return Rect{left, top, left + width, top + height};
+}
+
+void FitAndFrame(MakerState& state, Frontend& frontend) {
+  const Picture& picture = frontend.ViewPicture();
+  const Size view_box = ViewBox(frontend);
+  // Everything is computed before anything is written, so an arithmetic
+  // error (an empty picture) leaves the record and the rectangle as they were.
+  const Fit fit = ComputeFit(Size{picture.Width(), picture.Height()}, view_box);
+  CropRecord& record = state.CropRects[state.CurrentSlot];
+  const Rect bounds = record.Saved ? Rect{record.Left, record.Top, record.Right, record.Bottom}
+                                   : DefaultCropRect(fit, view_box, frontend.CurrentMode());
+
+  record.OffsetX = fit.offset_x;
+  record.OffsetY = fit.offset_y;
+  state.CropScales[state.CurrentSlot] = fit.scale;
+  // A saved rectangle comes back unchanged, its ratio included, even when
+  // the Mode was switched since it was drawn.
+  if (!record.Saved) {
+    record.Left = bounds.left;
+    record.Top = bounds.top;
+    record.Right = bounds.right;
+    record.Bottom = bounds.bottom;
+    record.Saved = true;
+  }
+  frontend.SetCropBounds(bounds);
+  frontend.SetCropVisible(true);
+}
+
+}  // namespace lenti

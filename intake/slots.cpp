@@ -1,0 +1,175 @@
+// The slot commands: import a photo into a slot, select a slot.
+//
+// An import builds everything aside first (the decoded photo, its thumbnail,
+// the working file under a temporary name) and changes the slot only when
+// all of it has succeeded, so a cancelled dialog, a file that is not a photo
+// or a damaged one leave the slot exactly as it was: its file, thumbnail,
+// rectangle, the frame count and the selection.
+#include "intake/slots.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "core/bmp.h"
+#include "core/error.h"
+#include "core/file_io.h"
+#include "core/jpeg.h"
+#include "core/picture.h"
+#include "core/work_dir.h"
+#include "intake/crop_frame.h"
+#include "interlace/geometry.h"
+
+namespace lenti {
+namespace {
+
+// The largest photo file read: the largest raster plus room for headers and
+// palette (a JPEG of that size would be far beyond it anyway).
+constexpr uint64_t kMaxPhotoFileBytes = kMaxRasterBytes + (uint64_t{1} << 20);
+
+enum class PhotoKind { Jpeg, Bmp, Other };
+
+void CheckSlotNumber(int slot) {
+  if (slot < 1 || slot > kSlotCount) throw Error(Format("There is no photo slot %d", slot));
+}
+
+// A photo is known by its content, whatever its name says.
+PhotoKind Recognise(const uint8_t* head, size_t size) {
+  if (LooksLikeJpeg(head, size)) return PhotoKind::Jpeg;
+  if (LooksLikeBmp(head, size)) return PhotoKind::Bmp;
+  return PhotoKind::Other;
+}
+
+// Looks at the first bytes only, so that choosing a large file that is no
+// photo is refused without reading it.
+PhotoKind RecogniseFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw CannotOpenFile(path, SystemReason(errno));
+  uint8_t head[3];
+  size_t size = 0;
+  while (size < sizeof head) {
+    const ssize_t got = ::read(fd, head + size, sizeof head - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      const int reason = errno;
+      ::close(fd);
+      throw CannotOpenFile(path, SystemReason(reason));
+    }
+    if (got == 0) break;
+    size += static_cast<size_t>(got);
+  }
+  ::close(fd);
+  return Recognise(head, size);
+}
+
+// What a successful import puts into the slot, built before the slot changes.
+struct ImportedPhoto {
+  std::string slot_file;
+  Raster thumbnail;
+  Picture view;
+};
+
+// The working file is replaced only by a complete new one: the BMP goes to a
+// temporary file beside it that is renamed over it at the end.
+void WriteWorkingFile(const Raster& photo, const std::string& path) {
+  AtomicFile file(path);
+  SaveBmpFile(photo, file.TempPath());
+  file.Commit();
+}
+
+ImportedPhoto ConvertJpeg(const std::string& chosen, const std::string& work_file) {
+  const std::vector<uint8_t> bytes = ReadWholeFile(chosen, kMaxPhotoFileBytes);
+  Raster photo = DecodeJpeg(bytes.data(), bytes.size(), chosen);
+  Raster thumbnail = MakeThumbnail(photo);
+  WriteWorkingFile(photo, work_file);
+  return ImportedPhoto{work_file, std::move(thumbnail), Picture(std::move(photo))};
+}
+
+// A BMP photo is used where it lies; it is read here to check it and to
+// draw its thumbnail.
+ImportedPhoto CheckBmp(const std::string& chosen) {
+  const std::vector<uint8_t> bytes = ReadWholeFile(chosen, kMaxPhotoFileBytes);
+  Raster photo = DecodeBmp(bytes.data(), bytes.size(), chosen);
+  Raster thumbnail = MakeThumbnail(photo);
+  return ImportedPhoto{chosen, std::move(thumbnail), Picture(std::move(photo))};
+}
+
+// Shows the picture of the current slot and frames it.
+void ShowSlotPicture(MakerState& state, Frontend& frontend, const Picture& picture) {
+  frontend.SetViewPicture(picture);
+  FitAndFrame(state, frontend);
+}
+
+// The picture of a slot file. Every file an import put into a slot is a
+// BMP by content, whatever its name, so it is read as one; anything else
+// goes to the picture holder, which picks its reader by the extension.
+Picture LoadSlotPicture(const std::string& path, const Picture& current) {
+  const std::vector<uint8_t> bytes = ReadWholeFile(path, kMaxPhotoFileBytes);
+  if (LooksLikeBmp(bytes.data(), bytes.size())) {
+    return Picture(DecodeBmp(bytes.data(), bytes.size(), path));
+  }
+  Picture picture = current;
+  picture.LoadFromFile(path);
+  return picture;
+}
+
+}  // namespace
+
+Raster MakeThumbnail(const Raster& photo) {
+  Raster thumbnail(kThumbnailWidth, kThumbnailHeight);
+  // The whole photo fills the thumbnail; proportions are not kept.
+  thumbnail.StretchDraw(Rect{0, 0, kThumbnailWidth, kThumbnailHeight}, photo);
+  return thumbnail;
+}
+
+void ImportIntoSlot(MakerState& state, Frontend& frontend, const std::string& work_dir, int slot) {
+  CheckSlotNumber(slot);
+  const std::string chosen = frontend.AskOpenPicture();
+  if (chosen.empty()) return;  // cancelled: the slot keeps its photo and its framing
+
+  const PhotoKind kind = RecogniseFile(chosen);
+  if (kind == PhotoKind::Other) {
+    frontend.ShowMessage("File format error!");
+    return;
+  }
+  ImportedPhoto photo =
+      kind == PhotoKind::Jpeg ? ConvertJpeg(chosen, PhotoWorkFile(work_dir, slot)) : CheckBmp(chosen);
+
+  // Slots 3..16 take part in the merge once filled; the strip width follows
+  // with the import rule (250, not the merge's 300).
+  int32_t frame_count = state.FrameCount;
+  int32_t strip_width = state.StripWidth;
+  if (slot >= 3) {
+    frame_count = std::max(frame_count, slot);
+    strip_width = ImportStripWidth(frame_count, state.LensLpiX);
+  }
+
+  // Nothing below can fail: the slot changes as a whole.
+  state.SlotFiles[slot - 1] = photo.slot_file;
+  frontend.SetThumbnail(slot, photo.thumbnail);
+  state.FrameCount = frame_count;
+  state.StripWidth = strip_width;
+  CropRecord& record = state.CropRects[slot - 1];
+  record.Saved = false;
+  record.Left = 0;
+
+  // The photo just read is the slot file's picture: show it without reading
+  // the file back.
+  state.CurrentSlot = static_cast<uint8_t>(slot - 1);
+  ShowSlotPicture(state, frontend, photo.view);
+}
+
+void SelectSlot(MakerState& state, Frontend& frontend, int slot) {
+  CheckSlotNumber(slot);
+  const std::string& file = state.SlotFiles[slot - 1];
+  if (file.empty()) return;  // a slot never filled has nothing to show
+  // The slot is current even when its file no longer loads; the view then
+  // keeps its previous picture.
+  state.CurrentSlot = static_cast<uint8_t>(slot - 1);
+  ShowSlotPicture(state, frontend, LoadSlotPicture(file, frontend.ViewPicture()));
+}
+
+}  // namespace lenti
