@@ -32,9 +32,15 @@ ChartQuantities ComputeChartQuantities(int32_t dpi, int32_t wcm, int32_t hcm, in
 int64_t RowSourceWidth(const ChartQuantities& q, int i, int32_t step);
 std::string RowLabel(const ChartQuantities& q, int64_t e, int32_t dpi);
 
+// The GW x RH grating at the integer pitch: bars W wide every P pixels from
+// column 0, rows 0 .. RH - 2 black, the bottom row white.
+Raster BuildGrating(const ChartQuantities& q);
+
 // Refuses (with a clear message) a pitch below one pixel, a dpi, step or
-// line count below 1, a paper narrower than 12 cm and a chart beyond memory;
-// then builds the chart.
+// line count below 1, a paper narrower than 12 cm, rows under one pixel high,
+// a step that takes a row's source width outside the grating and a chart
+// beyond memory (an LPI of 0 raises the division-by-zero error); then
+// builds the chart. Nothing is allocated before every check has passed.
 Raster GenerateTestChart(int32_t dpi, int32_t wcm, int32_t hcm, int64_t lx, int32_t step,
                          int32_t lines);
 
@@ -47,16 +53,29 @@ struct ChartSettings {
   std::string step_text = "10";
 };
 
-// "&Create": TestDpi stored first, the chart built, the 100 px/inch preview shown.
+// The LPI text as the chart takes it: Round(LPI x 10000), so 40.5 gives
+// 405000 ("'%s' is not a valid floating point value" for anything else).
+int64_t LpiTextToLx(const std::string& lpi_text);
+
+// What Save and Print say before the first chart.
+inline constexpr const char* kNoChartYet = "There is no test chart yet: press Create first.";
+
+// "&Create": the settings read in order (conversion errors raised as they
+// come), the chart and its preview built; TestChart and TestDpi are replaced
+// together, and only when everything succeeded. The hourglass is restored on
+// every exit.
 void CreateChart(MakerState& state, Frontend& frontend, const ChartSettings& settings);
 // The preview at 100 pixels per inch (black kept).
 Raster ChartPreview(const Raster& chart, int32_t dpi);
-// "&Save": the 1-bit BMP stamped with TestDpi, atomically.
+// "&Save": the 1-bit BMP stamped with TestDpi, atomically; before the first
+// chart it only shows kNoChartYet, and a cancelled dialog writes nothing.
 void SaveChart(const MakerState& state, Frontend& frontend);
 // "&Print": default printer, set-up dialog, the DPI check against the box's
-// current text, then the chart centred at one chart pixel per printer pixel.
+// current text, then the chart centred at one chart pixel per printer pixel;
+// before the first chart it only shows kNoChartYet.
 void PrintTestChart(MakerState& state, Frontend& frontend, PrinterPort& printer,
                     const std::string& dpi_box_text);
+// Each edge Round((page -/+ chart) / 2), ties to even.
 Rect ChartPrintRectangle(int page_width, int page_height, int chart_width, int chart_height);
 // The hidden "&Reset": A4, 360 dpi, the lens pitch, 11 lines, step 15.
 ChartSettings ResetChartSettings(const MakerState& state);

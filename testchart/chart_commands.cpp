@@ -1,0 +1,99 @@
+// The commands of the test chart window: Create, Save, Print and the hidden
+// Reset, each reading the window's settings and the shared state.
+#include "core/bmp.h"
+#include "core/error.h"
+#include "core/numerics.h"
+#include "testchart/test_chart.h"
+
+namespace lenti {
+namespace {
+
+constexpr const char* kPrinterDpiMismatch = "打印机DPI设置不对!";
+
+// The preview shows 100 pixels per inch of chart.
+int32_t PreviewLength(int chart_length, int32_t dpi) {
+  return static_cast<int32_t>(Trunc(Divide(chart_length, dpi) * 100));
+}
+
+// Half of a sum or difference of pixel counts, in floating point, ties to even.
+int32_t RoundHalf(int64_t twice) { return static_cast<int32_t>(Round(Extended(twice) / 2)); }
+
+}  // namespace
+
+
+int64_t LpiTextToLx(const std::string& lpi_text) {
+  return Round(StrToFloat(lpi_text) * 10000);
+}
+
+void CreateChart(MakerState& state, Frontend& frontend, const ChartSettings& settings) {
+  const Paper paper = PaperTable(settings.paper_index);
+  BusyCursor busy(frontend);
+  const int32_t dpi = StrToInt(settings.dpi_text);
+  const int64_t lx = LpiTextToLx(settings.lpi_text);
+  const int32_t lines = StrToInt(settings.lines_text);
+  const int32_t step = StrToInt(settings.step_text);
+  Raster chart = GenerateTestChart(dpi, paper.Wcm, paper.Hcm, lx, step, lines);
+  const Raster preview = ChartPreview(chart, dpi);
+  // The chart and the resolution it was made for change together: a failed
+  // Create must not leave the previous chart to be saved under a new dpi.
+  state.TestChart = std::move(chart);
+  state.TestDpi = dpi;
+  frontend.SetChartPreview(preview);
+}
+
+Raster ChartPreview(const Raster& chart, int32_t dpi) {
+  Raster preview(PreviewLength(chart.Width(), dpi), PreviewLength(chart.Height(), dpi),
+                 PixelFormat::pf1bit);
+  // 1-bit onto a fresh 1-bit canvas: the AND rule keeps thin black lines.
+  preview.StretchDraw(preview.ClipRect(), chart);
+  return preview;
+}
+
+void SaveChart(const MakerState& state, Frontend& frontend) {
+  if (!state.TestChart) {
+    frontend.ShowMessage(kNoChartYet);
+    return;
+  }
+  const std::string name = frontend.AskSavePicture();
+  if (name.empty()) return;
+  SaveStampedBmpFile(*state.TestChart, name, static_cast<double>(state.TestDpi));
+}
+
+void PrintTestChart(MakerState& state, Frontend& frontend, PrinterPort& printer,
+                    const std::string& dpi_box_text) {
+  if (!state.TestChart) {
+    frontend.ShowMessage(kNoChartYet);
+    return;
+  }
+  printer.SelectDefaultPrinter();
+  frontend.ShowPrinterSetup();
+  state.PrinterDpi = printer.DpiX();
+  // What the DPI box shows now, not the dpi the chart was made with.
+  if (StrToInt(dpi_box_text) != state.PrinterDpi) {
+    frontend.ShowMessage(kPrinterDpiMismatch);
+    return;
+  }
+  const Raster& chart = *state.TestChart;
+  const Rect dest =
+      ChartPrintRectangle(printer.PageWidth(), printer.PageHeight(), chart.Width(), chart.Height());
+  printer.BeginDoc();
+  printer.StretchDraw(dest, chart);
+  printer.EndDoc();
+}
+
+Rect ChartPrintRectangle(int page_width, int page_height, int chart_width, int chart_height) {
+  const int64_t pw = page_width, ph = page_height, cw = chart_width, ch = chart_height;
+  return Rect{RoundHalf(pw - cw), RoundHalf(ph - ch), RoundHalf(pw + cw), RoundHalf(ph + ch)};
+}
+
+ChartSettings ResetChartSettings(const MakerState& state) {
+  ChartSettings settings;
+  settings.paper_index = 0;
+  settings.dpi_text = "360";
+  settings.lpi_text = FloatToStr(Extended(state.LensLpiX) / 10000);
+  settings.lines_text = "11";
+  settings.step_text = "15";
+  return settings;
+}
+
+}  // namespace lenti
