@@ -25,6 +25,10 @@ struct JpegInfo {
 // Header only: size and components.
 JpegInfo ReadJpegInfo(const uint8_t* data, size_t size, const std::string& name);
 
+// Raises "JPEG image is too large: <name>: ..." when the decoded photo would
+// exceed kMaxRasterBytes (checked before any pixel memory is taken).
+void CheckJpegSize(const JpegInfo& info, const std::string& name);
+
 // Decodes the whole photo.
 Raster DecodeJpeg(const uint8_t* data, size_t size, const std::string& name);
 
