@@ -1,0 +1,311 @@
+// "&Merge" through a scripted frontend: the slot check, a successful merge
+// and what it enables, and failures that must leave the previous result,
+// its commands and the cursor exactly as they were.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/bmp.h"
+#include "core/error.h"
+#include "core/file_io.h"
+#include "fake_frontend.h"
+#include "interlace/merge.h"
+
+namespace lenti {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeFrontend;
+
+struct SlotCase {
+  std::vector<int> filled;
+  int frame_count;
+  const char* message;
+};
+
+class CheckSlotsTest : public ::testing::TestWithParam<SlotCase> {};
+
+TEST_P(CheckSlotsTest, ReportsTheFirstEmptySlotInUse) {
+  MakerState state;
+  state.FrameCount = GetParam().frame_count;
+  for (int slot : GetParam().filled) state.SlotFiles[slot - 1] = "photo" + std::to_string(slot);
+  EXPECT_EQ(CheckSlots(state), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CheckSlotsTest,
+    ::testing::Values(SlotCase{{}, 2, "Photo1 not select!"}, SlotCase{{2}, 2, "Photo1 not select!"},
+                      SlotCase{{1}, 2, "Photo2 not select!"}, SlotCase{{1, 5}, 5, "Photo2 not select!"},
+                      SlotCase{{1, 2, 5}, 5, "Photo3 not select!"},
+                      SlotCase{{1, 2, 3, 5}, 5, "Photo4 not select!"},
+                      SlotCase{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, 16,
+                               "Photo16 not select!"},
+                      SlotCase{{1, 2}, 2, ""}, SlotCase{{1, 2, 7}, 2, ""},
+                      SlotCase{{1, 2, 3}, 3, ""}));
+
+Color PhotoColor(int slot) {
+  return Color{static_cast<uint8_t>(slot * 10), static_cast<uint8_t>(200 - slot), 7};
+}
+
+Color At(const Raster& raster, int x, int y) {
+  const uint8_t* p = raster.Row(y) + 3 * x;
+  return Color{p[2], p[1], p[0]};
+}
+
+class MergeTest : public ::testing::Test {
+ protected:
+  MergeTest() {
+    std::string pattern = (fs::temp_directory_path() / "lenti-merge-XXXXXX").string();
+    root_ = mkdtemp(pattern.data());
+    work_ = root_ + "/work";
+    fs::create_directory(work_);
+  }
+  ~MergeTest() override { fs::remove_all(root_); }
+
+  // A solid 29 x 35 BMP photo in slot k, framed whole at scale 1.
+  void Fill(int slot) {
+    Raster photo(29, 35, PixelFormat::pf24bit);
+    photo.FillRect(photo.ClipRect(), PhotoColor(slot));
+    const std::string path = root_ + "/photo" + std::to_string(slot) + ".bmp";
+    SaveBmpFile(photo, path);
+    state_.SlotFiles[slot - 1] = path;
+    state_.CropRects[slot - 1] = CropRecord{0, 0, 29, 35, 0, 0, true};
+    state_.CropScales[slot - 1] = 10000;
+    if (slot > state_.FrameCount) state_.FrameCount = slot;
+  }
+  void FillSlots(int count) {
+    for (int slot = 1; slot <= count; ++slot) Fill(slot);
+  }
+
+  std::string root_;
+  std::string work_;
+  MakerState state_;
+  FakeFrontend ui_;
+};
+
+TEST_F(MergeTest, ASlotMessageIsTheOnlyEffect) {
+  Fill(1);
+  Fill(2);
+  Fill(5);
+  ui_.crop_visible = true;
+  const MergeOutcome outcome = Merge(state_, ui_, work_);
+  EXPECT_FALSE(outcome.merged);
+  EXPECT_EQ(ui_.messages, std::vector<std::string>{"Photo3 not select!"});
+  EXPECT_TRUE(ui_.crop_visible);
+  EXPECT_TRUE(ui_.screen_cursors.empty());
+  EXPECT_TRUE(ui_.progress_history.empty());
+  EXPECT_EQ(ui_.progress_max, 100);
+  EXPECT_FALSE(state_.MergedBitmap.has_value());
+  EXPECT_EQ(state_.StripWidth, 1);
+  EXPECT_TRUE(fs::is_empty(work_));
+}
+
+TEST_F(MergeTest, TwoFramesGiveTheDocumentedPictureAndEnableTheOutputCommands) {
+  FillSlots(2);
+  state_.AlignBandWidth = 56;
+  ui_.crop_visible = true;
+  ui_.align_bar_checked = true;
+  const MergeOutcome outcome = Merge(state_, ui_, work_);
+  EXPECT_TRUE(outcome.merged);
+  EXPECT_TRUE(outcome.align_bar_was_checked);
+  EXPECT_FALSE(ui_.align_bar_checked);
+
+  ASSERT_TRUE(state_.MergedBitmap.has_value());
+  const Raster& merged = *state_.MergedBitmap;
+  EXPECT_EQ(merged.Width(), 1698);
+  EXPECT_EQ(merged.Height(), 2049);
+  EXPECT_EQ(state_.StripWidth, 7);
+  EXPECT_EQ(state_.OutputDpiX, 2975000);
+  EXPECT_EQ((Size{state_.OutputWidth, state_.OutputHeight}), (Size{1698, 2049}));
+  EXPECT_EQ((Size{state_.SliceWidth, state_.SliceHeight}), (Size{1698, 1024}));
+  const MergeGeometry want{2, 212500, 7, 2975000, 1698, 2049, Mode::PortraitRows};
+  EXPECT_EQ(state_.MergedGeometry.FrameCount, want.FrameCount);
+  EXPECT_EQ(state_.MergedGeometry.StripWidth, want.StripWidth);
+  EXPECT_EQ(state_.MergedGeometry.OutputDpiX, want.OutputDpiX);
+  EXPECT_EQ(state_.MergedGeometry.OutputWidth, want.OutputWidth);
+  EXPECT_EQ(state_.MergedGeometry.OutputHeight, want.OutputHeight);
+  EXPECT_EQ(state_.AlignBandWidth, 0);
+
+  EXPECT_EQ(At(merged, 0, 0), PhotoColor(1));
+  EXPECT_EQ(At(merged, 1697, 6), PhotoColor(1));
+  EXPECT_EQ(At(merged, 0, 7), PhotoColor(2));
+  EXPECT_EQ(At(merged, 0, 14), PhotoColor(1));
+  EXPECT_EQ(At(merged, 0, 2045), PhotoColor(1));
+  EXPECT_EQ(At(merged, 0, 2046), kWhite);
+
+  EXPECT_EQ(ui_.messages, std::vector<std::string>{"Merged!"});
+  EXPECT_FALSE(ui_.crop_visible);
+  for (Control c : {Control::Button4, Control::Button5, Control::Button14, Control::CheckBox1,
+                    Control::Image1}) {
+    EXPECT_TRUE(ui_.enabled.at(c)) << static_cast<int>(c);
+  }
+  EXPECT_FALSE(ui_.enabled.at(Control::Button26));
+  EXPECT_EQ(ui_.view.Width(), 485);
+  EXPECT_EQ(ui_.view.Height(), 585);
+  EXPECT_EQ(ui_.screen_cursors, (std::vector<Cursor>{Cursor::Hourglass, Cursor::Default}));
+  EXPECT_EQ(LoadBmpFile(work_ + "/x02.bmp").Height(), 1024);
+}
+
+TEST_F(MergeTest, ProgressRunsFromItsPositionInStepsOfTenUpToTwoHundredThenZero) {
+  FillSlots(2);
+  ui_.progress = 120;  // left by an earlier merge that failed
+  Merge(state_, ui_, work_);
+  EXPECT_EQ(ui_.progress_min, 0);
+  EXPECT_EQ(ui_.progress_max, 200);
+  ASSERT_GT(ui_.progress_history.size(), 16u);
+  EXPECT_EQ(ui_.progress_history[0], 130);
+  EXPECT_EQ(ui_.progress_history[7], 200);
+  EXPECT_EQ(ui_.progress_history[15], 200);
+  for (int p : ui_.progress_history) EXPECT_LE(p, 200);
+  EXPECT_EQ(ui_.progress_history.back(), 0);
+  // 16 slot steps, 293 strips, the final reset.
+  EXPECT_EQ(ui_.progress_history.size(), 16u + 293u + 1u);
+}
+
+struct MergeLayout {
+  int frames;
+  Mode mode;
+  Size output;
+  int strip;
+};
+
+class MergeLayouts : public MergeTest, public ::testing::WithParamInterface<MergeLayout> {};
+
+TEST_P(MergeLayouts, EveryFrameTakesItsStripUnderEachLens) {
+  const MergeLayout& p = GetParam();
+  FillSlots(p.frames);
+  ui_.mode = p.mode;
+  ASSERT_TRUE(Merge(state_, ui_, work_).merged);
+  const Raster& merged = *state_.MergedBitmap;
+  ASSERT_EQ((Size{merged.Width(), merged.Height()}), p.output);
+  EXPECT_EQ(state_.StripWidth, p.strip);
+  EXPECT_EQ(state_.MergedGeometry.mode, p.mode);
+  const bool rows = p.mode == Mode::PortraitRows;
+  const int pitch = p.frames * p.strip;
+  for (int pos = 0; pos < 3 * pitch; ++pos) {
+    const Color want = PhotoColor(pos % pitch / p.strip + 1);
+    EXPECT_EQ(rows ? At(merged, 5, pos) : At(merged, pos, 5), want) << "position " << pos;
+  }
+  EXPECT_EQ(ui_.messages.back(), "Merged!");
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, MergeLayouts,
+                         ::testing::Values(MergeLayout{2, Mode::LandscapeColumns, {2049, 1698}, 7},
+                                           MergeLayout{3, Mode::PortraitRows, {1819, 2196}, 5},
+                                           MergeLayout{16, Mode::PortraitRows, {1940, 2342}, 1},
+                                           MergeLayout{16, Mode::LandscapeColumns, {2342, 1940}, 1}));
+
+// What a failed merge must leave alone.
+struct Snapshot {
+  std::vector<uint8_t> pixels;
+  Size size;
+  int32_t strip, width, height, slice_width, slice_height, band_width, band_height;
+  int64_t dpi;
+  MergeGeometry geometry;
+  std::map<Control, bool> enabled;
+  std::vector<std::string> messages;
+  Size view;
+
+  static Snapshot Of(const MakerState& s, const FakeFrontend& ui) {
+    const Raster& m = *s.MergedBitmap;
+    return Snapshot{std::vector<uint8_t>(m.Bits(), m.Bits() + m.Stride() * m.Height()),
+                    Size{m.Width(), m.Height()},
+                    s.StripWidth,
+                    s.OutputWidth,
+                    s.OutputHeight,
+                    s.SliceWidth,
+                    s.SliceHeight,
+                    s.AlignBandWidth,
+                    s.AlignBandHeight,
+                    s.OutputDpiX,
+                    s.MergedGeometry,
+                    ui.enabled,
+                    ui.messages,
+                    Size{ui.view.Width(), ui.view.Height()}};
+  }
+  void ExpectSame(const Snapshot& o) const {
+    EXPECT_EQ(size, o.size);
+    EXPECT_TRUE(pixels == o.pixels) << "the picture changed";
+    EXPECT_EQ(strip, o.strip);
+    EXPECT_EQ(dpi, o.dpi);
+    EXPECT_EQ((Size{width, height}), (Size{o.width, o.height}));
+    EXPECT_EQ((Size{slice_width, slice_height}), (Size{o.slice_width, o.slice_height}));
+    EXPECT_EQ((Size{band_width, band_height}), (Size{o.band_width, o.band_height}));
+    EXPECT_EQ(geometry.FrameCount, o.geometry.FrameCount);
+    EXPECT_EQ(geometry.StripWidth, o.geometry.StripWidth);
+    EXPECT_EQ(geometry.OutputDpiX, o.geometry.OutputDpiX);
+    EXPECT_EQ(geometry.mode, o.geometry.mode);
+    EXPECT_EQ(enabled, o.enabled);
+    EXPECT_EQ(messages, o.messages);
+    EXPECT_EQ(view, o.view);
+  }
+};
+
+enum class Fault { PhotoDeleted, PhotoDamaged, PhotoNotBmp, WorkFolderUnwritable, CropEmpty };
+
+class MergeFailure : public MergeTest, public ::testing::WithParamInterface<Fault> {};
+
+TEST_P(MergeFailure, RaisesAndKeepsThePreviousResultItsCommandsAndTheCursor) {
+  FillSlots(2);
+  ASSERT_TRUE(Merge(state_, ui_, work_).merged);
+  state_.AlignBandWidth = 56;  // the previous picture carries its band
+  // The next merge would change every geometry field: three frames, across.
+  Fill(3);
+  ui_.mode = Mode::LandscapeColumns;
+  const Snapshot before = Snapshot::Of(state_, ui_);
+  std::string work = work_;
+  const std::string photo3 = state_.SlotFiles[2];
+  switch (GetParam()) {
+    case Fault::PhotoDeleted:
+      fs::remove(photo3);
+      break;
+    case Fault::PhotoDamaged: {
+      const std::vector<uint8_t> bytes{'B', 'M', 0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 54, 0, 0, 0};
+      WriteWholeFile(photo3, bytes.data(), bytes.size());
+      break;
+    }
+    case Fault::PhotoNotBmp: {
+      const std::string text = "just some notes";
+      WriteWholeFile(photo3, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+      break;
+    }
+    case Fault::WorkFolderUnwritable:
+      work = root_ + "/photo1.bmp";  // a file where the folder should be
+      break;
+    case Fault::CropEmpty:
+      state_.CropRects[2].Right = state_.CropRects[2].Left;
+      break;
+  }
+  EXPECT_THROW(Merge(state_, ui_, work), Error);
+  before.ExpectSame(Snapshot::Of(state_, ui_));
+  EXPECT_EQ(ui_.ScreenCursor(), Cursor::Default);
+  for (const auto& entry : fs::directory_iterator(work_)) {
+    EXPECT_EQ(entry.path().extension(), ".bmp") << entry.path() << " left behind";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, MergeFailure,
+                         ::testing::Values(Fault::PhotoDeleted, Fault::PhotoDamaged,
+                                           Fault::PhotoNotBmp, Fault::WorkFolderUnwritable,
+                                           Fault::CropEmpty));
+
+TEST_F(MergeTest, AFailedFirstMergeLeavesTheOutputCommandsDisabled) {
+  FillSlots(2);
+  fs::remove(state_.SlotFiles[1]);
+  EXPECT_THROW(Merge(state_, ui_, work_), Error);
+  EXPECT_FALSE(state_.MergedBitmap.has_value());
+  EXPECT_EQ(state_.OutputWidth, 0);
+  EXPECT_FALSE(ui_.enabled.at(Control::Button4));
+  EXPECT_FALSE(ui_.enabled.at(Control::Image1));
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_EQ(ui_.ScreenCursor(), Cursor::Default);
+}
+
+}  // namespace
+}  // namespace lenti
