@@ -28,8 +28,8 @@ void RefuseBadPitch(int32_t dpi, int64_t lx, const ChartQuantities& q) {
   }
   if (q.P < 1) {
     // P = Round(dpi / LPI) is 0 from LPI = 2 x dpi on (a half rounds to even).
-    throw Error(Format("The LPI is too high for %d dpi: it must be below %lld, so that the bars "
-                       "repeat at least every pixel.",
+    throw Error(Format("The LPI is too high for %d dpi: it must be below %lld (twice the DPI), "
+                       "or the bars would be less than a pixel apart.",
                        dpi, static_cast<long long>(2 * int64_t{dpi})));
   }
 }
@@ -86,7 +86,8 @@ void DrawRow(Raster& chart, const Raster& grating, const ChartQuantities& q, int
              int32_t step) {
   const int64_t y0 = (int64_t{i} - 1) * q.RH;
   const int64_t e = RowSourceWidth(q, i, step);
-  chart.TextOut(ToInt(q.TX), ToInt(y0 + q.TY), RowLabel(q, e, dpi));
+  // Below 3 dpi the label size rounds to 0 points: there is nothing to write.
+  if (q.FS >= 1) chart.TextOut(ToInt(q.TX), ToInt(y0 + q.TY), RowLabel(q, e, dpi));
   const int64_t band_height = q.RH - kBandGap;
   if (band_height > 0) {
     chart.CopyRect(Rect{ToInt(q.LM), ToInt(y0), ToInt(q.LM + q.GB), ToInt(y0 + band_height)},
@@ -103,6 +104,7 @@ void DrawReferenceStripe(Raster& chart, const Raster& grating, const ChartQuanti
   const int64_t left = band_end + Round(Extended(dpi) / 8);
   const int64_t right = band_end + Round((3 * Extended(dpi)) / 8);
   const int64_t source_width = Round(Extended(dpi) / 4);
+  if (source_width < 1 || right <= left) return;  // a chart of 1 dpi has no stripe
   chart.CopyRect(Rect{ToInt(left), 0, ToInt(right), ToInt(q.CH)}, grating,
                  Rect{0, 0, ToInt(source_width), ToInt(q.RH)});
 }

@@ -1,0 +1,391 @@
+// The window's commands against a scripted frontend and printer: Create
+// replaces the chart only when it succeeds, Save writes the stamped 1-bit
+// file, Print checks the printer against the DPI box and centres the chart.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "fake_frontend.h"
+#include "testchart/test_chart.h"
+
+namespace lenti {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeFrontend;
+
+// Records every call; the page and resolution are set by the test.
+class FakePrinter : public PrinterPort {
+ public:
+  int page_width = 4800, page_height = 6600, dpi = 600;
+  std::vector<std::string> calls;
+  Rect drawn_at{};
+  Size drawn_size{};
+
+  void SelectDefaultPrinter() override { calls.push_back("default"); }
+  int PageWidth() const override { return page_width; }
+  int PageHeight() const override { return page_height; }
+  int DpiX() const override { return dpi; }
+  void BeginDoc() override { calls.push_back("begin"); }
+  void StretchDraw(const Rect& dest, const Raster& raster) override {
+    calls.push_back("draw");
+    drawn_at = dest;
+    drawn_size = Size{raster.Width(), raster.Height()};
+  }
+  void EndDoc() override { calls.push_back("end"); }
+  bool Printed() const { return !calls.empty() && calls.back() == "end"; }
+};
+
+ChartSettings Settings(const std::string& dpi, const std::string& lpi = "40", int paper = 0) {
+  ChartSettings settings;
+  settings.paper_index = paper;
+  settings.dpi_text = dpi;
+  settings.lpi_text = lpi;
+  return settings;
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/chart_commands_XXXXXX";
+    path_ = mkdtemp(pattern);
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  std::string File(const std::string& name) const { return (fs::path(path_) / name).string(); }
+  size_t Count() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
+  }
+
+ private:
+  std::string path_;
+};
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | (uint32_t{b[at + 1]} << 8) | (uint32_t{b[at + 2]} << 16) |
+         (uint32_t{b[at + 3]} << 24);
+}
+uint16_t U16(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+std::string ErrorText(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+// ------------------------------------------------------------------ Create
+
+TEST(CreateChart, MakesTheChartItsPreviewAndRestoresTheCursor) {
+  MakerState state;
+  FakeFrontend frontend;
+  CreateChart(state, frontend, Settings("1200"));
+  ASSERT_TRUE(state.TestChart.has_value());
+  EXPECT_EQ(state.TestChart->Width(), 6142);
+  EXPECT_EQ(state.TestChart->Height(), 10866);
+  EXPECT_EQ(state.TestDpi, 1200);
+  ASSERT_TRUE(frontend.chart_preview.has_value());
+  EXPECT_EQ(frontend.chart_preview->Width(), 511);
+  EXPECT_EQ(frontend.chart_preview->Height(), 905);
+  EXPECT_EQ(frontend.screen_cursors, (std::vector<Cursor>{Cursor::Hourglass, Cursor::Default}));
+}
+
+TEST(CreateChart, ReadsPaperAndTypedDpiFromTheSettings) {
+  const struct {
+    ChartSettings settings;
+    int width, height, dpi;
+  } cases[] = {
+      {Settings("1200", "40", 1), 9921, 17008, 1200},  // A3
+      {Settings("600", "40", 2), 3543, 4488, 600},     // 8' x 10'
+      {Settings(" 250"), 1280, 2264, 250},             // any typed integer
+      {ResetChartSettings(MakerState{}), 1843, 3260, 360},
+  };
+  for (const auto& c : cases) {
+    MakerState state;
+    FakeFrontend frontend;
+    CreateChart(state, frontend, c.settings);
+    ASSERT_TRUE(state.TestChart.has_value());
+    EXPECT_EQ(state.TestChart->Width(), c.width) << c.settings.dpi_text;
+    EXPECT_EQ(state.TestChart->Height(), c.height) << c.settings.dpi_text;
+    EXPECT_EQ(state.TestDpi, c.dpi);
+  }
+}
+
+struct FailedCreate {
+  const char* name;
+  ChartSettings settings;
+  const char* text;
+};
+void PrintTo(const FailedCreate& c, std::ostream* os) { *os << c.name; }
+
+ChartSettings WithLines(const std::string& lines) {
+  ChartSettings s = Settings("600");
+  s.lines_text = lines;
+  return s;
+}
+ChartSettings WithStep(const std::string& step) {
+  ChartSettings s = Settings("600");
+  s.step_text = step;
+  return s;
+}
+
+const FailedCreate kFailedCreates[] = {
+    {"dpi_not_a_number", Settings("abc"), "'abc' is not a valid integer value"},
+    {"dpi_empty", Settings(""), "'' is not a valid integer value"},
+    {"lpi_not_a_number", Settings("600", "4o"), "'4o' is not a valid floating point value"},
+    {"lines_not_a_number", WithLines("eleven"), "'eleven' is not a valid integer value"},
+    {"step_not_a_number", WithStep("1.5"), "'1.5' is not a valid integer value"},
+    {"lpi_zero", Settings("600", "0"), "Floating point division by zero"},
+    {"lpi_negative", Settings("600", "-40"), "The LPI must be greater than 0 (it is -40)."},
+    {"lpi_too_high", Settings("600", "1200"),
+     "The LPI is too high for 600 dpi: it must be below 1200 (twice the DPI), or the bars would "
+     "be less than a pixel apart."},
+    {"dpi_zero", Settings("0"), "The DPI must be at least 1 (it is 0)."},
+    {"lines_zero", WithLines("0"), "The number of lines must be at least 1 (it is 0)."},
+    {"step_zero", WithStep("0"), "The step must be at least 1 pixel (it is 0)."},
+    {"empty_size_entry", Settings("600", "40", 3),
+     "The paper is too narrow for the chart: it must be wider than 12 cm (it is 11 cm)."},
+};
+
+class FailedCreateTest : public ::testing::TestWithParam<FailedCreate> {};
+
+// A failed Create leaves the previous chart, its dpi and its preview exactly
+// as they were (so a later Save still stamps the chart's own resolution), and
+// the cursor comes back.
+TEST_P(FailedCreateTest, KeepsThePreviousChartAndRestoresTheCursor) {
+  MakerState state;
+  FakeFrontend frontend;
+  CreateChart(state, frontend, Settings("300"));
+  const Raster before = *state.TestChart;
+  frontend.chart_preview.reset();
+  frontend.screen_cursors.clear();
+
+  EXPECT_EQ(ErrorText([&] { CreateChart(state, frontend, GetParam().settings); }),
+            GetParam().text);
+  ASSERT_TRUE(state.TestChart.has_value());
+  EXPECT_EQ(state.TestChart->Width(), before.Width());
+  EXPECT_EQ(state.TestChart->Height(), before.Height());
+  EXPECT_EQ(0, std::memcmp(state.TestChart->Bits(), before.Bits(),
+                           before.Stride() * static_cast<size_t>(before.Height())));
+  EXPECT_EQ(state.TestDpi, 300);
+  EXPECT_FALSE(frontend.chart_preview.has_value());
+  EXPECT_EQ(frontend.ScreenCursor(), Cursor::Default);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, FailedCreateTest, ::testing::ValuesIn(kFailedCreates),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CreateChart, FailedFirstCreateLeavesNoChart) {
+  MakerState state;
+  FakeFrontend frontend;
+  EXPECT_EQ(ErrorText([&] { CreateChart(state, frontend, Settings("1200", "x")); }),
+            "'x' is not a valid floating point value");
+  EXPECT_FALSE(state.TestChart.has_value());
+  EXPECT_EQ(frontend.ScreenCursor(), Cursor::Default);
+}
+
+// -------------------------------------------------------------------- Save
+
+TEST(SaveChart, WritesTheStampedOneBitLayout) {
+  const struct {
+    const char* dpi;
+    int32_t ppm;
+  } cases[] = {{"1200", 47233}, {"300", 11808}, {"360", 14170}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    TempDir dir;
+    MakerState state;
+    FakeFrontend frontend;
+    CreateChart(state, frontend, Settings(c.dpi));
+    frontend.save_answers = {dir.File("chart.bmp")};
+    SaveChart(state, frontend);
+
+    const Raster& chart = *state.TestChart;
+    const std::vector<uint8_t> file = ReadAll(dir.File("chart.bmp"));
+    const size_t row = (static_cast<size_t>(chart.Width()) + 31) / 32 * 4;
+    const size_t pixels = row * static_cast<size_t>(chart.Height());
+    ASSERT_EQ(file.size(), 62 + pixels);
+    EXPECT_EQ(file[0], 'B');
+    EXPECT_EQ(file[1], 'M');
+    EXPECT_EQ(U32(file, 2), 62 + pixels);
+    EXPECT_EQ(U32(file, 10), 62u);  // bfOffBits
+    EXPECT_EQ(U32(file, 14), 40u);
+    EXPECT_EQ(U32(file, 18), static_cast<uint32_t>(chart.Width()));
+    EXPECT_EQ(U32(file, 22), static_cast<uint32_t>(chart.Height()));
+    EXPECT_EQ(U16(file, 28), 1);    // bits per pixel
+    EXPECT_EQ(U32(file, 34), pixels);
+    EXPECT_EQ(U32(file, 38), static_cast<uint32_t>(c.ppm));
+    EXPECT_EQ(U32(file, 42), static_cast<uint32_t>(c.ppm));
+    EXPECT_EQ(U32(file, 46), 2u);   // biClrUsed
+    const std::vector<uint8_t> table(file.begin() + 54, file.begin() + 62);
+    EXPECT_EQ(table, (std::vector<uint8_t>{0, 0, 0, 0, 255, 255, 255, 0}));
+    // Bottom row first, the chart's bits unchanged.
+    for (int y : {0, chart.Height() / 2, chart.Height() - 1}) {
+      const size_t at = 62 + row * static_cast<size_t>(chart.Height() - 1 - y);
+      EXPECT_EQ(0, std::memcmp(file.data() + at, chart.Row(y), row)) << "row " << y;
+    }
+    EXPECT_EQ(dir.Count(), 1u);  // no temporary file left beside it
+  }
+}
+
+TEST(SaveChart, CancelledDialogWritesNothing) {
+  TempDir dir;
+  MakerState state;
+  FakeFrontend frontend;
+  CreateChart(state, frontend, Settings("300"));
+  frontend.save_answers = {""};
+  SaveChart(state, frontend);
+  EXPECT_EQ(frontend.save_dialogs_shown, 1);
+  EXPECT_EQ(dir.Count(), 0u);
+}
+
+// Save stamps the dpi the chart was made with, whatever the box shows now.
+TEST(SaveChart, StampsTheChartsDpiAfterTheBoxChanged) {
+  TempDir dir;
+  MakerState state;
+  FakeFrontend frontend;
+  CreateChart(state, frontend, Settings("300"));
+  // A later Create that fails after a valid DPI does not change it either.
+  EXPECT_NE(ErrorText([&] { CreateChart(state, frontend, Settings("600", "abc")); }), "(no error)");
+  frontend.save_answers = {dir.File("chart.bmp")};
+  SaveChart(state, frontend);
+  const std::vector<uint8_t> file = ReadAll(dir.File("chart.bmp"));
+  ASSERT_GE(file.size(), 46u);
+  EXPECT_EQ(U32(file, 38), 11808u);
+}
+
+TEST(SaveChart, FailedWriteLeavesAnExistingFileUntouched) {
+  TempDir dir;
+  MakerState state;
+  FakeFrontend frontend;
+  CreateChart(state, frontend, Settings("300"));
+  frontend.save_answers = {dir.File("missing/chart.bmp")};
+  EXPECT_NE(ErrorText([&] { SaveChart(state, frontend); }), "(no error)");
+  EXPECT_EQ(dir.Count(), 0u);
+}
+
+// ----------------------------------------------------- before the first chart
+
+TEST(ChartCommands, SaveAndPrintBeforeCreateOnlySayThereIsNoChart) {
+  MakerState state;
+  FakeFrontend frontend;
+  FakePrinter printer;
+  frontend.save_answers = {"/tmp/never_written.bmp"};
+  SaveChart(state, frontend);
+  PrintTestChart(state, frontend, printer, "600");
+  EXPECT_EQ(frontend.messages, (std::vector<std::string>{kNoChartYet, kNoChartYet}));
+  EXPECT_EQ(frontend.save_dialogs_shown, 0);
+  EXPECT_EQ(frontend.printer_setup_shown, 0);
+  EXPECT_TRUE(printer.calls.empty());
+  EXPECT_EQ(state.PrinterDpi, 0);
+}
+
+// ------------------------------------------------------------------- Print
+
+struct PrintCase {
+  const char* name;
+  int printer_dpi;
+  const char* box;
+  bool printed;
+  const char* message;  // "" for none
+  const char* error;    // "" for none
+};
+void PrintTo(const PrintCase& c, std::ostream* os) { *os << c.name; }
+
+// The chart was made at 600 dpi; the box is read at the time of printing.
+const PrintCase kPrintCases[] = {
+    {"printer_matches", 600, "600", true, "", ""},
+    {"printer_below_the_box", 600, "1200", false, "打印机DPI设置不对!", ""},
+    {"printer_above_the_box", 1200, "600", false, "打印机DPI设置不对!", ""},
+    {"box_changed_to_the_printer", 1200, "1200", true, "", ""},
+    {"box_not_a_number", 600, "6OO", false, "", "'6OO' is not a valid integer value"},
+};
+
+class PrintTest : public ::testing::TestWithParam<PrintCase> {};
+
+TEST_P(PrintTest, ChecksThePrinterAgainstTheBoxNow) {
+  const PrintCase& c = GetParam();
+  MakerState state;
+  FakeFrontend frontend;
+  FakePrinter printer;
+  printer.dpi = c.printer_dpi;
+  CreateChart(state, frontend, Settings("600"));
+  const std::string error = ErrorText([&] { PrintTestChart(state, frontend, printer, c.box); });
+  EXPECT_EQ(error, *c.error ? c.error : "(no error)");
+  EXPECT_EQ(printer.Printed(), c.printed);
+  EXPECT_EQ(frontend.messages,
+            *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+  // The default printer is chosen and the set-up shown before the check.
+  ASSERT_FALSE(printer.calls.empty());
+  EXPECT_EQ(printer.calls.front(), "default");
+  EXPECT_EQ(frontend.printer_setup_shown, 1);
+  EXPECT_EQ(state.PrinterDpi, c.printer_dpi);
+  if (c.printed) {
+    EXPECT_EQ(printer.calls, (std::vector<std::string>{"default", "begin", "draw", "end"}));
+    EXPECT_EQ(printer.drawn_size, (Size{3071, 5433}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Printers, PrintTest, ::testing::ValuesIn(kPrintCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PrintTestChart, CentresTheA4ChartAt600DpiWithTiesToEven) {
+  MakerState state;
+  FakeFrontend frontend;
+  FakePrinter printer;
+  CreateChart(state, frontend, Settings("600"));
+  PrintTestChart(state, frontend, printer, "600");
+  EXPECT_EQ(printer.drawn_at, (Rect{864, 584, 3936, 6016}));
+}
+
+TEST(ChartPrintRectangle, HalvesRoundToEven) {
+  const struct {
+    int pw, ph, cw, ch;
+    Rect expected;
+  } cases[] = {
+      {4800, 6600, 3071, 5433, {864, 584, 3936, 6016}},  // one wider, one shorter
+      {4800, 6600, 3072, 5432, {864, 584, 3936, 6016}},  // even chart: exact size
+      {4801, 6601, 3071, 5433, {865, 584, 3936, 6017}},  // even free space: exact size
+      {1000, 1000, 1200, 1000, {-100, 0, 1100, 1000}},   // chart wider than the page
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChartPrintRectangle(c.pw, c.ph, c.cw, c.ch), c.expected)
+        << c.pw << "x" << c.ph << " / " << c.cw << "x" << c.ch;
+  }
+}
+
+// ------------------------------------------------------------------- Reset
+
+TEST(ResetChartSettings, A4At360DpiWithTheLensPitchAndStep15) {
+  MakerState state;
+  const ChartSettings reset = ResetChartSettings(state);
+  EXPECT_EQ(reset.paper_index, 0);
+  EXPECT_EQ(reset.dpi_text, "360");
+  EXPECT_EQ(reset.lpi_text, "21.25");
+  EXPECT_EQ(reset.lines_text, "11");
+  EXPECT_EQ(reset.step_text, "15");
+  state.LensLpiX = 400000;
+  EXPECT_EQ(ResetChartSettings(state).lpi_text, "40");
+  state.LensLpiX = 212345;
+  EXPECT_EQ(ResetChartSettings(state).lpi_text, "21.2345");
+}
+
+}  // namespace
+}  // namespace lenti
