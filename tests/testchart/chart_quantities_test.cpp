@@ -2,6 +2,7 @@
 // the rows' source widths and their LPI labels, for the charts people make.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct QuantityCase {
   ChartQuantities expected;
   std::vector<std::string> labels;  // top row first
 };
+
+void PrintTo(const QuantityCase& c, std::ostream* os) { *os << c.name; }
 
 // Field order: GW, RH, P, W, CW, CH, GB, LM, FS, TX, TY, K, C.
 const QuantityCase kQuantityCases[] = {
