@@ -53,7 +53,9 @@ Raster CropRaster(const Raster& photo, const Rect& source_rect, int slot) {
   return crop;
 }
 
-Raster ScaleToSlice(const Raster& crop, Size slice_size) {
+}  // namespace
+
+Raster ScaleCropToSlice(const Raster& crop, Size slice_size) {
   if (slice_size.width <= 0 || slice_size.height <= 0) {
     throw Error(Format("The slice size %d x %d is empty", slice_size.width, slice_size.height));
   }
@@ -61,8 +63,6 @@ Raster ScaleToSlice(const Raster& crop, Size slice_size) {
   slice.StretchDraw(slice.ClipRect(), crop);
   return slice;
 }
-
-}  // namespace
 
 Rect MapCropToSource(const CropRecord& record, int64_t scale) {
   return Rect{MapCoordinate(record.Left, record.OffsetX, scale),
@@ -72,7 +72,7 @@ Rect MapCropToSource(const CropRecord& record, int64_t scale) {
 }
 
 Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice, int slot) {
-  return ScaleToSlice(CropRaster(photo, source_rect, slot), slice);
+  return ScaleCropToSlice(CropRaster(photo, source_rect, slot), slice);
 }
 
 Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice) {
@@ -107,7 +107,7 @@ Raster PrepareFrame(const MakerState& state, const OutputGeometry& geometry, Mod
     const Raster photo = LoadBmpFile(slot_file);
     crop = CropRaster(photo, source_rect, slot);
   }
-  Raster slice = ScaleToSlice(*crop, slice_size);
+  Raster slice = ScaleCropToSlice(*crop, slice_size);
   crop.reset();
   WriteWorkFileAtomically(slice, work_file);
   return slice;

@@ -22,6 +22,10 @@ Rect MapCropToSource(const CropRecord& record, int64_t scale);
 // error for an empty or inverted rectangle.
 Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice);
 
+// The second half of MakeSlice: a crop raster drawn scaled onto a new
+// 24-bit slice (StretchDraw, proportions not kept).
+Raster ScaleCropToSlice(const Raster& crop, Size slice);
+
 // MakeSlice naming the photo (slot 1..16) in its error texts:
 // "The crop rectangle of photo 3 is empty".
 Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice, int slot);

@@ -1,0 +1,316 @@
+#include "app/cli_args.h"
+
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <set>
+
+#include "core/error.h"
+#include "core/numerics.h"
+
+namespace lenti::cli {
+
+namespace {
+
+// Lens pitches the program will lay out: above 0 and at most 1000 lpi.
+constexpr int64_t kMaxLensLpiX = 1000 * int64_t{10000};
+constexpr int kMaxFontSize = 1000;
+constexpr int kMaxPrinterDpi = 9600;
+constexpr int kMaxChartDpi = 3600 * 4;
+
+struct UsageError {
+  std::string text;
+};
+
+[[noreturn]] void Fail(std::string text) { throw UsageError{std::move(text)}; }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// A whole decimal number, optional sign, nothing else.
+std::optional<int64_t> ParseInt(const std::string& text) {
+  int64_t value = 0;
+  const char* begin = text.data();
+  const char* end = text.data() + text.size();
+  if (begin != end && *begin == '+') ++begin;
+  const auto [ptr, ec] = std::from_chars(begin, end, value);
+  if (ec != std::errc() || ptr != end || begin == end) return std::nullopt;
+  return value;
+}
+
+int32_t IntInRange(const std::string& option, const std::string& text, int64_t low, int64_t high) {
+  const std::optional<int64_t> value = ParseInt(text);
+  if (!value) Fail(option + ": " + Quoted(text) + " is not a whole number");
+  if (*value < low || *value > high) {
+    Fail(option + " must lie between " + std::to_string(low) + " and " + std::to_string(high) +
+         ", not " + text);
+  }
+  return static_cast<int32_t>(*value);
+}
+
+// Round(lpi x 10000), as the chart window reads its LPI box.
+int64_t LensPitch(const std::string& option, const std::string& text) {
+  Extended lpi = 0;
+  try {
+    lpi = StrToFloat(text);
+  } catch (const Error&) {
+    Fail(option + ": " + Quoted(text) + " is not a number");
+  }
+  if (!std::isfinite(lpi) || lpi <= 0 || lpi > kMaxLensLpiX / 10000) {
+    Fail(option + " must be more than 0 and at most 1000 lines per inch, not " + text);
+  }
+  const int64_t fixed = Round(lpi * 10000);
+  if (fixed < 1) Fail(option + " " + text + " is too fine: less than 0.0001 lines per inch");
+  return fixed;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (true) {
+    const size_t at = text.find(separator, start);
+    parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return parts;
+    start = at + 1;
+  }
+}
+
+// K=L,T,W,H -> slot K, rectangle (L, T, L + W, T + H).
+std::pair<int, Rect> ParseCrop(const std::string& text) {
+  const std::string shape = "--crop must be K=L,T,W,H in whole numbers, not " + Quoted(text);
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos) Fail(shape);
+  const std::optional<int64_t> slot = ParseInt(text.substr(0, equals));
+  const std::vector<std::string> fields = Split(text.substr(equals + 1), ',');
+  if (!slot || fields.size() != 4) Fail(shape);
+  int64_t v[4];
+  for (int i = 0; i < 4; ++i) {
+    const std::optional<int64_t> value = ParseInt(fields[i]);
+    if (!value || *value < INT32_MIN || *value > INT32_MAX) Fail(shape);
+    v[i] = *value;
+  }
+  if (*slot < 1 || *slot > kMaxPhotos) Fail("--crop " + text + ": photos are numbered 1 to 16");
+  if (v[2] < 1 || v[3] < 1) Fail("--crop " + text + ": the width and height must be at least 1");
+  if (v[0] + v[2] > INT32_MAX || v[1] + v[3] > INT32_MAX) Fail("--crop " + text + ": too large");
+  const Rect rect{static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
+                  static_cast<int32_t>(v[0] + v[2]), static_cast<int32_t>(v[1] + v[3])};
+  return {static_cast<int>(*slot), rect};
+}
+
+// FAMILY:SIZE[:bold][:italic]; the family may itself hold ':'.
+Font ParseFont(const std::string& text) {
+  const std::string shape = "--font must be FAMILY:SIZE[:bold][:italic], not " + Quoted(text);
+  std::vector<std::string> parts = Split(text, ':');
+  Font font;
+  while (parts.size() > 2 && (parts.back() == "bold" || parts.back() == "italic")) {
+    (parts.back() == "bold" ? font.bold : font.italic) = true;
+    parts.pop_back();
+  }
+  if (parts.size() < 2) Fail(shape);
+  const std::optional<int64_t> size = ParseInt(parts.back());
+  if (!size) Fail(shape);
+  if (*size < 1 || *size > kMaxFontSize) Fail("--font size must lie between 1 and 1000 points");
+  parts.pop_back();
+  std::string family = parts[0];
+  for (size_t i = 1; i < parts.size(); ++i) family += ":" + parts[i];
+  if (family.empty()) Fail(shape);
+  font.family = family;
+  font.size = static_cast<int>(*size);
+  return font;
+}
+
+Point ParsePoint(const std::string& option, const std::string& text) {
+  const std::vector<std::string> fields = Split(text, ',');
+  if (fields.size() != 2) Fail(option + " must be X,Y in whole numbers, not " + Quoted(text));
+  return Point{IntInRange(option, fields[0], INT32_MIN, INT32_MAX),
+               IntInRange(option, fields[1], INT32_MIN, INT32_MAX)};
+}
+
+struct Option {
+  std::string name;
+  bool takes_value;
+  bool repeatable;
+  std::function<void(const std::string&)> apply;
+};
+
+// Walks the arguments: options by the table, the rest as operands.
+void ParseOptions(const std::vector<std::string>& args, size_t first, const std::vector<Option>& table,
+                  std::vector<std::string>& operands) {
+  std::set<std::string> seen;
+  bool options_ended = false;
+  for (size_t i = first; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_ended || arg.size() < 2 || arg[0] != '-') {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+    const size_t equals = arg.find('=');
+    const std::string name = arg.rfind("--", 0) == 0 ? arg.substr(0, equals) : arg;
+    const Option* option = nullptr;
+    for (const Option& candidate : table) {
+      if (candidate.name == name) option = &candidate;
+    }
+    if (option == nullptr) Fail("unknown option " + Quoted(name));
+    if (!option->repeatable && !seen.insert(name).second) Fail("option " + name + " given twice");
+    if (!option->takes_value) {
+      if (equals != std::string::npos && name != arg) Fail("option " + name + " takes no value");
+      option->apply("");
+      continue;
+    }
+    if (equals != std::string::npos && name != arg) {
+      option->apply(arg.substr(equals + 1));
+    } else if (i + 1 < args.size()) {
+      option->apply(args[++i]);
+    } else {
+      Fail("option " + name + " needs a value");
+    }
+  }
+}
+
+Mode ParseMode(const std::string& text) {
+  if (text == "portrait") return Mode::PortraitRows;
+  if (text == "landscape") return Mode::LandscapeColumns;
+  Fail("--mode must be portrait or landscape, not " + Quoted(text));
+}
+
+MergeArgs ParseMerge(const std::vector<std::string>& args) {
+  MergeArgs m;
+  bool font_given = false, text_at_given = false, page_given = false, dpi_given = false;
+  const std::vector<Option> table{
+      {"-o", true, false, [&](const std::string& v) { m.output = v; }},
+      {"--output", true, false, [&](const std::string& v) { m.output = v; }},
+      {"--mode", true, false, [&](const std::string& v) { m.mode = ParseMode(v); }},
+      {"--lpi", true, false, [&](const std::string& v) { m.lens_lpi_x = LensPitch("--lpi", v); }},
+      {"--crop", true, true,
+       [&](const std::string& v) {
+         const auto [slot, rect] = ParseCrop(v);
+         if (!m.crops.emplace(slot, rect).second) {
+           Fail("--crop for photo " + std::to_string(slot) + " given twice");
+         }
+       }},
+      {"--text", true, false,
+       [&](const std::string& v) {
+         if (v.empty()) Fail("--text needs a text that is not empty");
+         m.text = v;
+       }},
+      {"--font", true, false,
+       [&](const std::string& v) {
+         m.font = ParseFont(v);
+         font_given = true;
+       }},
+      {"--text-at", true, false,
+       [&](const std::string& v) {
+         m.text_at = ParsePoint("--text-at", v);
+         text_at_given = true;
+       }},
+      {"--rotate", true, false,
+       [&](const std::string& v) {
+         const int32_t turns = IntInRange("--rotate", v, -1000000, 1000000);
+         m.quarter_turns = ((turns % 4) + 4) % 4;
+       }},
+      {"--align-bars", false, false, [&](const std::string&) { m.align_bars = true; }},
+      {"--pdf", true, false, [&](const std::string& v) { m.pdf = v; }},
+      {"--page", true, false,
+       [&](const std::string& v) {
+         if (v != "A4" && v != "A3" && v != "Letter") {
+           Fail("--page must be A4, A3 or Letter, not " + Quoted(v));
+         }
+         m.page = v;
+         page_given = true;
+       }},
+      {"--printer-dpi", true, false,
+       [&](const std::string& v) {
+         m.printer_dpi = IntInRange("--printer-dpi", v, 1, kMaxPrinterDpi);
+         dpi_given = true;
+       }},
+  };
+  ParseOptions(args, 1, table, m.photos);
+  if (m.output.empty()) Fail("merge needs -o OUT.bmp");
+  if ((font_given || text_at_given) && !m.text) Fail("--font and --text-at need --text");
+  if ((page_given || dpi_given) && !m.pdf) Fail("--page and --printer-dpi need --pdf");
+  if (m.pdf && m.pdf->empty()) Fail("--pdf needs a file name");
+  const auto count = static_cast<int>(m.photos.size());
+  if (count < kMinPhotos || count > kMaxPhotos) {
+    Fail("merge needs 2 to 16 photos, " + std::to_string(count) + " given");
+  }
+  for (const auto& [slot, rect] : m.crops) {
+    if (slot > count) {
+      Fail("--crop for photo " + std::to_string(slot) + ", but only " + std::to_string(count) +
+           " photos are given");
+    }
+  }
+  return m;
+}
+
+int PaperIndex(const std::string& text) {
+  if (text == "A4") return 0;
+  if (text == "A3") return 1;
+  if (text == "8x10") return 2;
+  Fail("--paper must be A4, A3 or 8x10, not " + Quoted(text));
+}
+
+ChartArgs ParseChart(const std::vector<std::string>& args) {
+  ChartArgs c;
+  const std::vector<Option> table{
+      {"-o", true, false, [&](const std::string& v) { c.output = v; }},
+      {"--output", true, false, [&](const std::string& v) { c.output = v; }},
+      {"--paper", true, false, [&](const std::string& v) { c.paper_index = PaperIndex(v); }},
+      {"--dpi", true, false, [&](const std::string& v) { c.dpi = IntInRange("--dpi", v, 1, kMaxChartDpi); }},
+      {"--lpi", true, false, [&](const std::string& v) { c.lens_lpi_x = LensPitch("--lpi", v); }},
+  };
+  std::vector<std::string> operands;
+  ParseOptions(args, 1, table, operands);
+  if (!operands.empty()) Fail("chart takes no file besides -o, not " + Quoted(operands[0]));
+  if (c.output.empty()) Fail("chart needs -o OUT.bmp");
+  return c;
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return "usage: vexaro merge -o OUT.bmp [--mode portrait|landscape] [--lpi 21.25] "
+         "[--crop K=L,T,W,H]...\n"
+         "                    [--text TEXT [--font \"FAMILY:SIZE[:bold][:italic]\"] [--text-at X,Y]]\n"
+         "                    [--rotate N] [--align-bars] [--pdf OUT.pdf [--page A4|A3|Letter] "
+         "[--printer-dpi N]]\n"
+         "                    PHOTO1 PHOTO2 [... PHOTO16]\n"
+         "       vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]\n";
+}
+
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+  ParseResult result;
+  try {
+    if (args.empty()) Fail("missing command: merge or chart");
+    Command command;
+    for (const std::string& arg : args) {
+      if (arg == "--") break;
+      if (arg == "-h" || arg == "--help") {
+        result.command = command;  // Help
+        return result;
+      }
+    }
+    const std::string& verb = args[0];
+    if (verb == "help") {
+      command.kind = Command::Kind::Help;
+    } else if (verb == "merge") {
+      command.kind = Command::Kind::Merge;
+      command.merge = ParseMerge(args);
+    } else if (verb == "chart") {
+      command.kind = Command::Kind::Chart;
+      command.chart = ParseChart(args);
+    } else {
+      Fail("unknown command " + Quoted(verb) + ": use merge or chart");
+    }
+    result.command = std::move(command);
+  } catch (const UsageError& e) {
+    result.error = e.text;
+  } catch (const std::exception& e) {
+    result.error = e.what();
+  }
+  return result;
+}
+
+}  // namespace lenti::cli

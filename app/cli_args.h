@@ -1,0 +1,72 @@
+// The command line of `vexaro`, parsed: argv in, a command or a usage error
+// out. Pure: no I/O, no exit, no exception escapes (it is fuzzed).
+//
+//   vexaro merge -o OUT.bmp [--mode portrait|landscape] [--lpi 21.25]
+//                [--crop K=L,T,W,H]... [--text TEXT [--font "FAMILY:SIZE[:bold][:italic]"]
+//                [--text-at X,Y]] [--rotate N] [--align-bars]
+//                [--pdf OUT.pdf [--page A4|A3|Letter] [--printer-dpi N]]
+//                PHOTO1 PHOTO2 [... PHOTO16]
+//   vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]
+//
+// Options take their value as the next argument or after "=" (--lpi=40);
+// "--" ends the options.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/color.h"
+#include "core/geometry.h"
+#include "core/maker_state.h"
+
+namespace lenti::cli {
+
+inline constexpr int kMinPhotos = 2;
+inline constexpr int kMaxPhotos = kSlotCount;
+
+struct MergeArgs {
+  std::string output;
+  Mode mode = Mode::PortraitRows;
+  int64_t lens_lpi_x = 212500;  // lines per inch x 10000
+  std::map<int, Rect> crops;    // slot (1-based) -> crop in source pixels
+  std::optional<std::string> text;
+  Font font;                    // "MS Sans Serif" 8 unless --font
+  Point text_at{100, 100};
+  int quarter_turns = 0;        // counter-clockwise, 0..3
+  bool align_bars = false;
+  std::optional<std::string> pdf;
+  std::string page = "A4";
+  int printer_dpi = 600;
+  std::vector<std::string> photos;  // slot k is photos[k - 1]
+};
+
+struct ChartArgs {
+  std::string output;
+  int paper_index = 0;         // A4 0, A3 1, 8x10 2
+  int32_t dpi = 1200;
+  int64_t lens_lpi_x = 400000;  // 40 lpi x 10000
+};
+
+struct Command {
+  enum class Kind { Merge, Chart, Help };
+  Kind kind = Kind::Help;
+  MergeArgs merge;
+  ChartArgs chart;
+};
+
+// Either a command or the text of the usage error.
+struct ParseResult {
+  std::optional<Command> command;
+  std::string error;
+};
+
+// `args` are argv[1..].
+ParseResult ParseArguments(const std::vector<std::string>& args);
+
+// The usage lines printed after a usage error and for --help.
+std::string UsageText();
+
+}  // namespace lenti::cli

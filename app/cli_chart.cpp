@@ -1,0 +1,22 @@
+#include "app/cli_chart.h"
+
+#include "core/bmp.h"
+#include "core/error.h"
+#include "testchart/test_chart.h"
+
+namespace lenti::cli {
+
+std::string RunChart(const ChartArgs& args) {
+  const Paper paper = PaperTable(args.paper_index);
+  const Raster chart =
+      GenerateTestChart(args.dpi, paper.Wcm, paper.Hcm, args.lens_lpi_x, kChartStep, kChartLines);
+  SaveStampedBmpFile(chart, args.output, static_cast<double>(args.dpi));
+  const ChartQuantities q =
+      ComputeChartQuantities(args.dpi, paper.Wcm, paper.Hcm, args.lens_lpi_x, kChartStep, kChartLines);
+  const std::string first = RowLabel(q, RowSourceWidth(q, 1, kChartStep), args.dpi);
+  const std::string last = RowLabel(q, RowSourceWidth(q, kChartLines, kChartStep), args.dpi);
+  return Format("chart %d x %d px, %d dpi, LPI %s to %s -> %s", chart.Width(), chart.Height(),
+                args.dpi, first.c_str(), last.c_str(), args.output.c_str());
+}
+
+}  // namespace lenti::cli

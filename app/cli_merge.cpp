@@ -1,0 +1,105 @@
+#include "app/cli_merge.h"
+
+#include <memory>
+#include <utility>
+
+#include "app/cli_photos.h"
+#include "core/bmp.h"
+#include "core/error.h"
+#include "core/numerics.h"
+#include "delivery/pdf_printer.h"
+#include "delivery/print.h"
+#include "finishing/align_bars.h"
+#include "finishing/rotation.h"
+#include "finishing/text_overlay.h"
+#include "interlace/merge.h"
+
+namespace lenti::cli {
+
+namespace {
+
+std::vector<SliceJob> JobsFor(const MergeArgs& args) {
+  std::vector<SliceJob> jobs;
+  for (size_t i = 0; i < args.photos.size(); ++i) {
+    const int slot = static_cast<int>(i) + 1;
+    SliceJob job{slot, args.photos[i], std::nullopt};
+    if (const auto crop = args.crops.find(slot); crop != args.crops.end()) job.crop = crop->second;
+    jobs.push_back(std::move(job));
+  }
+  return jobs;
+}
+
+void BurnText(MakerState& state, const MergeArgs& args) {
+  state.OverlayText = *args.text;
+  state.OverlayFont = std::make_shared<Font>(args.font);
+  state.TextX = args.text_at.x;
+  state.TextY = args.text_at.y;
+  BurnOverlayText(state, *state.MergedBitmap);
+  // Burned in for good: the print must not draw it a second time.
+  state.OverlayText.clear();
+}
+
+void PrintToPdf(MakerState& state, const MergeArgs& args) {
+  PdfPrinter printer(*args.pdf, PageSizeByName(args.page), args.printer_dpi);
+  state.PrinterDpi = printer.DpiX();
+  PrintMergedBitmap(state, printer);
+}
+
+std::string Summary(const MakerState& state, const MergeArgs& args) {
+  const Raster& picture = *state.MergedBitmap;
+  std::string line = Format("merged %d frames: %d x %d px, %s dpi, strip %d px -> %s",
+                            state.MergedGeometry.FrameCount, picture.Width(), picture.Height(),
+                            FloatToStr(static_cast<Extended>(state.OutputDpiX) / 10000).c_str(),
+                            state.StripWidth, args.output.c_str());
+  if (args.pdf) line += ", " + *args.pdf;
+  return line;
+}
+
+}  // namespace
+
+MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFunction& progress) {
+  MakerState state;
+  state.FrameCount = static_cast<int32_t>(args.photos.size());
+  state.LensLpiX = args.lens_lpi_x;
+  MergeResult result;
+  result.frame_count = state.FrameCount;
+  result.lens_lpi_x = state.LensLpiX;
+  result.mode = args.mode;
+  result.geometry = ComputeOutputGeometry(state.FrameCount, state.LensLpiX, args.mode);
+  result.slice = SliceSize(result.geometry.OutputWidth, result.geometry.OutputHeight,
+                           state.FrameCount, args.mode);
+
+  // One step per photo, one for the interleave.
+  const int total = state.FrameCount + 1;
+  int done = 0;
+  const auto step = [&] {
+    ++done;
+    if (progress) progress(done, total);
+  };
+  const std::vector<Raster> slices = PrepareSlicesInParallel(
+      JobsFor(args), result.slice, args.mode, threads, kDefaultPhotoMemoryBudget, step);
+  std::vector<const Raster*> frames;
+  for (const Raster& slice : slices) frames.push_back(&slice);
+  result.merged = InterleaveSlices(frames, result.geometry, state.FrameCount, args.mode);
+  step();
+  AdoptMergeResult(state, std::move(result));
+  return state;
+}
+
+void ApplyFinishing(MakerState& state, const MergeArgs& args) {
+  if (args.text) BurnText(state, args);
+  if (args.align_bars) AddAlignBand(state);
+  for (int turn = 0; turn < args.quarter_turns; ++turn) {
+    *state.MergedBitmap = RotateQuarterCounterClockwise(*state.MergedBitmap);
+  }
+}
+
+std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress) {
+  MakerState state = MergePhotos(args, DecodeThreads(), progress);
+  ApplyFinishing(state, args);
+  SaveStampedBmpFile(*state.MergedBitmap, args.output, static_cast<double>(state.OutputDpiX) / 10000);
+  if (args.pdf) PrintToPdf(state, args);
+  return Summary(state, args);
+}
+
+}  // namespace lenti::cli

@@ -1,0 +1,45 @@
+#include "app/cli_run.h"
+
+#include <exception>
+#include <new>
+
+#include "app/cli_args.h"
+#include "app/cli_chart.h"
+#include "app/cli_merge.h"
+#include "app/cli_progress.h"
+
+namespace lenti::cli {
+
+namespace {
+
+std::string RunCommand(const Command& command, std::ostream& err, bool show_progress) {
+  if (command.kind == Command::Kind::Chart) return RunChart(command.chart);
+  ProgressBar bar(err, show_progress);
+  return RunMerge(command.merge, [&bar](int done, int total) { bar.Update(done, total); });
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           bool show_progress) {
+  const ParseResult parsed = ParseArguments(args);
+  if (!parsed.command) {
+    err << "vexaro: " << parsed.error << "\n" << UsageText();
+    return kExitUsage;
+  }
+  if (parsed.command->kind == Command::Kind::Help) {
+    out << UsageText();
+    return kExitOk;
+  }
+  try {
+    out << RunCommand(*parsed.command, err, show_progress) << "\n";
+    return kExitOk;
+  } catch (const std::bad_alloc&) {
+    err << "vexaro: Out of memory\n";
+  } catch (const std::exception& e) {
+    err << "vexaro: " << e.what() << "\n";
+  }
+  return kExitFailure;
+}
+
+}  // namespace lenti::cli
