@@ -7,11 +7,7 @@
 // rectangle, the frame count and the selection.
 #include "intake/slots.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <vector>
 
 #include "core/bmp.h"
@@ -46,23 +42,9 @@ PhotoKind Recognise(const uint8_t* head, size_t size) {
 // Looks at the first bytes only, so that choosing a large file that is no
 // photo is refused without reading it.
 PhotoKind RecogniseFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw CannotOpenFile(path, SystemReason(errno));
+  InputFile file(path);  // refuses folders, FIFOs and devices
   uint8_t head[3];
-  size_t size = 0;
-  while (size < sizeof head) {
-    const ssize_t got = ::read(fd, head + size, sizeof head - size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      const int reason = errno;
-      ::close(fd);
-      throw CannotOpenFile(path, SystemReason(reason));
-    }
-    if (got == 0) break;
-    size += static_cast<size_t>(got);
-  }
-  ::close(fd);
-  return Recognise(head, size);
+  return Recognise(head, file.ReadAt(0, head, sizeof head));
 }
 
 // What a successful import puts into the slot, built before the slot changes.

@@ -18,6 +18,11 @@ using testing::FakeFrontend;
 
 constexpr Size kViewBox{591, 593};
 
+// "X348Y424" or "Xm40" for a negative coordinate, for readable case names.
+std::string Coordinate(const char* axis, int v) {
+  return axis + (v < 0 ? "m" + std::to_string(-v) : std::to_string(v));
+}
+
 // ---- ComputeFit ----
 
 struct FitCase {
@@ -104,7 +109,11 @@ TEST_P(ThresholdTable, SwitchesBetweenFullHeightAndFullWidth) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Boundaries, ThresholdTable, ::testing::ValuesIn(kThresholdCases));
+INSTANTIATE_TEST_SUITE_P(Boundaries, ThresholdTable, ::testing::ValuesIn(kThresholdCases),
+                         [](const auto& info) {
+                           const char* mode = info.param.mode == Mode::PortraitRows ? "Portrait" : "Landscape";
+                           return mode + std::to_string(info.param.aspect);
+                         });
 
 // ---- FitAndFrame through the frontend ----
 
@@ -279,7 +288,9 @@ TEST_P(PressTable, HoverAndPressChooseTheSameAction) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Points, PressTable, ::testing::ValuesIn(kPressCases));
+INSTANTIATE_TEST_SUITE_P(Points, PressTable, ::testing::ValuesIn(kPressCases), [](const auto& info) {
+  return Coordinate("X", info.param.x) + Coordinate("Y", info.param.y);
+});
 
 TEST_F(CropFrameTest, MoveKeepsTheGrabbedPointUnderTheMouse) {
   Frame(1600, 1200);
@@ -338,7 +349,10 @@ TEST_P(ResizeTable, KeepsTheRatioAndTheTopLeftCorner) {
   EXPECT_EQ(state.CropScales[0], 12345);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, ResizeTable, ::testing::ValuesIn(kResizeCases));
+INSTANTIATE_TEST_SUITE_P(Steps, ResizeTable, ::testing::ValuesIn(kResizeCases), [](const auto& info) {
+  const char* mode = info.param.mode == Mode::PortraitRows ? "Portrait" : "Landscape";
+  return mode + Coordinate("X", info.param.x) + Coordinate("Y", info.param.y);
+});
 
 TEST_F(CropFrameTest, ResizeReadsTheModeAtEveryStep) {
   Frame(1600, 1200);

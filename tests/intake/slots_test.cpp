@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -403,18 +404,30 @@ TEST_P(FailedTable, RaisesAndKeepsTheSlotAndItsWorkingFile) {
 INSTANTIATE_TEST_SUITE_P(Files, FailedTable, ::testing::ValuesIn(kFailedCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(UnchangedTest, MissingFileRaisesCannotOpen) {
+// Paths the dialog may hand over that are no readable file: a missing
+// file, a folder, and a FIFO (which must not make the import wait for a writer).
+class UnreadableTable : public UnchangedTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(UnreadableTable, RaisesCannotOpenAndKeepsTheSlot) {
+  const std::string path = dir + "/unreadable.jpg";
+  const std::string kind = GetParam();
+  if (kind == "folder") fs::create_directory(path);
+  if (kind == "fifo") {
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  }
   const SlotSnapshot before(state, fe);
-  const std::string missing = dir + "/gone.jpg";
-  fe.open_answers.push_back(missing);
+  fe.open_answers.push_back(path);
   try {
     ImportIntoSlot(state, fe, work, 5);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"" + missing + "\". ", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"" + path + "\". ", 0), 0u) << e.what();
   }
   before.ExpectUnchanged(state, fe);
+  EXPECT_TRUE(fe.messages.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, UnreadableTable, ::testing::Values("missing", "folder", "fifo"));
 
 TEST_F(UnchangedTest, UnwritableWorkingFileRaisesAndLeavesNoTemporary) {
   // A folder where the working file of slot 6 would go: the rename fails.
