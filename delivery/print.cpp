@@ -1,0 +1,122 @@
+// "&Print": the page picture of the preview (25 px per inch) and the print
+// at true size. Every quantity is computed in 80-bit Extended with Round
+// (ties to even) and Trunc (toward zero), in the order written, so the
+// outline and the print rectangle land on the same pixels every time.
+#include "delivery/print.h"
+
+#include <optional>
+
+#include "core/numerics.h"
+#include "finishing/text_overlay.h"
+
+namespace lenti {
+namespace {
+
+// The preview window's outer size: the page picture is centred on it.
+constexpr int kPreviewWidth = 485;
+constexpr int kPreviewHeight = 492;
+// The preview shows the page at 25 pixels per inch.
+constexpr Extended kPreviewPixelsPerInch = 25;
+// The fixed-point scale of OutputDpiX.
+constexpr Extended kDpiScale = 10000;
+
+int32_t RoundToInt(Extended value) { return static_cast<int32_t>(Round(value)); }
+int32_t TruncToInt(Extended value) { return static_cast<int32_t>(Trunc(value)); }
+
+// Inches the picture covers: pixels / OutputDpiX x 10000.
+Extended PictureInches(int pixels, int64_t output_dpi_x) {
+  return Divide(pixels, static_cast<Extended>(output_dpi_x)) * kDpiScale;
+}
+
+// The output's outline, centred on the page picture, and its diagonals.
+void PlaceOutline(PrintPreviewLayout& layout, const Raster& picture, int64_t output_dpi_x) {
+  const Extended w = Trunc(Divide(picture.Width(), static_cast<Extended>(output_dpi_x)) *
+                           kPreviewPixelsPerInch * kDpiScale);
+  const Extended h = Trunc(Divide(picture.Height(), static_cast<Extended>(output_dpi_x)) *
+                           kPreviewPixelsPerInch * kDpiScale);
+  const Extended half_w = static_cast<Extended>(layout.image_width) / 2;
+  const Extended half_h = static_cast<Extended>(layout.image_height) / 2;
+  const Rect outline{RoundToInt(half_w - w / 2), RoundToInt(half_h - h / 2),
+                     RoundToInt(half_w + w / 2), RoundToInt(half_h + h / 2)};
+  layout.outline = outline;
+  layout.diagonals = {{outline.left, outline.top},
+                      {outline.right, outline.bottom},
+                      {outline.left, outline.bottom},
+                      {outline.right, outline.top}};
+}
+
+// More than one inch beyond the printable area in either direction; equal
+// sizes are no warning.
+bool SizeOver(const Raster& picture, int64_t output_dpi_x, const PrinterPort& printer,
+              int printer_dpi) {
+  const Extended page_w = Divide(printer.PageWidth(), static_cast<Extended>(printer_dpi));
+  const Extended page_h = Divide(printer.PageHeight(), static_cast<Extended>(printer_dpi));
+  if (PictureInches(picture.Width(), output_dpi_x) - 1 > page_w) return true;
+  return PictureInches(picture.Height(), output_dpi_x) - 1 > page_h;
+}
+
+}  // namespace
+
+PrintPreviewLayout PreparePrint(MakerState& state, Frontend& frontend, PrinterPort& printer) {
+  printer.SelectDefaultPrinter();
+  frontend.ShowPrinterSetup();
+  state.PrinterDpi = printer.DpiX();
+  const Extended dpi = state.PrinterDpi;
+
+  PrintPreviewLayout layout;
+  layout.image_width = RoundToInt(Divide(printer.PageWidth(), dpi) * kPreviewPixelsPerInch);
+  layout.image_height = RoundToInt(Divide(printer.PageHeight(), dpi) * kPreviewPixelsPerInch);
+  layout.image_left = TruncToInt(static_cast<Extended>(kPreviewWidth - layout.image_width) / 2);
+  layout.image_top = TruncToInt(static_cast<Extended>(kPreviewHeight - layout.image_height) / 2);
+  // Without a picture the page is shown empty (the command is disabled
+  // until the first merge).
+  if (!state.MergedBitmap) return layout;
+  const int64_t output_dpi_x = state.MergedGeometry.OutputDpiX;
+  PlaceOutline(layout, *state.MergedBitmap, output_dpi_x);
+  layout.size_over = SizeOver(*state.MergedBitmap, output_dpi_x, printer, state.PrinterDpi);
+  return layout;
+}
+
+Raster DrawPreviewPage(const PrintPreviewLayout& layout) {
+  // A fresh raster is white with the default black pen and white brush.
+  Raster page(layout.image_width, layout.image_height);
+  if (page.Empty() || layout.diagonals.empty()) return page;
+  const Rect& o = layout.outline;
+  page.Rectangle(o.left, o.top, o.right, o.bottom);
+  page.Polyline(layout.diagonals);
+  return page;
+}
+
+Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x, int printer_dpi,
+                    int page_width, int page_height) {
+  const Extended dpi_x = static_cast<Extended>(output_dpi_x);
+  // Printer pixels the picture covers at true size, not rounded.
+  const Extended wp = Divide(picture_width, dpi_x) * printer_dpi * kDpiScale;
+  const Extended hp = Divide(picture_height, dpi_x) * printer_dpi * kDpiScale;
+  const Extended pw = page_width;
+  const Extended ph = page_height;
+  return Rect{RoundToInt((pw - wp) / 2), RoundToInt((ph - hp) / 2), RoundToInt((wp + pw) / 2),
+              RoundToInt((hp + ph) / 2)};
+}
+
+void PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
+  if (!state.MergedBitmap) return;
+  const Raster& merged = *state.MergedBitmap;
+  const int page_width = printer.PageWidth();
+  const int page_height = printer.PageHeight();
+  const Rect dest = PrintRectangle(merged.Width(), merged.Height(),
+                                   state.MergedGeometry.OutputDpiX, state.PrinterDpi, page_width,
+                                   page_height);
+  // The paper gets the picture Save would write: the pending text burned
+  // into a copy, MergedBitmap untouched.
+  std::optional<Raster> with_text;
+  if (!state.OverlayText.empty()) {
+    with_text.emplace(merged);
+    BurnOverlayText(state, *with_text);
+  }
+  printer.BeginDoc();
+  printer.StretchDraw(dest, with_text ? *with_text : merged);
+  printer.EndDoc();
+}
+
+}  // namespace lenti

@@ -1,0 +1,38 @@
+// "&Save": the merged picture, its pending text burned into a copy, written
+// atomically and stamped with the resolution of the merge that made it.
+#include "delivery/save.h"
+
+#include <string>
+
+#include "core/bmp.h"
+#include "core/numerics.h"
+#include "finishing/text_overlay.h"
+
+namespace lenti {
+
+double MergedDpi(const MakerState& state) {
+  const MergeGeometry& g = state.MergedGeometry;
+  // The product is exact in 64 bits (it is the merge's OutputDpiX); a later
+  // import into slot 3 changes FrameCount and StripWidth in the state, not the
+  // resolution of a picture that was already made.
+  const int64_t dpi_x10000 = int64_t{g.FrameCount} * g.LensLpiX * g.StripWidth;
+  return static_cast<double>(static_cast<Extended>(dpi_x10000) / 10000);
+}
+
+void SaveMerged(MakerState& state, Frontend& frontend) {
+  if (!state.MergedBitmap) return;
+  const std::string path = frontend.AskSavePicture();
+  if (path.empty()) return;
+  const double dpi = MergedDpi(state);
+  if (state.OverlayText.empty()) {
+    SaveStampedBmpFile(*state.MergedBitmap, path, dpi);
+    return;
+  }
+  // The text goes into a copy only, so a text moved before the next save
+  // leaves no earlier copy behind in the picture.
+  Raster picture = *state.MergedBitmap;
+  BurnOverlayText(state, picture);
+  SaveStampedBmpFile(picture, path, dpi);
+}
+
+}  // namespace lenti
