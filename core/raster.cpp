@@ -1,6 +1,7 @@
 #include "core/raster.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +13,9 @@
 namespace lenti {
 
 int FontPixelHeight(const Font& font) {
-  return static_cast<int>(std::lround(font.size * 96.0 / 72.0));
+  // In 64 bits and clamped: a size typed into the font dialog can be anything.
+  const int64_t pixels = std::llround(font.size * 96.0 / 72.0);
+  return static_cast<int>(std::clamp<int64_t>(pixels, INT_MIN + 1, INT_MAX));
 }
 
 int BitsPerPixel(PixelFormat format) {
@@ -273,43 +276,66 @@ void Raster::FillRect(const Rect& rect, Color color) {
   }
 }
 
+namespace {
+
+int32_t ClampToInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+Rect ClampedRect(int64_t left, int64_t top, int64_t right, int64_t bottom) {
+  return Rect{ClampToInt32(left), ClampToInt32(top), ClampToInt32(right), ClampToInt32(bottom)};
+}
+
+__extension__ typedef __int128 Int128;
+
+// n / d rounded to nearest, halves away from zero (d > 0).
+int64_t RoundedQuotient(Int128 n, int64_t d) {
+  return static_cast<int64_t>(n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d));
+}
+
+}  // namespace
+
 void Raster::Rectangle(int x1, int y1, int x2, int y2) {
   MarkCanvasUsed();
   if (x2 < x1) std::swap(x1, x2);
   if (y2 < y1) std::swap(y1, y2);
   if (brush_.style == BrushStyle::Solid) FillRect(Rect{x1, y1, x2, y2}, brush_.color);
-  const int w = std::max(pen_.width, 1);
-  // Outline inside the area, `w` pixels thick.
-  FillRect(Rect{x1, y1, x2, std::min(y1 + w, y2)}, pen_.color);
-  FillRect(Rect{x1, std::max(y2 - w, y1), x2, y2}, pen_.color);
-  FillRect(Rect{x1, y1, std::min(x1 + w, x2), y2}, pen_.color);
-  FillRect(Rect{std::max(x2 - w, x1), y1, x2, y2}, pen_.color);
+  const int64_t w = std::max(pen_.width, 1);
+  // Outline inside the area, `w` pixels thick; edges in 64 bits, so an area
+  // at the ends of the coordinate range cannot overflow.
+  const int64_t l = x1, t = y1, r = x2, b = y2;
+  FillRect(ClampedRect(l, t, r, std::min(t + w, b)), pen_.color);
+  FillRect(ClampedRect(l, std::max(b - w, t), r, b), pen_.color);
+  FillRect(ClampedRect(l, t, std::min(l + w, r), b), pen_.color);
+  FillRect(ClampedRect(std::max(r - w, l), t, r, b), pen_.color);
 }
 
 void Raster::Polyline(const std::vector<Point>& points) {
   MarkCanvasUsed();
-  const int w = std::max(pen_.width, 1);
-  auto plot = [&](int x, int y) { FillRect(Rect{x, y, x + w, y + w}, pen_.color); };
+  // A pen wider than the raster covers it whole; the clamp keeps sums small.
+  const int64_t w = std::clamp<int64_t>(pen_.width, 1, int64_t{std::max(width_, height_)} + 1);
   for (size_t i = 1; i < points.size(); ++i) {
-    // Bresenham; like the system's line drawing the last point is not set.
-    int x0 = points[i - 1].x, y0 = points[i - 1].y;
-    const int x1 = points[i].x, y1 = points[i].y;
-    const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
-    const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    // Bound the walk to the raster's neighbourhood so a far-away point costs nothing.
-    const long steps = std::max(dx, -dy);
-    for (long s = 0; s < steps; ++s) {
-      if (x0 >= -w && y0 >= -w && x0 <= width_ && y0 <= height_) plot(x0, y0);
-      const int e2 = 2 * err;
-      if (e2 >= dy) {
-        err += dy;
-        x0 += sx;
-      }
-      if (e2 <= dx) {
-        err += dx;
-        y0 += sy;
-      }
+    // Point k of a segment of n steps is its start plus k/n of the way,
+    // rounded; like the system's line drawing the last point is not set.
+    const int64_t x0 = points[i - 1].x, y0 = points[i - 1].y;
+    const int64_t dx = int64_t{points[i].x} - x0, dy = int64_t{points[i].y} - y0;
+    const int64_t steps = std::max(std::abs(dx), std::abs(dy));
+    if (steps == 0) continue;
+    // Only the steps whose major coordinate lies near the raster are walked,
+    // so a far-away point costs nothing.
+    const bool along_x = std::abs(dx) == steps;
+    const int64_t start = along_x ? x0 : y0;
+    const int64_t sign = (along_x ? dx : dy) > 0 ? 1 : -1;
+    const int64_t lo = -w, hi = along_x ? width_ : height_;
+    int64_t first = sign > 0 ? lo - start : start - hi;
+    int64_t last = sign > 0 ? hi - start : start - lo;
+    first = std::max<int64_t>(first, 0);
+    last = std::min(last, steps - 1);
+    for (int64_t k = first; k <= last; ++k) {
+      const int64_t x = x0 + RoundedQuotient(Int128(k) * dx, steps);
+      const int64_t y = y0 + RoundedQuotient(Int128(k) * dy, steps);
+      if (x < -w || y < -w || x > width_ || y > height_) continue;
+      FillRect(ClampedRect(x, y, x + w, y + w), pen_.color);
     }
   }
 }

@@ -267,9 +267,9 @@ struct Layout {
 };
 
 int PixelHeightOf(const Font& font) {
-  const int pixels = std::abs(FontPixelHeight(font));
+  const int64_t pixels = std::abs(int64_t{FontPixelHeight(font)});
   if (pixels > kMaxTextPixelHeight) throw Error("Font size too large");
-  return std::max(pixels, 1);
+  return static_cast<int>(std::max<int64_t>(pixels, 1));
 }
 
 // For each character: 0 = the primary face, k = fallback k - 1. A character

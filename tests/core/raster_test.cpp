@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -215,6 +216,60 @@ TEST_P(EachFormat, ResizeFillsWithWhiteThenWithTheBrushOnceTheCanvasIsUsed) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, EachFormat, ::testing::ValuesIn(kFormats),
                          [](const auto& info) { return std::string(FormatName(info.param)); });
+
+// Areas reaching the ends of the coordinate range: brush and outline are
+// clipped, nothing overflows.
+TEST(RectangleEdges, ExtremeCoordinatesAreClipped) {
+  Raster r(6, 6, PixelFormat::pf24bit);
+  r.SetBrushColor(kRed);
+  r.Rectangle(INT_MIN, INT_MIN, INT_MAX, INT_MAX);  // outline far outside
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 6; ++x) ASSERT_EQ(r.PixelColor(x, y), kRed);
+  }
+  r.Rectangle(-5, -5, INT_MAX, 3);  // bottom edge at row 2
+  for (int x = 0; x < 6; ++x) {
+    EXPECT_EQ(r.PixelColor(x, 1), kRed);
+    EXPECT_EQ(r.PixelColor(x, 2), kBlack);
+  }
+  r.Rectangle(INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX);
+  r.Rectangle(INT_MIN, 0, INT_MIN + 1, 1);
+  EXPECT_EQ(r.PixelColor(5, 5), kRed);
+}
+
+struct LineCase {
+  const char* name;
+  std::vector<Point> points;
+  std::vector<Point> black;  // every pixel the pen sets
+};
+
+const LineCase kLines[] = {
+    {"ShortLastPointNotSet", {{1, 1}, {4, 1}}, {{1, 1}, {2, 1}, {3, 1}}},
+    {"Vertical", {{2, 3}, {2, 0}}, {{2, 3}, {2, 2}, {2, 1}}},
+    {"Diagonal", {{0, 0}, {3, 3}, {0, 6}}, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {2, 4}, {1, 5}}},
+    {"FarHorizontal", {{-2000000000, 5}, {2000000000, 5}},
+     {{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}, {7, 5}}},
+    {"FarDiagonal", {{INT_MIN + 1, INT_MIN + 1}, {INT_MAX, INT_MAX}},
+     {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}}},
+    {"FarAwayEntirely", {{-100000, -100000}, {-100000, 2000000000}, {INT_MAX, INT_MIN}}, {}},
+    {"SinglePoint", {{3, 3}}, {}},
+};
+
+class Lines : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(Lines, SetExactlyTheirPixels) {
+  const LineCase& c = GetParam();
+  Raster r(8, 8, PixelFormat::pf1bit);
+  r.Polyline(c.points);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      const bool expected = std::find(c.black.begin(), c.black.end(), Point{x, y}) != c.black.end();
+      EXPECT_EQ(r.PixelColor(x, y), expected ? kBlack : kWhite) << x << "," << y;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Polyline, Lines, ::testing::ValuesIn(kLines),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Brush, ClearStyleTurnsWhiteAndAColourMakesItSolidAgain) {
   Raster r(1, 1);

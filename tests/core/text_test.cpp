@@ -118,9 +118,12 @@ TEST_P(TextFormats, InkStaysInsideTheCell) {
 }
 
 TEST_P(TextFormats, SolidBrushFillsTheCellClearBrushLeavesTheBackground) {
-  const Color blue{0, 0, 255};
-  const Color paper = GetParam() == PixelFormat::pf1bit ? kBlack : blue;
-  const Color cell_fill = GetParam() == PixelFormat::pf1bit ? kWhite : kRed;
+  // Colours each format stores exactly (the 8-bit raster has a grey palette).
+  const PixelFormat f = GetParam();
+  const Color paper = f == PixelFormat::pf1bit ? kBlack
+                      : f == PixelFormat::pf8bit ? Color{40, 40, 40} : Color{0, 0, 255};
+  const Color cell_fill = f == PixelFormat::pf1bit ? kWhite
+                          : f == PixelFormat::pf8bit ? Color{200, 200, 200} : kRed;
   Font font = FontOf(14);
   font.color = GetParam() == PixelFormat::pf1bit ? kBlack : kWhite;
   const Size cell = MeasureText(font, "Ax");
