@@ -36,7 +36,6 @@ constexpr long kMaxLibjpegMemory = long{3} << 30;
 struct ErrorTrap {
   jpeg_error_mgr manager;
   std::jmp_buf jump;
-  bool warnings_fatal;
   char message[JMSG_LENGTH_MAX];
 };
 
@@ -46,20 +45,25 @@ struct ErrorTrap {
   std::longjmp(trap->jump, 1);
 }
 
-// Warnings that leave the pixels intact: stray bytes before a marker, an
-// unknown JFIF revision, an ICC profile we do not use.
-bool LeavesPixelsIntact(int code) {
-  return code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR || code == JWRN_BOGUS_ICC;
+// Warnings that leave the pixels intact: an unknown JFIF revision, an ICC
+// profile we do not use, stray bytes between two header segments. Stray
+// bytes after entropy-coded data (before a scan, restart or end marker) are
+// not among them: they mean the decoder fell out of step with the data.
+bool LeavesPixelsIntact(const jpeg_error_mgr& err) {
+  if (err.msg_code == JWRN_JFIF_MAJOR || err.msg_code == JWRN_BOGUS_ICC) return true;
+  if (err.msg_code != JWRN_EXTRANEOUS_DATA) return false;
+  const int marker = err.msg_parm.i[1];
+  return marker != 0xD9 && marker != 0xDA && (marker < 0xD0 || marker > 0xD7);
 }
 
 // libjpeg reports damage it "recovers" from (a truncated file, a bad Huffman
-// code) as a warning and fills the rest with grey; such a picture must not be
-// taken for the photo, so those warnings stop the decode like errors.
+// code, data that runs short) as a warning and fills the rest with grey; such
+// a picture must not be taken for the photo, so those warnings stop the
+// decode like errors.
 void OnMessage(j_common_ptr cinfo, int level) {
   if (level >= 0) return;  // trace output
-  auto* trap = reinterpret_cast<ErrorTrap*>(cinfo->err);
   ++cinfo->err->num_warnings;
-  if (trap->warnings_fatal && !LeavesPixelsIntact(cinfo->err->msg_code)) JumpOnError(cinfo);
+  if (!LeavesPixelsIntact(*cinfo->err)) JumpOnError(cinfo);
 }
 
 void Silent(j_common_ptr) {}
@@ -69,7 +73,6 @@ void InstallTrap(ErrorTrap& trap) {
   trap.manager.error_exit = JumpOnError;
   trap.manager.emit_message = OnMessage;
   trap.manager.output_message = Silent;
-  trap.warnings_fatal = true;
   trap.message[0] = '\0';
 }
 
@@ -193,9 +196,6 @@ bool GuardedReadRows(Decoder* d, const DecodePlan* plan) {
 
 bool GuardedFinish(Decoder* d) {
   if (setjmp(d->trap.jump) != 0) return false;
-  // Every pixel is in; what follows the last scan (a missing end marker)
-  // can no longer spoil the picture.
-  d->trap.warnings_fatal = false;
   jpeg_finish_decompress(&d->cinfo);
   return true;
 }
@@ -266,7 +266,11 @@ Raster Decode(const uint8_t* data, size_t size, const std::string& name, const R
   plan.out = raster.Bits();
   plan.out_stride = raster.Stride();
   std::vector<uint8_t> scratch;
-  const bool direct = !plan.crop && !plan.cmyk && plan.first_row == plan.top;
+  // Straight into the raster only when the decoded rows are exactly the kept
+  // rows: a region that starts right of column 0 within the margin still
+  // decodes whole rows, which are wider than the raster.
+  const bool direct = !plan.crop && plan.left == 0 && plan.width == plan.crop_width && !plan.cmyk &&
+                      plan.first_row == plan.top;
   if (!direct) {
     scratch.resize(static_cast<size_t>(plan.crop_width) * plan.decoded_components * kRowsPerCall);
     plan.scratch = scratch.data();

@@ -1,0 +1,777 @@
+// The BMP reader at every depth and header form, the writer's exact layout,
+// the resolution stamp and the atomic stamped save, and a corpus of broken
+// files that must each give an Error (never a crash or a wild read).
+#include "core/bmp.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "core/file_io.h"
+
+namespace lenti {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+// ---- helpers ----
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "lenti-bmp-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+  }
+  std::string File(const std::string& name) const { return (fs::path(path_) / name).string(); }
+  const std::string& Path() const { return path_; }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+ private:
+  std::string path_;
+};
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "<no error>";
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
+  return uint32_t{b[at]} | (uint32_t{b[at + 1]} << 8) | (uint32_t{b[at + 2]} << 16) |
+         (uint32_t{b[at + 3]} << 24);
+}
+uint16_t Get16(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  b[at] = static_cast<uint8_t>(v);
+  b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+
+constexpr int kW = 47;
+constexpr int kH = 33;
+
+// The colour every test image has at (x, y).
+Color GradientAt(int x, int y) {
+  return Color{static_cast<uint8_t>(x * 5), static_cast<uint8_t>(y * 7), static_cast<uint8_t>((x ^ y) * 3)};
+}
+
+// ---- a test-local writer for the forms the program's writer never makes ----
+
+struct HandMade {
+  int bits = 24;
+  uint32_t header = 40;  // 12, 40, 52, 56, 108 or 124
+  bool bitfields = false;
+  uint32_t masks[3] = {0, 0, 0};
+  bool top_down = false;
+  uint32_t palette_used = 0;  // biClrUsed; 0 = full table
+};
+
+// Palette entry i of the hand-made paletted files (distinct, non-grey).
+Color PaletteColour(int i) {
+  return Color{static_cast<uint8_t>(i * 37 + 11), static_cast<uint8_t>(255 - i * 13),
+               static_cast<uint8_t>(i * 91 + 5)};
+}
+
+int IndexAt(int bits, int x, int y) { return (x * 3 + y * 5) % (1 << bits); }
+
+// Scales a value of a `bits`-wide field to 0..255 (the expectation).
+uint8_t Expand(uint32_t value, int bits) {
+  if (bits >= 8) return static_cast<uint8_t>(value >> (bits - 8));
+  return static_cast<uint8_t>(std::lround(value * 255.0 / ((1u << bits) - 1)));
+}
+
+int MaskShift(uint32_t mask) { return mask == 0 ? 0 : __builtin_ctz(mask); }
+int MaskBits(uint32_t mask) { return __builtin_popcount(mask); }
+
+// The value the field `mask` holds at (x, y): the gradient channel cut to the field's width.
+uint32_t FieldValue(uint32_t mask, uint8_t channel) {
+  const int bits = MaskBits(mask);
+  return bits >= 8 ? uint32_t{channel} << (bits - 8) : uint32_t{channel} >> (8 - bits);
+}
+
+std::vector<uint8_t> MakeFile(const HandMade& spec, int width = kW, int height = kH) {
+  const bool core = spec.header == 12;
+  const int bits = spec.bits;
+  const uint32_t entries = bits <= 8 ? (spec.palette_used ? spec.palette_used : (1u << bits)) : 0;
+  const uint32_t entry_bytes = core ? 3 : 4;
+  const uint32_t mask_bytes = spec.bitfields && spec.header == 40 ? 12 : 0;
+  const uint32_t offset = 14 + spec.header + mask_bytes + entries * entry_bytes;
+  const uint32_t row = (static_cast<uint32_t>(width) * bits + 31) / 32 * 4;
+  std::vector<uint8_t> f(offset + row * height, 0);
+  f[0] = 'B';
+  f[1] = 'M';
+  Put32(f, 2, static_cast<uint32_t>(f.size()));
+  Put32(f, 10, offset);
+  Put32(f, 14, spec.header);
+  if (core) {
+    Put16(f, 18, width);
+    Put16(f, 20, height);
+    Put16(f, 22, 1);
+    Put16(f, 24, bits);
+  } else {
+    Put32(f, 18, width);
+    Put32(f, 22, static_cast<uint32_t>(spec.top_down ? -height : height));
+    Put16(f, 26, 1);
+    Put16(f, 28, bits);
+    Put32(f, 30, spec.bitfields ? 3 : 0);
+    Put32(f, 34, row * height);
+    Put32(f, 46, spec.palette_used);
+    if (spec.bitfields) {
+      for (int i = 0; i < 3; ++i) Put32(f, 54 + 4 * i, spec.masks[i]);
+    }
+  }
+  for (uint32_t i = 0; i < entries; ++i) {
+    const Color c = PaletteColour(static_cast<int>(i));
+    const size_t at = 14 + spec.header + mask_bytes + i * entry_bytes;
+    f[at] = c.b;
+    f[at + 1] = c.g;
+    f[at + 2] = c.r;
+  }
+  const uint32_t r = spec.masks[0], g = spec.masks[1], b = spec.masks[2];
+  for (int y = 0; y < height; ++y) {
+    const int stored = spec.top_down ? y : height - 1 - y;
+    uint8_t* p = f.data() + offset + static_cast<size_t>(stored) * row;
+    for (int x = 0; x < width; ++x) {
+      const Color c = GradientAt(x, y);
+      if (bits <= 8) {
+        const int index = IndexAt(bits, x, y);
+        const int per_byte = 8 / bits;
+        const int shift = 8 - bits * (x % per_byte + 1);
+        p[x / per_byte] |= static_cast<uint8_t>(index << shift);
+      } else if (bits == 24) {
+        p[3 * x] = c.b;
+        p[3 * x + 1] = c.g;
+        p[3 * x + 2] = c.r;
+      } else {
+        const uint32_t v = (FieldValue(r, c.r) << MaskShift(r)) | (FieldValue(g, c.g) << MaskShift(g)) |
+                           (FieldValue(b, c.b) << MaskShift(b));
+        for (int k = 0; k < bits / 8; ++k) p[x * bits / 8 + k] = static_cast<uint8_t>(v >> (8 * k));
+      }
+    }
+  }
+  return f;
+}
+
+// What the reader must give at (x, y) for a file made by MakeFile.
+Color ExpectedAt(const HandMade& spec, int x, int y) {
+  if (spec.bits <= 8) return PaletteColour(IndexAt(spec.bits, x, y));
+  const Color c = GradientAt(x, y);
+  if (spec.bits == 24) return c;
+  const uint32_t r = spec.masks[0], g = spec.masks[1], b = spec.masks[2];
+  return Color{Expand(FieldValue(r, c.r), MaskBits(r)), Expand(FieldValue(g, c.g), MaskBits(g)),
+               Expand(FieldValue(b, c.b), MaskBits(b))};
+}
+
+HandMade WithMasks(HandMade spec, uint32_t r, uint32_t g, uint32_t b) {
+  spec.masks[0] = r;
+  spec.masks[1] = g;
+  spec.masks[2] = b;
+  return spec;
+}
+
+// ---- reading every depth and header form ----
+
+struct ReadCase {
+  const char* name;
+  HandMade spec;
+  PixelFormat format;
+};
+
+HandMade Spec(int bits, uint32_t header = 40, bool top_down = false) {
+  HandMade s;
+  s.bits = bits;
+  s.header = header;
+  s.top_down = top_down;
+  if (bits == 16) s = WithMasks(s, 0x7C00, 0x03E0, 0x001F);  // the BI_RGB default
+  if (bits == 32) s = WithMasks(s, 0x00FF0000, 0x0000FF00, 0x000000FF);
+  return s;
+}
+
+HandMade Fields(int bits, uint32_t header, uint32_t r, uint32_t g, uint32_t b, bool top_down = false) {
+  HandMade s = WithMasks(Spec(bits, header, top_down), r, g, b);
+  s.bitfields = true;
+  return s;
+}
+
+const ReadCase kReadCases[] = {
+    {"1bit", Spec(1), PixelFormat::pf1bit},
+    {"1bit_top_down", Spec(1, 40, true), PixelFormat::pf1bit},
+    {"4bit", Spec(4), PixelFormat::pf8bit},
+    {"4bit_top_down", Spec(4, 40, true), PixelFormat::pf8bit},
+    {"8bit", Spec(8), PixelFormat::pf8bit},
+    {"8bit_top_down", Spec(8, 40, true), PixelFormat::pf8bit},
+    {"16bit_555", Spec(16), PixelFormat::pf24bit},
+    {"16bit_565_fields", Fields(16, 40, 0xF800, 0x07E0, 0x001F), PixelFormat::pf24bit},
+    {"16bit_444_fields_top_down", Fields(16, 40, 0x0F00, 0x00F0, 0x000F, true), PixelFormat::pf24bit},
+    {"24bit", Spec(24), PixelFormat::pf24bit},
+    {"24bit_top_down", Spec(24, 40, true), PixelFormat::pf24bit},
+    {"32bit", Spec(32), PixelFormat::pf24bit},
+    {"32bit_fields_bgr", Fields(32, 40, 0x000000FF, 0x0000FF00, 0x00FF0000), PixelFormat::pf24bit},
+    {"32bit_fields_10bit", Fields(32, 40, 0x3FF00000, 0x000FFC00, 0x000003FF), PixelFormat::pf24bit},
+    {"v3_header_565", Fields(16, 56, 0xF800, 0x07E0, 0x001F), PixelFormat::pf24bit},
+    {"v4_header_32bit", Fields(32, 108, 0x00FF0000, 0x0000FF00, 0x000000FF, true), PixelFormat::pf24bit},
+    {"v5_header_565", Fields(16, 124, 0xF800, 0x07E0, 0x001F), PixelFormat::pf24bit},
+    {"v5_header_8bit", Spec(8, 124), PixelFormat::pf8bit},
+    {"core_header_24bit", Spec(24, 12), PixelFormat::pf24bit},
+    {"core_header_8bit", Spec(8, 12), PixelFormat::pf8bit},
+    {"core_header_1bit", Spec(1, 12), PixelFormat::pf1bit},
+};
+
+class ReadsEveryForm : public ::testing::TestWithParam<ReadCase> {};
+
+void ExpectPicture(const Raster& raster, const ReadCase& c) {
+  ASSERT_EQ(raster.Width(), kW);
+  ASSERT_EQ(raster.Height(), kH);
+  EXPECT_EQ(raster.Format(), c.format);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      ASSERT_EQ(raster.PixelColor(x, y), ExpectedAt(c.spec, x, y)) << "at " << x << "," << y;
+    }
+  }
+}
+
+TEST_P(ReadsEveryForm, FromMemoryAndFromFile) {
+  const ReadCase& c = GetParam();
+  const std::vector<uint8_t> file = MakeFile(c.spec);
+  ExpectPicture(DecodeBmp(file.data(), file.size(), "gradient.bmp"), c);
+  TempDir dir;
+  WriteBytes(dir.File("gradient.bmp"), file);
+  ExpectPicture(LoadBmpFile(dir.File("gradient.bmp")), c);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp, ReadsEveryForm, ::testing::ValuesIn(kReadCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BmpReader, ShortColourTableIsPaddedWithBlack) {
+  HandMade spec = Spec(8);
+  spec.palette_used = 20;  // indices 20.. have no entry in the file
+  const std::vector<uint8_t> file = MakeFile(spec);
+  const Raster r = DecodeBmp(file.data(), file.size(), "short.bmp");
+  ASSERT_EQ(r.Palette().size(), 256u);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      const int index = IndexAt(8, x, y);
+      EXPECT_EQ(r.PixelColor(x, y), index < 20 ? PaletteColour(index) : kBlack);
+    }
+  }
+}
+
+// ---- the writer ----
+
+Raster GradientRaster(int width, int height, PixelFormat format) {
+  Raster r(width, height, PixelFormat::pf24bit);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) r.SetPixelColor(x, y, GradientAt(x, y));
+  }
+  if (format == PixelFormat::pf8bit) {
+    Raster paletted(width, height, PixelFormat::pf8bit);
+    std::vector<Color> palette(256);
+    for (int i = 0; i < 256; ++i) palette[i] = PaletteColour(i);
+    paletted.SetPalette(palette);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) paletted.Row(y)[x] = static_cast<uint8_t>(x * 5 + y);
+    }
+    return paletted;
+  }
+  if (format == PixelFormat::pf1bit) {
+    Raster bits(width, height, PixelFormat::pf1bit);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) bits.SetPixelColor(x, y, ((x * x + y) % 3) ? kWhite : kBlack);
+    }
+    return bits;
+  }
+  return r;
+}
+
+void ExpectSamePixels(const Raster& a, const Raster& b) {
+  ASSERT_EQ(a.Width(), b.Width());
+  ASSERT_EQ(a.Height(), b.Height());
+  ASSERT_EQ(a.Format(), b.Format());
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) ASSERT_EQ(a.PixelColor(x, y), b.PixelColor(x, y)) << x << "," << y;
+  }
+}
+
+class WriterRoundTrip : public ::testing::TestWithParam<PixelFormat> {};
+
+TEST_P(WriterRoundTrip, InMemoryAndThroughAFile) {
+  const Raster original = GradientRaster(kW, kH, GetParam());
+  const std::vector<uint8_t> bytes = EncodeBmp(original);
+  ExpectSamePixels(DecodeBmp(bytes.data(), bytes.size(), "mem.bmp"), original);
+  TempDir dir;
+  SaveBmpFile(original, dir.File("out.bmp"));
+  EXPECT_EQ(ReadBytes(dir.File("out.bmp")), bytes) << "SaveBmpFile and EncodeBmp must write the same bytes";
+  ExpectSamePixels(LoadBmpFile(dir.File("out.bmp")), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp, WriterRoundTrip,
+                         ::testing::Values(PixelFormat::pf1bit, PixelFormat::pf8bit, PixelFormat::pf24bit));
+
+struct LayoutCase {
+  PixelFormat format;
+  int width;
+  int height;
+  uint32_t offset;
+  uint32_t row;
+  uint16_t bits;
+  uint32_t colours_used;
+};
+
+class WriterLayout : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(WriterLayout, HeaderFieldsAreTheProgramsOwnLayout) {
+  const LayoutCase& c = GetParam();
+  const std::vector<uint8_t> f = EncodeBmp(Raster(c.width, c.height, c.format));
+  ASSERT_EQ(f.size(), c.offset + size_t{c.row} * c.height);
+  EXPECT_EQ(f[0], 'B');
+  EXPECT_EQ(f[1], 'M');
+  EXPECT_EQ(Get32(f, 2), f.size());                 // bfSize
+  EXPECT_EQ(Get16(f, 6), 0);                        // reserved
+  EXPECT_EQ(Get16(f, 8), 0);
+  EXPECT_EQ(Get32(f, 10), c.offset);                // bfOffBits
+  EXPECT_EQ(Get32(f, 14), 40u);                     // biSize
+  EXPECT_EQ(Get32(f, 18), uint32_t(c.width));
+  EXPECT_EQ(Get32(f, 22), uint32_t(c.height));      // positive: bottom-up
+  EXPECT_EQ(Get16(f, 26), 1);                       // planes
+  EXPECT_EQ(Get16(f, 28), c.bits);
+  EXPECT_EQ(Get32(f, 30), 0u);                      // BI_RGB
+  EXPECT_EQ(Get32(f, 34), c.row * uint32_t(c.height));  // biSizeImage
+  EXPECT_EQ(Get32(f, 38), 0u);                      // resolution: stamped later
+  EXPECT_EQ(Get32(f, 42), 0u);
+  EXPECT_EQ(Get32(f, 46), c.colours_used);
+  EXPECT_EQ(Get32(f, 50), 0u);
+  if (c.bits == 1) {
+    const std::vector<uint8_t> table(f.begin() + 54, f.begin() + 62);
+    EXPECT_EQ(table, (std::vector<uint8_t>{0, 0, 0, 0, 255, 255, 255, 0}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bmp, WriterLayout,
+    ::testing::Values(LayoutCase{PixelFormat::pf24bit, 1698, 3, 54, 5096, 24, 0},  // 5094 + 2 padding
+                      LayoutCase{PixelFormat::pf24bit, 47, 33, 54, 144, 24, 0},
+                      LayoutCase{PixelFormat::pf1bit, 47, 33, 62, 8, 1, 2},
+                      LayoutCase{PixelFormat::pf1bit, 29, 2, 62, 4, 1, 2},
+                      LayoutCase{PixelFormat::pf8bit, 47, 33, 54 + 1024, 48, 8, 256}));
+
+TEST(BmpWriter, RowsGoBottomUpWithZeroPadding) {
+  Raster r(1698, 3, PixelFormat::pf24bit);
+  r.SetPixelColor(0, 0, Color{1, 2, 3});     // top-left: last row of the file
+  r.SetPixelColor(1697, 2, Color{4, 5, 6});  // bottom-right: end of the first row
+  const std::vector<uint8_t> f = EncodeBmp(r);
+  const size_t row = 5096;
+  EXPECT_EQ(f[54 + 2 * row], 3);  // blue, green, red
+  EXPECT_EQ(f[54 + 2 * row + 1], 2);
+  EXPECT_EQ(f[54 + 2 * row + 2], 1);
+  EXPECT_EQ(f[54 + 5091], 6);
+  EXPECT_EQ(f[54 + 5093], 4);
+  for (int y = 0; y < 3; ++y) {
+    EXPECT_EQ(f[54 + y * row + 5094], 0);
+    EXPECT_EQ(f[54 + y * row + 5095], 0);
+  }
+}
+
+TEST(BmpWriter, BitsBeyondTheWidthOfA1BitRowAreWrittenZero) {
+  Raster r(13, 1, PixelFormat::pf1bit);  // white: every pixel bit 1
+  r.Row(0)[1] |= 0x07;                    // stray bits past pixel 12
+  r.Row(0)[2] = 0xAB;                     // and in the padding
+  const std::vector<uint8_t> f = EncodeBmp(r);
+  EXPECT_EQ(f[62], 0xFF);
+  EXPECT_EQ(f[63], 0xF8);
+  EXPECT_EQ(f[64], 0x00);
+  EXPECT_EQ(f[65], 0x00);
+}
+
+TEST(BmpWriter, AnInverted1BitTableKeepsItsColours) {
+  // A file whose table is white, black: writing it back must not invert it.
+  HandMade spec = Spec(1);
+  std::vector<uint8_t> file = MakeFile(spec);
+  const Raster read = DecodeBmp(file.data(), file.size(), "inverted.bmp");
+  const std::vector<uint8_t> again = EncodeBmp(read);
+  ExpectSamePixels(DecodeBmp(again.data(), again.size(), "again.bmp"), read);
+}
+
+TEST(BmpWriter, ReportsTheSystemReasonAndNeverRemovesADevice) {
+  const Raster r(64, 64);
+  EXPECT_EQ(ErrorOf([&] { SaveBmpFile(r, "/dev/full"); }),
+            "Cannot create file \"/dev/full\". No space left on device");
+  struct stat st;
+  ASSERT_EQ(::stat("/dev/full", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  TempDir dir;
+  const std::string missing = dir.File("no/such/folder/out.bmp");
+  EXPECT_EQ(ErrorOf([&] { SaveBmpFile(r, missing); }),
+            "Cannot create file \"" + missing + "\". No such file or directory");
+}
+
+// ---- resolution ----
+
+TEST(DpiToPelsPerMeter, UsesTwoPointFiveFourZeroSixCentimetresPerInch) {
+  const struct {
+    double dpi;
+    int32_t ppm;
+  } table[] = {{212.5, 8364},   {233.75, 9201}, {255, 10037},   {276.25, 10873}, {297.5, 11710},
+               {318.75, 12546}, {340, 13383},   {382.5, 15055}, {300, 11808},    {360, 14170},
+               {600, 23616},    {720, 28340},   {1200, 47233},  {1440, 56680},   {2400, 94466},
+               {3600, 141699}};
+  for (const auto& row : table) EXPECT_EQ(DpiToPelsPerMeter(row.dpi), row.ppm) << row.dpi;
+}
+
+TEST(DpiToPelsPerMeter, RefusesWhatA32BitFieldCannotHold) {
+  EXPECT_EQ(ErrorOf([] { DpiToPelsPerMeter(1e12); }), "Invalid floating point operation");
+  EXPECT_EQ(ErrorOf([] { DpiToPelsPerMeter(std::nan("")); }), "Invalid floating point operation");
+}
+
+class StampTouchesOnlyTheTwoFields : public ::testing::TestWithParam<PixelFormat> {};
+
+TEST_P(StampTouchesOnlyTheTwoFields, At38And42) {
+  TempDir dir;
+  const std::string path = dir.File("merged.bmp");
+  SaveBmpFile(GradientRaster(kW, kH, GetParam()), path);
+  const std::vector<uint8_t> before = ReadBytes(path);
+  StampBmpResolution(path, 297.5);
+  const std::vector<uint8_t> after = ReadBytes(path);
+  ASSERT_EQ(after.size(), before.size());
+  const uint8_t stamp[4] = {0xBE, 0x2D, 0x00, 0x00};  // 11710
+  for (size_t i = 0; i < after.size(); ++i) {
+    if (i >= 38 && i < 46) {
+      EXPECT_EQ(after[i], stamp[(i - 38) % 4]) << "byte " << i;
+    } else {
+      EXPECT_EQ(after[i], before[i]) << "byte " << i;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp, StampTouchesOnlyTheTwoFields,
+                         ::testing::Values(PixelFormat::pf24bit, PixelFormat::pf1bit));
+
+TEST(StampBmpResolution, RefusesFilesItCannotPatchAndLeavesThemAlone) {
+  TempDir dir;
+  const std::string shorter = dir.File("short.bmp");
+  WriteBytes(shorter, std::vector<uint8_t>(53, 0));
+  EXPECT_THAT(ErrorOf([&] { StampBmpResolution(shorter, 300); }),
+              StartsWith("Bitmap image is not valid: " + shorter + ": file too short"));
+  EXPECT_EQ(ReadBytes(shorter), std::vector<uint8_t>(53, 0));
+
+  HandMade v5 = Spec(24, 124);
+  const std::string other = dir.File("v5.bmp");
+  const std::vector<uint8_t> v5_bytes = MakeFile(v5);
+  WriteBytes(other, v5_bytes);
+  EXPECT_THAT(ErrorOf([&] { StampBmpResolution(other, 300); }), HasSubstr("info header size 124 is not 40"));
+  EXPECT_EQ(ReadBytes(other), v5_bytes);
+
+  const std::string missing = dir.File("missing.bmp");
+  EXPECT_EQ(ErrorOf([&] { StampBmpResolution(missing, 300); }),
+            "Cannot open file \"" + missing + "\". No such file or directory");
+}
+
+// ---- the atomic stamped save ----
+
+TEST(SaveStampedBmpFile, WritesTheStampedFileAndLeavesNothingElse) {
+  TempDir dir;
+  const std::string path = dir.File("out.bmp");
+  WriteBytes(path, std::vector<uint8_t>{'o', 'l', 'd'});
+  const Raster r = GradientRaster(kW, kH, PixelFormat::pf24bit);
+  SaveStampedBmpFile(r, path, 297.5);
+  std::vector<uint8_t> expected = EncodeBmp(r);
+  Put32(expected, 38, 11710);
+  Put32(expected, 42, 11710);
+  EXPECT_EQ(ReadBytes(path), expected);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.bmp"});
+}
+
+TEST(SaveStampedBmpFile, ASymbolicLinkKeepsPointingAtTheNewFile) {
+  TempDir dir;
+  const std::string real = dir.File("real.bmp");
+  const std::string link = dir.File("link.bmp");
+  WriteBytes(real, {'o', 'l', 'd'});
+  fs::create_symlink(real, link);
+  SaveStampedBmpFile(Raster(5, 5), link, 300);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadBytes(real).size(), 54u + 16 * 5);
+}
+
+// Each failure: an error naming the target, the old file byte for byte, no temporary file.
+struct SaveFailure {
+  const char* name;
+  // Prepares the failure in `dir` and returns the target; sets `skip` when it cannot be made here.
+  std::function<std::string(TempDir& dir, std::string& skip)> prepare;
+  const char* reason;
+};
+
+const SaveFailure kSaveFailures[] = {
+    {"missing_folder",
+     [](TempDir& dir, std::string&) { return dir.File("gone/out.bmp"); }, "No such file or directory"},
+    {"read_only_folder",
+     [](TempDir& dir, std::string& skip) {
+       if (::geteuid() == 0) skip = "running as root: permission bits do not stop writes";
+       const std::string sub = dir.File("ro");
+       fs::create_directory(sub);
+       WriteBytes(sub + "/out.bmp", {'o', 'l', 'd'});
+       fs::permissions(sub, fs::perms::owner_read | fs::perms::owner_exec);
+       return sub + "/out.bmp";
+     },
+     "Permission denied"},
+    {"target_is_a_folder",
+     [](TempDir& dir, std::string&) {
+       fs::create_directory(dir.File("out.bmp"));
+       return dir.File("out.bmp");
+     },
+     "Is a directory"},
+    {"target_is_a_fifo",
+     [](TempDir& dir, std::string&) {
+       ::mkfifo(dir.File("out.bmp").c_str(), 0600);
+       return dir.File("out.bmp");
+     },
+     "Not a regular file"},
+};
+
+class SaveStampedFailure : public ::testing::TestWithParam<SaveFailure> {};
+
+TEST_P(SaveStampedFailure, LeavesTheOldFileAndNoTemporary) {
+  TempDir dir;
+  std::string skip;
+  const std::string target = GetParam().prepare(dir, skip);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  const bool had_file = fs::is_regular_file(target);
+  const std::vector<uint8_t> before = had_file ? ReadBytes(target) : std::vector<uint8_t>{};
+  const auto entries_before = dir.Names();
+  EXPECT_EQ(ErrorOf([&] { SaveStampedBmpFile(Raster(40, 40), target, 300); }),
+            "Cannot create file \"" + target + "\". " + GetParam().reason);
+  if (had_file) {
+    EXPECT_EQ(ReadBytes(target), before);
+  }
+  EXPECT_EQ(dir.Names(), entries_before);
+  if (fs::is_directory(fs::path(target).parent_path())) {
+    for (const auto& e : fs::directory_iterator(fs::path(target).parent_path())) {
+      EXPECT_THAT(e.path().filename().string(), ::testing::Not(HasSubstr(".tmp")));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp, SaveStampedFailure, ::testing::ValuesIn(kSaveFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A full disk, simulated with the file size limit (which binds root too).
+TEST(SaveStampedBmpFile, AFullDiskLeavesTheOldFileUntouched) {
+  TempDir dir;
+  const std::string path = dir.File("out.bmp");
+  const std::vector<uint8_t> old(1000, 0x5A);
+  WriteBytes(path, old);
+  struct rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = saved;
+  limit.rlim_cur = 16 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const std::string error = ErrorOf([&] { SaveStampedBmpFile(Raster(200, 200), path, 300); });
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(error, "Cannot create file \"" + path + "\". File too large");
+  EXPECT_EQ(ReadBytes(path), old);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.bmp"});
+}
+
+// ---- broken files ----
+
+// A valid 24-bit 5 x 3 file, the base of most broken ones.
+std::vector<uint8_t> Small24() { return EncodeBmp(Raster(5, 3)); }
+
+struct Broken {
+  const char* name;
+  std::function<std::vector<uint8_t>()> make;
+  const char* reason;  // part of the text after "Bitmap image is not valid: broken.bmp: "
+};
+
+std::vector<uint8_t> Patched32(std::vector<uint8_t> f, size_t at, uint32_t v) {
+  Put32(f, at, v);
+  return f;
+}
+std::vector<uint8_t> Patched16(std::vector<uint8_t> f, size_t at, uint32_t v) {
+  Put16(f, at, v);
+  return f;
+}
+
+const Broken kBroken[] = {
+    {"empty", [] { return std::vector<uint8_t>{}; }, "file header truncated"},
+    {"no_signature", [] { return Patched16(Small24(), 0, 0x4D42 ^ 0x2020); }, "no BM signature"},
+    {"width_zero", [] { return Patched32(Small24(), 18, 0); }, "width 0 is not positive"},
+    {"width_negative", [] { return Patched32(Small24(), 18, uint32_t(-5)); }, "width -5 is not positive"},
+    {"width_2_pow_31", [] { return Patched32(Small24(), 18, 0x80000000u); }, "width -2147483648 is not positive"},
+    {"width_2_pow_31_minus_1", [] { return Patched32(Small24(), 18, 0x7FFFFFFFu); }, "pixel data truncated"},
+    {"height_zero", [] { return Patched32(Small24(), 22, 0); }, "height is 0"},
+    {"height_int_min", [] { return Patched32(Small24(), 22, 0x80000000u); }, "height -2147483648 is out of range"},
+    {"huge_declared",
+     [] { return Patched32(Patched32(Small24(), 18, 65500), 22, 65500); }, "pixel data truncated"},
+    {"planes_zero", [] { return Patched16(Small24(), 26, 0); }, "plane count 0 is not 1"},
+    {"planes_two", [] { return Patched16(Small24(), 26, 2); }, "plane count 2 is not 1"},
+    {"bit_count_7", [] { return Patched16(Small24(), 28, 7); }, "unsupported bit count 7"},
+    {"bit_count_0", [] { return Patched16(Small24(), 28, 0); }, "unsupported bit count 0"},
+    {"bit_count_64", [] { return Patched16(Small24(), 28, 64); }, "unsupported bit count 64"},
+    {"rle8", [] { return Patched32(Small24(), 30, 1); }, "RLE compression is not supported"},
+    {"rle4", [] { return Patched32(Small24(), 30, 2); }, "RLE compression is not supported"},
+    {"embedded_png", [] { return Patched32(Small24(), 30, 5); }, "embedded JPEG or PNG data is not supported"},
+    {"compression_99", [] { return Patched32(Small24(), 30, 99); }, "unknown compression type 99"},
+    {"bitfields_on_24bit", [] { return Patched32(Small24(), 30, 3); }, "bit fields need 16 or 32 bits"},
+    {"header_size_0", [] { return Patched32(Small24(), 14, 0); }, "unsupported info header size 0"},
+    {"header_size_64", [] { return Patched32(Small24(), 14, 64); }, "unsupported info header size 64"},
+    {"header_size_huge", [] { return Patched32(Small24(), 14, 0xFFFFFFFFu); }, "unsupported info header size"},
+    {"header_past_end", [] { return Patched32(Small24(), 14, 124); }, "info header truncated"},
+    {"offset_past_end", [] { return Patched32(Small24(), 10, 100000); }, "is past the end of the file"},
+    {"offset_max", [] { return Patched32(Small24(), 10, 0xFFFFFFFFu); }, "is past the end of the file"},
+    {"offset_inside_headers", [] { return Patched32(Small24(), 10, 20); }, "lies inside the headers"},
+    {"offset_zero", [] { return Patched32(Small24(), 10, 0); }, "lies inside the headers"},
+    {"offset_cuts_pixels", [] { return Patched32(Small24(), 10, 60); }, "pixel data truncated"},
+    {"palette_3_for_1bit",
+     [] { return Patched32(EncodeBmp(Raster(5, 3, PixelFormat::pf1bit)), 46, 3); }, "colour table of 3 entries"},
+    {"palette_257_for_8bit",
+     [] { return Patched32(EncodeBmp(Raster(5, 3, PixelFormat::pf8bit)), 46, 257); }, "colour table of 257 entries"},
+    {"palette_count_max",
+     [] { return Patched32(EncodeBmp(Raster(5, 3, PixelFormat::pf8bit)), 46, 0xFFFFFFFFu); }, "too large"},
+    {"palette_over_pixels",
+     [] { return Patched32(EncodeBmp(Raster(5, 3, PixelFormat::pf1bit)), 10, 58); }, "overlaps the pixel data"},
+    {"mask_zero", [] { return MakeFile(Fields(16, 40, 0, 0x07E0, 0x001F)); }, "colour mask 00000000 is not valid"},
+    {"mask_gappy", [] { return MakeFile(Fields(32, 40, 0x00F0F000, 0xFF, 0xF00)); }, "colour mask 00F0F000"},
+    {"mask_wider_than_pixel", [] { return MakeFile(Fields(16, 40, 0x1F0000, 0x07E0, 0x001F)); }, "colour mask 001F0000"},
+    {"masks_overlap", [] { return MakeFile(Fields(16, 40, 0xFC00, 0x07E0, 0x001F)); }, "colour masks overlap"},
+    {"core_header_16bit", [] { return Patched16(MakeFile(Spec(24, 12)), 24, 16); },
+     "unsupported bit count 16 for a core header"},
+};
+
+class BrokenFile : public ::testing::TestWithParam<Broken> {};
+
+TEST_P(BrokenFile, GivesAnErrorNamingFileAndFault) {
+  const std::vector<uint8_t> f = GetParam().make();
+  const std::string error = ErrorOf([&] { DecodeBmp(f.data(), f.size(), "broken.bmp"); });
+  EXPECT_THAT(error, StartsWith("Bitmap image is not valid: broken.bmp: "));
+  EXPECT_THAT(error, HasSubstr(GetParam().reason));
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp, BrokenFile, ::testing::ValuesIn(kBroken),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Files cut at every boundary of their layout and inside the pixels.
+TEST(BrokenFile, TruncatedAnywhereIsAnError) {
+  const std::vector<std::vector<uint8_t>> files = {
+      EncodeBmp(GradientRaster(kW, kH, PixelFormat::pf24bit)),
+      EncodeBmp(GradientRaster(kW, kH, PixelFormat::pf1bit)),
+      EncodeBmp(GradientRaster(kW, kH, PixelFormat::pf8bit)),
+      MakeFile(Fields(16, 124, 0xF800, 0x07E0, 0x001F)),
+      MakeFile(Fields(32, 40, 0x3FF00000, 0x000FFC00, 0x000003FF)),
+      MakeFile(Spec(4)),
+      MakeFile(Spec(8, 12)),
+  };
+  TempDir dir;
+  for (const auto& file : files) {
+    const size_t offset = Get32(file, 10);
+    std::vector<size_t> cuts = {0, 1, 2, 10, 13, 14, 17, 18, 30, 53, 54, 57, 65, 66, offset - 1,
+                                offset, offset + 1, (offset + file.size()) / 2, file.size() - 1};
+    for (size_t cut : cuts) {
+      if (cut >= file.size()) continue;
+      const std::vector<uint8_t> part(file.begin(), file.begin() + static_cast<long>(cut));
+      EXPECT_THAT(ErrorOf([&] { DecodeBmp(part.data(), part.size(), "cut.bmp"); }),
+                  StartsWith("Bitmap image is not valid: cut.bmp: "))
+          << "cut at " << cut << " of " << file.size();
+      const std::string path = dir.File("cut.bmp");
+      WriteBytes(path, part);
+      EXPECT_THAT(ErrorOf([&] { LoadBmpFile(path); }), StartsWith("Bitmap image is not valid: " + path + ": "))
+          << "cut at " << cut << " of " << file.size();
+    }
+  }
+}
+
+// Every header byte set to a few awkward values: the reader either decodes
+// a picture of the declared size or raises an Error, nothing else.
+TEST(BrokenFile, EveryHeaderByteMutatedIsDecodedOrRefused) {
+  const std::vector<std::vector<uint8_t>> files = {
+      MakeFile(Spec(4), 9, 7), MakeFile(Fields(16, 40, 0xF800, 0x07E0, 0x001F), 9, 7),
+      MakeFile(Spec(8, 12), 9, 7), EncodeBmp(Raster(9, 7, PixelFormat::pf1bit))};
+  int decoded = 0;
+  int refused = 0;
+  for (const auto& file : files) {
+    for (size_t at = 0; at < std::min<size_t>(file.size(), 70); ++at) {
+      for (uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+        std::vector<uint8_t> f = file;
+        f[at] = value;
+        try {
+          const Raster r = DecodeBmp(f.data(), f.size(), "m.bmp");
+          EXPECT_GT(r.Width(), 0);
+          EXPECT_GT(r.Height(), 0);
+          ++decoded;
+        } catch (const Error&) {
+          ++refused;
+        }
+      }
+    }
+  }
+  EXPECT_GT(decoded, 0);
+  EXPECT_GT(refused, 0);
+}
+
+// A file that really is as large as its header says (sparse, so it costs no
+// disk) is refused by the memory limit before any pixel memory is taken.
+TEST(BrokenFile, DeclaredSizeBeyondTheMemoryLimitIsRefusedBeforeAllocating) {
+  TempDir dir;
+  const std::string path = dir.File("huge.bmp");
+  std::vector<uint8_t> header = Patched32(Patched32(Small24(), 18, 65500), 22, 65500);
+  header.resize(54);
+  WriteBytes(path, header);
+  const uint64_t row = (65500ull * 24 + 31) / 32 * 4;
+  if (::truncate(path.c_str(), static_cast<off_t>(54 + row * 65500)) != 0) {
+    GTEST_SKIP() << "cannot make a sparse file here";
+  }
+  EXPECT_EQ(ErrorOf([&] { LoadBmpFile(path); }),
+            "Bitmap image is too large: " + path + ": 65500 x 65500 pixels need more than 1024 MB");
+}
+
+TEST(LoadBmpFile, ReportsWhyAFileCannotBeOpened) {
+  TempDir dir;
+  EXPECT_EQ(ErrorOf([&] { LoadBmpFile(dir.File("none.bmp")); }),
+            "Cannot open file \"" + dir.File("none.bmp") + "\". No such file or directory");
+  EXPECT_EQ(ErrorOf([&] { LoadBmpFile(dir.Path()); }),
+            "Cannot open file \"" + dir.Path() + "\". Is a directory");
+}
+
+}  // namespace
+}  // namespace lenti
