@@ -1,0 +1,315 @@
+// The command line's merge against the desktop program's: the same crops
+// give the same picture byte for byte; the default crop is the crop
+// frame's; slicing on many threads gives what one thread gives; the saved
+// file carries the stamp; the finishing options change what they should.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/cli_chart.h"
+#include "app/cli_merge.h"
+#include "app/cli_photos.h"
+#include "core/bmp.h"
+#include "core/error.h"
+#include "core/file_io.h"
+#include "core/jpeg.h"
+#include "fake_frontend.h"
+#include "intake/crop_frame.h"
+#include "interlace/merge.h"
+
+namespace lenti::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using lenti::testing::FakeFrontend;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "lenti-cli-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// A photo with structure in both directions, so any shift or swap shows.
+Raster Pattern(int width, int height, int seed) {
+  Raster photo(width, height, PixelFormat::pf24bit);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = photo.Row(y);
+    for (int x = 0; x < width; ++x) {
+      row[3 * x] = static_cast<uint8_t>(x * 3 + seed * 40);
+      row[3 * x + 1] = static_cast<uint8_t>(y * 5 + seed);
+      row[3 * x + 2] = static_cast<uint8_t>((x / 16 + y / 16) % 2 ? 200 : 30 + seed);
+    }
+  }
+  return photo;
+}
+
+Raster Grey(int width, int height) {
+  Raster photo(width, height, PixelFormat::pf8bit);
+  photo.SetPalette(GreyPalette());
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) photo.Row(y)[x] = static_cast<uint8_t>((x * 7) ^ y);
+  }
+  return photo;
+}
+
+void WriteJpeg(const Raster& raster, const std::string& path) {
+  const std::vector<uint8_t> bytes = EncodeJpeg(raster, 90);
+  WriteWholeFile(path, bytes.data(), bytes.size());
+}
+
+bool SamePixels(const Raster& a, const Raster& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height() || a.Format() != b.Format()) return false;
+  return std::memcmp(a.Bits(), b.Bits(), a.Stride() * static_cast<size_t>(a.Height())) == 0;
+}
+
+struct DefaultCase {
+  Size photo;
+  Mode mode;
+  Rect source;
+};
+
+class DefaultCrop : public ::testing::TestWithParam<DefaultCase> {};
+
+TEST_P(DefaultCrop, IsTheLargestCentredRectangleOfTheModesRatio) {
+  EXPECT_EQ(DefaultSourceRect(GetParam().photo, GetParam().mode), GetParam().source);
+}
+
+TEST_P(DefaultCrop, IsWhatTheCropFramePlacesInAViewBoxTheSizeOfThePhoto) {
+  const DefaultCase& c = GetParam();
+  MakerState state;
+  FakeFrontend ui;
+  ui.mode = c.mode;
+  ui.scroll_box_outer = Size{c.photo.width + 2, c.photo.height + 2};
+  ui.view = Picture(Raster(c.photo.width, c.photo.height, PixelFormat::pf24bit));
+  FitAndFrame(state, ui);
+  EXPECT_EQ(MapCropToSource(state.CropRects[0], state.CropScales[0]), c.source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Photos, DefaultCrop,
+    ::testing::Values(DefaultCase{{1600, 1200}, Mode::PortraitRows, {303, 0, 1297, 1200}},
+                      DefaultCase{{1600, 1200}, Mode::LandscapeColumns, {76, 0, 1524, 1200}},
+                      DefaultCase{{1200, 1600}, Mode::PortraitRows, {0, 76, 1200, 1524}},
+                      DefaultCase{{1698, 2049}, Mode::PortraitRows, {0, 0, 1698, 2049}},
+                      // 171 rows to spare: 85.5 centres at the even 86.
+                      DefaultCase{{1000, 1000}, Mode::LandscapeColumns, {0, 86, 1000, 915}}));
+
+// The same three photos and crops through the desktop merge (JPEG decoded
+// to a BMP working file by import, BMP read as it lies) and the command line.
+class SameAsDesktop : public ::testing::TestWithParam<Mode> {
+ protected:
+  void SetUp() override {
+    WriteJpeg(Pattern(300, 362, 1), dir_ / "a.jpg");
+    SaveBmpFile(Pattern(280, 340, 2), dir_ / "b.bmp");
+    WriteJpeg(Grey(333, 250), dir_ / "c.jpg");
+    fs::create_directory(dir_ / "work");
+    args_.output = dir_ / "out.bmp";
+    args_.mode = GetParam();
+    args_.photos = {dir_ / "a.jpg", dir_ / "b.bmp", dir_ / "c.jpg"};
+    args_.crops = {{1, Rect{10, 20, 250, 310}},        // inside the photo
+                   {2, Rect{-40, 100, 200, 400}},      // partly outside
+                   {3, Rect{30, 30, 200, 230}}};       // grey photo
+  }
+
+  Raster DesktopMerge() {
+    MakerState state;
+    state.FrameCount = 3;
+    for (int slot = 1; slot <= 3; ++slot) {
+      std::string file = args_.photos[slot - 1];
+      if (LooksLikeJpeg(ReadWholeFile(file).data(), 3)) {
+        // What import does with a JPEG photo: its working file "t0k.bmp".
+        file = dir_ / ("work/t0" + std::to_string(slot) + ".bmp");
+        SaveBmpFile(LoadJpegFile(args_.photos[slot - 1]), file);
+      }
+      const Rect r = args_.crops.at(slot);
+      state.SlotFiles[slot - 1] = file;
+      state.CropRects[slot - 1] = CropRecord{r.left, r.top, r.right, r.bottom, 0, 0, true};
+      state.CropScales[slot - 1] = 10000;
+    }
+    FakeFrontend ui;
+    ui.mode = GetParam();
+    EXPECT_TRUE(Merge(state, ui, dir_ / "work").merged);
+    return *state.MergedBitmap;
+  }
+
+  TempDir dir_;
+  MergeArgs args_;
+};
+
+TEST_P(SameAsDesktop, GivesTheDesktopPictureByteForByte) {
+  const Raster desktop = DesktopMerge();
+  const MakerState cli = MergePhotos(args_, 2);
+  EXPECT_TRUE(SamePixels(*cli.MergedBitmap, desktop));
+  EXPECT_EQ(cli.MergedGeometry.FrameCount, 3);
+  EXPECT_EQ(cli.StripWidth, 5);
+  EXPECT_EQ(cli.OutputDpiX, 3187500);
+}
+
+TEST_P(SameAsDesktop, DefaultCropsToo) {
+  args_.crops.clear();
+  const MakerState cli = MergePhotos(args_, 3);
+  for (int slot = 1; slot <= 3; ++slot) {
+    const Raster photo = slot == 2 ? LoadBmpFile(args_.photos[1]) : LoadJpegFile(args_.photos[slot - 1]);
+    args_.crops[slot] = DefaultSourceRect(Size{photo.Width(), photo.Height()}, GetParam());
+  }
+  EXPECT_TRUE(SamePixels(*cli.MergedBitmap, DesktopMerge()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SameAsDesktop,
+                         ::testing::Values(Mode::PortraitRows, Mode::LandscapeColumns));
+
+class ParallelSlices : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 1; i <= 5; ++i) {
+      const std::string path = dir_ / ("p" + std::to_string(i) + ".jpg");
+      WriteJpeg(Pattern(120 + 10 * i, 150, i), path);
+      jobs_.push_back(SliceJob{i, path, std::nullopt});
+    }
+  }
+  TempDir dir_;
+  std::vector<SliceJob> jobs_;
+  const Size slice_{200, 50};
+};
+
+TEST_F(ParallelSlices, ManyThreadsAndATinyBudgetGiveWhatOneThreadGives) {
+  int done = 0;
+  const std::vector<Raster> one = PrepareSlicesInParallel(jobs_, slice_, Mode::PortraitRows, 1,
+                                                          kDefaultPhotoMemoryBudget, [&] { ++done; });
+  EXPECT_EQ(done, 5);
+  const std::vector<Raster> many = PrepareSlicesInParallel(jobs_, slice_, Mode::PortraitRows, 4, 1);
+  ASSERT_EQ(one.size(), 5u);
+  ASSERT_EQ(many.size(), 5u);
+  for (size_t i = 0; i < one.size(); ++i) {
+    EXPECT_TRUE(SamePixels(one[i], many[i])) << "photo " << i + 1;
+    EXPECT_TRUE(SamePixels(one[i], PreparePhotoSlice(jobs_[i], slice_, Mode::PortraitRows)));
+  }
+}
+
+TEST_F(ParallelSlices, TheLowestFailingPhotoIsReported) {
+  jobs_[3].path = dir_ / "gone4.jpg";
+  jobs_[1].path = dir_ / "gone2.jpg";
+  try {
+    PrepareSlicesInParallel(jobs_, slice_, Mode::PortraitRows, 3, kDefaultPhotoMemoryBudget);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("gone2.jpg"), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(ParallelSlices, ARefusedFileSaysItIsNoPhoto) {
+  const std::string text = "not a picture";
+  WriteWholeFile(dir_ / "notes.jpg", reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  jobs_[0].path = dir_ / "notes.jpg";
+  try {
+    PreparePhotoSlice(jobs_[0], slice_, Mode::PortraitRows);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "File format error! \"" + jobs_[0].path + "\" is neither a JPEG nor a BMP photo");
+  }
+}
+
+TEST_F(ParallelSlices, ACropOffThePhotoGivesAWhiteSlice) {
+  jobs_[0].crop = Rect{1000, 1000, 1100, 1100};
+  const Raster slice = PreparePhotoSlice(jobs_[0], slice_, Mode::PortraitRows);
+  for (int y = 0; y < slice.Height(); y += 7) {
+    for (int x = 0; x < slice.Width(); x += 7) ASSERT_EQ(slice.PixelColor(x, y), kWhite);
+  }
+}
+
+class MergeCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteJpeg(Pattern(290, 350, 1), dir_ / "a.jpg");
+    WriteJpeg(Pattern(290, 350, 2), dir_ / "b.jpg");
+    args_.output = dir_ / "out.bmp";
+    args_.photos = {dir_ / "a.jpg", dir_ / "b.jpg"};
+  }
+  TempDir dir_;
+  MergeArgs args_;
+};
+
+TEST_F(MergeCommand, WritesTheMergedPictureStampedWithItsResolution) {
+  int last_done = 0, last_total = 0;
+  const std::string line = RunMerge(args_, [&](int done, int total) {
+    last_done = done;
+    last_total = total;
+  });
+  EXPECT_EQ(line, "merged 2 frames: 1698 x 2049 px, 297.5 dpi, strip 7 px -> " + args_.output);
+  EXPECT_EQ(last_done, last_total);
+  const std::vector<uint8_t> file = ReadWholeFile(args_.output);
+  ASSERT_GE(file.size(), 54u);
+  for (size_t offset : {38u, 42u}) {
+    int32_t ppm = 0;
+    std::memcpy(&ppm, file.data() + offset, 4);
+    EXPECT_EQ(ppm, 11710) << "offset " << offset;
+  }
+  const MakerState merged = MergePhotos(args_, 1);
+  EXPECT_TRUE(SamePixels(LoadBmpFile(args_.output), *merged.MergedBitmap));
+}
+
+TEST_F(MergeCommand, TextBarsAndTurnsChangeThePictureInThatOrder) {
+  MakerState plain = MergePhotos(args_, 2);
+  const Raster before = *plain.MergedBitmap;
+
+  args_.text = "TEXT";
+  args_.font.size = 20;
+  args_.text_at = Point{0, 0};
+  args_.align_bars = true;
+  args_.quarter_turns = 1;
+  MakerState done = MergePhotos(args_, 2);
+  ApplyFinishing(done, args_);
+  const Raster& after = *done.MergedBitmap;
+  // 4 lenses of 14 px beside the picture, then a quarter turn.
+  ASSERT_EQ(after.Width(), 2049);
+  ASSERT_EQ(after.Height(), 1698 + 56);
+  EXPECT_TRUE(done.OverlayText.empty()) << "burned in once, not again by a print";
+  // A turned-back copy: R(x, y) = M(W - 1 - y, x), so M(x, y) = R(y, W - 1 - x).
+  int text_pixels = 0;
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 60; ++x) {
+      if (after.PixelColor(y, after.Height() - 1 - x) != before.PixelColor(x, y)) ++text_pixels;
+    }
+  }
+  EXPECT_GT(text_pixels, 20) << "the text was not drawn at its place";
+  // The last bar (black) is the turned band's last column, now the top row.
+  EXPECT_EQ(after.PixelColor(1000, 0), kBlack);
+}
+
+TEST_F(MergeCommand, AskedForAPdfItWritesOne) {
+  args_.pdf = dir_ / "out.pdf";
+  const std::string line = RunMerge(args_);
+  EXPECT_NE(line.find(", " + *args_.pdf), std::string::npos) << line;
+  const std::vector<uint8_t> pdf = ReadWholeFile(*args_.pdf);
+  ASSERT_GT(pdf.size(), 4u);
+  EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 4), "%PDF");
+}
+
+TEST(ChartCommand, WritesTheChartAndNamesItsLpiRange) {
+  TempDir dir;
+  ChartArgs args;
+  args.output = dir / "chart.bmp";
+  EXPECT_EQ(RunChart(args),
+            "chart 6142 x 10866 px, 1200 dpi, LPI 39.5296 to 40.4704 -> " + args.output);
+  const std::vector<uint8_t> file = ReadWholeFile(args.output);
+  int32_t ppm = 0;
+  std::memcpy(&ppm, file.data() + 38, 4);
+  EXPECT_EQ(ppm, 47233);
+  EXPECT_EQ(file[28], 1);  // one bit per pixel
+}
+
+}  // namespace
+}  // namespace lenti::cli
