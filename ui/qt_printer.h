@@ -4,6 +4,10 @@
 #pragma once
 
 #include <memory>
+#include <string>
+
+#include <QImage>
+#include <QString>
 
 #include "delivery/printer_port.h"
 
@@ -11,6 +15,15 @@ class QPrinter;
 class QWidget;
 
 namespace lenti::ui {
+
+// A QImage over the raster's own pixels (no copy; valid while the raster
+// lives and is not resized): 24-bit rows are BGR, 1- and 8-bit rasters get
+// their palette as colour table.
+QImage WrapRaster(const Raster& raster);
+
+// A PDF file name in the user's documents folder that no file has yet
+// ("print.pdf", "print-2.pdf", ...).
+QString DefaultPdfPath();
 
 class QtPrinterPort : public PrinterPort {
  public:
@@ -26,12 +39,17 @@ class QtPrinterPort : public PrinterPort {
 
   // The set-up dialog on this printer; its outcome is not consulted.
   void ShowSetupDialog(QWidget* parent);
+  // The current printer; replaced by SelectDefaultPrinter().
   QPrinter& Printer();
 
  private:
   struct Job;
+  // Qt's PDF output, to a default file unless one was chosen.
+  void UsePdfOutput();
+  std::string PrintFailureText(const char* step) const;
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<Job> job_;
+  QString default_pdf_path_;  // the file name this port chose itself
 };
 
 }  // namespace lenti::ui

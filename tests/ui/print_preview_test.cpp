@@ -1,0 +1,263 @@
+// The print preview as the person finds it (caption, size, page picture,
+// warning, buttons), its "&Print" printing MergedBitmap as it stands when
+// pressed, and the desktop printer port falling back to a PDF file on a
+// machine without printers.
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "core/error.h"
+#include "delivery/print.h"
+#include "finishing/rotation.h"
+#include "ui/error_box.h"
+#include "ui/qt_printer.h"
+#include "ui/unit4.h"
+
+using namespace lenti;
+using namespace lenti::ui;
+
+namespace {
+
+class FakePrinter : public PrinterPort {
+ public:
+  bool fail_begin = false;
+  std::vector<Rect> rects;
+  std::vector<Size> sizes;
+  void SelectDefaultPrinter() override {}
+  int PageWidth() const override { return 4800; }
+  int PageHeight() const override { return 6600; }
+  int DpiX() const override { return 600; }
+  void BeginDoc() override {
+    if (fail_begin) throw Error("The printer is offline");
+  }
+  void StretchDraw(const Rect& dest, const Raster& raster) override {
+    rects.push_back(dest);
+    sizes.push_back(Size{raster.Width(), raster.Height()});
+  }
+  void EndDoc() override {}
+};
+
+// The layout of a 1698 x 2049 output at 297.5 dpi on an 8 x 11 inch area at 600 dpi.
+PrintPreviewLayout LetterLayout(bool size_over) {
+  PrintPreviewLayout layout;
+  layout.image_width = 200;
+  layout.image_height = 275;
+  layout.image_left = 142;
+  layout.image_top = 108;
+  layout.outline = {29, 52, 171, 224};
+  layout.diagonals = {{29, 52}, {171, 224}, {29, 224}, {171, 52}};
+  layout.size_over = size_over;
+  return layout;
+}
+
+// A 24-bit raster of one colour.
+Raster Solid(int width, int height, Color color) {
+  Raster r(width, height);
+  r.FillRect(Rect{0, 0, width, height}, color);
+  return r;
+}
+
+}  // namespace
+
+class PrintPreviewTest : public QObject {
+  Q_OBJECT
+
+ private:
+  MakerState state_;
+  FakePrinter printer_;
+  QStringList errors_;
+  QTemporaryDir home_;
+
+  template <typename W = QWidget>
+  static W* Find(const QWidget& form, const char* name) {
+    W* widget = form.findChild<W*>(QString::fromLatin1(name));
+    if (widget == nullptr) qWarning("no control %s", name);
+    return widget;
+  }
+
+ private slots:
+  void initTestCase() {
+    // The PDF fallback writes into the documents folder of this HOME.
+    QVERIFY(home_.isValid());
+    qputenv("HOME", home_.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home_.path() + "/.config").toUtf8());
+  }
+
+  void init() {
+    state_ = MakerState{};
+    state_.MergedBitmap = Raster(1698, 2049);
+    state_.MergedGeometry.OutputDpiX = 2975000;
+    state_.PrinterDpi = 600;
+    printer_ = FakePrinter{};
+    errors_.clear();
+    SetErrorBoxHook([this](QWidget*, const QString& text) { errors_ << text; });
+  }
+
+  void cleanup() { SetErrorBoxHook({}); }
+
+  void windowAndControls_data() {
+    QTest::addColumn<bool>("size_over");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("fits") << false << QString();
+    QTest::newRow("too large") << true << QStringLiteral("Print size over!");
+  }
+
+  void windowAndControls() {
+    QFETCH(bool, size_over);
+    QFETCH(QString, warning);
+    TPrintfrom form(state_, printer_, LetterLayout(size_over), nullptr);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Print Preview"));
+    QCOMPARE(form.size(), QSize(485, 492));
+    QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(!form.isModal());
+
+    auto* image = Find<QLabel>(form, "Image1");
+    QVERIFY(image != nullptr);
+    QCOMPARE(image->geometry(), QRect(142, 108, 200, 275));
+    QVERIFY(!image->hasScaledContents());
+    const QImage shown = image->pixmap().toImage();
+    QCOMPARE(shown.size(), QSize(200, 275));
+    QCOMPARE(QColor(shown.pixel(29, 52)), QColor(Qt::black));  // outline corner
+    QCOMPARE(QColor(shown.pixel(100, 60)), QColor(Qt::white));  // inside, off the diagonals
+    QCOMPARE(QColor(shown.pixel(5, 5)), QColor(Qt::white));     // the page
+
+    auto* label = Find<QLabel>(form, "Label1");
+    QVERIFY(label != nullptr);
+    QCOMPARE(label->text(), warning);
+    QCOMPARE(label->pos(), QPoint(160, 80));
+    QVERIFY(label->font().bold());
+    QCOMPARE(label->font().pixelSize(), 16);
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::red));
+    // Label1 lies over Image1.
+    const QObjectList& children = form.children();
+    QVERIFY(children.indexOf(label) > children.indexOf(image));
+
+    const struct {
+      const char* name;
+      const char* caption;
+      QRect geometry;
+    } buttons[] = {{"Button1", "&Print", QRect(224, 432, 75, 25)},
+                   {"Button2", "&Cancel", QRect(344, 432, 75, 25)}};
+    for (const auto& b : buttons) {
+      auto* button = Find<QPushButton>(form, b.name);
+      QVERIFY(button != nullptr);
+      QCOMPARE(button->text(), QString::fromLatin1(b.caption));
+      QCOMPARE(button->geometry(), b.geometry);
+    }
+  }
+
+  void cancelHidesTheWindow() {
+    QWidget owner;
+    auto* form = new TPrintfrom(state_, printer_, LetterLayout(false), &owner);
+    QPointer<TPrintfrom> alive(form);
+    form->show();
+    QTest::mouseClick(Find<QPushButton>(*form, "Button2"), Qt::LeftButton);
+    QVERIFY(!form->isVisible());
+    QVERIFY(!alive.isNull());  // hidden, not released
+    QVERIFY(printer_.rects.empty());
+  }
+
+  void printPrintsTheCurrentPictureAndCloses() {
+    TPrintfrom older(state_, printer_, LetterLayout(false), nullptr);
+    older.show();
+    // A quarter turn after the preview opened: the older preview prints it.
+    state_.MergedBitmap = RotateQuarterCounterClockwise(*state_.MergedBitmap);
+    QTest::mouseClick(Find<QPushButton>(older, "Button1"), Qt::LeftButton);
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(printer_.sizes.size(), size_t{1});
+    QCOMPARE(printer_.sizes[0], (Size{2049, 1698}));
+    QCOMPARE(printer_.rects[0], (Rect{334, 1588, 4466, 5012}));
+    QVERIFY(!older.isVisible());
+  }
+
+  void failedPrintShowsTheErrorAndStaysOpen() {
+    printer_.fail_begin = true;
+    TPrintfrom form(state_, printer_, LetterLayout(false), nullptr);
+    form.show();
+    QTest::mouseClick(Find<QPushButton>(form, "Button1"), Qt::LeftButton);
+    QCOMPARE(errors_, QStringList{QStringLiteral("The printer is offline.")});
+    QVERIFY(form.isVisible());
+  }
+
+  // Without a printer the port prints into a PDF file in the documents
+  // folder instead of failing, the picture's colours intact (BGR rows).
+  void withoutPrinterTheJobBecomesAPdfFile() {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) {
+      QSKIP("a printer is installed here: the test would print on paper");
+    }
+    QtPrinterPort port;
+    port.SelectDefaultPrinter();
+    QCOMPARE(port.Printer().outputFormat(), QPrinter::PdfFormat);
+    QCOMPARE(port.DpiX(), port.Printer().resolution());
+    QVERIFY(port.DpiX() >= 300);
+    QVERIFY(port.PageWidth() > 0 && port.PageHeight() > port.PageWidth());
+
+    MakerState state;
+    state.MergedBitmap = Solid(400, 300, Color{230, 20, 30});
+    state.MergedGeometry.OutputDpiX = 2000000;  // 200 dpi: 2 x 1.5 inches
+    state.PrinterDpi = port.DpiX();
+    PrintMergedBitmap(state, port);
+
+    const QString pdf = home_.path() + "/Documents/print.pdf";
+    QFile file(pdf);
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(pdf));
+    QCOMPARE(file.read(5), QByteArray("%PDF-"));
+    file.close();
+
+    // A second print keeps the first file and takes a new name.
+    PrintMergedBitmap(state, port);
+    QVERIFY(QFile::exists(home_.path() + "/Documents/print-2.pdf"));
+
+    // The page centre lies on the picture: it must be red, not blue.
+    const QString stem = home_.path() + "/centre";
+    const int status = QProcess::execute(
+        "pdftoppm", {"-r", "20", "-singlefile", "-png", pdf, stem});
+    if (status != 0) QSKIP("pdftoppm (poppler-utils) is not installed");
+    const QImage page(stem + ".png");
+    QVERIFY(!page.isNull());
+    const QColor centre = page.pixelColor(page.width() / 2, page.height() / 2);
+    QVERIFY2(centre.red() > 180 && centre.blue() < 90 && centre.green() < 90,
+             qPrintable(centre.name()));
+  }
+
+  void setupDialogOffersTheDefaultPdfName() {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a printer is installed here");
+    QtPrinterPort port;
+    port.SelectDefaultPrinter();
+    bool shown = false;
+    // The dialog is modal: close it as soon as it is up (its outcome is ignored).
+    QTimer::singleShot(0, [&] {
+      if (QWidget* dialog = QApplication::activeModalWidget()) {
+        shown = true;
+        dialog->close();
+      }
+    });
+    port.ShowSetupDialog(nullptr);
+    QVERIFY(shown);
+    QCOMPARE(port.Printer().outputFormat(), QPrinter::PdfFormat);
+    QVERIFY(port.Printer().outputFileName().startsWith(home_.path() + "/Documents/print"));
+  }
+
+  void wrapRasterKeepsEveryFormat() {
+    Raster rgb = Solid(3, 2, Color{10, 20, 30});
+    QCOMPARE(WrapRaster(rgb).pixelColor(2, 1), QColor(10, 20, 30));
+    Raster mono(9, 2, PixelFormat::pf1bit);
+    mono.SetPixelColor(8, 1, kBlack);
+    QCOMPARE(WrapRaster(mono).pixelColor(8, 1), QColor(Qt::black));
+    QCOMPARE(WrapRaster(mono).pixelColor(7, 1), QColor(Qt::white));
+    Raster grey(5, 1, PixelFormat::pf8bit);
+    grey.SetPalette(GreyPalette());
+    grey.Row(0)[4] = 77;
+    QCOMPARE(WrapRaster(grey).pixelColor(4, 0), QColor(77, 77, 77));
+  }
+};
+
+QTEST_MAIN(PrintPreviewTest)
+#include "print_preview_test.moc"

@@ -1,0 +1,83 @@
+// TPrintfrom: the print preview. It shows the page at 25 px per inch with
+// the output's outline and never the picture; "&Print" prints MergedBitmap
+// as it stands when pressed, so an older preview prints the current picture.
+#include "ui/unit4.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "ui/guard.h"
+#include "ui/qt_printer.h"
+
+namespace lenti::ui {
+namespace {
+
+// The warning's face: the CJK bold-looking face when installed, otherwise
+// the system's default face (bold, 16 px, red all the same).
+QFont WarningFont() {
+  QFont font;
+  const QString face = QString::fromUtf8("黑体");
+  if (QFontDatabase::families().contains(face)) font.setFamily(face);
+  font.setBold(true);
+  font.setPixelSize(16);
+  return font;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, int left) {
+  auto* button = new QPushButton(QString::fromUtf8(text), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(left, 432, 75, 25);
+  return button;
+}
+
+}  // namespace
+
+TPrintfrom::TPrintfrom(MakerState& state, PrinterPort& printer, const PrintPreviewLayout& layout,
+                       QWidget* parent)
+    : QDialog(parent), state_(state), printer_(printer) {
+  setObjectName(QStringLiteral("Printfrom"));
+  setWindowTitle(QStringLiteral("Print Preview"));
+  setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  setModal(false);
+  move(268, 155);
+  resize(485, 492);
+
+  auto* image = new QLabel(this);
+  image->setObjectName(QStringLiteral("Image1"));
+  image->setGeometry(layout.image_left, layout.image_top, layout.image_width, layout.image_height);
+  image->setScaledContents(false);
+  image->setPixmap(QPixmap::fromImage(WrapRaster(DrawPreviewPage(layout))));
+
+  // Created after Image1, so it lies over the page picture.
+  auto* warning = new QLabel(this);
+  warning->setObjectName(QStringLiteral("Label1"));
+  warning->setFont(WarningFont());
+  QPalette palette = warning->palette();
+  palette.setColor(QPalette::WindowText, Qt::red);
+  warning->setPalette(palette);
+  warning->setText(layout.size_over ? QStringLiteral("Print size over!") : QString());
+  warning->move(160, 80);
+  warning->adjustSize();
+
+  connect(MakeButton(this, "Button1", "&Print", 224), &QPushButton::clicked, this,
+          &TPrintfrom::Button1Click);
+  connect(MakeButton(this, "Button2", "&Cancel", 344), &QPushButton::clicked, this,
+          &TPrintfrom::Button2Click);
+}
+
+void TPrintfrom::Button1Click() {
+  bool printed = false;
+  Guarded(this, [&] {
+    PrintMergedBitmap(state_, printer_);
+    printed = true;
+  });
+  // A failed job leaves the preview open for another try.
+  if (printed) close();
+}
+
+void TPrintfrom::Button2Click() { close(); }
+
+}  // namespace lenti::ui
