@@ -90,6 +90,7 @@ class TestChartWindowTest : public QObject {
     QVERIFY(form_->isWindow());
     QCOMPARE(form_->windowTitle(), QStringLiteral("Test LPI"));
     QCOMPARE(form_->size(), QSize(694, 578));
+    QCOMPARE(form_->pos(), QPoint(203, 104));
     QCOMPARE(form_->font().family(), QStringLiteral("MS Sans Serif"));
     QVERIFY(form_->maximumSize() != form_->minimumSize());  // sizeable
   }
