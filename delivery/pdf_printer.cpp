@@ -4,10 +4,8 @@
 // 1- and 8-bit rasters keep their depth as /Indexed images.
 #include "delivery/pdf_printer.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <memory>
 #include <strings.h>
 #include <utility>
 
@@ -34,36 +32,21 @@ std::string Num(Extended value) {
   return text == "-0" ? "0" : text;
 }
 
-// Buffered output that counts the bytes written, for the xref offsets, and
-// turns every failure into "Cannot create file" for the target.
+// The file being written, counting its bytes for the xref offsets; every
+// failure is "Cannot create file" naming the target.
 class PdfWriter {
  public:
-  PdfWriter(const std::string& temp_path, std::string target)
-      : file_(std::fopen(temp_path.c_str(), "wb")), target_(std::move(target)) {
-    if (!file_) Fail();
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
-  }
-  ~PdfWriter() {
-    if (file_) std::fclose(file_);
-  }
-  PdfWriter(const PdfWriter&) = delete;
-  PdfWriter& operator=(const PdfWriter&) = delete;
-
+  PdfWriter(const std::string& temp_path, const std::string& target) : out_(temp_path, target) {}
   void Write(const void* data, size_t size) {
-    if (size && std::fwrite(data, 1, size, file_) != size) Fail();
+    out_.Write(data, size);
     offset_ += size;
   }
   void Write(const std::string& text) { Write(text.data(), text.size()); }
   uint64_t Offset() const { return offset_; }
-  void Close() {
-    std::FILE* f = std::exchange(file_, nullptr);
-    if (std::fclose(f) != 0) Fail();
-  }
+  void Close() { out_.Close(); }
 
  private:
-  [[noreturn]] void Fail() { throw CannotCreateFile(target_, SystemReason(errno ? errno : EIO)); }
-  std::FILE* file_;
-  std::string target_;
+  FileWriter out_;
   uint64_t offset_ = 0;
 };
 
