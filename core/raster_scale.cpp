@@ -405,7 +405,9 @@ class ScaledCopy {
         ops_(PlanColumns(columns_.spans)),
         convert_(dest, source),
         x0_(columns_.dest_first),
-        x1_(columns_.DestEnd()) {}
+        x1_(columns_.DestEnd()) {
+    PlanSampling();
+  }
 
   void Run() {
     for (size_t i = 0; i < rows_.spans.size(); ++i) {
@@ -447,7 +449,9 @@ class ScaledCopy {
                   static_cast<size_t>((x1_ - x0_) * bpp));
       return;
     }
-    if (source_.Format() == PixelFormat::pf24bit) {
+    if (!sample_offsets_.empty() && rows.Length() == 1) {
+      SampleRow24(y, rows.first);
+    } else if (source_.Format() == PixelFormat::pf24bit) {
       DrawRowFromBytes<3>(y, rows);
     } else {
       DrawRowFromBytes<1>(y, rows);
@@ -476,6 +480,27 @@ class ScaledCopy {
       for (int64_t x = x0_; x < x1_; ++x) Store24(row + 3 * x, values[bit_out_.Bit(x)]);
     } else {
       for (int64_t x = x0_; x < x1_; ++x) row[x] = static_cast<uint8_t>(values[bit_out_.Bit(x)]);
+    }
+  }
+
+  // 24-bit onto 24-bit where every destination column samples one source
+  // column (nearest neighbour, or enlarging): the byte offsets are computed
+  // once per call.
+  void PlanSampling() {
+    if (source_.Format() != PixelFormat::pf24bit || dest_.Format() != PixelFormat::pf24bit) return;
+    for (const Span& span : columns_.spans) {
+      if (span.Length() != 1) return;
+    }
+    sample_offsets_.reserve(columns_.spans.size());
+    for (const Span& span : columns_.spans) sample_offsets_.push_back(size_t{3} * static_cast<size_t>(span.first));
+  }
+
+  void SampleRow24(int32_t y, int32_t source_row) {
+    const uint8_t* src = source_.Row(source_row);
+    uint8_t* out = dest_.Row(y) + 3 * x0_;
+    for (const size_t offset : sample_offsets_) {
+      std::memcpy(out, src + offset, 3);
+      out += 3;
     }
   }
 
@@ -516,6 +541,7 @@ class ScaledCopy {
   Converter convert_;
   int64_t x0_;
   int64_t x1_;
+  std::vector<size_t> sample_offsets_;
   BitLine bit_line_;
   BitWriter bit_out_;
   ByteLine byte_line_;
