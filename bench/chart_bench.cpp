@@ -30,6 +30,14 @@ void BM_PreviewA4At1200Dpi(benchmark::State& state) {
 }
 BENCHMARK(BM_PreviewA4At1200Dpi)->Unit(benchmark::kMillisecond);
 
+void BM_GenerateA3At3600Dpi(benchmark::State& state) {
+  for (auto _ : state) {
+    Raster chart = GenerateTestChart(3600, 29, 42, 400000, 10, 11);
+    benchmark::DoNotOptimize(chart.Bits());
+  }
+}
+BENCHMARK(BM_GenerateA3At3600Dpi)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // Generation plus the atomic stamped save: 29764 x 51024 chart, 41102 x 4639
 // grating. Run alone under /usr/bin/time -v for the peak memory.
 void BM_GenerateAndSaveA3At3600Dpi(benchmark::State& state) {
