@@ -86,11 +86,22 @@ ColumnRuns PlanColumnRuns(const Raster& slice, const Raster& out, int32_t frame,
 }
 
 // The full runs of one row: a fixed-size copy per run lets the compiler
-// turn each into a few moves instead of a library call.
+// turn each into a few moves instead of a library call. With `wide`, all
+// runs but the last copy one byte more (a whole word for 1-pixel strips):
+// that byte lands on the next frame's strip, which is written after this
+// one, and is read from the next run of the same slice row.
 template <size_t kBytes>
 void GatherFixed(uint8_t* dest, const uint8_t* source, size_t count, size_t dest_step,
-                 size_t source_step) {
-  for (size_t j = 0; j < count; ++j) {
+                 size_t source_step, bool wide) {
+  size_t j = 0;
+  if (wide) {
+    for (; j + 1 < count; ++j) {
+      std::memcpy(dest, source, kBytes + 1);
+      dest += dest_step;
+      source += source_step;
+    }
+  }
+  for (; j < count; ++j) {
     std::memcpy(dest, source, kBytes);
     dest += dest_step;
     source += source_step;
@@ -106,7 +117,7 @@ void GatherAny(uint8_t* dest, const uint8_t* source, size_t count, size_t dest_s
   }
 }
 
-using GatherFunction = void (*)(uint8_t*, const uint8_t*, size_t, size_t, size_t);
+using GatherFunction = void (*)(uint8_t*, const uint8_t*, size_t, size_t, size_t, bool);
 
 GatherFunction FixedGather(int32_t strip) {
   switch (strip) {
@@ -123,12 +134,15 @@ GatherFunction FixedGather(int32_t strip) {
 }
 
 void GatherRow(uint8_t* out_row, const uint8_t* slice_row, const ColumnRuns& plan, int32_t frame,
-               int32_t frame_count, int32_t strip, GatherFunction fixed) {
+               int32_t frame_count, int32_t strip, GatherFunction fixed, bool uniform) {
   const size_t strip_bytes = static_cast<size_t>(strip) * kPixelBytes;
   const size_t pitch_bytes = strip_bytes * static_cast<size_t>(frame_count);
   uint8_t* dest = out_row + static_cast<size_t>(frame) * strip_bytes;
   if (fixed != nullptr) {
-    fixed(dest, slice_row, plan.full, pitch_bytes, strip_bytes);
+    // Only when every slice has the same size is the next frame sure to
+    // overwrite the extra byte; the last frame's would fall on frame 1's
+    // next strip, which is already in place.
+    fixed(dest, slice_row, plan.full, pitch_bytes, strip_bytes, uniform && frame + 1 < frame_count);
   } else {
     GatherAny(dest, slice_row, plan.full, pitch_bytes, strip_bytes, strip_bytes);
   }
@@ -157,10 +171,13 @@ void InterleaveColumns(const std::vector<const Raster*>& slices, Raster& out, in
   plans.reserve(slices.size());
   for (int32_t i = 0; i < n; ++i) plans.push_back(PlanColumnRuns(*slices[i], out, i, n, strip));
   const GatherFunction fixed = FixedGather(strip);
+  const bool uniform = std::all_of(slices.begin(), slices.end(), [&](const Raster* s) {
+    return s->Width() == slices[0]->Width() && s->Height() == slices[0]->Height();
+  });
   for (int y = 0; y < out.Height(); ++y) {
     uint8_t* out_row = out.Row(y);
     for (int32_t i = 0; i < n; ++i) {
-      if (y < slices[i]->Height()) GatherRow(out_row, slices[i]->Row(y), plans[i], i, n, strip, fixed);
+      if (y < slices[i]->Height()) GatherRow(out_row, slices[i]->Row(y), plans[i], i, n, strip, fixed, uniform);
     }
   }
   if (on_strip) {

@@ -202,6 +202,17 @@ TEST(InterleaveClipping, SmallerAndLargerSlicesAreClippedAndTheRestStaysWhite) {
   EXPECT_EQ(At(cols, 33, 4), Code(1, 4));  // slice column 19 at output column 28 + 5
   EXPECT_EQ(At(cols, 34, 0), kWhite);      // slice column 20 does not exist
   EXPECT_EQ(At(cols, 39, 29), Code(2, 29));  // frame 2's last strip cut at column 40
+  // One-pixel strips with a narrow second frame: beyond its 5 columns its
+  // strips stay white, untouched by the wide first frame's copies.
+  const OutputGeometry thin{1, 2975000, 40, 30};
+  const Raster wide = CodedSlice({90, 80}, 1, Mode::LandscapeColumns);
+  const Raster narrow = CodedSlice({5, 30}, 2, Mode::LandscapeColumns);
+  const Raster mixed = InterleaveSlices({&wide, &narrow}, thin, 2, Mode::LandscapeColumns);
+  for (int x = 0; x < 40; ++x) {
+    const int column = x / 2;
+    const Color want = x % 2 == 0 ? Code(1, column) : (column < 5 ? Code(2, column) : kWhite);
+    EXPECT_EQ(At(mixed, x, 17), want) << "column " << x;
+  }
 }
 
 struct BadInput {
