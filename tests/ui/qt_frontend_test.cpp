@@ -1,0 +1,278 @@
+// The Frontend on the real widgets: how the dialogs are set up (filters,
+// suffixes, the cleared open name, the one save dialog that remembers the
+// last name), the font conversion, the plain message box, the progress bar
+// at its ends, balanced screen cursors and the controls it reads and sets.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "ui/crop_shape.h"
+#include "ui/error_box.h"
+#include "ui/liti2.h"
+#include "ui/picture_view.h"
+
+using namespace lenti;
+using namespace lenti::ui;
+
+Q_DECLARE_METATYPE(lenti::Font)
+
+class QtFrontendTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir temp_;
+  std::unique_ptr<TForm1> form_;
+
+  QtFrontend& Fe() { return form_->Frontend(); }
+  template <typename W = QWidget>
+  W* Find(const char* name) const {
+    return form_->findChild<W*>(QString::fromLatin1(name));
+  }
+
+ private slots:
+  void init() {
+    SetErrorBoxHook([](QWidget*, const QString& text) { QFAIL(qPrintable(text)); });
+    form_ = std::make_unique<TForm1>((temp_.path() + "/work").toStdString());
+  }
+  void cleanup() {
+    form_.reset();
+    SetErrorBoxHook({});
+    while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+  }
+
+  void theOpenDialogOffersThePhotoFiltersWithItsNameCleared() {
+    QFileDialog& dialog = Fe().OpenPictureDialog1();
+    dialog.selectFile(temp_.path() + "/left-over.jpg");
+    QStringList filters;
+    QString selected, suffix;
+    QStringList names;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptSave;
+    Fe().hooks.run_file_dialog = [&](QFileDialog& shown) {
+      filters = shown.nameFilters();
+      selected = shown.selectedNameFilter();
+      suffix = shown.defaultSuffix();
+      mode = shown.acceptMode();
+      names = shown.selectedFiles();
+      return temp_.path() + "/photo.JPG";
+    };
+    QCOMPARE(Fe().AskOpenPicture(), (temp_.path() + "/photo.JPG").toStdString());
+    QCOMPARE(mode, QFileDialog::AcceptOpen);
+    QCOMPARE(suffix, QStringLiteral("jpg"));
+    QCOMPARE(filters.size(), 3);
+    QCOMPARE(selected, QStringLiteral("All (*.jpg;*.bmp)"));  // the first, shown without details
+    QVERIFY(dialog.testOption(QFileDialog::HideNameFilterDetails));
+    for (const QString& name : names) QVERIFY2(!name.endsWith("left-over.jpg"), qPrintable(name));
+  }
+
+  // The label the person reads, and the patterns Qt filters with.
+  void theFilterLabelsReadAsWrittenAndMatchTheirPatterns_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QStringList>("patterns");
+    QTest::newRow("all") << 0 << "All (*.jpg;*.bmp)" << QStringList{"*.jpg", "*.jpeg", "*.bmp"};
+    QTest::newRow("jpeg") << 1 << "JPEG Image File (*.jpg)" << QStringList{"*.jpg"};
+    QTest::newRow("bitmaps") << 2 << "Bitmaps (*.bmp)" << QStringList{"*.bmp"};
+  }
+
+  void theFilterLabelsReadAsWrittenAndMatchTheirPatterns() {
+    QFETCH(int, index);
+    QFETCH(QString, label);
+    QFETCH(QStringList, patterns);
+    const QString filter = Fe().OpenPictureDialog1().nameFilters().value(index);
+    // Qt's own rule: the patterns are the last parenthesis, the label what precedes it.
+    const int open = filter.lastIndexOf('(');
+    QCOMPARE(filter.left(open).trimmed(), label);
+    QCOMPARE(filter.mid(open + 1).chopped(1).split(' '), patterns);
+  }
+
+  void theOneSaveDialogRemembersTheLastNameAndACancelGivesNothing() {
+    QFileDialog& dialog = Fe().SavePictureDialog1();
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(dialog.defaultSuffix(), QStringLiteral("bmp"));
+    QCOMPARE(dialog.nameFilters().size(), 1);
+    QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+    QFileDialog* shown = nullptr;
+    QStringList preselected;
+    QStringList answers = {temp_.path() + "/first.bmp", QString(), temp_.path() + "/second.bmp"};
+    Fe().hooks.run_file_dialog = [&](QFileDialog& d) {
+      shown = &d;
+      preselected << d.selectedFiles().value(0);
+      return answers.takeFirst();
+    };
+    QCOMPARE(Fe().AskSavePicture(), (temp_.path() + "/first.bmp").toStdString());
+    QCOMPARE(shown, &dialog);
+    QCOMPARE(Fe().AskSavePicture(), std::string());  // cancelled: nothing, even after a choice
+    QCOMPARE(Fe().AskSavePicture(), (temp_.path() + "/second.bmp").toStdString());
+    QVERIFY(preselected[1].endsWith("first.bmp"));
+    QVERIFY(preselected[2].endsWith("first.bmp"));  // a cancel does not forget it
+  }
+
+  void fontsTravelToTheDialogAndBackKeepingTheirColour_data() {
+    QTest::addColumn<Font>("font");
+    Font plain;
+    plain.family = "DejaVu Sans";
+    plain.size = 8;
+    plain.color = Color{10, 20, 30};
+    Font styled = plain;
+    styled.family = "DejaVu Serif";
+    styled.size = 24;
+    styled.bold = styled.italic = styled.underline = styled.strikeout = true;
+    styled.color = kRed;
+    QTest::newRow("plain") << plain;
+    QTest::newRow("every style") << styled;
+  }
+
+  void fontsTravelToTheDialogAndBackKeepingTheirColour() {
+    QFETCH(Font, font);
+    const QFont qfont = ToQFont(font);
+    QCOMPARE(qfont.family(), QString::fromStdString(font.family));
+    QCOMPARE(qfont.pointSize(), font.size);
+    QCOMPARE(qfont.bold(), font.bold);
+    QCOMPARE(qfont.italic(), font.italic);
+    QCOMPARE(qfont.underline(), font.underline);
+    QCOMPARE(qfont.strikeOut(), font.strikeout);
+    QVERIFY(FromQFont(qfont, font) == font);
+
+    // Through the dialog hook: a cancel keeps the font, a choice replaces all but the colour.
+    Font edited = font;
+    Fe().hooks.run_font_dialog = [](const QFont&) { return std::optional<QFont>(); };
+    Fe().AskFont(edited);
+    QVERIFY(edited == font);
+    QFont chosen(QStringLiteral("DejaVu Sans Mono"), 13);
+    chosen.setItalic(!font.italic);
+    QFont offered;
+    Fe().hooks.run_font_dialog = [&](const QFont& initial) {
+      offered = initial;
+      return std::optional<QFont>(chosen);
+    };
+    Fe().AskFont(edited);
+    QCOMPARE(offered, qfont);
+    QCOMPARE(edited.family, std::string("DejaVu Sans Mono"));
+    QCOMPARE(edited.size, 13);
+    QCOMPARE(edited.italic, !font.italic);
+    QVERIFY(edited.color == font.color);
+  }
+
+  void messagesArePlainBoxesWithOkAndNoTitle() {
+    QString title = "unset", text;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      title = box->windowTitle();
+      text = box->text();
+      buttons = box->standardButtons();
+      icon = box->icon();
+      box->accept();
+    });
+    Fe().ShowMessage("打印机DPI设置不对!");
+    QCOMPARE(text, QString::fromUtf8("打印机DPI设置不对!"));
+    QCOMPARE(title, QString());
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+  }
+
+  void theProgressBarStopsAtItsEnds_data() {
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("inside") << 130 << 130;
+    QTest::newRow("maximum") << 200 << 200;
+    QTest::newRow("beyond") << 210 << 200;
+    QTest::newRow("below") << -10 << 0;
+  }
+
+  void theProgressBarStopsAtItsEnds() {
+    QFETCH(int, position);
+    QFETCH(int, shown);
+    Fe().SetProgressRange(0, 200);
+    Fe().SetProgress(195);
+    Fe().SetProgress(position);
+    QCOMPARE(Fe().Progress(), shown);
+    QCOMPARE(Find<QProgressBar>("ProgressBar1")->value(), shown);
+  }
+
+  void screenCursorsAreBalanced() {
+    Fe().SetScreenCursor(Cursor::Hourglass);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    Fe().SetScreenCursor(Cursor::Hourglass);  // nested busy work
+    Fe().SetScreenCursor(Cursor::Default);
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    Fe().SetScreenCursor(Cursor::Default);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    Fe().SetScreenCursor(Cursor::Default);  // one too many does no harm
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
+  void controlsAreReadAndSetByTheirNames_data() {
+    QTest::addColumn<int>("control");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Save") << int(Control::Button4) << "Button4";
+    QTest::newRow("Rotate") << int(Control::Button5) << "Button5";
+    QTest::newRow("Print") << int(Control::Button14) << "Button14";
+    QTest::newRow("Align-Bar") << int(Control::CheckBox1) << "CheckBox1";
+    QTest::newRow("Apply") << int(Control::Button26) << "Button26";
+    QTest::newRow("view") << int(Control::Image1) << "Image1";
+  }
+
+  void controlsAreReadAndSetByTheirNames() {
+    QFETCH(int, control);
+    QFETCH(QString, name);
+    const auto which = static_cast<Control>(control);
+    QWidget* widget = form_->findChild<QWidget*>(name);
+    QVERIFY(!Fe().IsEnabled(which));
+    Fe().SetEnabled(which, true);
+    QVERIFY(widget->isEnabled());
+    QVERIFY(Fe().IsEnabled(which));
+    Fe().SetButtonCursor(which, Cursor::Hourglass);
+    QCOMPARE(widget->cursor().shape(), Qt::WaitCursor);
+    Fe().SetButtonCursor(which, Cursor::Default);
+    QVERIFY(!widget->testAttribute(Qt::WA_SetCursor));
+  }
+
+  void settingAlignBarFromTheCodeDoesNotCountAsAClick() {
+    QSignalSpy clicked(Find<QCheckBox>("CheckBox1"), &QCheckBox::clicked);
+    Fe().SetAlignBarChecked(true);
+    QVERIFY(Fe().IsAlignBarChecked());
+    Fe().SetAlignBarChecked(false);
+    QVERIFY(!Fe().IsAlignBarChecked());
+    QCOMPARE(clicked.count(), 0);
+  }
+
+  void theCropRectangleTakesBoundsCursorAndVisibility() {
+    Fe().SetCropBounds(Rect{12, 34, 112, 154});
+    QCOMPARE(Find("Shape7")->geometry(), QRect(12, 34, 100, 120));
+    QCOMPARE(Fe().CropBounds(), (Rect{12, 34, 112, 154}));
+    Fe().SetCropCursor(Cursor::SizeNWSE);
+    QCOMPARE(Fe().CropCursor(), Cursor::SizeNWSE);
+    QCOMPARE(Find("Shape7")->cursor().shape(), Qt::SizeFDiagCursor);
+    Fe().SetCropVisible(true);
+    QVERIFY(Find("Shape7")->isVisibleTo(form_.get()));
+    Fe().SetCropVisible(false);
+    QVERIFY(!Find("Shape7")->isVisibleTo(form_.get()));
+  }
+
+  void thumbnailsGoToTheirSlotsAndUnknownSlotsAreIgnored() {
+    Raster thumbnail(65, 57);
+    Fe().SetThumbnail(13, thumbnail);
+    QVERIFY(!Find<PictureView>("Image18")->GetPicture().IsEmpty());  // slot 13's image
+    QVERIFY(Find<PictureView>("Image13")->GetPicture().IsEmpty());
+    Fe().SetThumbnail(0, thumbnail);
+    Fe().SetThumbnail(17, thumbnail);
+    Fe().SetViewPicture(Picture(Raster(30, 20)));
+    QCOMPARE(Fe().ViewPicture().Width(), 30);
+    Find<QLineEdit>("Edit1")->setText(QString::fromUtf8("立体 photo"));
+    QCOMPARE(Fe().OverlayEditText(), std::string("立体 photo"));
+  }
+};
+
+QTEST_MAIN(QtFrontendTest)
+#include "qt_frontend_test.moc"

@@ -1,0 +1,338 @@
+// The handlers of the main window reach their operations: a slot button
+// imports into its own slot, a thumbnail selects its slot, the crop
+// rectangle follows presses, moves and releases (also outside itself while
+// the button is held), and the merge, the Align-Bar box, the text commands,
+// Rotate and Save run on the real widgets.
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+#include "core/bmp.h"
+#include "core/raster.h"
+#include "finishing/text_overlay.h"
+#include "ui/crop_shape.h"
+#include "ui/error_box.h"
+#include "ui/liti2.h"
+#include "ui/picture_view.h"
+
+using namespace lenti;
+using namespace lenti::ui;
+
+namespace {
+
+// The import button and the thumbnail of slot k at index k - 1.
+const char* const kButtons[] = {"Button1",  "Button2",  "Button3",  "Button6",
+                                "Button7",  "Button8",  "Button10", "Button11",
+                                "Button18", "Button19", "Button20", "Button21",
+                                "Button13", "Button15", "Button16", "Button17"};
+const char* const kThumbnails[] = {"Image3",  "Image4",  "Image5",  "Image6",
+                                   "Image7",  "Image8",  "Image9",  "Image10",
+                                   "Image11", "Image12", "Image13", "Image14",
+                                   "Image18", "Image17", "Image16", "Image15"};
+
+// A photo of one colour, so each slot's thumbnail can be told apart.
+QString WritePhoto(const QTemporaryDir& dir, const QString& name, int width, int height,
+                   Color color) {
+  Raster photo(width, height);
+  photo.FillRect(Rect{0, 0, width, height}, color);
+  const QString path = dir.path() + "/" + name;
+  SaveBmpFile(photo, path.toStdString());
+  return path;
+}
+
+}  // namespace
+
+class SlotAndCropTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir temp_;
+  QStringList errors_;
+  QStringList messages_;
+  QStringList answers_;       // the open/save dialog's next names ("" = cancel)
+  QStringList dialogs_seen_;  // objectName of each file dialog shown
+  std::optional<QFont> font_answer_;
+  std::unique_ptr<TForm1> form_;
+
+  template <typename W = QWidget>
+  W* Find(const char* name) const {
+    return form_->findChild<W*>(QString::fromLatin1(name));
+  }
+  CropShape* Shape7() const { return Find<CropShape>("Shape7"); }
+  QRect ShapeRect() const { return Shape7()->geometry(); }
+  QRect RecordRect(int slot) const {
+    const CropRecord& r = form_->State().CropRects[slot - 1];
+    return QRect(QPoint(r.Left, r.Top), QSize(r.Right - r.Left, r.Bottom - r.Top));
+  }
+  void Import(int slot, const QString& path) {
+    answers_ << path;
+    QTest::mouseClick(Find(kButtons[slot - 1]), Qt::LeftButton);
+  }
+
+ private slots:
+  void init() {
+    errors_.clear();
+    messages_.clear();
+    answers_.clear();
+    dialogs_seen_.clear();
+    font_answer_.reset();
+    SetErrorBoxHook([this](QWidget*, const QString& text) { errors_ << text; });
+    form_ = std::make_unique<TForm1>((temp_.path() + "/work").toStdString());
+    QtFrontend::Hooks& hooks = form_->Frontend().hooks;
+    hooks.run_file_dialog = [this](QFileDialog& dialog) {
+      dialogs_seen_ << dialog.objectName();
+      return answers_.isEmpty() ? QString() : answers_.takeFirst();
+    };
+    hooks.run_font_dialog = [this](const QFont&) { return font_answer_; };
+    hooks.show_message = [this](const QString& text) { messages_ << text; };
+    hooks.show_printer_setup = [] {};
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+
+  void cleanup() {
+    form_.reset();
+    SetErrorBoxHook({});
+  }
+
+  void aCancelledImportShowsTheDialogAndLeavesTheSlotEmpty_data() {
+    QTest::addColumn<int>("slot");
+    for (int slot = 1; slot <= 16; ++slot) QTest::newRow(kButtons[slot - 1]) << slot;
+  }
+
+  void aCancelledImportShowsTheDialogAndLeavesTheSlotEmpty() {
+    QFETCH(int, slot);
+    Import(slot, QString());
+    QCOMPARE(dialogs_seen_, QStringList{"OpenPictureDialog1"});
+    for (const std::string& file : form_->State().SlotFiles) QVERIFY(file.empty());
+    QCOMPARE(form_->State().FrameCount, 2);
+    QVERIFY(!Shape7()->isVisible());
+    QVERIFY(errors_.isEmpty());
+  }
+
+  void eachSlotButtonImportsIntoItsOwnSlot_data() {
+    QTest::addColumn<int>("slot");
+    for (int slot = 1; slot <= 16; ++slot) QTest::newRow(kButtons[slot - 1]) << slot;
+  }
+
+  void eachSlotButtonImportsIntoItsOwnSlot() {
+    QFETCH(int, slot);
+    const QString photo = WritePhoto(temp_, QString::asprintf("p%02d.bmp", slot), 160, 120,
+                                     Color{uint8_t(slot * 15), 40, 200});
+    Import(slot, photo);
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
+    const MakerState& state = form_->State();
+    for (int k = 1; k <= 16; ++k)
+      QCOMPARE(QString::fromStdString(state.SlotFiles[k - 1]), k == slot ? photo : QString());
+    QCOMPARE(state.CurrentSlot, uint8_t(slot - 1));
+    QCOMPARE(state.FrameCount, std::max(2, slot));
+
+    // Its thumbnail (and no other) shows the photo; the view shows it framed.
+    for (int k = 1; k <= 16; ++k) {
+      const Picture& thumbnail = form_->findChild<PictureView*>(kThumbnails[k - 1])->GetPicture();
+      QCOMPARE(thumbnail.IsEmpty(), k != slot);
+    }
+    const Raster& shown = form_->findChild<PictureView*>(kThumbnails[slot - 1])->GetPicture().Graphic();
+    QCOMPARE(QSize(shown.Width(), shown.Height()), QSize(65, 57));
+    QCOMPARE(shown.PixelColor(30, 30), (Color{uint8_t(slot * 15), 40, 200}));
+    QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 160);
+    QVERIFY(Shape7()->isVisible());
+    QCOMPARE(ShapeRect(), RecordRect(slot));
+  }
+
+  void eachThumbnailSelectsItsSlot() {
+    for (int slot = 1; slot <= 16; ++slot)
+      Import(slot, WritePhoto(temp_, QString::asprintf("s%02d.bmp", slot), 100 + slot * 10, 100,
+                              kWhite));
+    for (int slot = 16; slot >= 1; --slot) {
+      QTest::mouseClick(Find(kThumbnails[slot - 1]), Qt::LeftButton);
+      QCOMPARE(form_->State().CurrentSlot, uint8_t(slot - 1));
+      QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 100 + slot * 10);
+      QCOMPARE(ShapeRect(), RecordRect(slot));
+    }
+    QVERIFY(errors_.isEmpty());
+  }
+
+  void theThumbnailOfAnEmptySlotDoesNothing() {
+    Import(1, WritePhoto(temp_, "one.bmp", 200, 100, kWhite));
+    QTest::mouseClick(Find("Image5"), Qt::LeftButton);
+    QCOMPARE(form_->State().CurrentSlot, uint8_t(0));
+    QVERIFY(errors_.isEmpty());
+  }
+
+  void aFileThatIsNoPhotoIsRefusedWithTheMessage() {
+    const QString text = temp_.path() + "/notes.jpg";
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("just words");
+    file.close();
+    Import(3, text);
+    QCOMPARE(messages_, QStringList{"File format error!"});
+    QVERIFY(form_->State().SlotFiles[2].empty());
+    QCOMPARE(form_->State().FrameCount, 2);
+  }
+
+  void dragging_data() {
+    QTest::addColumn<int>("mode");  // 0 portrait, 1 landscape
+    QTest::newRow("portrait") << 0;
+    QTest::newRow("landscape") << 1;
+  }
+
+  // Press inside, move, release: the rectangle follows and the record too.
+  void dragging() {
+    QFETCH(int, mode);
+    if (mode == 1) QTest::mouseClick(Find("RadioButton4"), Qt::LeftButton);
+    Import(1, WritePhoto(temp_, "drag.bmp", 1600, 1200, kWhite));
+    CropShape* shape = Shape7();
+    const QRect start = ShapeRect();
+    QVERIFY(start.width() > 60);
+
+    QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(30, 30));
+    QVERIFY(form_->State().Dragging);
+    QCOMPARE(shape->cursor().shape(), Qt::SizeAllCursor);
+    QTest::mouseMove(shape, QPoint(45, 22));  // relative to the rectangle where it stands
+    QCOMPARE(ShapeRect(), start.translated(15, -8));
+    QTest::mouseMove(shape, QPoint(35, 32));
+    QCOMPARE(ShapeRect(), start.translated(20, -6));
+    QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(35, 32));
+    QVERIFY(!form_->State().Dragging);
+    QCOMPARE(RecordRect(1), ShapeRect());
+
+    // A press in the bottom-right corner resizes; the height follows the width.
+    const QRect moved = ShapeRect();
+    const QPoint corner(moved.width() - 5, moved.height() - 5);
+    QTest::mousePress(shape, Qt::LeftButton, {}, corner);
+    QCOMPARE(shape->cursor().shape(), Qt::SizeFDiagCursor);
+    QTest::mouseMove(shape, QPoint(290, 5));
+    QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(290, 5));
+    const QSize resized = mode == 0 ? QSize(290, 350) : QSize(290, 240);
+    QCOMPARE(ShapeRect(), QRect(moved.topLeft(), resized));
+    QCOMPARE(RecordRect(1), ShapeRect());
+    QVERIFY(errors_.isEmpty());
+  }
+
+  void hoveringShowsWhatAPressWouldDo() {
+    Import(1, WritePhoto(temp_, "hover.bmp", 400, 300, kWhite));
+    CropShape* shape = Shape7();
+    const QSize size = ShapeRect().size();
+    QMouseEvent corner(QEvent::MouseMove, QPointF(size.width() - 3, size.height() - 3),
+                       QPointF(), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(shape, &corner);
+    QCOMPARE(shape->cursor().shape(), Qt::SizeFDiagCursor);
+    QMouseEvent middle(QEvent::MouseMove, QPointF(size.width() / 2, size.height() / 2), QPointF(),
+                       Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(shape, &middle);
+    QCOMPARE(shape->cursor().shape(), Qt::SizeAllCursor);
+    QVERIFY(!form_->State().Dragging);
+  }
+
+  // Through the window, as the system delivers them: once pressed, moves far
+  // outside the rectangle and the release still reach it.
+  void theDragKeepsTheMouseOutsideTheRectangle() {
+    Import(1, WritePhoto(temp_, "grab.bmp", 1600, 1200, kWhite));
+    const QRect start = ShapeRect();
+    QWindow* window = form_->windowHandle();
+    const QPoint grip = Shape7()->mapTo(form_.get(), QPoint(10, 10));
+    const QPoint outside = grip + QPoint(start.width() + 40, 0);  // right of the rectangle
+    QTest::mousePress(window, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(window, outside);
+    QCOMPARE(ShapeRect(), start.translated(start.width() + 40, 0));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, outside);
+    QVERIFY(!form_->State().Dragging);
+    QCOMPARE(RecordRect(1), ShapeRect());
+  }
+
+  void theHiddenFitButtonFramesTheCurrentPhotoAgain() {
+    Import(1, WritePhoto(temp_, "fit.bmp", 1600, 1200, kWhite));
+    const QRect placed = ShapeRect();
+    QTest::mousePress(Shape7(), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseMove(Shape7(), QPoint(60, 20));
+    QTest::mouseRelease(Shape7(), Qt::LeftButton, {}, QPoint(60, 20));
+    Find<QPushButton>("Button22")->click();  // a saved rectangle is restored as it is
+    QCOMPARE(ShapeRect(), placed.translated(40, 0));
+  }
+
+  void mergeThenTheCommandsOnTheResult() {
+    Import(1, WritePhoto(temp_, "a.bmp", 400, 300, Color{255, 0, 0}));
+    Import(2, WritePhoto(temp_, "b.bmp", 400, 300, Color{0, 0, 255}));
+    QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
+    QCOMPARE(messages_, QStringList{"Merged!"});
+    MakerState& state = form_->State();
+    QVERIFY(state.MergedBitmap.has_value());
+    const int width = state.MergedBitmap->Width();
+    const int height = state.MergedBitmap->Height();
+    for (const char* name : {"Button4", "Button5", "Button14", "CheckBox1", "Image1"})
+      QVERIFY2(Find(name)->isEnabled(), name);
+    QVERIFY(!Shape7()->isVisible());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+
+    // Setting the box from the code is no click: no band.
+    form_->Frontend().SetAlignBarChecked(true);
+    QCOMPARE(state.MergedBitmap->Width(), width);
+    form_->Frontend().SetAlignBarChecked(false);
+
+    // Align-Bar: a click adds the band, a second one removes it.
+    QTest::mouseClick(Find("CheckBox1"), Qt::LeftButton);
+    QVERIFY(state.MergedBitmap->Width() > width);
+    QTest::mouseClick(Find("CheckBox1"), Qt::LeftButton);
+    QCOMPARE(state.MergedBitmap->Width(), width);
+
+    // A merge with the box ticked clears it and runs its handler: no band.
+    QTest::mouseClick(Find("CheckBox1"), Qt::LeftButton);
+    QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);
+    QVERIFY(!Find<QCheckBox>("CheckBox1")->isChecked());
+    QCOMPARE(state.MergedBitmap->Width(), width);
+
+    // Text: typing enables Apply, the font comes from the dialog, a click places it.
+    QTest::keyClicks(Find("Edit1"), "Hello");
+    QVERIFY(Find("Button26")->isEnabled());
+    font_answer_ = QFont(QStringLiteral("DejaVu Serif"), 20);
+    font_answer_->setBold(true);
+    QTest::mouseClick(Find("Button25"), Qt::LeftButton);
+    QTest::mouseClick(Find("Button26"), Qt::LeftButton);
+    QCOMPARE(QString::fromStdString(state.OverlayText), QStringLiteral("Hello"));
+    QVERIFY(state.OverlayFont != nullptr);
+    QCOMPARE(QString::fromStdString(state.OverlayFont->family), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(state.OverlayFont->size, 20);
+    QVERIFY(state.OverlayFont->bold);
+    QVERIFY(!Find("Button26")->isEnabled());
+
+    const QWidget* view = Find("Image1");
+    const QPoint click(view->width() / 2, view->height() / 3);
+    QTest::mouseClick(Find("Image1"), Qt::LeftButton, {}, click);
+    const Point expected = MapViewClickToImage(Size{width, height},
+                                               Size{view->width(), view->height()}, click.x(),
+                                               click.y());
+    QCOMPARE(QPoint(state.TextX, state.TextY), QPoint(expected.x, expected.y));
+
+    // Rotate turns the picture; Save writes the file the dialog named.
+    QTest::mouseClick(Find("Button5"), Qt::LeftButton);
+    QCOMPARE(QSize(state.MergedBitmap->Width(), state.MergedBitmap->Height()), QSize(height, width));
+    const QString saved = temp_.path() + "/out.bmp";
+    dialogs_seen_.clear();
+    answers_ << saved;
+    QTest::mouseClick(Find("Button4"), Qt::LeftButton);
+    QCOMPARE(dialogs_seen_, QStringList{"SavePictureDialog1"});
+    QVERIFY(QFile::exists(saved));
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
+  }
+
+  void typingBeforeAnyMergeLeavesApplyDisabled() {
+    QTest::keyClicks(Find("Edit1"), "early");
+    QVERIFY(!Find("Button26")->isEnabled());
+    QVERIFY(!Find("Image1")->isEnabled());
+    // The disabled view takes no clicks: the text position stays.
+    QTest::mouseClick(Find("Image1"), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(QPoint(form_->State().TextX, form_->State().TextY), QPoint(100, 100));
+  }
+};
+
+QTEST_MAIN(SlotAndCropTest)
+#include "slot_and_crop_test.moc"
