@@ -117,9 +117,6 @@ void ImportIntoSlot(MakerState& state, Frontend& frontend, const std::string& wo
     frontend.ShowMessage("File format error!");
     return;
   }
-  ImportedPhoto photo =
-      kind == PhotoKind::Jpeg ? ConvertJpeg(chosen, PhotoWorkFile(work_dir, slot)) : CheckBmp(chosen);
-
   // Slots 3..16 take part in the merge once filled; the strip width follows
   // with the import rule (250, not the merge's 300).
   int32_t frame_count = state.FrameCount;
@@ -128,6 +125,10 @@ void ImportIntoSlot(MakerState& state, Frontend& frontend, const std::string& wo
     frame_count = std::max(frame_count, slot);
     strip_width = ImportStripWidth(frame_count, state.LensLpiX);
   }
+  // Written last of all that may fail, so that a failure before it keeps
+  // the previous working file.
+  ImportedPhoto photo =
+      kind == PhotoKind::Jpeg ? ConvertJpeg(chosen, PhotoWorkFile(work_dir, slot)) : CheckBmp(chosen);
 
   // Nothing below can fail: the slot changes as a whole.
   state.SlotFiles[slot - 1] = photo.slot_file;

@@ -429,24 +429,49 @@ TEST_P(UnreadableTable, RaisesCannotOpenAndKeepsTheSlot) {
 
 INSTANTIATE_TEST_SUITE_P(Paths, UnreadableTable, ::testing::Values("missing", "folder", "fifo"));
 
-TEST_F(UnchangedTest, UnwritableWorkingFileRaisesAndLeavesNoTemporary) {
-  // A folder where the working file of slot 6 would go: the rename fails.
-  fs::create_directories(PhotoWorkFile(work, 6) + "/inside");
+// A working file that cannot be written: a folder in its place, or a
+// working folder that is gone. The error names the working file, the
+// previous working files stay and no temporary file is left behind.
+class UnwritableTable : public UnchangedTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UnwritableTable, RaisesCannotCreateAndLeavesNoTemporary) {
+  const bool folder_in_place = GetParam();
+  const std::string target_dir = folder_in_place ? work : dir + "/no/such/folder";
+  if (folder_in_place) fs::create_directories(PhotoWorkFile(work, 6) + "/inside");
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back(Jpeg("new.jpg", Gradient(50, 40)));
-  EXPECT_THROW(ImportIntoSlot(state, fe, work, 6), Error);
+  try {
+    ImportIntoSlot(state, fe, target_dir, 6);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    const std::string reason = folder_in_place ? "Is a directory" : "No such file or directory";
+    EXPECT_EQ(e.what(), "Cannot create file \"" + PhotoWorkFile(target_dir, 6) + "\". " + reason);
+  }
   before.ExpectUnchanged(state, fe);
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(work)) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"t05.bmp", "t06.bmp"}));
+  std::vector<std::string> expected{"t05.bmp"};
+  if (folder_in_place) expected.push_back("t06.bmp");
+  EXPECT_EQ(names, expected);
 }
 
-TEST_F(UnchangedTest, MissingWorkFolderRaises) {
+INSTANTIATE_TEST_SUITE_P(WorkingFiles, UnwritableTable, ::testing::Bool(), [](const auto& info) {
+  return std::string(info.param ? "FolderInPlace" : "FolderMissing");
+});
+
+TEST_F(UnchangedTest, StripWidthFailureComesBeforeTheWorkingFile) {
+  state.LensLpiX = 0;  // no lens pitch: the strip width cannot be computed
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back(Jpeg("new.jpg", Gradient(50, 40)));
-  EXPECT_THROW(ImportIntoSlot(state, fe, dir + "/no/such/folder", 5), Error);
+  try {
+    ImportIntoSlot(state, fe, work, 5);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Floating point division by zero");
+  }
   before.ExpectUnchanged(state, fe);
+  EXPECT_EQ(Bytes(PhotoWorkFile(work, 5)), working_before);
 }
 
 // ---- selection ----
