@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -221,6 +222,8 @@ struct PlacementCase {
   PixelFormat format;
   Point at;  // where the raster's top-left corner goes on the page
 };
+
+void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
 
 // Each raster pixel becomes a 5 x 5 block of page pixels. The renderer
 // smooths images enlarged less than 4 times and may round an image's edge

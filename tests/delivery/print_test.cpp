@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,8 @@ struct PageCase {
   Rect print_rect;
 };
 
+void PrintTo(const PageCase& c, std::ostream* os) { *os << c.name; }
+
 // 297.5 dpi output of two frames (1698 x 2049) unless stated.
 const PageCase kPages[] = {
     {"letter_at_600", 600, 4800, 6600, 1698, 2049, 2975000,
@@ -135,13 +138,6 @@ TEST_P(PrintPage, LayoutWarningAndPrintRectangle) {
 
 INSTANTIATE_TEST_SUITE_P(Pages, PrintPage, ::testing::ValuesIn(kPages),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(PrintRectangle, TrueSizeIsPrinterDpiOverOutputDpiPerPixel) {
-  // 3424 x 4132 printer pixels for 5.7076 x 6.8874 inches at 600 dpi.
-  const Rect r = PrintRectangle(1698, 2049, 2975000, 600, 4800, 6600);
-  EXPECT_EQ(r.Width(), 3424);
-  EXPECT_EQ(r.Height(), 4132);
-}
 
 // The fit test allows exactly one inch: 78125 px at 250 dpi is 312.5 inches
 // (exact in binary), on pages of 311.5 and 311 inches at 2 dpi.
