@@ -11,32 +11,62 @@ namespace lenti {
 
 namespace {
 
-// A 64 x 64 tile touches 64 source rows of 192 bytes and 64 destination rows
-// of 192 bytes: 24 KiB, which stays in the first-level cache while the tile
-// is turned, instead of a cache miss per pixel of a whole-column walk.
-constexpr int kTile = 64;
+// Tiles of 256 destination rows by 128 source rows: the source rows of a
+// tile (128 x 768 bytes) and its destination rows (256 x 384 bytes) stay in
+// the second-level cache while it is turned, and each destination row gets
+// long runs of stores. A column walk per pixel would miss the cache on every
+// read; measured, smaller tiles (64 x 64) were a third slower.
+constexpr int kTileRows = 256;     // destination rows = source columns
+constexpr int kTileColumns = 128;  // destination columns = source rows
+
+uint32_t Load4(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+void Store4(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+// Four pixels of one destination row from four source rows: four 4-byte
+// reads (the fourth byte of each is the next pixel's, dropped) and three
+// 4-byte stores of the 12 bytes. Only for a source column whose 4-byte read
+// stays inside its row.
+void TurnFour(const uint8_t* const* rows, size_t column, uint8_t* out) {
+  const uint32_t p0 = Load4(rows[0] + column);
+  const uint32_t p1 = Load4(rows[1] + column);
+  const uint32_t p2 = Load4(rows[2] + column);
+  const uint32_t p3 = Load4(rows[3] + column);
+  Store4(out, (p0 & 0xFFFFFFu) | (p1 << 24));
+  Store4(out + 4, ((p1 >> 8) & 0xFFFFu) | (p2 << 16));
+  Store4(out + 8, ((p2 >> 16) & 0xFFu) | (p3 << 8));
+}
 
 // Destination rows i0..i1-1, columns a0..a1-1 of the turn of a 24-bit raster.
 void TurnTile(const Raster& source, Raster& turned, int i0, int i1, int a0, int a1) {
   const int last_column = source.Width() - 1;
-  const uint8_t* rows[kTile];
+  const uint8_t* rows[kTileColumns];
   for (int a = a0; a < a1; ++a) rows[a - a0] = source.Row(a);
   for (int i = i0; i < i1; ++i) {
     uint8_t* out = turned.Row(i) + static_cast<size_t>(a0) * 3;
     const size_t column = static_cast<size_t>(last_column - i) * 3;
-    for (int a = a0; a < a1; ++a, out += 3) {
-      std::memcpy(out, rows[a - a0] + column, 3);
+    // The rightmost column's 4-byte read would pass the end of a row
+    // without padding (the last row's is the end of the buffer).
+    const bool wide = column + 4 <= source.Stride();
+    int a = a0;
+    if (wide) {
+      for (; a + 4 <= a1; a += 4, out += 12) TurnFour(rows + (a - a0), column, out);
     }
+    for (; a < a1; ++a, out += 3) std::memcpy(out, rows[a - a0] + column, 3);
   }
 }
 
 void TurnBlocked24(const Raster& source, Raster& turned) {
   const int w = source.Width();
   const int h = source.Height();
-  for (int i0 = 0; i0 < w; i0 += kTile) {
-    const int i1 = std::min(i0 + kTile, w);
-    for (int a0 = 0; a0 < h; a0 += kTile) {
-      TurnTile(source, turned, i0, i1, a0, std::min(a0 + kTile, h));
+  for (int i0 = 0; i0 < w; i0 += kTileRows) {
+    const int i1 = std::min(i0 + kTileRows, w);
+    for (int a0 = 0; a0 < h; a0 += kTileColumns) {
+      TurnTile(source, turned, i0, i1, a0, std::min(a0 + kTileColumns, h));
     }
   }
 }

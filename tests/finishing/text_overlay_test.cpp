@@ -1,0 +1,308 @@
+// Text overlay: the click mapping back onto the merged picture, the Apply
+// rule, and that the view shows exactly the pixels a burn gives, glyphs only,
+// with the font object shared with the dialog.
+#include "finishing/text_overlay.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "core/error.h"
+#include "core/text.h"
+#include "fake_frontend.h"
+#include "finishing/rotation.h"
+#include "test_pictures.h"
+
+namespace lenti {
+namespace {
+
+using testing::FakeFrontend;
+using testing::MergedState;
+using testing::ReferenceTurn;
+using testing::SamePixels;
+
+// ---- the click mapping -----------------------------------------------------
+
+struct ClickCase {
+  const char* name;
+  Size merged;
+  Size view;
+  Point click;
+  Point want;
+};
+
+const ClickCase kClicks[] = {
+    // Portrait, 4 frames: the picture fills the view's height.
+    {"PortraitInside", {1940, 2342}, {589, 591}, {300, 200}, {992, 793}},
+    {"PortraitLeftMargin", {1940, 2342}, {589, 591}, {49, 0}, {-3, 0}},
+    // Landscape: the picture fills the view's width.
+    {"LandscapeInside", {2342, 1940}, {589, 591}, {300, 200}, {1193, 590}},
+    {"LandscapeTopMargin", {2342, 1940}, {589, 591}, {0, 0}, {0, -205}},
+    // The view's own proportions: no margin, a plain scale by 2.
+    {"SameProportions", {1178, 1182}, {589, 591}, {100, 50}, {200, 100}},
+    // Ties go to the even neighbour: 2.5 -> 2 and 7.5 -> 8; margin 4.8 gives -12.
+    {"TieDown", {5, 1}, {2, 10}, {1, 0}, {2, -12}},
+    {"TieUp", {5, 1}, {2, 10}, {3, 0}, {8, -12}},
+    // Beyond the view's edge: beyond the picture's edge.
+    {"PastTheRightEdge", {1940, 2342}, {589, 591}, {588, 590}, {2133, 2338}},
+};
+
+class ClickMapping : public ::testing::TestWithParam<ClickCase> {};
+
+TEST_P(ClickMapping, MapsTheReleasePointToPicturePixels) {
+  const ClickCase& c = GetParam();
+  EXPECT_EQ(MapViewClickToImage(c.merged, c.view, c.click.x, c.click.y), c.want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ClickMapping, ::testing::ValuesIn(kClicks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ClickMappingFaults, ViewWithoutHeightIsAFloatingPointError) {
+  try {
+    MapViewClickToImage({1940, 2342}, {589, 0}, 10, 10);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Floating point division by zero");
+  }
+}
+
+// ---- the Apply rule and the font --------------------------------------------
+
+TEST(ApplyRule, EnabledOnlyWithTextAndAMergedPicture) {
+  struct Case {
+    const char* text;
+    bool merged;
+    bool enabled;
+  };
+  for (const Case& c : {Case{"", false, false}, Case{"x", false, false}, Case{"", true, false},
+                        Case{"x", true, true}}) {
+    SCOPED_TRACE(::testing::Message() << '"' << c.text << "\" merged " << c.merged);
+    MakerState state;
+    if (c.merged) state.MergedBitmap = Raster(4, 4);
+    FakeFrontend frontend;
+    frontend.edit_text = c.text;
+    frontend.enabled[Control::Button26] = !c.enabled;
+    UpdateApplyEnabled(state, frontend);
+    EXPECT_EQ(frontend.enabled[Control::Button26], c.enabled);
+  }
+}
+
+TEST(ChooseFont, ChangesTheDialogFontInPlaceThenRunsTheApplyRule) {
+  MakerState state = MergedState(40, 30, 2, 7);
+  FakeFrontend frontend;
+  frontend.edit_text = "abc";
+  const Font chosen{"DejaVu Serif", 20, false, true};
+  frontend.font_answers.push_back(chosen);
+  auto dialog_font = std::make_shared<Font>();
+  const Font* object = dialog_font.get();
+  ChooseFont(state, frontend, dialog_font);
+  EXPECT_EQ(dialog_font.get(), object);
+  EXPECT_EQ(*dialog_font, chosen);
+  EXPECT_TRUE(frontend.enabled[Control::Button26]);
+  // A cancelled dialog leaves the font as it was.
+  ChooseFont(state, frontend, dialog_font);
+  EXPECT_EQ(*dialog_font, chosen);
+}
+
+// ---- what the view and a burn show -------------------------------------------
+
+const Font kTestFont{"DejaVu Sans", 20};
+
+// The bounding box of the pixels in which two equal-sized pictures differ;
+// an empty rectangle when none does.
+Rect ChangedArea(const Raster& a, const Raster& b) {
+  Rect area{a.Width(), a.Height(), 0, 0};
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      if (a.PixelColor(x, y) == b.PixelColor(x, y)) continue;
+      area.left = std::min(area.left, x);
+      area.top = std::min(area.top, y);
+      area.right = std::max(area.right, x + 1);
+      area.bottom = std::max(area.bottom, y + 1);
+    }
+  }
+  return area.right == 0 ? Rect{} : area;
+}
+
+bool Inside(const Rect& inner, const Rect& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+// The text's cell at (x, y), widened by a few pixels for glyph overhang.
+Rect CellAround(int x, int y, const std::string& text, const Font& font) {
+  const Size cell = MeasureText(font, text);
+  constexpr int kOverhang = 3;
+  return Rect{x - kOverhang, y - kOverhang, x + cell.width + kOverhang, y + cell.height + kOverhang};
+}
+
+struct Scene {
+  MakerState state = MergedState(300, 200, 2, 7);
+  FakeFrontend frontend;
+  std::shared_ptr<Font> dialog_font = std::make_shared<Font>(kTestFont);
+  Scene() {
+    frontend.view_image = {300, 200};  // one view pixel per picture pixel
+    frontend.edit_text = "Hello";
+  }
+  const Raster& View() const { return frontend.view.Graphic(); }
+};
+
+TEST(ApplyText, ShowsTheTextAtTheDefaultPlaceOnACopyOnly) {
+  Scene s;
+  const Raster merged = *s.state.MergedBitmap;
+  s.frontend.enabled[Control::Button26] = true;
+  ApplyText(s.state, s.frontend, s.dialog_font);
+  EXPECT_EQ(s.state.OverlayText, "Hello");
+  EXPECT_EQ(s.state.OverlayFont.get(), s.dialog_font.get());
+  EXPECT_FALSE(s.frontend.enabled[Control::Button26]);
+  EXPECT_TRUE(SamePixels(*s.state.MergedBitmap, merged));  // pending, not burned
+
+  ASSERT_EQ((Size{s.View().Width(), s.View().Height()}), (Size{300, 200}));
+  const Rect changed = ChangedArea(s.View(), merged);
+  EXPECT_GT(changed.Width(), 0);
+  EXPECT_TRUE(Inside(changed, CellAround(100, 100, "Hello", kTestFont)));
+}
+
+TEST(ApplyText, GlyphsOnlyThePictureShowsThroughBetweenThem) {
+  Scene s;
+  ApplyText(s.state, s.frontend, s.dialog_font);
+  const Size cell = MeasureText(kTestFont, "Hello");
+  int kept = 0, changed = 0;
+  for (int y = 100; y < 100 + cell.height; ++y) {
+    for (int x = 100; x < 100 + cell.width; ++x) {
+      (s.View().PixelColor(x, y) == s.state.MergedBitmap->PixelColor(x, y) ? kept : changed) += 1;
+    }
+  }
+  EXPECT_GT(changed, 0);
+  EXPECT_GT(kept, changed);  // most of a text's cell lies between the glyphs
+}
+
+// What the view showed is what Rotate burns in: the same pixels, turned.
+TEST(ApplyText, BurnedPixelsAreExactlyTheOnesTheViewShowed) {
+  Scene s;
+  ApplyText(s.state, s.frontend, s.dialog_font);
+  PlaceText(s.state, s.frontend, 37, 151);
+  const Raster shown = s.View();
+  RotateMerged(s.state, s.frontend);
+  EXPECT_TRUE(SamePixels(*s.state.MergedBitmap, ReferenceTurn(shown)));
+}
+
+TEST(ApplyText, FontChangedAfterApplyIsTheOneBurnedIn) {
+  Scene s;
+  ApplyText(s.state, s.frontend, s.dialog_font);
+  const Raster shown = s.View();
+  const Font larger{"DejaVu Sans", 30, true};
+  s.frontend.font_answers.push_back(larger);
+  ChooseFont(s.state, s.frontend, s.dialog_font);
+  EXPECT_TRUE(SamePixels(s.View(), shown));  // the view keeps the old font
+
+  Raster expected = *s.state.MergedBitmap;
+  expected.SetFont(larger);
+  expected.SetBrushStyle(BrushStyle::Clear);
+  expected.TextOut(100, 100, "Hello");
+  RotateMerged(s.state, s.frontend);
+  EXPECT_TRUE(SamePixels(*s.state.MergedBitmap, ReferenceTurn(expected)));
+  EXPECT_FALSE(SamePixels(*s.state.MergedBitmap, ReferenceTurn(shown)));
+}
+
+TEST(ApplyText, WithoutAFontObjectTheDefaultFontDraws) {
+  Scene s;
+  ApplyText(s.state, s.frontend, nullptr);
+  Raster expected = *s.state.MergedBitmap;
+  expected.SetBrushStyle(BrushStyle::Clear);
+  expected.TextOut(100, 100, "Hello");
+  EXPECT_TRUE(SamePixels(s.View(), expected));
+}
+
+// ---- placing the text ----------------------------------------------------------
+
+TEST(PlaceText, WithoutPendingTextOnlyMovesThePosition) {
+  Scene s;
+  PlaceText(s.state, s.frontend, 40, 60);
+  EXPECT_EQ((Point{s.state.TextX, s.state.TextY}), (Point{40, 60}));
+  EXPECT_TRUE(s.frontend.view.IsEmpty());
+  // A later Apply draws the text there.
+  ApplyText(s.state, s.frontend, s.dialog_font);
+  const Rect changed = ChangedArea(s.View(), *s.state.MergedBitmap);
+  EXPECT_GT(changed.Width(), 0);
+  EXPECT_TRUE(Inside(changed, CellAround(40, 60, "Hello", kTestFont)));
+}
+
+TEST(PlaceText, WithPendingTextTheTextMovesAndLeavesNothingBehind) {
+  Scene s;
+  ApplyText(s.state, s.frontend, s.dialog_font);
+  const Raster merged = *s.state.MergedBitmap;
+  PlaceText(s.state, s.frontend, 180, 150);
+  const Rect changed = ChangedArea(s.View(), merged);
+  EXPECT_GT(changed.Width(), 0);
+  EXPECT_TRUE(Inside(changed, CellAround(180, 150, "Hello", kTestFont)));  // nothing left at 100, 100
+  EXPECT_TRUE(SamePixels(*s.state.MergedBitmap, merged));
+}
+
+// The view shows another photo: the click still maps onto MergedBitmap.
+TEST(PlaceText, MapsOntoTheMergedPictureWhateverTheViewShows) {
+  Scene s;
+  s.frontend.view = Picture(Raster(40, 900));
+  s.frontend.view_image = {589, 591};
+  s.state.MergedBitmap = Raster(1940, 2342);
+  PlaceText(s.state, s.frontend, 300, 200);
+  EXPECT_EQ((Point{s.state.TextX, s.state.TextY}), (Point{992, 793}));
+}
+
+TEST(PlaceText, NothingWithoutAMergedPicture) {
+  MakerState state;
+  FakeFrontend frontend;
+  state.OverlayText = "pending";
+  PlaceText(state, frontend, 5, 5);
+  EXPECT_EQ((Point{state.TextX, state.TextY}), (Point{100, 100}));
+  EXPECT_TRUE(frontend.view.IsEmpty());
+}
+
+// ---- a text partly or wholly off the picture ---------------------------------
+
+struct ClipCase {
+  const char* name;
+  int x, y;
+  bool visible;  // some part falls on the 300 x 200 picture
+};
+
+const ClipCase kClips[] = {
+    {"TopLeftCorner", -20, -8, true},     {"BottomRightCorner", 285, 185, true},
+    {"LeftEdge", -30, 90, true},          {"FarLeft", -1000, 50, false},
+    {"PastTheRight", 300, 10, false},     {"Below", 10, 200, false},
+    {"FarAway", 1000000000, -1000000000, false},
+};
+
+class ClippedText : public ::testing::TestWithParam<ClipCase> {};
+
+TEST_P(ClippedText, OnlyThePartOnThePictureIsDrawn) {
+  const ClipCase& c = GetParam();
+  Scene s;
+  s.state.OverlayText = "Hello";
+  s.state.OverlayFont = s.dialog_font;
+  s.state.TextX = c.x;
+  s.state.TextY = c.y;
+  Raster target = *s.state.MergedBitmap;
+  BurnOverlayText(s.state, target);
+  ASSERT_EQ((Size{target.Width(), target.Height()}), (Size{300, 200}));
+  const Rect changed = ChangedArea(target, *s.state.MergedBitmap);
+  EXPECT_EQ(changed.Width() > 0, c.visible);
+  if (c.visible) {
+    EXPECT_TRUE(Inside(changed, CellAround(c.x, c.y, "Hello", kTestFont)));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, ClippedText, ::testing::ValuesIn(kClips),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BurnOverlayText, NoPendingTextDrawsNothing) {
+  Scene s;
+  Raster target = *s.state.MergedBitmap;
+  BurnOverlayText(s.state, target);
+  EXPECT_TRUE(SamePixels(target, *s.state.MergedBitmap));
+  EXPECT_FALSE(target.CanvasUsed());
+}
+
+}  // namespace
+}  // namespace lenti
