@@ -54,7 +54,8 @@ Size ClaimedBmpSize(const std::vector<uint8_t>& bytes) {
 
 ProbedPhoto Probe(const SliceJob& job) {
   ProbedPhoto photo;
-  photo.bytes = ReadWholeFile(job.path);
+  // No photo the program can hold is larger than its biggest raster.
+  photo.bytes = ReadWholeFile(job.path, kMaxRasterBytes + (uint64_t{1} << 20));
   photo.kind = Recognise(photo.bytes, job.path);
   if (photo.kind == PhotoKind::Jpeg) {
     const JpegInfo info = ReadJpegInfo(photo.bytes.data(), photo.bytes.size(), job.path);
