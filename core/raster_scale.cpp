@@ -22,8 +22,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
+#include <optional>
 #include <vector>
 
+#include "core/error.h"
 #include "core/raster.h"
 
 namespace lenti {
@@ -565,8 +568,13 @@ void Raster::CopyRect(const Rect& dest, const Raster& source, const Rect& src) {
   MarkCanvasUsed();
   if (&source == this) {
     // Reading and writing the same pixels: copy from a snapshot.
-    const Raster snapshot(source);
-    CopyScaled(*this, dest, snapshot, src, stretch_rule_);
+    std::optional<Raster> snapshot;
+    try {
+      snapshot.emplace(source);
+    } catch (const std::bad_alloc&) {
+      throw OutOfMemory();
+    }
+    CopyScaled(*this, dest, *snapshot, src, stretch_rule_);
     return;
   }
   CopyScaled(*this, dest, source, src, stretch_rule_);
