@@ -12,6 +12,7 @@
 
 #include "core/error.h"
 #include "core/frontend.h"
+#include "fake_frontend.h"
 #include "ui/error_box.h"
 #include "ui/guard.h"
 
@@ -105,39 +106,12 @@ class GuardTest : public QObject {
   }
 
   void theBusyCursorOfTheOperationsIsRestoredOnTheWayOut() {
-    struct ScreenCursorOnly : Frontend {
-      // Only the cursor matters here; a failure before any dialog.
-      std::string AskOpenPicture() override { return ""; }
-      std::string AskSavePicture() override { return ""; }
-      void AskFont(Font&) override {}
-      void ShowPrinterSetup() override {}
-      void ShowMessage(const std::string&) override {}
-      Mode CurrentMode() const override { return Mode::PortraitRows; }
-      Size ScrollBoxOuterSize() const override { return {}; }
-      Size ViewImageSize() const override { return {}; }
-      const Picture& ViewPicture() const override { return picture; }
-      void SetViewPicture(const Picture&) override {}
-      void SetThumbnail(int, const Raster&) override {}
-      Rect CropBounds() const override { return {}; }
-      void SetCropBounds(const Rect&) override {}
-      void SetCropVisible(bool) override {}
-      Cursor CropCursor() const override { return Cursor::SizeAll; }
-      void SetCropCursor(Cursor) override {}
-      void SetEnabled(Control, bool) override {}
-      bool IsEnabled(Control) const override { return false; }
-      bool IsAlignBarChecked() const override { return false; }
-      void SetAlignBarChecked(bool) override {}
-      std::string OverlayEditText() const override { return ""; }
-      void SetProgressRange(int, int) override {}
-      void SetProgress(int) override {}
-      int Progress() const override { return 0; }
+    // The scripted fake, with the screen cursor of the real one.
+    struct QtScreenCursor : testing::FakeFrontend {
       void SetScreenCursor(Cursor cursor) override {
         if (cursor == Cursor::Hourglass) QApplication::setOverrideCursor(Qt::WaitCursor);
         else QApplication::restoreOverrideCursor();
       }
-      void SetButtonCursor(Control, Cursor) override {}
-      void SetChartPreview(const Raster&) override {}
-      Picture picture;
     } frontend;
     bool was_busy = false;
     Guarded(nullptr, [&] {

@@ -156,6 +156,8 @@ class MainWindowTest : public QObject {
   }
 
   void theWindowAndItsChoicesStartAsDescribed() {
+    QCOMPARE(form_->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(QString::fromLatin1(form_->metaObject()->className()), QStringLiteral("lenti::ui::TForm1"));
     QCOMPARE(form_->windowTitle(), QStringLiteral("Vexaro Photo Maker V1.10"));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());  // single border: not sizeable
     QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));

@@ -4,6 +4,7 @@
 // the button is held), and the merge, the Align-Bar box, the text commands,
 // Rotate and Save run on the real widgets.
 #include <QCheckBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -311,6 +312,20 @@ class SlotAndCropTest : public QObject {
                                                Size{view->width(), view->height()}, click.x(),
                                                click.y());
     QCOMPARE(QPoint(state.TextX, state.TextY), QPoint(expected.x, expected.y));
+
+    // Print: the set-up dialog, then a new modeless preview at each press.
+    int setups = 0;
+    form_->Frontend().hooks.show_printer_setup = [&setups] { ++setups; };
+    QTest::mouseClick(Find("Button14"), Qt::LeftButton);
+    QTest::mouseClick(Find("Button14"), Qt::LeftButton);
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
+    QCOMPARE(setups, 2);
+    const QList<QDialog*> previews = form_->findChildren<QDialog*>("Printfrom");
+    QCOMPARE(previews.size(), 2);
+    for (const QDialog* preview : previews) {
+      QVERIFY(preview->isVisible());
+      QVERIFY(!preview->isModal());
+    }
 
     // Rotate turns the picture; Save writes the file the dialog named.
     QTest::mouseClick(Find("Button5"), Qt::LeftButton);
