@@ -66,8 +66,11 @@ struct MakerState {
   // Geometry of the merge that made MergedBitmap, and the band the
   // alignment bars added (so clearing removes exactly that band).
   MergeGeometry MergedGeometry;
-  int32_t AlignBandWidth = 0;   // columns added at the right, 0 = none
-  int32_t AlignBandHeight = 0;  // rows added at the bottom, 0 = none
+  // The band's size and side: AlignBandWidth > 0 columns at the right,
+  // < 0 at the left; AlignBandHeight > 0 rows at the bottom, < 0 at the top
+  // (a band turns with the picture). 0 = no band.
+  int32_t AlignBandWidth = 0;
+  int32_t AlignBandHeight = 0;
 
   std::string OverlayText;
   // The font dialog's own font object, shared: later changes in the dialog
