@@ -62,6 +62,12 @@ void RequireReplaceableTarget(const std::string& path, const std::string& shown)
   if (!S_ISREG(st.st_mode)) throw CannotCreateFile(shown, ReasonForNonRegular(st));
 }
 
+// The replacement keeps the permissions of the file it replaces.
+void CopyPermissionsQuietly(const std::string& from, const std::string& to) {
+  struct stat st;
+  if (::stat(from.c_str(), &st) == 0) ::chmod(to.c_str(), st.st_mode & 07777);
+}
+
 // A name beside `target` that no other file has; the file is created empty
 // (O_EXCL, so two savers never share one).
 std::string CreateUniqueTemp(const std::string& target, const std::string& shown) {
@@ -239,6 +245,7 @@ void WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
 AtomicFile::AtomicFile(std::string path) : shown_path_(path), path_(ResolveTarget(path)) {
   RequireReplaceableTarget(path_, shown_path_);
   temp_path_ = CreateUniqueTemp(path_, shown_path_);
+  CopyPermissionsQuietly(path_, temp_path_);
 }
 
 AtomicFile::~AtomicFile() {

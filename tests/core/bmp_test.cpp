@@ -345,8 +345,13 @@ TEST_P(WriterRoundTrip, InMemoryAndThroughAFile) {
   ExpectSamePixels(LoadBmpFile(dir.File("out.bmp")), original);
 }
 
+std::string FormatName(const ::testing::TestParamInfo<PixelFormat>& info) {
+  return "bits" + std::to_string(BitsPerPixel(info.param));
+}
+
 INSTANTIATE_TEST_SUITE_P(Bmp, WriterRoundTrip,
-                         ::testing::Values(PixelFormat::pf1bit, PixelFormat::pf8bit, PixelFormat::pf24bit));
+                         ::testing::Values(PixelFormat::pf1bit, PixelFormat::pf8bit, PixelFormat::pf24bit),
+                         FormatName);
 
 struct LayoutCase {
   PixelFormat format;
@@ -484,7 +489,7 @@ TEST_P(StampTouchesOnlyTheTwoFields, At38And42) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Bmp, StampTouchesOnlyTheTwoFields,
-                         ::testing::Values(PixelFormat::pf24bit, PixelFormat::pf1bit));
+                         ::testing::Values(PixelFormat::pf24bit, PixelFormat::pf1bit), FormatName);
 
 TEST(StampBmpResolution, RefusesFilesItCannotPatchAndLeavesThemAlone) {
   TempDir dir;

@@ -194,6 +194,18 @@ TEST(AtomicFile, WritesBesideTheTargetAndReplacesItOnCommit) {
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.bmp"});
 }
 
+TEST(AtomicFile, TheReplacementKeepsThePermissionsOfTheOldFile) {
+  TempDir dir;
+  const std::string target = dir.File("out.bmp");
+  Put(target, "old");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  AtomicFile file(target);
+  Put(file.TempPath(), "new");
+  file.Commit();
+  EXPECT_EQ(fs::status(target).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
 TEST(AtomicFile, WithoutCommitTheTargetStaysAndTheTemporaryGoes) {
   TempDir dir;
   const std::string target = dir.File("out.bmp");

@@ -332,7 +332,7 @@ const Damage kDamage[] = {
     {"cut_at_a_tenth", [](std::vector<uint8_t> j) { return CutAt(j, 0.1); }, "Premature end of JPEG file"},
     {"cut_in_the_middle", [](std::vector<uint8_t> j) { return CutAt(j, 0.5); }, "Premature end of JPEG file"},
     {"cut_near_the_end", [](std::vector<uint8_t> j) { return CutAt(j, 0.97); }, "Premature end of JPEG file"},
-    {"end_marker_missing", [](std::vector<uint8_t> j) { j.resize(j.size() - 2); return j; },
+    {"end_marker_missing", [](std::vector<uint8_t> j) { j.erase(j.end() - 2, j.end()); return j; },
      "Premature end of JPEG file"},
     {"stray_bytes_before_the_end",
      [](std::vector<uint8_t> j) {
