@@ -2,9 +2,11 @@
 // creates the working folder and the hidden test chart window), then the
 // splash shows for two seconds or until clicked, then the main window runs
 // until it is closed.
+#include <optional>
+
 #include <QApplication>
 
-#include "core/work_dir.h"
+#include "core/work_dir_lock.h"
 #include "ui/guard.h"
 #include "ui/liti2.h"
 #include "ui/unit5.h"
@@ -18,11 +20,14 @@ int main(int argc, char** argv) {
   // or about window still open.
   app.setQuitOnLastWindowClosed(false);
 
-  std::string work_dir;
-  lenti::ui::Guarded(nullptr, [&] { work_dir = lenti::DefaultWorkDir(); });
-  if (work_dir.empty()) return 1;
+  // A second running copy gets its own working folder (lentmp2, ...), so
+  // the two never overwrite each other's working files. The lock is held
+  // until the program ends.
+  std::optional<lenti::WorkDirLock> work_dir;
+  lenti::ui::Guarded(nullptr, [&] { work_dir = lenti::WorkDirLock::Acquire(lenti::DefaultWorkParent()); });
+  if (!work_dir) return 1;
 
-  lenti::ui::TForm1 form(work_dir);
+  lenti::ui::TForm1 form(work_dir->Dir());
   QObject::connect(&form, &lenti::ui::TForm1::Closed, &app, &QCoreApplication::quit);
   {
     lenti::ui::TAbout splash(lenti::ui::AboutMode::Splash);
