@@ -27,13 +27,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string BenchFile(const std::string& name) {
-  static const std::string dir = [] {
+// A private folder for the benchmark files, removed when the program ends.
+class BenchDir {
+ public:
+  BenchDir() {
     std::string pattern = (fs::temp_directory_path() / "lenti-codec-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    return pattern;
-  }();
-  return dir + "/" + name;
+    path_ = pattern;
+  }
+  ~BenchDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string BenchFile(const std::string& name) {
+  static const BenchDir dir;
+  return dir.Path() + "/" + name;
 }
 
 // A photo-like picture: smooth gradients, a little noise, some sharp edges.

@@ -546,12 +546,43 @@ void StampFile(const std::string& path, const std::string& shown, double dpi) {
   if (::close(fd) != 0 && errno != EINTR) throw CannotWriteFile(shown, SystemReason(errno));
 }
 
+// True when every row is already as the file stores it: the bits past the
+// width and the padding bytes are zero.
+bool RowsInFileForm(const Raster& raster, const WriteLayout& w) {
+  const size_t width = static_cast<size_t>(raster.Width());
+  const size_t used = w.bits == 1 ? (width + 7) / 8 : width * (w.bits / 8);
+  const uint8_t stray = w.bits == 1 && (width & 7) != 0 ? static_cast<uint8_t>(0xFFu >> (width & 7)) : 0;
+  for (int y = 0; y < raster.Height(); ++y) {
+    const uint8_t* row = raster.Row(y);
+    if (stray != 0 && (row[used - 1] & stray) != 0) return false;
+    for (size_t i = used; i < w.row_bytes; ++i) {
+      if (row[i] != 0) return false;
+    }
+  }
+  return true;
+}
+
+// The rows straight from the raster, bottom row first, without a copy.
+void WriteRowsInPlace(const Raster& raster, const WriteLayout& w, FileWriter& out) {
+  std::vector<iovec> rows(static_cast<size_t>(raster.Height()));
+  for (int y = 0; y < raster.Height(); ++y) {
+    // writev only reads the rows.
+    rows[static_cast<size_t>(raster.Height() - 1 - y)] = {const_cast<uint8_t*>(raster.Row(y)),
+                                                          static_cast<size_t>(w.row_bytes)};
+  }
+  out.WriteGathered(rows.data(), static_cast<int>(rows.size()));
+}
+
 void WriteBmp(const Raster& raster, const std::string& path, const std::string& shown) {
   const WriteLayout w = WriteLayoutOf(raster);
   FileWriter out(path, shown);
   const std::vector<uint8_t> header = HeaderBytes(raster, w);
   out.Write(header.data(), header.size());
-  EmitRows(raster, w, [&out](uint64_t n) { return out.Reserve(static_cast<size_t>(n)); });
+  if (RowsInFileForm(raster, w)) {
+    WriteRowsInPlace(raster, w, out);
+  } else {
+    EmitRows(raster, w, [&out](uint64_t n) { return out.Reserve(static_cast<size_t>(n)); });
+  }
   out.Close();
 }
 

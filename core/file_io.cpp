@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +24,9 @@ constexpr const char* kNotRegularFile = "Not a regular file";
 // Write buffer of FileWriter: big enough that a 24-bit photo goes out in a
 // dozen system calls, small enough to stay in the cache.
 constexpr size_t kWriteBufferBytes = size_t{1} << 20;
+
+// Pieces one writev call takes (the kernel's limit).
+constexpr size_t kMaxPiecesPerCall = 1024;
 
 std::string ReasonForNonRegular(const struct stat& st) {
   return S_ISDIR(st.st_mode) ? SystemReason(EISDIR) : std::string(kNotRegularFile);
@@ -220,6 +224,29 @@ uint8_t* FileWriter::Reserve(size_t size) {
 void FileWriter::Write(const void* data, size_t size) {
   if (size == 0) return;
   std::memcpy(Reserve(size), data, size);
+}
+
+void FileWriter::WriteGathered(const ::iovec* pieces, int count) {
+  if (fd_ < 0) throw CannotCreateFile(shown_name_, SystemReason(EBADF));
+  Flush();
+  std::vector<iovec> left(pieces, pieces + count);
+  size_t first = 0;
+  while (first < left.size()) {
+    const int batch = static_cast<int>(std::min(left.size() - first, kMaxPiecesPerCall));
+    const ssize_t n = ::writev(fd_, left.data() + first, batch);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(errno);
+    }
+    if (n == 0) Fail(ENOSPC);
+    // Step over the pieces written whole; shorten the one written in part.
+    size_t done = static_cast<size_t>(n);
+    while (first < left.size() && done >= left[first].iov_len) done -= left[first++].iov_len;
+    if (done > 0) {
+      left[first].iov_base = static_cast<uint8_t*>(left[first].iov_base) + done;
+      left[first].iov_len -= done;
+    }
+  }
 }
 
 void FileWriter::Close() {

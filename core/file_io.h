@@ -1,6 +1,8 @@
 // Whole-file reads and safe writes.
 #pragma once
 
+#include <sys/uio.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -52,6 +54,9 @@ class FileWriter {
   void Write(const void* data, size_t size);
   // The next `size` bytes of the file, to be filled in before the next call.
   uint8_t* Reserve(size_t size);
+  // Writes the pieces in order straight from where they lie (no copy into
+  // the buffer): for large rasters whose rows are already in file form.
+  void WriteGathered(const ::iovec* pieces, int count);
   // Flushes and closes; raises if any byte did not reach the file.
   void Close();
 

@@ -426,6 +426,18 @@ TEST(BmpWriter, BitsBeyondTheWidthOfA1BitRowAreWrittenZero) {
   EXPECT_EQ(f[63], 0xF8);
   EXPECT_EQ(f[64], 0x00);
   EXPECT_EQ(f[65], 0x00);
+  TempDir dir;
+  SaveBmpFile(r, dir.File("stray.bmp"));
+  EXPECT_EQ(ReadBytes(dir.File("stray.bmp")), f);
+}
+
+// Tall pictures go out in several gathered writes; the bytes must not change.
+TEST(BmpWriter, ATallPictureIsSavedAsEncoded) {
+  Raster r(61, 2600, PixelFormat::pf24bit);
+  for (int y = 0; y < r.Height(); y += 7) r.SetPixelColor(y % 61, y, Color{static_cast<uint8_t>(y), 9, 200});
+  TempDir dir;
+  SaveBmpFile(r, dir.File("tall.bmp"));
+  EXPECT_EQ(ReadBytes(dir.File("tall.bmp")), EncodeBmp(r));
 }
 
 TEST(BmpWriter, AnInverted1BitTableKeepsItsColours) {
