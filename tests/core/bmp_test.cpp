@@ -38,8 +38,13 @@ class TempDir {
     path_ = pattern;
   }
   ~TempDir() {
+    // Read-only folders made by a test must become writable to be removed.
     std::error_code ec;
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+      if (it->is_directory(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
     fs::remove_all(path_, ec);
   }
   std::string File(const std::string& name) const { return (fs::path(path_) / name).string(); }
