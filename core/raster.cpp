@@ -83,7 +83,7 @@ Raster::Raster(int width, int height, PixelFormat format) : format_(format) {
 void Raster::Allocate(int width, int height, PixelFormat format) {
   CheckRasterSize(width, height, format);
   const size_t stride = static_cast<size_t>(RowBytes(static_cast<uint64_t>(width), format));
-  std::vector<uint8_t> data;
+  PixelBuffer data;
   try {
     data.resize(stride * static_cast<size_t>(height));
   } catch (const std::bad_alloc&) {
@@ -95,6 +95,15 @@ void Raster::Allocate(int width, int height, PixelFormat format) {
   width_ = width;
   height_ = height;
   stride_ = stride;
+}
+
+// The first row is zeroed (padding and unused bits stay 0, as in the files
+// we write) and filled, then copied to every other row: one pass over memory.
+void Raster::FillAllRows(Color fill) {
+  if (Empty()) return;
+  std::memset(Row(0), 0, stride_);
+  FillRect(Rect{0, 0, width_, 1}, fill);
+  for (int y = 1; y < height_; ++y) std::memcpy(Row(y), Row(0), stride_);
 }
 
 void Raster::SetSize(int width, int height) {
@@ -115,7 +124,7 @@ void Raster::SetSize(int width, int height) {
   }
   const Color fill =
       canvas_used_ && brush_.style == BrushStyle::Solid ? brush_.color : kWhite;
-  FillRect(ClipRect(), fill);
+  FillAllRows(fill);
   const int keep_rows = std::min(old.height_, height_);
   const size_t keep_bytes = std::min(old.stride_, stride_);
   const int keep_width = std::min(old.width_, width_);
