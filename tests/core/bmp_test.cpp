@@ -135,20 +135,20 @@ uint32_t FieldValue(uint32_t mask, uint8_t channel) {
   return bits >= 8 ? uint32_t{channel} << (bits - 8) : uint32_t{channel} >> (8 - bits);
 }
 
-std::vector<uint8_t> MakeFile(const HandMade& spec, int width = kW, int height = kH) {
-  const bool core = spec.header == 12;
-  const int bits = spec.bits;
-  const uint32_t entries = bits <= 8 ? (spec.palette_used ? spec.palette_used : (1u << bits)) : 0;
+std::vector<uint8_t> MakeFile(const HandMade& form, int width = kW, int height = kH) {
+  const bool core = form.header == 12;
+  const int bits = form.bits;
+  const uint32_t entries = bits <= 8 ? (form.palette_used ? form.palette_used : (1u << bits)) : 0;
   const uint32_t entry_bytes = core ? 3 : 4;
-  const uint32_t mask_bytes = spec.bitfields && spec.header == 40 ? 12 : 0;
-  const uint32_t offset = 14 + spec.header + mask_bytes + entries * entry_bytes;
+  const uint32_t mask_bytes = form.bitfields && form.header == 40 ? 12 : 0;
+  const uint32_t offset = 14 + form.header + mask_bytes + entries * entry_bytes;
   const uint32_t row = (static_cast<uint32_t>(width) * bits + 31) / 32 * 4;
   std::vector<uint8_t> f(offset + row * height, 0);
   f[0] = 'B';
   f[1] = 'M';
   Put32(f, 2, static_cast<uint32_t>(f.size()));
   Put32(f, 10, offset);
-  Put32(f, 14, spec.header);
+  Put32(f, 14, form.header);
   if (core) {
     Put16(f, 18, width);
     Put16(f, 20, height);
@@ -156,26 +156,26 @@ std::vector<uint8_t> MakeFile(const HandMade& spec, int width = kW, int height =
     Put16(f, 24, bits);
   } else {
     Put32(f, 18, width);
-    Put32(f, 22, static_cast<uint32_t>(spec.top_down ? -height : height));
+    Put32(f, 22, static_cast<uint32_t>(form.top_down ? -height : height));
     Put16(f, 26, 1);
     Put16(f, 28, bits);
-    Put32(f, 30, spec.bitfields ? 3 : 0);
+    Put32(f, 30, form.bitfields ? 3 : 0);
     Put32(f, 34, row * height);
-    Put32(f, 46, spec.palette_used);
-    if (spec.bitfields) {
-      for (int i = 0; i < 3; ++i) Put32(f, 54 + 4 * i, spec.masks[i]);
+    Put32(f, 46, form.palette_used);
+    if (form.bitfields) {
+      for (int i = 0; i < 3; ++i) Put32(f, 54 + 4 * i, form.masks[i]);
     }
   }
   for (uint32_t i = 0; i < entries; ++i) {
     const Color c = PaletteColour(static_cast<int>(i));
-    const size_t at = 14 + spec.header + mask_bytes + i * entry_bytes;
+    const size_t at = 14 + form.header + mask_bytes + i * entry_bytes;
     f[at] = c.b;
     f[at + 1] = c.g;
     f[at + 2] = c.r;
   }
-  const uint32_t r = spec.masks[0], g = spec.masks[1], b = spec.masks[2];
+  const uint32_t r = form.masks[0], g = form.masks[1], b = form.masks[2];
   for (int y = 0; y < height; ++y) {
-    const int stored = spec.top_down ? y : height - 1 - y;
+    const int stored = form.top_down ? y : height - 1 - y;
     uint8_t* p = f.data() + offset + static_cast<size_t>(stored) * row;
     for (int x = 0; x < width; ++x) {
       const Color c = GradientAt(x, y);
@@ -199,31 +199,31 @@ std::vector<uint8_t> MakeFile(const HandMade& spec, int width = kW, int height =
 }
 
 // What the reader must give at (x, y) for a file made by MakeFile.
-Color ExpectedAt(const HandMade& spec, int x, int y) {
-  if (spec.bits <= 8) return PaletteColour(IndexAt(spec.bits, x, y));
+Color ExpectedAt(const HandMade& form, int x, int y) {
+  if (form.bits <= 8) return PaletteColour(IndexAt(form.bits, x, y));
   const Color c = GradientAt(x, y);
-  if (spec.bits == 24) return c;
-  const uint32_t r = spec.masks[0], g = spec.masks[1], b = spec.masks[2];
+  if (form.bits == 24) return c;
+  const uint32_t r = form.masks[0], g = form.masks[1], b = form.masks[2];
   return Color{Expand(FieldValue(r, c.r), MaskBits(r)), Expand(FieldValue(g, c.g), MaskBits(g)),
                Expand(FieldValue(b, c.b), MaskBits(b))};
 }
 
-HandMade WithMasks(HandMade spec, uint32_t r, uint32_t g, uint32_t b) {
-  spec.masks[0] = r;
-  spec.masks[1] = g;
-  spec.masks[2] = b;
-  return spec;
+HandMade WithMasks(HandMade form, uint32_t r, uint32_t g, uint32_t b) {
+  form.masks[0] = r;
+  form.masks[1] = g;
+  form.masks[2] = b;
+  return form;
 }
 
 // ---- reading every depth and header form ----
 
 struct ReadCase {
   const char* name;
-  HandMade spec;
+  HandMade form;
   PixelFormat format;
 };
 
-HandMade Spec(int bits, uint32_t header = 40, bool top_down = false) {
+HandMade Form(int bits, uint32_t header = 40, bool top_down = false) {
   HandMade s;
   s.bits = bits;
   s.header = header;
@@ -234,33 +234,33 @@ HandMade Spec(int bits, uint32_t header = 40, bool top_down = false) {
 }
 
 HandMade Fields(int bits, uint32_t header, uint32_t r, uint32_t g, uint32_t b, bool top_down = false) {
-  HandMade s = WithMasks(Spec(bits, header, top_down), r, g, b);
+  HandMade s = WithMasks(Form(bits, header, top_down), r, g, b);
   s.bitfields = true;
   return s;
 }
 
 const ReadCase kReadCases[] = {
-    {"1bit", Spec(1), PixelFormat::pf1bit},
-    {"1bit_top_down", Spec(1, 40, true), PixelFormat::pf1bit},
-    {"4bit", Spec(4), PixelFormat::pf8bit},
-    {"4bit_top_down", Spec(4, 40, true), PixelFormat::pf8bit},
-    {"8bit", Spec(8), PixelFormat::pf8bit},
-    {"8bit_top_down", Spec(8, 40, true), PixelFormat::pf8bit},
-    {"16bit_555", Spec(16), PixelFormat::pf24bit},
+    {"1bit", Form(1), PixelFormat::pf1bit},
+    {"1bit_top_down", Form(1, 40, true), PixelFormat::pf1bit},
+    {"4bit", Form(4), PixelFormat::pf8bit},
+    {"4bit_top_down", Form(4, 40, true), PixelFormat::pf8bit},
+    {"8bit", Form(8), PixelFormat::pf8bit},
+    {"8bit_top_down", Form(8, 40, true), PixelFormat::pf8bit},
+    {"16bit_555", Form(16), PixelFormat::pf24bit},
     {"16bit_565_fields", Fields(16, 40, 0xF800, 0x07E0, 0x001F), PixelFormat::pf24bit},
     {"16bit_444_fields_top_down", Fields(16, 40, 0x0F00, 0x00F0, 0x000F, true), PixelFormat::pf24bit},
-    {"24bit", Spec(24), PixelFormat::pf24bit},
-    {"24bit_top_down", Spec(24, 40, true), PixelFormat::pf24bit},
-    {"32bit", Spec(32), PixelFormat::pf24bit},
+    {"24bit", Form(24), PixelFormat::pf24bit},
+    {"24bit_top_down", Form(24, 40, true), PixelFormat::pf24bit},
+    {"32bit", Form(32), PixelFormat::pf24bit},
     {"32bit_fields_bgr", Fields(32, 40, 0x000000FF, 0x0000FF00, 0x00FF0000), PixelFormat::pf24bit},
     {"32bit_fields_10bit", Fields(32, 40, 0x3FF00000, 0x000FFC00, 0x000003FF), PixelFormat::pf24bit},
     {"v3_header_565", Fields(16, 56, 0xF800, 0x07E0, 0x001F), PixelFormat::pf24bit},
     {"v4_header_32bit", Fields(32, 108, 0x00FF0000, 0x0000FF00, 0x000000FF, true), PixelFormat::pf24bit},
     {"v5_header_565", Fields(16, 124, 0xF800, 0x07E0, 0x001F), PixelFormat::pf24bit},
-    {"v5_header_8bit", Spec(8, 124), PixelFormat::pf8bit},
-    {"core_header_24bit", Spec(24, 12), PixelFormat::pf24bit},
-    {"core_header_8bit", Spec(8, 12), PixelFormat::pf8bit},
-    {"core_header_1bit", Spec(1, 12), PixelFormat::pf1bit},
+    {"v5_header_8bit", Form(8, 124), PixelFormat::pf8bit},
+    {"core_header_24bit", Form(24, 12), PixelFormat::pf24bit},
+    {"core_header_8bit", Form(8, 12), PixelFormat::pf8bit},
+    {"core_header_1bit", Form(1, 12), PixelFormat::pf1bit},
 };
 
 class ReadsEveryForm : public ::testing::TestWithParam<ReadCase> {};
@@ -271,14 +271,14 @@ void ExpectPicture(const Raster& raster, const ReadCase& c) {
   EXPECT_EQ(raster.Format(), c.format);
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) {
-      ASSERT_EQ(raster.PixelColor(x, y), ExpectedAt(c.spec, x, y)) << "at " << x << "," << y;
+      ASSERT_EQ(raster.PixelColor(x, y), ExpectedAt(c.form, x, y)) << "at " << x << "," << y;
     }
   }
 }
 
 TEST_P(ReadsEveryForm, FromMemoryAndFromFile) {
   const ReadCase& c = GetParam();
-  const std::vector<uint8_t> file = MakeFile(c.spec);
+  const std::vector<uint8_t> file = MakeFile(c.form);
   ExpectPicture(DecodeBmp(file.data(), file.size(), "gradient.bmp"), c);
   TempDir dir;
   WriteBytes(dir.File("gradient.bmp"), file);
@@ -289,9 +289,9 @@ INSTANTIATE_TEST_SUITE_P(Bmp, ReadsEveryForm, ::testing::ValuesIn(kReadCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BmpReader, ShortColourTableIsPaddedWithBlack) {
-  HandMade spec = Spec(8);
-  spec.palette_used = 20;  // indices 20.. have no entry in the file
-  const std::vector<uint8_t> file = MakeFile(spec);
+  HandMade form = Form(8);
+  form.palette_used = 20;  // indices 20.. have no entry in the file
+  const std::vector<uint8_t> file = MakeFile(form);
   const Raster r = DecodeBmp(file.data(), file.size(), "short.bmp");
   ASSERT_EQ(r.Palette().size(), 256u);
   for (int y = 0; y < kH; ++y) {
@@ -447,8 +447,8 @@ TEST(BmpWriter, ATallPictureIsSavedAsEncoded) {
 
 TEST(BmpWriter, AnInverted1BitTableKeepsItsColours) {
   // A file whose table is white, black: writing it back must not invert it.
-  HandMade spec = Spec(1);
-  std::vector<uint8_t> file = MakeFile(spec);
+  HandMade form = Form(1);
+  std::vector<uint8_t> file = MakeFile(form);
   const Raster read = DecodeBmp(file.data(), file.size(), "inverted.bmp");
   const std::vector<uint8_t> again = EncodeBmp(read);
   ExpectSamePixels(DecodeBmp(again.data(), again.size(), "again.bmp"), read);
@@ -516,7 +516,7 @@ TEST(StampBmpResolution, RefusesFilesItCannotPatchAndLeavesThemAlone) {
               StartsWith("Bitmap image is not valid: " + shorter + ": file too short"));
   EXPECT_EQ(ReadBytes(shorter), std::vector<uint8_t>(53, 0));
 
-  HandMade v5 = Spec(24, 124);
+  HandMade v5 = Form(24, 124);
   const std::string other = dir.File("v5.bmp");
   const std::vector<uint8_t> v5_bytes = MakeFile(v5);
   WriteBytes(other, v5_bytes);
@@ -697,7 +697,7 @@ const Broken kBroken[] = {
     {"mask_gappy", [] { return MakeFile(Fields(32, 40, 0x00F0F000, 0xFF, 0xF00)); }, "colour mask 00F0F000"},
     {"mask_wider_than_pixel", [] { return MakeFile(Fields(16, 40, 0x1F0000, 0x07E0, 0x001F)); }, "colour mask 001F0000"},
     {"masks_overlap", [] { return MakeFile(Fields(16, 40, 0xFC00, 0x07E0, 0x001F)); }, "colour masks overlap"},
-    {"core_header_16bit", [] { return Patched16(MakeFile(Spec(24, 12)), 24, 16); },
+    {"core_header_16bit", [] { return Patched16(MakeFile(Form(24, 12)), 24, 16); },
      "unsupported bit count 16 for a core header"},
 };
 
@@ -721,8 +721,8 @@ TEST(BrokenFile, TruncatedAnywhereIsAnError) {
       EncodeBmp(GradientRaster(kW, kH, PixelFormat::pf8bit)),
       MakeFile(Fields(16, 124, 0xF800, 0x07E0, 0x001F)),
       MakeFile(Fields(32, 40, 0x3FF00000, 0x000FFC00, 0x000003FF)),
-      MakeFile(Spec(4)),
-      MakeFile(Spec(8, 12)),
+      MakeFile(Form(4)),
+      MakeFile(Form(8, 12)),
   };
   TempDir dir;
   for (const auto& file : files) {
@@ -747,8 +747,8 @@ TEST(BrokenFile, TruncatedAnywhereIsAnError) {
 // a picture of the declared size or raises an Error, nothing else.
 TEST(BrokenFile, EveryHeaderByteMutatedIsDecodedOrRefused) {
   const std::vector<std::vector<uint8_t>> files = {
-      MakeFile(Spec(4), 9, 7), MakeFile(Fields(16, 40, 0xF800, 0x07E0, 0x001F), 9, 7),
-      MakeFile(Spec(8, 12), 9, 7), EncodeBmp(Raster(9, 7, PixelFormat::pf1bit))};
+      MakeFile(Form(4), 9, 7), MakeFile(Fields(16, 40, 0xF800, 0x07E0, 0x001F), 9, 7),
+      MakeFile(Form(8, 12), 9, 7), EncodeBmp(Raster(9, 7, PixelFormat::pf1bit))};
   int decoded = 0;
   int refused = 0;
   for (const auto& file : files) {
