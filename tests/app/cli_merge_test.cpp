@@ -22,24 +22,15 @@
 #include "intake/crop_frame.h"
 #include "interlace/merge.h"
 
+#include "temp_dir.h"
+
 namespace lenti::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using lenti::testing::FakeFrontend;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "lenti-cli-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using lenti::testing::TempDir;
 
 // A photo with structure in both directions, so any shift or swap shows.
 Raster Pattern(int width, int height, int seed) {

@@ -21,6 +21,9 @@
 #include "core/error.h"
 #include "core/file_io.h"
 
+#include "temp_dir.h"
+#include "error_of.h"
+
 namespace lenti {
 namespace {
 
@@ -30,43 +33,9 @@ using ::testing::StartsWith;
 
 // ---- helpers ----
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "lenti-bmp-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    // Read-only folders made by a test must become writable to be removed.
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
-      if (it->is_directory(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    fs::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return (fs::path(path_) / name).string(); }
-  const std::string& Path() const { return path_; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-    return names;
-  }
+using lenti::testing::TempDir;
 
- private:
-  std::string path_;
-};
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
+using lenti::testing::ErrorOf;
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -791,8 +760,8 @@ TEST(LoadBmpFile, ReportsWhyAFileCannotBeOpened) {
   TempDir dir;
   EXPECT_EQ(ErrorOf([&] { LoadBmpFile(dir.File("none.bmp")); }),
             "Cannot open file \"" + dir.File("none.bmp") + "\". No such file or directory");
-  EXPECT_EQ(ErrorOf([&] { LoadBmpFile(dir.Path()); }),
-            "Cannot open file \"" + dir.Path() + "\". Is a directory");
+  EXPECT_EQ(ErrorOf([&] { LoadBmpFile(dir.path().string()); }),
+            "Cannot open file \"" + dir.path().string() + "\". Is a directory");
 }
 
 }  // namespace

@@ -19,6 +19,9 @@
 
 #include "core/error.h"
 
+#include "temp_dir.h"
+#include "error_of.h"
+
 namespace lenti {
 namespace {
 
@@ -26,43 +29,9 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "lenti-io-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    // Read-only folders made by a test must become writable to be removed.
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
-      if (it->is_directory(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    fs::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return (fs::path(path_) / name).string(); }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+using lenti::testing::TempDir;
 
- private:
-  std::string path_;
-};
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
+using lenti::testing::ErrorOf;
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

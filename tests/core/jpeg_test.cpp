@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "error_of.h"
 
 namespace lenti {
 namespace {
@@ -29,14 +30,7 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
+using lenti::testing::ErrorOf;
 
 // A photo-like picture: smooth gradients with some texture, so both the
 // colour subsampling and the entropy coder have real work.

@@ -18,37 +18,18 @@
 #include "core/error.h"
 #include "core/jpeg.h"
 
+#include "temp_dir.h"
+#include "error_of.h"
+
 namespace lenti {
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::StartsWith;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "lenti-picture-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return (fs::path(path_) / name).string(); }
+using lenti::testing::TempDir;
 
- private:
-  std::string path_;
-};
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
+using lenti::testing::ErrorOf;
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);

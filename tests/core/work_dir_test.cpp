@@ -17,28 +17,14 @@
 
 #include "core/error.h"
 
+#include "temp_dir.h"
+
 namespace lenti {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "work_dir_test.XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using lenti::testing::TempDir;
 
 // Sets (or unsets) an environment variable for one test.
 class ScopedEnv {
@@ -179,7 +165,7 @@ TEST(WorkDir, RefusesAParentThatIsAFile) {
   Touch(temp / "cache");
   const std::string dir = temp / "cache/lentmp1";
   EXPECT_EQ(ErrorText([&] { EnsureWorkDir(dir); }),
-            "Cannot use the working folder \"" + dir + "\": \"" + temp.path() +
+            "Cannot use the working folder \"" + dir + "\": \"" + temp.path().string() +
                 "/cache\" is not a folder");
 }
 
@@ -229,29 +215,29 @@ TEST(WorkDir, SlotOutsideOneToSixteenIsRefused) {
 TEST(WorkDir, DeletesTheFilesOfAllSixteenSlotsAndKeepsTheRest) {
   TempDir temp;
   for (int slot = 1; slot <= 16; ++slot) {
-    Touch(PhotoWorkFile(temp.path(), slot));
-    Touch(FrameWorkFile(temp.path(), slot));
+    Touch(PhotoWorkFile(temp.path().string(), slot));
+    Touch(FrameWorkFile(temp.path().string(), slot));
   }
   Touch(temp / "t17.bmp");
   Touch(temp / "photo.jpg");
-  DeleteWorkFiles(temp.path());
+  DeleteWorkFiles(temp.path().string());
   for (int slot = 1; slot <= 16; ++slot) {
-    EXPECT_FALSE(fs::exists(PhotoWorkFile(temp.path(), slot))) << slot;
-    EXPECT_FALSE(fs::exists(FrameWorkFile(temp.path(), slot))) << slot;
+    EXPECT_FALSE(fs::exists(PhotoWorkFile(temp.path().string(), slot))) << slot;
+    EXPECT_FALSE(fs::exists(FrameWorkFile(temp.path().string(), slot))) << slot;
   }
   EXPECT_TRUE(fs::exists(temp / "t17.bmp"));
   EXPECT_TRUE(fs::exists(temp / "photo.jpg"));
-  EXPECT_TRUE(fs::is_directory(temp.path()));
+  EXPECT_TRUE(fs::is_directory(temp.path().string()));
 }
 
 TEST(WorkDir, MissingFilesAreSkippedSilently) {
   TempDir temp;
   Touch(temp / "t14.bmp");
   Touch(temp / "x03.bmp");
-  EXPECT_NO_THROW(DeleteWorkFiles(temp.path()));
+  EXPECT_NO_THROW(DeleteWorkFiles(temp.path().string()));
   EXPECT_FALSE(fs::exists(temp / "t14.bmp"));
   EXPECT_FALSE(fs::exists(temp / "x03.bmp"));
-  EXPECT_NO_THROW(DeleteWorkFiles(temp.path()));  // nothing left: still quiet
+  EXPECT_NO_THROW(DeleteWorkFiles(temp.path().string()));  // nothing left: still quiet
 }
 
 TEST(WorkDir, AFileThatCannotBeDeletedIsReportedAfterTheOthersAreGone) {
@@ -259,8 +245,8 @@ TEST(WorkDir, AFileThatCannotBeDeletedIsReportedAfterTheOthersAreGone) {
   fs::create_directories(temp / "t05.bmp/inside");  // unlink refuses a folder
   Touch(temp / "t16.bmp");
   Touch(temp / "x01.bmp");
-  const std::string text = ErrorText([&] { DeleteWorkFiles(temp.path()); });
-  EXPECT_EQ(text.rfind("Cannot delete file \"" + temp.path() + "/t05.bmp\". ", 0), 0u) << text;
+  const std::string text = ErrorText([&] { DeleteWorkFiles(temp.path().string()); });
+  EXPECT_EQ(text.rfind("Cannot delete file \"" + temp.path().string() + "/t05.bmp\". ", 0), 0u) << text;
   EXPECT_FALSE(fs::exists(temp / "t16.bmp"));
   EXPECT_FALSE(fs::exists(temp / "x01.bmp"));
 }

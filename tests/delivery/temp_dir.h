@@ -1,5 +1,5 @@
-// Files for the delivery tests: a fresh temporary folder per test, a tiny
-// disk that fills up, and whole-file reads and writes.
+// Files for the delivery tests: a tiny disk that fills up, and whole-file
+// reads and writes (the temporary folder is tests/temp_dir.h).
 #pragma once
 
 #include <sys/mount.h>
@@ -14,26 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "../temp_dir.h"
+
 namespace lenti::testing {
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lenti-delivery-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // A 64 KiB tmpfs the test mounts (root only) and unmounts again.
 class SmallDisk {

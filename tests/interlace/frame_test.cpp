@@ -15,23 +15,14 @@
 #include "interlace/geometry.h"
 #include "interlace/merge.h"
 
+#include "temp_dir.h"
+
 namespace lenti {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "lenti-frame-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return (fs::path(path_) / name).string(); }
-
- private:
-  std::string path_;
-};
+using lenti::testing::TempDir;
 
 Color At(const Raster& raster, int x, int y) {
   const uint8_t* p = raster.Row(y) + 3 * x;

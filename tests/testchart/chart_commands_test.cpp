@@ -17,6 +17,9 @@
 #include "fake_frontend.h"
 #include "testchart/test_chart.h"
 
+#include "temp_dir.h"
+#include "error_of.h"
+
 namespace lenti {
 namespace {
 
@@ -53,21 +56,7 @@ ChartSettings Settings(const std::string& dpi, const std::string& lpi = "40", in
   return settings;
 }
 
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/chart_commands_XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string File(const std::string& name) const { return (fs::path(path_) / name).string(); }
-  size_t Count() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
-  }
-
- private:
-  std::string path_;
-};
+using lenti::testing::TempDir;
 
 std::vector<uint8_t> ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -82,14 +71,7 @@ uint16_t U16(const std::vector<uint8_t>& b, size_t at) {
   return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
 }
 
-std::string ErrorText(const std::function<void()>& work) {
-  try {
-    work();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+const auto ErrorText = lenti::testing::ErrorOf;
 
 // ------------------------------------------------------------------ Create
 
@@ -263,7 +245,7 @@ TEST(SaveChart, StampsTheChartsDpiAfterTheBoxChanged) {
   FakeFrontend frontend;
   CreateChart(state, frontend, Settings("300"));
   // A later Create that fails after a valid DPI does not change it either.
-  EXPECT_NE(ErrorText([&] { CreateChart(state, frontend, Settings("600", "abc")); }), "(no error)");
+  EXPECT_NE(ErrorText([&] { CreateChart(state, frontend, Settings("600", "abc")); }), "<no error>");
   frontend.save_answers = {dir.File("chart.bmp")};
   SaveChart(state, frontend);
   const std::vector<uint8_t> file = ReadAll(dir.File("chart.bmp"));
@@ -277,7 +259,7 @@ TEST(SaveChart, FailedWriteLeavesAnExistingFileUntouched) {
   FakeFrontend frontend;
   CreateChart(state, frontend, Settings("300"));
   frontend.save_answers = {dir.File("missing/chart.bmp")};
-  EXPECT_NE(ErrorText([&] { SaveChart(state, frontend); }), "(no error)");
+  EXPECT_NE(ErrorText([&] { SaveChart(state, frontend); }), "<no error>");
   EXPECT_EQ(dir.Count(), 0u);
 }
 
@@ -328,7 +310,7 @@ TEST_P(PrintTest, ChecksThePrinterAgainstTheBoxNow) {
   printer.dpi = c.printer_dpi;
   CreateChart(state, frontend, Settings("600"));
   const std::string error = ErrorText([&] { PrintTestChart(state, frontend, printer, c.box); });
-  EXPECT_EQ(error, *c.error ? c.error : "(no error)");
+  EXPECT_EQ(error, *c.error ? c.error : "<no error>");
   EXPECT_EQ(printer.Printed(), c.printed);
   EXPECT_EQ(frontend.messages,
             *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
