@@ -17,31 +17,9 @@
 #include <QStandardPaths>
 
 #include "core/error.h"
+#include "ui/picture_view.h"
 
 namespace lenti::ui {
-
-QImage WrapRaster(const Raster& raster) {
-  if (raster.Empty()) return QImage();
-  const auto stride = static_cast<qsizetype>(raster.Stride());
-  switch (raster.Format()) {
-    case PixelFormat::pf24bit:
-      return QImage(raster.Bits(), raster.Width(), raster.Height(), stride, QImage::Format_BGR888);
-    case PixelFormat::pf8bit:
-    case PixelFormat::pf1bit: {
-      const bool mono = raster.Format() == PixelFormat::pf1bit;
-      QImage image(raster.Bits(), raster.Width(), raster.Height(), stride,
-                   mono ? QImage::Format_Mono : QImage::Format_Indexed8);
-      QList<QRgb> table;
-      for (const Color& c : raster.Palette()) table.push_back(qRgb(c.r, c.g, c.b));
-      // Every index a row can hold needs an entry.
-      const int entries = mono ? 2 : 256;
-      while (table.size() < entries) table.push_back(qRgb(0, 0, 0));
-      image.setColorTable(table);
-      return image;
-    }
-  }
-  return QImage();
-}
 
 QString DefaultPdfPath() {
   QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -122,7 +100,7 @@ void QtPrinterPort::StretchDraw(const Rect& dest, const Raster& raster) {
   QPainter& painter = job_->painter;
   // Nearest neighbour: the strips must reach the paper as they are.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), WrapRaster(raster));
+  painter.drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), RasterImage(raster));
 }
 
 void QtPrinterPort::EndDoc() {

@@ -16,10 +16,6 @@ class QWidget;
 
 namespace lenti::ui {
 
-// A QImage over the raster's own pixels (no copy; valid while the raster
-// lives and is not resized): 24-bit rows are BGR, 1- and 8-bit rasters get
-// their palette as colour table.
-QImage WrapRaster(const Raster& raster);
 
 // A PDF file name in the user's documents folder that no file has yet
 // ("print.pdf", "print-2.pdf", ...).

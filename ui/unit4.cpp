@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "ui/guard.h"
+#include "ui/picture_view.h"
 #include "ui/qt_printer.h"
 
 namespace lenti::ui {
@@ -49,7 +50,7 @@ TPrintfrom::TPrintfrom(MakerState& state, PrinterPort& printer, const PrintPrevi
   image->setObjectName(QStringLiteral("Image1"));
   image->setGeometry(layout.image_left, layout.image_top, layout.image_width, layout.image_height);
   image->setScaledContents(false);
-  image->setPixmap(QPixmap::fromImage(WrapRaster(DrawPreviewPage(layout))));
+  image->setPixmap(QPixmap::fromImage(RasterImage(DrawPreviewPage(layout))));
 
   // Created after Image1, so it lies over the page picture.
   auto* warning = new QLabel(this);

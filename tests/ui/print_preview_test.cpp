@@ -17,6 +17,7 @@
 #include "delivery/print.h"
 #include "finishing/rotation.h"
 #include "ui/error_box.h"
+#include "ui/picture_view.h"
 #include "ui/qt_printer.h"
 #include "ui/unit4.h"
 
@@ -247,15 +248,15 @@ class PrintPreviewTest : public QObject {
 
   void wrapRasterKeepsEveryFormat() {
     Raster rgb = Solid(3, 2, Color{10, 20, 30});
-    QCOMPARE(WrapRaster(rgb).pixelColor(2, 1), QColor(10, 20, 30));
+    QCOMPARE(RasterImage(rgb).pixelColor(2, 1), QColor(10, 20, 30));
     Raster mono(9, 2, PixelFormat::pf1bit);
     mono.SetPixelColor(8, 1, kBlack);
-    QCOMPARE(WrapRaster(mono).pixelColor(8, 1), QColor(Qt::black));
-    QCOMPARE(WrapRaster(mono).pixelColor(7, 1), QColor(Qt::white));
+    QCOMPARE(RasterImage(mono).pixelColor(8, 1), QColor(Qt::black));
+    QCOMPARE(RasterImage(mono).pixelColor(7, 1), QColor(Qt::white));
     Raster grey(5, 1, PixelFormat::pf8bit);
     grey.SetPalette(GreyPalette());
     grey.Row(0)[4] = 77;
-    QCOMPARE(WrapRaster(grey).pixelColor(4, 0), QColor(77, 77, 77));
+    QCOMPARE(RasterImage(grey).pixelColor(4, 0), QColor(77, 77, 77));
   }
 };
 
