@@ -25,6 +25,15 @@ struct Rect {
   int32_t bottom = 0;
   int32_t Width() const { return right - left; }
   int32_t Height() const { return bottom - top; }
+  bool IsEmpty() const { return right <= left || bottom <= top; }
+  // The part of this rectangle that lies inside `other`; an empty rectangle
+  // (IsEmpty()) when they do not overlap.
+  Rect Intersected(const Rect& other) const {
+    const Rect r{left > other.left ? left : other.left, top > other.top ? top : other.top,
+                 right < other.right ? right : other.right,
+                 bottom < other.bottom ? bottom : other.bottom};
+    return r;
+  }
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
