@@ -30,27 +30,27 @@ std::vector<SliceJob> JobsFor(const MergeArgs& args) {
 }
 
 void BurnText(MakerState& state, const MergeArgs& args) {
-  state.OverlayText = *args.text;
-  state.OverlayFont = std::make_shared<Font>(args.font);
-  state.TextX = args.text_at.x;
-  state.TextY = args.text_at.y;
-  BurnOverlayText(state, *state.MergedBitmap);
+  state.overlay.OverlayText = *args.text;
+  state.overlay.OverlayFont = std::make_shared<Font>(args.font);
+  state.overlay.TextX = args.text_at.x;
+  state.overlay.TextY = args.text_at.y;
+  BurnOverlayText(state, *state.merged.MergedBitmap);
   // Burned in for good: the print must not draw it a second time.
-  state.OverlayText.clear();
+  state.overlay.OverlayText.clear();
 }
 
 void PrintToPdf(MakerState& state, const MergeArgs& args) {
   PdfPrinter printer(*args.pdf, PageSizeByName(args.page), args.printer_dpi);
-  state.PrinterDpi = printer.DpiX();
+  state.printer.PrinterDpi = printer.DpiX();
   PrintMergedBitmap(state, printer);
 }
 
 std::string Summary(const MakerState& state, const MergeArgs& args) {
-  const Raster& picture = *state.MergedBitmap;
+  const Raster& picture = *state.merged.MergedBitmap;
   std::string line = Format("merged %d frames: %d x %d px, %s dpi, strip %d px -> %s",
-                            state.MergedGeometry.FrameCount, picture.Width(), picture.Height(),
-                            FloatToStr(static_cast<Extended>(state.OutputDpiX) / 10000).c_str(),
-                            state.StripWidth, args.output.c_str());
+                            state.merged.Geometry.FrameCount, picture.Width(), picture.Height(),
+                            FloatToStr(static_cast<Extended>(state.merged.Geometry.OutputDpiX) / 10000).c_str(),
+                            state.merged.Geometry.StripWidth, args.output.c_str());
   if (args.pdf) line += ", " + *args.pdf;
   return line;
 }
@@ -59,18 +59,18 @@ std::string Summary(const MakerState& state, const MergeArgs& args) {
 
 MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFunction& progress) {
   MakerState state;
-  state.FrameCount = static_cast<int32_t>(args.photos.size());
-  state.LensLpiX = args.lens_lpi_x;
+  state.slots.FrameCount = static_cast<int32_t>(args.photos.size());
+  state.lens.LensLpiX = args.lens_lpi_x;
   MergeResult result;
-  result.frame_count = state.FrameCount;
-  result.lens_lpi_x = state.LensLpiX;
+  result.frame_count = state.slots.FrameCount;
+  result.lens_lpi_x = state.lens.LensLpiX;
   result.mode = args.mode;
-  result.geometry = ComputeOutputGeometry(state.FrameCount, state.LensLpiX, args.mode);
+  result.geometry = ComputeOutputGeometry(state.slots.FrameCount, state.lens.LensLpiX, args.mode);
   result.slice = SliceSize(result.geometry.OutputWidth, result.geometry.OutputHeight,
-                           state.FrameCount, args.mode);
+                           state.slots.FrameCount, args.mode);
 
   // One step per photo, one for the interleave.
-  const int total = state.FrameCount + 1;
+  const int total = state.slots.FrameCount + 1;
   int done = 0;
   const auto step = [&] {
     ++done;
@@ -80,7 +80,7 @@ MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFu
       JobsFor(args), result.slice, args.mode, threads, kDefaultPhotoMemoryBudget, step);
   std::vector<const Raster*> frames;
   for (const Raster& slice : slices) frames.push_back(&slice);
-  result.merged = InterleaveSlices(frames, result.geometry, state.FrameCount, args.mode);
+  result.merged = InterleaveSlices(frames, result.geometry, state.slots.FrameCount, args.mode);
   step();
   AdoptMergeResult(state, std::move(result));
   return state;
@@ -90,14 +90,14 @@ void ApplyFinishing(MakerState& state, const MergeArgs& args) {
   if (args.text) BurnText(state, args);
   if (args.align_bars) AddAlignBand(state);
   for (int turn = 0; turn < args.quarter_turns; ++turn) {
-    *state.MergedBitmap = RotateQuarterCounterClockwise(*state.MergedBitmap);
+    *state.merged.MergedBitmap = RotateQuarterCounterClockwise(*state.merged.MergedBitmap);
   }
 }
 
 std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress) {
   MakerState state = MergePhotos(args, DecodeThreads(), progress);
   ApplyFinishing(state, args);
-  SaveStampedBmpFile(*state.MergedBitmap, args.output, static_cast<double>(state.OutputDpiX) / 10000);
+  SaveStampedBmpFile(*state.merged.MergedBitmap, args.output, static_cast<double>(state.merged.Geometry.OutputDpiX) / 10000);
   if (args.pdf) PrintToPdf(state, args);
   return Summary(state, args);
 }

@@ -58,7 +58,7 @@ struct TextScene {
   testing::FakeFrontend frontend;
   std::shared_ptr<Font> font = std::make_shared<Font>(Font{"DejaVu Sans", 36, true});
   TextScene() {
-    state.MergedBitmap = LargestOutput();
+    state.merged.MergedBitmap = LargestOutput();
     frontend.edit_text = "Vexaro 21.25 lpi";
   }
 };

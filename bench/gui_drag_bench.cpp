@@ -70,7 +70,7 @@ void BM_DragCropRectangleOverPhoto(benchmark::State& state) {
   Gui& gui = TheGui();
   lenti::MakerState& maker = gui.form->State();
   gui.form->Frontend().SetViewPicture(gui.photo);
-  maker.CropRects[0] = {};
+  maker.slots.CropRects[0] = {};
   lenti::FitAndFrame(maker, gui.form->Frontend());
   QCoreApplication::processEvents();  // the one scaling happens here, outside the timing
   auto* view = gui.form->findChild<lenti::ui::PictureView*>("Image1");

@@ -47,11 +47,11 @@ lenti::MakerState MergedState() {
     uint8_t* row = picture.Row(y);
     for (int x = 0; x < picture.Width() * 3; ++x) row[x] = static_cast<uint8_t>(x * 7 + y);
   }
-  state.MergedBitmap = std::move(picture);
-  state.MergedGeometry.FrameCount = 4;
-  state.MergedGeometry.LensLpiX = 212500;
-  state.MergedGeometry.StripWidth = 4;
-  state.MergedGeometry.OutputDpiX = 3400000;
+  state.merged.MergedBitmap = std::move(picture);
+  state.merged.Geometry.FrameCount = 4;
+  state.merged.Geometry.LensLpiX = 212500;
+  state.merged.Geometry.StripWidth = 4;
+  state.merged.Geometry.OutputDpiX = 3400000;
   return state;
 }
 
@@ -71,7 +71,7 @@ BENCHMARK(BM_SaveMerged)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_FwriteAndFsync(benchmark::State& bench) {
   BenchDir dir;
   const lenti::MakerState state = MergedState();
-  const std::vector<uint8_t> bytes = lenti::EncodeBmp(*state.MergedBitmap);
+  const std::vector<uint8_t> bytes = lenti::EncodeBmp(*state.merged.MergedBitmap);
   const std::string target = dir.File("plain.bmp");
   for (auto _ : bench) {
     std::FILE* f = std::fopen(target.c_str(), "wb");
@@ -91,7 +91,7 @@ BENCHMARK(BM_FwriteAndFsync)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_AtomicReplaceFloor(benchmark::State& bench) {
   BenchDir dir;
   const lenti::MakerState state = MergedState();
-  const std::vector<uint8_t> bytes = lenti::EncodeBmp(*state.MergedBitmap);
+  const std::vector<uint8_t> bytes = lenti::EncodeBmp(*state.merged.MergedBitmap);
   const std::string target = dir.File("replaced.bmp");
   const std::string temp = dir.File("replaced.bmp.tmp");
   const std::string folder = fs::path(target).parent_path().string();
@@ -114,7 +114,7 @@ void BM_StampOnly(benchmark::State& bench) {
   BenchDir dir;
   const lenti::MakerState state = MergedState();
   const std::string target = dir.File("stamped.bmp");
-  lenti::SaveBmpFile(*state.MergedBitmap, target);
+  lenti::SaveBmpFile(*state.merged.MergedBitmap, target);
   for (auto _ : bench) lenti::StampBmpResolution(target, 340);
 }
 BENCHMARK(BM_StampOnly)->Unit(benchmark::kMicrosecond)->UseRealTime();

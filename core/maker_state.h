@@ -1,5 +1,17 @@
 // The working state shared by all commands of the main window: one record,
 // owned by the main window for the whole run, with the start values below.
+//
+// The fields are grouped by the folder that writes them; every other folder
+// reads a group through `const&`.
+//
+// | group     | what                                        | written by                         | read by                     |
+// |-----------|---------------------------------------------|------------------------------------|-----------------------------|
+// | `slots`   | photo files, frame count, crops, the drag   | intake/ (import, select, crop)     | interlace/, ui/             |
+// | `lens`    | lens pitch, interlace type                  | ui/ (the window's controls)        | intake/, interlace/, finishing/, testchart/ |
+// | `merged`  | the merged picture, its one geometry, band  | interlace/ (a merge replaces it whole), finishing/ (turn, bars) | delivery/, ui/ |
+// | `overlay` | the pending text, its font and place        | finishing/                         | delivery/, ui/              |
+// | `printer` | the resolution of the last print set-up     | delivery/ (RecordPrinterDpi)       | delivery/                   |
+// | `chart`   | the test chart and the dpi it was made for  | testchart/                         | testchart/, ui/             |
 #pragma once
 
 #include <array>
@@ -32,58 +44,83 @@ struct CropRecord {
 
 enum class Mode { PortraitRows, LandscapeColumns };
 
+// What a press on the crop rectangle started: the whole drag keeps it.
+enum class CropDrag { Move, Resize };
+
+struct SlotState {
+  // Slot k (1..16) is SlotFiles[k - 1]; empty means not filled.
+  std::array<std::string, kSlotCount> SlotFiles{};
+  int32_t FrameCount = 2;
+  // The import's strip width (base 250); the merge keeps its own in its geometry.
+  int32_t StripWidth = 1;
+  uint8_t CurrentSlot = 0;  // 0-based
+  std::array<CropRecord, kSlotCount> CropRects{};
+  std::array<int64_t, kSlotCount> CropScales{};  // source px per view px x 10000
+  bool Dragging = false;
+  CropDrag DragMode = CropDrag::Move;
+  int32_t DragStartX = 0;
+  int32_t DragStartY = 0;
+};
+
+struct LensSettings {
+  int64_t LensLpiX = 212500;  // 21.25 lines per inch x 10000
+  // "Up-Down" (the default) puts the alignment bars at the bottom, "3D" at the right.
+  bool FlipMode = false;
+};
+
 // The geometry of the merge that made the current MergedBitmap. Saving and
 // the alignment bars use it, not a StripWidth changed by a later import.
 struct MergeGeometry {
   int32_t FrameCount = 0;
   int64_t LensLpiX = 0;
   int32_t StripWidth = 0;
-  int64_t OutputDpiX = 0;
+  int64_t OutputDpiX = 0;  // dots per inch x 10000
   int32_t OutputWidth = 0;
   int32_t OutputHeight = 0;
   Mode mode = Mode::PortraitRows;
 };
 
-struct MakerState {
-  // Slot k (1..16) is SlotFiles[k - 1]; empty means not filled.
-  std::array<std::string, kSlotCount> SlotFiles{};
-  int32_t FrameCount = 2;
-  int64_t LensLpiX = 212500;  // 21.25 lines per inch x 10000
-  int32_t StripWidth = 1;
-  int64_t OutputDpiX = 0;     // dots per inch x 10000
-  int32_t OutputWidth = 0;
-  int32_t OutputHeight = 0;
-  int32_t SliceWidth = 0;
-  int32_t SliceHeight = 0;
-  uint8_t CurrentSlot = 0;    // 0-based
-  std::array<CropRecord, kSlotCount> CropRects{};
-  std::array<int64_t, kSlotCount> CropScales{};  // source px per view px x 10000
-  bool Dragging = false;
-  int32_t DragStartX = 0;
-  int32_t DragStartY = 0;
-
+struct MergedPicture {
   std::optional<Raster> MergedBitmap;  // none until the first merge
-  // Geometry of the merge that made MergedBitmap, and the band the
-  // alignment bars added (so clearing removes exactly that band).
-  MergeGeometry MergedGeometry;
-  // The band's size and side: AlignBandWidth > 0 columns at the right,
+  MergeGeometry Geometry;
+  // The band the alignment bars added (so clearing removes exactly that
+  // band), its size and side: AlignBandWidth > 0 columns at the right,
   // < 0 at the left; AlignBandHeight > 0 rows at the bottom, < 0 at the top
   // (a band turns with the picture). 0 = no band.
   int32_t AlignBandWidth = 0;
   int32_t AlignBandHeight = 0;
+  // The "Align-Bar" box as the person left it; a merge clears it.
+  bool AlignBarsTicked = false;
+};
 
+struct OverlayState {
   std::string OverlayText;
   // The font dialog's own font object, shared: later changes in the dialog
   // apply to the pending text at once.
   std::shared_ptr<Font> OverlayFont;
   int32_t TextX = 100;
   int32_t TextY = 100;
+  // "&Apply" may run: text typed or a font chosen since the last Apply, and
+  // a merged picture to put it on.
+  bool ApplyEnabled = false;
+};
 
-  bool FlipMode = false;
+struct PrinterState {
   int32_t PrinterDpi = 0;
+};
 
+struct TestChartState {
   std::optional<Raster> TestChart;  // none until the first chart
   int32_t TestDpi = 0;
+};
+
+struct MakerState {
+  SlotState slots;
+  LensSettings lens;
+  MergedPicture merged;
+  OverlayState overlay;
+  PrinterState printer;
+  TestChartState chart;
 };
 
 }  // namespace lenti

@@ -57,11 +57,11 @@ bool SizeOver(const Raster& picture, int64_t output_dpi_x, const PrinterPort& pr
 
 }  // namespace
 
-PrintPreviewLayout PreparePrint(MakerState& state, Frontend& frontend, PrinterPort& printer) {
+PrintPreviewLayout PreparePrint(MakerState& state, Dialogs& dialogs, PrinterPort& printer) {
   printer.SelectDefaultPrinter();
-  frontend.ShowPrinterSetup();
-  state.PrinterDpi = printer.DpiX();
-  const Extended dpi = state.PrinterDpi;
+  dialogs.ShowPrinterSetup();
+  state.printer.PrinterDpi = printer.DpiX();
+  const Extended dpi = state.printer.PrinterDpi;
 
   PrintPreviewLayout layout;
   layout.image_width = RoundToInt(Divide(printer.PageWidth(), dpi) * kPreviewPixelsPerInch);
@@ -70,10 +70,10 @@ PrintPreviewLayout PreparePrint(MakerState& state, Frontend& frontend, PrinterPo
   layout.image_top = TruncToInt(static_cast<Extended>(kPreviewHeight - layout.image_height) / 2);
   // Without a picture the page is shown empty (the command is disabled
   // until the first merge).
-  if (!state.MergedBitmap) return layout;
-  const int64_t output_dpi_x = state.MergedGeometry.OutputDpiX;
-  PlaceOutline(layout, *state.MergedBitmap, output_dpi_x);
-  layout.size_over = SizeOver(*state.MergedBitmap, output_dpi_x, printer, state.PrinterDpi);
+  if (!state.merged.MergedBitmap) return layout;
+  const int64_t output_dpi_x = state.merged.Geometry.OutputDpiX;
+  PlaceOutline(layout, *state.merged.MergedBitmap, output_dpi_x);
+  layout.size_over = SizeOver(*state.merged.MergedBitmap, output_dpi_x, printer, state.printer.PrinterDpi);
   return layout;
 }
 
@@ -100,17 +100,17 @@ Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x,
 }
 
 void PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
-  if (!state.MergedBitmap) return;
-  const Raster& merged = *state.MergedBitmap;
+  if (!state.merged.MergedBitmap) return;
+  const Raster& merged = *state.merged.MergedBitmap;
   const int page_width = printer.PageWidth();
   const int page_height = printer.PageHeight();
   const Rect dest = PrintRectangle(merged.Width(), merged.Height(),
-                                   state.MergedGeometry.OutputDpiX, state.PrinterDpi, page_width,
+                                   state.merged.Geometry.OutputDpiX, state.printer.PrinterDpi, page_width,
                                    page_height);
   // The paper gets the picture Save would write: the pending text burned
   // into a copy, MergedBitmap untouched.
   std::optional<Raster> with_text;
-  if (!state.OverlayText.empty()) {
+  if (!state.overlay.OverlayText.empty()) {
     with_text.emplace(merged);
     BurnOverlayText(state, *with_text);
   }

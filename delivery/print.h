@@ -3,7 +3,9 @@
 
 #include <vector>
 
-#include "core/frontend.h"
+#include "core/dialogs.h"
+#include "core/geometry.h"
+#include "core/raster.h"
 #include "core/maker_state.h"
 #include "delivery/printer_port.h"
 
@@ -24,7 +26,7 @@ Raster DrawPreviewPage(const PrintPreviewLayout& layout);
 
 // Steps of "&Print" before the preview opens: default printer, the set-up
 // dialog, PrinterDpi, and the preview's layout.
-PrintPreviewLayout PreparePrint(MakerState& state, Frontend& frontend, PrinterPort& printer);
+PrintPreviewLayout PreparePrint(MakerState& state, Dialogs& dialogs, PrinterPort& printer);
 
 // Where the picture lands on the page, centred at true size.
 Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x, int printer_dpi,

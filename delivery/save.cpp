@@ -11,7 +11,7 @@
 namespace lenti {
 
 double MergedDpi(const MakerState& state) {
-  const MergeGeometry& g = state.MergedGeometry;
+  const MergeGeometry& g = state.merged.Geometry;
   // The product is exact in 64 bits (it is the merge's OutputDpiX); a later
   // import into slot 3 changes FrameCount and StripWidth in the state, not the
   // resolution of a picture that was already made.
@@ -19,18 +19,18 @@ double MergedDpi(const MakerState& state) {
   return static_cast<double>(static_cast<Extended>(dpi_x10000) / 10000);
 }
 
-void SaveMerged(MakerState& state, Frontend& frontend) {
-  if (!state.MergedBitmap) return;
-  const std::string path = frontend.AskSavePicture();
+void SaveMerged(const MakerState& state, Dialogs& dialogs) {
+  if (!state.merged.MergedBitmap) return;
+  const std::string path = dialogs.AskSavePicture();
   if (path.empty()) return;
   const double dpi = MergedDpi(state);
-  if (state.OverlayText.empty()) {
-    SaveStampedBmpFile(*state.MergedBitmap, path, dpi);
+  if (state.overlay.OverlayText.empty()) {
+    SaveStampedBmpFile(*state.merged.MergedBitmap, path, dpi);
     return;
   }
   // The text goes into a copy only, so a text moved before the next save
   // leaves no earlier copy behind in the picture.
-  Raster picture = *state.MergedBitmap;
+  Raster picture = *state.merged.MergedBitmap;
   BurnOverlayText(state, picture);
   SaveStampedBmpFile(picture, path, dpi);
 }

@@ -2,7 +2,7 @@
 // records the resolution of the merge that made it.
 #pragma once
 
-#include "core/frontend.h"
+#include "core/dialogs.h"
 #include "core/maker_state.h"
 
 namespace lenti {
@@ -13,6 +13,6 @@ double MergedDpi(const MakerState& state);
 // Asks for a name (nothing happens on cancel), draws the pending text into a
 // copy of MergedBitmap and writes it atomically, stamped with MergedDpi.
 // MergedBitmap itself stays unchanged.
-void SaveMerged(MakerState& state, Frontend& frontend);
+void SaveMerged(const MakerState& state, Dialogs& dialogs);
 
 }  // namespace lenti

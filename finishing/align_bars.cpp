@@ -16,22 +16,22 @@ namespace {
 constexpr int kBarCount = 4;
 
 int32_t BandSize(const MakerState& state) {
-  return std::abs(state.AlignBandWidth) + std::abs(state.AlignBandHeight);
+  return std::abs(state.merged.AlignBandWidth) + std::abs(state.merged.AlignBandHeight);
 }
 
 void ForgetBand(MakerState& state) {
-  state.AlignBandWidth = 0;
-  state.AlignBandHeight = 0;
+  state.merged.AlignBandWidth = 0;
+  state.merged.AlignBandHeight = 0;
 }
 
 // True while MergedBitmap is the merge's picture, upright or turned, plus the
 // recorded band. A merge replaces the picture without a band; a record that
 // survived it must not be cut from the new picture.
 bool BandBelongsToPicture(const MakerState& state) {
-  if (!state.MergedBitmap || BandSize(state) == 0) return false;
-  const int64_t w = int64_t{state.MergedBitmap->Width()} - std::abs(state.AlignBandWidth);
-  const int64_t h = int64_t{state.MergedBitmap->Height()} - std::abs(state.AlignBandHeight);
-  const MergeGeometry& g = state.MergedGeometry;
+  if (!state.merged.MergedBitmap || BandSize(state) == 0) return false;
+  const int64_t w = int64_t{state.merged.MergedBitmap->Width()} - std::abs(state.merged.AlignBandWidth);
+  const int64_t h = int64_t{state.merged.MergedBitmap->Height()} - std::abs(state.merged.AlignBandHeight);
+  const MergeGeometry& g = state.merged.Geometry;
   return (w == g.OutputWidth && h == g.OutputHeight) ||
          (w == g.OutputHeight && h == g.OutputWidth);
 }
@@ -51,7 +51,7 @@ int GrownSize(int size, int64_t band) {
 
 // Upright bars in the columns added at the right edge.
 void AddColumnsAtRight(MakerState& state, int32_t pitch, int32_t thickness) {
-  Raster& picture = *state.MergedBitmap;
+  Raster& picture = *state.merged.MergedBitmap;
   const int32_t band = kBarCount * pitch;
   const int width = GrownSize(picture.Width(), band);
   picture.SetWidth(width);
@@ -59,12 +59,12 @@ void AddColumnsAtRight(MakerState& state, int32_t pitch, int32_t thickness) {
   for (int k = 0; k < kBarCount; ++k) {
     picture.Rectangle(width - k * pitch - thickness, 0, width - k * pitch, picture.Height());
   }
-  state.AlignBandWidth = band;
+  state.merged.AlignBandWidth = band;
 }
 
 // Lying bars in the rows added at the bottom edge.
 void AddRowsAtBottom(MakerState& state, int32_t pitch, int32_t thickness) {
-  Raster& picture = *state.MergedBitmap;
+  Raster& picture = *state.merged.MergedBitmap;
   const int32_t band = kBarCount * pitch;
   const int height = GrownSize(picture.Height(), band);
   picture.SetHeight(height);
@@ -72,7 +72,7 @@ void AddRowsAtBottom(MakerState& state, int32_t pitch, int32_t thickness) {
   for (int k = 0; k < kBarCount; ++k) {
     picture.Rectangle(0, height - k * pitch - thickness, picture.Width(), height - k * pitch);
   }
-  state.AlignBandHeight = band;
+  state.merged.AlignBandHeight = band;
 }
 
 // The part of `picture` inside `keep`, as a new raster of the same format.
@@ -96,10 +96,10 @@ int32_t BarThickness(int32_t frame_count, int32_t strip_width) {
 }
 
 BandSide AlignBandSide(const MakerState& state) {
-  if (state.AlignBandWidth > 0) return BandSide::Right;
-  if (state.AlignBandWidth < 0) return BandSide::Left;
-  if (state.AlignBandHeight > 0) return BandSide::Bottom;
-  if (state.AlignBandHeight < 0) return BandSide::Top;
+  if (state.merged.AlignBandWidth > 0) return BandSide::Right;
+  if (state.merged.AlignBandWidth < 0) return BandSide::Left;
+  if (state.merged.AlignBandHeight > 0) return BandSide::Bottom;
+  if (state.merged.AlignBandHeight < 0) return BandSide::Top;
   return BandSide::None;
 }
 
@@ -110,33 +110,33 @@ void TurnAlignBandCounterClockwise(MakerState& state) {
       return;
     case BandSide::Right:  // the rightmost column becomes the top row
       ForgetBand(state);
-      state.AlignBandHeight = -size;
+      state.merged.AlignBandHeight = -size;
       return;
     case BandSide::Top:  // the top row becomes the left column
       ForgetBand(state);
-      state.AlignBandWidth = -size;
+      state.merged.AlignBandWidth = -size;
       return;
     case BandSide::Left:  // the left column becomes the bottom row
       ForgetBand(state);
-      state.AlignBandHeight = size;
+      state.merged.AlignBandHeight = size;
       return;
     case BandSide::Bottom:  // the bottom row becomes the right column
       ForgetBand(state);
-      state.AlignBandWidth = size;
+      state.merged.AlignBandWidth = size;
       return;
   }
 }
 
 void AddAlignBand(MakerState& state) {
-  if (!state.MergedBitmap) return;
+  if (!state.merged.MergedBitmap) return;
   if (BandBelongsToPicture(state)) return;  // ticked twice: no second band
   ForgetBand(state);
-  const MergeGeometry& g = state.MergedGeometry;
+  const MergeGeometry& g = state.merged.Geometry;
   const int32_t pitch = LensPitchPx(g.FrameCount, g.StripWidth);
   if (pitch <= 0) return;
   const int32_t thickness = BarThickness(g.FrameCount, g.StripWidth);
-  PrepareBandCanvas(*state.MergedBitmap);
-  if (state.FlipMode) {
+  PrepareBandCanvas(*state.merged.MergedBitmap);
+  if (state.lens.FlipMode) {
     AddRowsAtBottom(state, pitch, thickness);
   } else {
     AddColumnsAtRight(state, pitch, thickness);
@@ -144,12 +144,12 @@ void AddAlignBand(MakerState& state) {
 }
 
 void RemoveAlignBand(MakerState& state) {
-  if (!state.MergedBitmap) return;
+  if (!state.merged.MergedBitmap) return;
   if (!BandBelongsToPicture(state)) {
     ForgetBand(state);
     return;
   }
-  Raster& picture = *state.MergedBitmap;
+  Raster& picture = *state.merged.MergedBitmap;
   PrepareBandCanvas(picture);
   const int w = picture.Width();
   const int h = picture.Height();
@@ -182,16 +182,17 @@ Raster AlignBarPreview(const Raster& merged) {
   return preview;
 }
 
-void ToggleAlignBars(MakerState& state, Frontend& frontend) {
-  if (!state.MergedBitmap) return;
-  if (frontend.IsAlignBarChecked()) {
+void ToggleAlignBars(MakerState& state, MainView& view, bool ticked) {
+  state.merged.AlignBarsTicked = ticked;
+  if (!state.merged.MergedBitmap) return;
+  if (ticked) {
     AddAlignBand(state);
   } else {
     RemoveAlignBand(state);
   }
-  frontend.SetViewPicture(Picture(AlignBarPreview(*state.MergedBitmap)));
+  view.SetViewPicture(Picture(AlignBarPreview(*state.merged.MergedBitmap)));
 }
 
-void SetInterlaceType(MakerState& state, bool three_d_selected) { state.FlipMode = !three_d_selected; }
+void SetInterlaceType(LensSettings& lens, bool three_d_selected) { lens.FlipMode = !three_d_selected; }
 
 }  // namespace lenti

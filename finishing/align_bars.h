@@ -13,9 +13,9 @@
 
 #include <cstdint>
 
-#include "core/frontend.h"
 #include "core/maker_state.h"
 #include "core/raster.h"
+#include "core/views.h"
 
 namespace lenti {
 
@@ -30,12 +30,13 @@ void AddAlignBand(MakerState& state);
 // Cuts exactly the recorded band off, on whichever side it now lies.
 void RemoveAlignBand(MakerState& state);
 
-// CheckBox1Click: adds or removes the band by the box's state, then shows a
-// quarter-size preview. Uses the geometry of the merge that made the picture.
-void ToggleAlignBars(MakerState& state, Frontend& frontend);
+// A click on the "Align-Bar" box, `ticked` as it now stands: adds or removes
+// the band, then shows a quarter-size preview. Uses the geometry of the
+// merge that made the picture.
+void ToggleAlignBars(MakerState& state, MainView& view, bool ticked);
 
-// RadioButton1Click / RadioButton2Click: FlipMode is true unless "3D" is selected.
-void SetInterlaceType(MakerState& state, bool three_d_selected);
+// The interlace type's choice: FlipMode is true unless "3D" is selected.
+void SetInterlaceType(LensSettings& lens, bool three_d_selected);
 
 enum class BandSide { None, Right, Top, Left, Bottom };
 

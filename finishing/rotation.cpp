@@ -93,20 +93,20 @@ Raster RotateQuarterCounterClockwise(const Raster& source) {
   return turned;
 }
 
-void RotateMerged(MakerState& state, Frontend& frontend) {
-  if (!state.MergedBitmap) return;
-  BusyButtonCursor busy(frontend, Control::Button5);
-  Raster& picture = *state.MergedBitmap;
+void RotateMerged(MakerState& state, MainView& view) {
+  if (!state.merged.MergedBitmap) return;
+  BusyCommandCursor busy(view, Command::Rotate);
+  Raster& picture = *state.merged.MergedBitmap;
   // The pending text becomes pixels first, so that it turns with the picture
   // and is not drawn a second time by a later Save.
-  if (!state.OverlayText.empty()) {
+  if (!state.overlay.OverlayText.empty()) {
     BurnOverlayText(state, picture);
-    state.OverlayText.clear();
+    state.overlay.OverlayText.clear();
   }
   Raster turned = RotateQuarterCounterClockwise(picture);
   picture = std::move(turned);
   TurnAlignBandCounterClockwise(state);
-  frontend.SetViewPicture(Picture(picture));
+  view.SetViewPicture(Picture(picture));
 }
 
 }  // namespace lenti

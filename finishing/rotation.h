@@ -1,9 +1,9 @@
 // A quarter turn counter-clockwise, pixel for pixel: R(x, y) = M(W - 1 - y, x).
 #pragma once
 
-#include "core/frontend.h"
 #include "core/maker_state.h"
 #include "core/raster.h"
+#include "core/views.h"
 
 namespace lenti {
 
@@ -12,6 +12,6 @@ Raster RotateQuarterCounterClockwise(const Raster& source);
 
 // "&Rotate": burns a pending text in and clears it, turns MergedBitmap and
 // shows it at full resolution. The alignment band, if any, turns with it.
-void RotateMerged(MakerState& state, Frontend& frontend);
+void RotateMerged(MakerState& state, MainView& view);
 
 }  // namespace lenti

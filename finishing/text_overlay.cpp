@@ -21,29 +21,29 @@ int32_t ToCoordinate(int64_t value) {
 // A fresh full-size copy of MergedBitmap with the pending text, so that the
 // view never keeps an earlier placement and shows exactly the pixels a burn
 // into the picture itself would give.
-void ShowTextOnCopy(const MakerState& state, Frontend& frontend) {
-  Raster view = *state.MergedBitmap;
-  BurnOverlayText(state, view);
-  frontend.SetViewPicture(Picture(std::move(view)));
+void ShowTextOnCopy(const MakerState& state, MainView& view) {
+  Raster copy = *state.merged.MergedBitmap;
+  BurnOverlayText(state, copy);
+  view.SetViewPicture(Picture(std::move(copy)));
 }
 
 }  // namespace
 
-void UpdateApplyEnabled(const MakerState& state, Frontend& frontend) {
-  const bool enabled = !frontend.OverlayEditText().empty() && state.MergedBitmap.has_value();
-  frontend.SetEnabled(Control::Button26, enabled);
+void UpdateApplyEnabled(MakerState& state, const MainView& view) {
+  state.overlay.ApplyEnabled = !view.OverlayEditText().empty() && state.merged.MergedBitmap.has_value();
 }
 
-void ChooseFont(MakerState& state, Frontend& frontend, const std::shared_ptr<Font>& dialog_font) {
-  if (dialog_font) frontend.AskFont(*dialog_font);
-  UpdateApplyEnabled(state, frontend);
+void ChooseFont(MakerState& state, Dialogs& dialogs, const MainView& view,
+                const std::shared_ptr<Font>& dialog_font) {
+  if (dialog_font) dialogs.AskFont(*dialog_font);
+  UpdateApplyEnabled(state, view);
 }
 
-void ApplyText(MakerState& state, Frontend& frontend, const std::shared_ptr<Font>& dialog_font) {
-  state.OverlayText = frontend.OverlayEditText();
-  state.OverlayFont = dialog_font;  // the dialog's object itself, not a copy
-  if (state.MergedBitmap) ShowTextOnCopy(state, frontend);
-  frontend.SetEnabled(Control::Button26, false);
+void ApplyText(MakerState& state, MainView& view, const std::shared_ptr<Font>& dialog_font) {
+  state.overlay.OverlayText = view.OverlayEditText();
+  state.overlay.OverlayFont = dialog_font;  // the dialog's object itself, not a copy
+  if (state.merged.MergedBitmap) ShowTextOnCopy(state, view);
+  state.overlay.ApplyEnabled = false;
 }
 
 Point MapViewClickToImage(Size merged, Size view, int x, int y) {
@@ -68,21 +68,21 @@ Point MapViewClickToImage(Size merged, Size view, int x, int y) {
                ToCoordinate(Round(Divide((y - margin) * bw, iw)))};
 }
 
-void PlaceText(MakerState& state, Frontend& frontend, int x, int y) {
-  if (!state.MergedBitmap) return;
-  const Size merged{state.MergedBitmap->Width(), state.MergedBitmap->Height()};
-  const Point at = MapViewClickToImage(merged, frontend.ViewImageSize(), x, y);
-  state.TextX = at.x;
-  state.TextY = at.y;
-  if (state.OverlayText.empty()) return;  // only remembered for a later Apply
-  ShowTextOnCopy(state, frontend);
+void PlaceText(MakerState& state, MainView& view, int x, int y) {
+  if (!state.merged.MergedBitmap) return;
+  const Size merged{state.merged.MergedBitmap->Width(), state.merged.MergedBitmap->Height()};
+  const Point at = MapViewClickToImage(merged, view.ViewImageSize(), x, y);
+  state.overlay.TextX = at.x;
+  state.overlay.TextY = at.y;
+  if (state.overlay.OverlayText.empty()) return;  // only remembered for a later Apply
+  ShowTextOnCopy(state, view);
 }
 
 void BurnOverlayText(const MakerState& state, Raster& target) {
-  if (state.OverlayText.empty()) return;
-  target.SetFont(state.OverlayFont ? *state.OverlayFont : Font{});
+  if (state.overlay.OverlayText.empty()) return;
+  target.SetFont(state.overlay.OverlayFont ? *state.overlay.OverlayFont : Font{});
   target.SetBrushStyle(BrushStyle::Clear);
-  target.TextOut(state.TextX, state.TextY, state.OverlayText);
+  target.TextOut(state.overlay.TextX, state.overlay.TextY, state.overlay.OverlayText);
 }
 
 }  // namespace lenti

@@ -5,26 +5,28 @@
 
 #include <memory>
 
-#include "core/frontend.h"
+#include "core/dialogs.h"
 #include "core/maker_state.h"
+#include "core/views.h"
 
 namespace lenti {
 
-// Edit1Change: "&Apply" is enabled when the edit holds text and a merged
-// image exists.
-void UpdateApplyEnabled(const MakerState& state, Frontend& frontend);
+// The text box changed: "&Apply" may run when the box holds text and a
+// merged image exists.
+void UpdateApplyEnabled(MakerState& state, const MainView& view);
 
 // "&Font": the font dialog on its own font object (shared with
 // OverlayFont once applied), then the Apply rule.
-void ChooseFont(MakerState& state, Frontend& frontend, const std::shared_ptr<Font>& dialog_font);
+void ChooseFont(MakerState& state, Dialogs& dialogs, const MainView& view,
+                const std::shared_ptr<Font>& dialog_font);
 
 // "&Apply": the edit's text and the dialog's font become the pending text,
 // shown on a full-size copy of MergedBitmap in the view.
-void ApplyText(MakerState& state, Frontend& frontend, const std::shared_ptr<Font>& dialog_font);
+void ApplyText(MakerState& state, MainView& view, const std::shared_ptr<Font>& dialog_font);
 
-// Image1MouseUp: maps the click (view image coordinates) to MergedBitmap
+// A click on the view: maps it (view image coordinates) to MergedBitmap
 // pixels and, with a pending text, redraws it there.
-void PlaceText(MakerState& state, Frontend& frontend, int x, int y);
+void PlaceText(MakerState& state, MainView& view, int x, int y);
 
 // The click mapping alone: a picture of `merged` size shown scaled to fit
 // and centred in a view of `view` size.

@@ -1,8 +1,8 @@
 // Moving and resizing the crop rectangle with the mouse.
 //
-// The cursor chosen at the press decides the whole drag: the diagonal cursor
-// (a press in the bottom-right 19 x 19 pixels) resizes, the size-all cursor
-// moves. A resize keeps the Mode's ratio, read at every step, and never
+// The press decides the whole drag: one in the bottom-right 19 x 19 pixels
+// resizes (the diagonal cursor shows it), any other moves (the size-all
+// cursor). A resize keeps the Mode's ratio, read at every step, and never
 // leaves the rectangle smaller than 8 x 8 or inverted. Every step writes the
 // rectangle into the current slot's record at once.
 #include <algorithm>
@@ -69,28 +69,30 @@ void WriteRecord(CropRecord& record, const Rect& bounds) {
 
 }  // namespace
 
-void CropMouseDown(MakerState& state, Frontend& frontend, int x, int y) {
-  state.Dragging = true;
-  frontend.SetCropCursor(CursorAt(frontend.CropBounds(), x, y));
-  state.DragStartX = x;
-  state.DragStartY = y;
+void CropMouseDown(MakerState& state, MainView& view, int x, int y) {
+  const Rect bounds = view.CropBounds();
+  state.slots.Dragging = true;
+  state.slots.DragMode = InResizeZone(bounds, x, y) ? CropDrag::Resize : CropDrag::Move;
+  view.SetCropCursor(CursorAt(bounds, x, y));
+  state.slots.DragStartX = x;
+  state.slots.DragStartY = y;
 }
 
-void CropMouseMove(MakerState& state, Frontend& frontend, int x, int y) {
-  const Rect bounds = frontend.CropBounds();
-  if (!state.Dragging) {
-    frontend.SetCropCursor(CursorAt(bounds, x, y));
+void CropMouseMove(MakerState& state, MainView& view, int x, int y) {
+  const Rect bounds = view.CropBounds();
+  if (!state.slots.Dragging) {
+    view.SetCropCursor(CursorAt(bounds, x, y));
     return;
   }
   // x and y are relative to the rectangle as it stands, so adding the
   // distance from the press point keeps the grabbed point under the mouse.
-  const Rect next = frontend.CropCursor() == Cursor::SizeNWSE
-                        ? Resized(bounds, x, frontend.CurrentMode())
-                        : Moved(bounds, int64_t{x} - state.DragStartX, int64_t{y} - state.DragStartY);
-  frontend.SetCropBounds(next);
-  WriteRecord(state.CropRects[state.CurrentSlot], next);
+  const Rect next = state.slots.DragMode == CropDrag::Resize
+                        ? Resized(bounds, x, view.CurrentMode())
+                        : Moved(bounds, int64_t{x} - state.slots.DragStartX, int64_t{y} - state.slots.DragStartY);
+  view.SetCropBounds(next);
+  WriteRecord(state.slots.CropRects[state.slots.CurrentSlot], next);
 }
 
-void CropMouseUp(MakerState& state, Frontend& /*frontend*/) { state.Dragging = false; }
+void CropMouseUp(MakerState& state) { state.slots.Dragging = false; }
 
 }  // namespace lenti

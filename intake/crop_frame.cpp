@@ -27,8 +27,8 @@ int32_t RoundProductOver(int64_t a, int64_t b, int64_t c) {
 // Round(difference / 2): centring, halves going to the even pixel.
 int32_t HalfOf(int32_t difference) { return RoundToInt32(static_cast<Extended>(difference) / 2); }
 
-Size ViewBox(const Frontend& frontend) {
-  const Size outer = frontend.ScrollBoxOuterSize();
+Size ViewBox(const MainView& view) {
+  const Size outer = view.ViewBoxOuterSize();
   return Size{outer.width - 2, outer.height - 2};
 }
 
@@ -78,19 +78,19 @@ Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode) {
   return Rect{left, top, left + width, top + height};
 }
 
-void FitAndFrame(MakerState& state, Frontend& frontend) {
-  const Picture& picture = frontend.ViewPicture();
-  const Size view_box = ViewBox(frontend);
+void FitAndFrame(MakerState& state, MainView& view) {
+  const Picture& picture = view.ViewPicture();
+  const Size view_box = ViewBox(view);
   // Everything is computed before anything is written, so an arithmetic
   // error (an empty picture) leaves the record and the rectangle as they were.
   const Fit fit = ComputeFit(Size{picture.Width(), picture.Height()}, view_box);
-  CropRecord& record = state.CropRects[state.CurrentSlot];
+  CropRecord& record = state.slots.CropRects[state.slots.CurrentSlot];
   const Rect bounds = record.Saved ? Rect{record.Left, record.Top, record.Right, record.Bottom}
-                                   : DefaultCropRect(fit, view_box, frontend.CurrentMode());
+                                   : DefaultCropRect(fit, view_box, view.CurrentMode());
 
   record.OffsetX = fit.offset_x;
   record.OffsetY = fit.offset_y;
-  state.CropScales[state.CurrentSlot] = fit.scale;
+  state.slots.CropScales[state.slots.CurrentSlot] = fit.scale;
   // A saved rectangle comes back unchanged, its ratio included, even when
   // the Mode was switched since it was drawn.
   if (!record.Saved) {
@@ -100,8 +100,8 @@ void FitAndFrame(MakerState& state, Frontend& frontend) {
     record.Bottom = bounds.bottom;
     record.Saved = true;
   }
-  frontend.SetCropBounds(bounds);
-  frontend.SetCropVisible(true);
+  view.SetCropBounds(bounds);
+  view.SetCropVisible(true);
 }
 
 }  // namespace lenti

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 
-#include "core/frontend.h"
+#include "core/geometry.h"
 #include "core/maker_state.h"
+#include "core/views.h"
 
 namespace lenti {
 
@@ -32,11 +33,13 @@ Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode);
 // records offset and scale for the current slot, places the saved or the
 // default rectangle and shows it. Raises "Invalid floating point operation"
 // for an empty picture, before anything is written.
-void FitAndFrame(MakerState& state, Frontend& frontend);
+void FitAndFrame(MakerState& state, MainView& view);
 
-// The rectangle's mouse handlers; x and y are relative to its top-left corner.
-void CropMouseDown(MakerState& state, Frontend& frontend, int x, int y);
-void CropMouseMove(MakerState& state, Frontend& frontend, int x, int y);
-void CropMouseUp(MakerState& state, Frontend& frontend);
+// The rectangle's mouse handlers; x and y are relative to its top-left
+// corner. The press decides the drag (state.slots.DragMode): in the
+// bottom-right corner it resizes, elsewhere it moves.
+void CropMouseDown(MakerState& state, MainView& view, int x, int y);
+void CropMouseMove(MakerState& state, MainView& view, int x, int y);
+void CropMouseUp(MakerState& state);
 
 }  // namespace lenti

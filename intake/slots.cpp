@@ -15,9 +15,9 @@
 #include "core/file_io.h"
 #include "core/jpeg.h"
 #include "core/picture.h"
+#include "core/strip_width.h"
 #include "core/work_dir.h"
 #include "intake/crop_frame.h"
-#include "interlace/geometry.h"
 
 namespace lenti {
 namespace {
@@ -80,9 +80,9 @@ ImportedPhoto CheckBmp(const std::string& chosen) {
 }
 
 // Shows the picture of the current slot and frames it.
-void ShowSlotPicture(MakerState& state, Frontend& frontend, const Picture& picture) {
-  frontend.SetViewPicture(picture);
-  FitAndFrame(state, frontend);
+void ShowSlotPicture(MakerState& state, MainView& view, const Picture& picture) {
+  view.SetViewPicture(picture);
+  FitAndFrame(state, view);
 }
 
 // The picture of a slot file. Every file an import put into a slot is a
@@ -107,23 +107,24 @@ Raster MakeThumbnail(const Raster& photo) {
   return thumbnail;
 }
 
-void ImportIntoSlot(MakerState& state, Frontend& frontend, const std::string& work_dir, int slot) {
+void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir,
+                    int slot) {
   CheckSlotNumber(slot);
-  const std::string chosen = frontend.AskOpenPicture();
+  const std::string chosen = dialogs.AskOpenPicture();
   if (chosen.empty()) return;  // cancelled: the slot keeps its photo and its framing
 
   const PhotoKind kind = RecogniseFile(chosen);
   if (kind == PhotoKind::Other) {
-    frontend.ShowMessage("File format error!");
+    dialogs.ShowMessage("File format error!");
     return;
   }
   // Slots 3..16 take part in the merge once filled; the strip width follows
   // with the import rule (250, not the merge's 300).
-  int32_t frame_count = state.FrameCount;
-  int32_t strip_width = state.StripWidth;
+  int32_t frame_count = state.slots.FrameCount;
+  int32_t strip_width = state.slots.StripWidth;
   if (slot >= 3) {
     frame_count = std::max(frame_count, slot);
-    strip_width = ImportStripWidth(frame_count, state.LensLpiX);
+    strip_width = ImportStripWidth(frame_count, state.lens.LensLpiX);
   }
   // Written last of all that may fail, so that a failure before it keeps
   // the previous working file.
@@ -131,28 +132,28 @@ void ImportIntoSlot(MakerState& state, Frontend& frontend, const std::string& wo
       kind == PhotoKind::Jpeg ? ConvertJpeg(chosen, PhotoWorkFile(work_dir, slot)) : CheckBmp(chosen);
 
   // Nothing below can fail: the slot changes as a whole.
-  state.SlotFiles[slot - 1] = photo.slot_file;
-  frontend.SetThumbnail(slot, photo.thumbnail);
-  state.FrameCount = frame_count;
-  state.StripWidth = strip_width;
-  CropRecord& record = state.CropRects[slot - 1];
+  state.slots.SlotFiles[slot - 1] = photo.slot_file;
+  view.SetThumbnail(slot, photo.thumbnail);
+  state.slots.FrameCount = frame_count;
+  state.slots.StripWidth = strip_width;
+  CropRecord& record = state.slots.CropRects[slot - 1];
   record.Saved = false;
   record.Left = 0;
 
   // The photo just read is the slot file's picture: show it without reading
   // the file back.
-  state.CurrentSlot = static_cast<uint8_t>(slot - 1);
-  ShowSlotPicture(state, frontend, photo.view);
+  state.slots.CurrentSlot = static_cast<uint8_t>(slot - 1);
+  ShowSlotPicture(state, view, photo.view);
 }
 
-void SelectSlot(MakerState& state, Frontend& frontend, int slot) {
+void SelectSlot(MakerState& state, MainView& view, int slot) {
   CheckSlotNumber(slot);
-  const std::string& file = state.SlotFiles[slot - 1];
+  const std::string& file = state.slots.SlotFiles[slot - 1];
   if (file.empty()) return;  // a slot never filled has nothing to show
   // The slot is current even when its file no longer loads; the view then
   // keeps its previous picture.
-  state.CurrentSlot = static_cast<uint8_t>(slot - 1);
-  ShowSlotPicture(state, frontend, LoadSlotPicture(file, frontend.ViewPicture()));
+  state.slots.CurrentSlot = static_cast<uint8_t>(slot - 1);
+  ShowSlotPicture(state, view, LoadSlotPicture(file, view.ViewPicture()));
 }
 
 }  // namespace lenti

@@ -7,8 +7,9 @@
 
 #include <string>
 
-#include "core/frontend.h"
+#include "core/dialogs.h"
 #include "core/maker_state.h"
+#include "core/views.h"
 
 namespace lenti {
 
@@ -17,11 +18,12 @@ namespace lenti {
 // recomputes StripWidth (slots 3..16), forgets the slot's rectangle and
 // selects the slot. A cancelled dialog, a refused or a failed import change
 // nothing at all.
-void ImportIntoSlot(MakerState& state, Frontend& frontend, const std::string& work_dir, int slot);
+void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir,
+                    int slot);
 
 // Thumbnail click: makes slot k current, shows its photo and frames it.
 // Does nothing for a slot that was never filled.
-void SelectSlot(MakerState& state, Frontend& frontend, int slot);
+void SelectSlot(MakerState& state, MainView& view, int slot);
 
 // The thumbnail of a photo: the whole photo drawn scaled onto 65 x 57.
 Raster MakeThumbnail(const Raster& photo);

@@ -4,12 +4,6 @@
 
 namespace lenti {
 
-int32_t StripWidthRule(int base, int32_t frame_count, int64_t lens_lpi_x) {
-  const Extended per_frame = Divide(static_cast<Extended>(base), frame_count);
-  const auto width = static_cast<int32_t>(Round(Divide(per_frame, lens_lpi_x) * 10000));
-  return width == 0 ? 1 : width;
-}
-
 OutputGeometry ComputeOutputGeometry(int32_t frame_count, int64_t lens_lpi_x, Mode mode) {
   OutputGeometry g;
   g.StripWidth = MergeStripWidth(frame_count, lens_lpi_x);

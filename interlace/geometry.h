@@ -9,6 +9,7 @@
 
 #include "core/geometry.h"
 #include "core/maker_state.h"
+#include "core/strip_width.h"
 
 namespace lenti {
 
@@ -22,12 +23,6 @@ struct OutputGeometry {
   int32_t OutputWidth = 0;
   int32_t OutputHeight = 0;
 };
-
-// Round(base / n / lpi x 10000), 0 becoming 1: the merge uses base 300, an
-// import into slots 3..16 base 250.
-int32_t StripWidthRule(int base, int32_t frame_count, int64_t lens_lpi_x);
-inline int32_t MergeStripWidth(int32_t n, int64_t lpi) { return StripWidthRule(300, n, lpi); }
-inline int32_t ImportStripWidth(int32_t n, int64_t lpi) { return StripWidthRule(250, n, lpi); }
 
 // Steps 1-3 of the merge: strip width, OutputDpiX = n x lpi x strip, sizes.
 OutputGeometry ComputeOutputGeometry(int32_t frame_count, int64_t lens_lpi_x, Mode mode);

@@ -16,52 +16,46 @@ constexpr int kProgressMaximum = 200;
 constexpr int kProgressStep = 10;
 
 // ProgressBar1: +10 per step from wherever it stands, never past 200.
-void StepProgress(Frontend& frontend) {
-  frontend.SetProgress(std::min(kProgressMaximum, frontend.Progress() + kProgressStep));
+void StepProgress(ProgressSink& progress) {
+  progress.SetProgress(std::min(kProgressMaximum, progress.Progress() + kProgressStep));
 }
 
 // Slots 1 and 2 always take part; slot k >= 3 when FrameCount >= k.
-bool SlotInUse(const MakerState& state, int slot) { return slot <= 2 || state.FrameCount >= slot; }
+bool SlotInUse(const MakerState& state, int slot) { return slot <= 2 || state.slots.FrameCount >= slot; }
 
 // Every frame prepared first (one photo in memory at a time), then the
 // strips interleaved; nothing in `state` is written.
-MergeResult BuildMerge(const MakerState& state, Frontend& frontend, const std::string& work_dir,
+MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const std::string& work_dir,
                        Mode mode) {
   MergeResult result;
-  result.frame_count = state.FrameCount;
-  result.lens_lpi_x = state.LensLpiX;
+  result.frame_count = state.slots.FrameCount;
+  result.lens_lpi_x = state.lens.LensLpiX;
   result.mode = mode;
-  result.geometry = ComputeOutputGeometry(state.FrameCount, state.LensLpiX, mode);
+  result.geometry = ComputeOutputGeometry(state.slots.FrameCount, state.lens.LensLpiX, mode);
   result.slice = SliceSize(result.geometry.OutputWidth, result.geometry.OutputHeight,
-                           state.FrameCount, mode);
+                           state.slots.FrameCount, mode);
 
   std::vector<Raster> slices;
   for (int slot = 1; slot <= kSlotCount; ++slot) {
     if (SlotInUse(state, slot)) {
-      slices.push_back(PrepareFrame(state, result.geometry, mode, state.SlotFiles[slot - 1],
+      slices.push_back(PrepareFrame(state, result.geometry, mode, state.slots.SlotFiles[slot - 1],
                                     FrameWorkFile(work_dir, slot), slot - 1));
     }
-    StepProgress(frontend);
+    StepProgress(progress);
   }
 
   std::vector<const Raster*> frames;
   for (const Raster& slice : slices) frames.push_back(&slice);
-  result.merged = InterleaveSlices(frames, result.geometry, state.FrameCount, mode,
-                                   [&frontend] { StepProgress(frontend); });
+  result.merged = InterleaveSlices(frames, result.geometry, state.slots.FrameCount, mode,
+                                   [&progress] { StepProgress(progress); });
   return result;
-}
-
-void EnableOutputCommands(Frontend& frontend) {
-  for (Control control : {Control::Button5, Control::Button4, Control::Button14, Control::CheckBox1}) {
-    frontend.SetEnabled(control, true);
-  }
 }
 
 }  // namespace
 
 std::string CheckSlots(const MakerState& state) {
   for (int slot = 1; slot <= kSlotCount; ++slot) {
-    if (SlotInUse(state, slot) && state.SlotFiles[slot - 1].empty()) {
+    if (SlotInUse(state, slot) && state.slots.SlotFiles[slot - 1].empty()) {
       return Format("Photo%d not select!", slot);
     }
   }
@@ -70,44 +64,38 @@ std::string CheckSlots(const MakerState& state) {
 
 void AdoptMergeResult(MakerState& state, MergeResult&& result) {
   const OutputGeometry& g = result.geometry;
-  state.StripWidth = g.StripWidth;
-  state.OutputDpiX = g.OutputDpiX;
-  state.OutputWidth = g.OutputWidth;
-  state.OutputHeight = g.OutputHeight;
-  state.SliceWidth = result.slice.width;
-  state.SliceHeight = result.slice.height;
-  state.MergedGeometry = MergeGeometry{result.frame_count, result.lens_lpi_x, g.StripWidth,
-                                       g.OutputDpiX,       g.OutputWidth,      g.OutputHeight,
-                                       result.mode};
-  state.AlignBandWidth = 0;
-  state.AlignBandHeight = 0;
-  state.MergedBitmap = std::move(result.merged);
+  MergedPicture& merged = state.merged;
+  merged.Geometry = MergeGeometry{result.frame_count, result.lens_lpi_x, g.StripWidth,
+                                  g.OutputDpiX,       g.OutputWidth,      g.OutputHeight,
+                                  result.mode};
+  merged.AlignBandWidth = 0;
+  merged.AlignBandHeight = 0;
+  merged.AlignBarsTicked = false;
+  merged.MergedBitmap = std::move(result.merged);
 }
 
-MergeOutcome Merge(MakerState& state, Frontend& frontend, const std::string& work_dir) {
+MergeOutcome Merge(MakerState& state, Dialogs& dialogs, MainView& view, ProgressSink& progress,
+                   const std::string& work_dir) {
   const std::string missing = CheckSlots(state);
   if (!missing.empty()) {
-    frontend.ShowMessage(missing);
+    dialogs.ShowMessage(missing);
     return MergeOutcome{};
   }
-  frontend.SetCropVisible(false);
-  const Mode mode = frontend.CurrentMode();
+  view.SetCropVisible(false);
+  const Mode mode = view.CurrentMode();
+  MergeOutcome outcome;
+  outcome.align_bar_was_checked = state.merged.AlignBarsTicked;
   {
-    BusyCursor busy(frontend);
-    frontend.SetProgressRange(0, kProgressMaximum);
-    MergeResult result = BuildMerge(state, frontend, work_dir, mode);
+    BusyCursor busy(view);
+    progress.SetProgressRange(0, kProgressMaximum);
+    MergeResult result = BuildMerge(state, progress, work_dir, mode);
     Raster preview = MergePreview(result.merged);
     AdoptMergeResult(state, std::move(result));
-    frontend.SetViewPicture(Picture(std::move(preview)));
-    frontend.SetEnabled(Control::Image1, true);
+    view.SetViewPicture(Picture(std::move(preview)));
   }
-  frontend.ShowMessage("Merged!");
-  EnableOutputCommands(frontend);
-  MergeOutcome outcome;
+  dialogs.ShowMessage("Merged!");
   outcome.merged = true;
-  outcome.align_bar_was_checked = frontend.IsAlignBarChecked();
-  frontend.SetAlignBarChecked(false);
-  frontend.SetProgress(0);
+  progress.SetProgress(0);
   return outcome;
 }
 

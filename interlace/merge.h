@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/frontend.h"
+#include "core/dialogs.h"
 #include "core/maker_state.h"
+#include "core/progress.h"
+#include "core/views.h"
 #include "core/raster.h"
 #include "interlace/geometry.h"
 
@@ -30,14 +32,10 @@ Raster ScaleCropToSlice(const Raster& crop, Size slice);
 // "The crop rectangle of photo 3 is empty".
 Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice, int slot);
 
-// Reads the slot's file as BMP, makes its slice for the current geometry and
-// writes it to `work_file`; sets SliceWidth/SliceHeight.
-Raster PrepareFrame(MakerState& state, Mode mode, const std::string& slot_file,
-                    const std::string& work_file, int index);
-
-// The same for a geometry computed aside (the merge replaces the state's
-// geometry only once everything has succeeded): the slot's crop record and
-// scale are read from `state`, nothing in it is written. The slice is
+// Reads the slot's file as BMP and makes its slice for a geometry computed
+// aside (the merge replaces the state's geometry only once everything has
+// succeeded): the slot's crop record and scale are read from `state`,
+// nothing in it is written. The slice is
 // written through a temporary file renamed over `work_file`, so a failure
 // never leaves a half-written working file.
 Raster PrepareFrame(const MakerState& state, const OutputGeometry& geometry, Mode mode,
@@ -73,22 +71,22 @@ struct MergeResult {
   Mode mode = Mode::PortraitRows;
 };
 
-// Makes `result` the current picture: MergedBitmap, StripWidth, OutputDpiX,
-// OutputWidth/Height, SliceWidth/Height and MergedGeometry; the alignment
-// band of the previous picture is forgotten. Cannot fail.
+// Makes `result` the current picture: MergedBitmap and its geometry; the
+// alignment band of the previous picture is forgotten and the Align-Bar box
+// cleared. Cannot fail.
 void AdoptMergeResult(MakerState& state, MergeResult&& result);
 
 struct MergeOutcome {
-  bool merged = false;               // false: a slot message was shown
+  bool merged = false;                 // false: a slot message was shown
   bool align_bar_was_checked = false;  // the caller runs the alignment-bar handler
 };
 
-// "&Merge". Builds the new image and geometry aside and replaces
-// MergedBitmap, the geometry fields and MergedGeometry only on success; a
-// failure raises with the previous result, its commands and the cursor as
-// they were. On success: the preview in the view, "Merged!", the output
-// commands enabled, the Align-Bar box cleared (when it was ticked the caller
-// runs its handler, see MergeOutcome).
-MergeOutcome Merge(MakerState& state, Frontend& frontend, const std::string& work_dir);
+// "&Merge". Builds the new image and geometry aside and replaces the merged
+// picture only on success; a failure raises with the previous result and
+// the cursor as they were. On success: the preview in the view, "Merged!",
+// the Align-Bar box cleared (when it was ticked the caller runs its
+// handler, see MergeOutcome). The output commands follow from the state.
+MergeOutcome Merge(MakerState& state, Dialogs& dialogs, MainView& view, ProgressSink& progress,
+                   const std::string& work_dir);
 
 }  // namespace lenti

@@ -25,9 +25,9 @@ int64_t LpiTextToLx(const std::string& lpi_text) {
   return Round(StrToFloat(lpi_text) * 10000);
 }
 
-void CreateChart(MakerState& state, Frontend& frontend, const ChartSettings& settings) {
+void CreateChart(MakerState& state, ChartView& view, const ChartSettings& settings) {
   const Paper paper = PaperTable(settings.paper_index);
-  BusyCursor busy(frontend);
+  BusyCursor busy(view);
   const int32_t dpi = StrToInt(settings.dpi_text);
   const int64_t lx = LpiTextToLx(settings.lpi_text);
   const int32_t lines = StrToInt(settings.lines_text);
@@ -36,9 +36,9 @@ void CreateChart(MakerState& state, Frontend& frontend, const ChartSettings& set
   const Raster preview = ChartPreview(chart, dpi);
   // The chart and the resolution it was made for change together: a failed
   // Create must not leave the previous chart to be saved under a new dpi.
-  state.TestChart = std::move(chart);
-  state.TestDpi = dpi;
-  frontend.SetChartPreview(preview);
+  state.chart.TestChart = std::move(chart);
+  state.chart.TestDpi = dpi;
+  view.SetChartPreview(preview);
 }
 
 Raster ChartPreview(const Raster& chart, int32_t dpi) {
@@ -49,31 +49,31 @@ Raster ChartPreview(const Raster& chart, int32_t dpi) {
   return preview;
 }
 
-void SaveChart(const MakerState& state, Frontend& frontend) {
-  if (!state.TestChart) {
-    frontend.ShowMessage(kNoChartYet);
+void SaveChart(const MakerState& state, Dialogs& dialogs) {
+  if (!state.chart.TestChart) {
+    dialogs.ShowMessage(kNoChartYet);
     return;
   }
-  const std::string name = frontend.AskSavePicture();
+  const std::string name = dialogs.AskSavePicture();
   if (name.empty()) return;
-  SaveStampedBmpFile(*state.TestChart, name, static_cast<double>(state.TestDpi));
+  SaveStampedBmpFile(*state.chart.TestChart, name, static_cast<double>(state.chart.TestDpi));
 }
 
-void PrintTestChart(MakerState& state, Frontend& frontend, PrinterPort& printer,
+void PrintTestChart(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
                     const std::string& dpi_box_text) {
-  if (!state.TestChart) {
-    frontend.ShowMessage(kNoChartYet);
+  if (!state.chart.TestChart) {
+    dialogs.ShowMessage(kNoChartYet);
     return;
   }
   printer.SelectDefaultPrinter();
-  frontend.ShowPrinterSetup();
-  state.PrinterDpi = printer.DpiX();
+  dialogs.ShowPrinterSetup();
+  state.printer.PrinterDpi = printer.DpiX();
   // What the DPI box shows now, not the dpi the chart was made with.
-  if (StrToInt(dpi_box_text) != state.PrinterDpi) {
-    frontend.ShowMessage(kPrinterDpiMismatch);
+  if (StrToInt(dpi_box_text) != state.printer.PrinterDpi) {
+    dialogs.ShowMessage(kPrinterDpiMismatch);
     return;
   }
-  const Raster& chart = *state.TestChart;
+  const Raster& chart = *state.chart.TestChart;
   const Rect dest =
       ChartPrintRectangle(printer.PageWidth(), printer.PageHeight(), chart.Width(), chart.Height());
   printer.BeginDoc();
@@ -90,7 +90,7 @@ ChartSettings ResetChartSettings(const MakerState& state) {
   ChartSettings settings;
   settings.paper_index = 0;
   settings.dpi_text = "360";
-  settings.lpi_text = FloatToStr(Extended(state.LensLpiX) / 10000);
+  settings.lpi_text = FloatToStr(Extended(state.lens.LensLpiX) / 10000);
   settings.lines_text = "11";
   settings.step_text = "15";
   return settings;

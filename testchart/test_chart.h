@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "core/frontend.h"
+#include "core/dialogs.h"
+#include "core/geometry.h"
+#include "core/raster.h"
+#include "core/views.h"
 #include "core/maker_state.h"
 #include "delivery/printer_port.h"
 
@@ -64,16 +67,16 @@ inline constexpr const char* kNoChartYet = "There is no test chart yet: press Cr
 // come), the chart and its preview built; TestChart and TestDpi are replaced
 // together, and only when everything succeeded. The hourglass is restored on
 // every exit.
-void CreateChart(MakerState& state, Frontend& frontend, const ChartSettings& settings);
+void CreateChart(MakerState& state, ChartView& view, const ChartSettings& settings);
 // The preview at 100 pixels per inch (black kept).
 Raster ChartPreview(const Raster& chart, int32_t dpi);
 // "&Save": the 1-bit BMP stamped with TestDpi, atomically; before the first
 // chart it only shows kNoChartYet, and a cancelled dialog writes nothing.
-void SaveChart(const MakerState& state, Frontend& frontend);
+void SaveChart(const MakerState& state, Dialogs& dialogs);
 // "&Print": default printer, set-up dialog, the DPI check against the box's
 // current text, then the chart centred at one chart pixel per printer pixel;
 // before the first chart it only shows kNoChartYet.
-void PrintTestChart(MakerState& state, Frontend& frontend, PrinterPort& printer,
+void PrintTestChart(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
                     const std::string& dpi_box_text);
 // Each edge Round((page -/+ chart) / 2), ties to even.
 Rect ChartPrintRectangle(int page_width, int page_height, int chart_width, int chart_height);

@@ -1,5 +1,7 @@
-// A scripted Frontend for tests: dialogs answer from queues, messages and
-// cursor changes are recorded, controls are plain fields.
+// A scripted stand-in for the windows in tests: dialogs answer from queues,
+// messages, errors, cursors and progress are recorded, the views are plain
+// fields. One object plays every role (dialogs, main view, chart view,
+// progress bar), so a test passes the same fake wherever one is asked for.
 #pragma once
 
 #include <deque>
@@ -8,11 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "core/frontend.h"
+#include "core/dialogs.h"
+#include "core/progress.h"
+#include "core/views.h"
 
 namespace lenti::testing {
 
-class FakeFrontend : public Frontend {
+class FakeFrontend : public Dialogs, public MainView, public ChartView, public ProgressSink {
  public:
   // ---- script ----
   std::deque<std::string> open_answers;  // AskOpenPicture pops the front ("" = cancel)
@@ -25,8 +29,9 @@ class FakeFrontend : public Frontend {
 
   // ---- record ----
   std::vector<std::string> messages;
+  std::vector<std::string> errors;
   std::vector<Cursor> screen_cursors;
-  std::map<Control, Cursor> button_cursors;
+  std::map<Command, Cursor> button_cursors;
   int printer_setup_shown = 0;
   int open_dialogs_shown = 0;
   int save_dialogs_shown = 0;
@@ -35,17 +40,13 @@ class FakeFrontend : public Frontend {
   Rect crop{};
   bool crop_visible = false;
   Cursor crop_cursor = Cursor::SizeAll;
-  std::map<Control, bool> enabled{{Control::Button4, false}, {Control::Button5, false},
-                                  {Control::Button14, false}, {Control::CheckBox1, false},
-                                  {Control::Button26, false}, {Control::Image1, false}};
-  bool align_bar_checked = false;
   int progress_min = 0, progress_max = 100, progress = 0;
   std::vector<int> progress_history;
   std::optional<Raster> chart_preview;
 
   Cursor ScreenCursor() const { return screen_cursors.empty() ? Cursor::Default : screen_cursors.back(); }
 
-  // ---- Frontend ----
+  // ---- Dialogs ----
   std::string AskOpenPicture() override {
     ++open_dialogs_shown;
     return Pop(open_answers);
@@ -61,8 +62,12 @@ class FakeFrontend : public Frontend {
   }
   void ShowPrinterSetup() override { ++printer_setup_shown; }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+
+  // ---- MainView, ChartView ----
+  void SetScreenCursor(Cursor cursor) override { screen_cursors.push_back(cursor); }
   Mode CurrentMode() const override { return mode; }
-  Size ScrollBoxOuterSize() const override { return scroll_box_outer; }
+  Size ViewBoxOuterSize() const override { return scroll_box_outer; }
   Size ViewImageSize() const override { return view_image; }
   const Picture& ViewPicture() const override { return view; }
   void SetViewPicture(const Picture& picture) override { view = picture; }
@@ -70,13 +75,12 @@ class FakeFrontend : public Frontend {
   Rect CropBounds() const override { return crop; }
   void SetCropBounds(const Rect& bounds) override { crop = bounds; }
   void SetCropVisible(bool visible) override { crop_visible = visible; }
-  Cursor CropCursor() const override { return crop_cursor; }
   void SetCropCursor(Cursor cursor) override { crop_cursor = cursor; }
-  void SetEnabled(Control control, bool on) override { enabled[control] = on; }
-  bool IsEnabled(Control control) const override { return enabled.at(control); }
-  bool IsAlignBarChecked() const override { return align_bar_checked; }
-  void SetAlignBarChecked(bool checked) override { align_bar_checked = checked; }
   std::string OverlayEditText() const override { return edit_text; }
+  void SetCommandCursor(Command command, Cursor cursor) override { button_cursors[command] = cursor; }
+  void SetChartPreview(const Raster& preview) override { chart_preview = preview; }
+
+  // ---- ProgressSink ----
   void SetProgressRange(int minimum, int maximum) override {
     progress_min = minimum;
     progress_max = maximum;
@@ -86,9 +90,6 @@ class FakeFrontend : public Frontend {
     progress_history.push_back(position);
   }
   int Progress() const override { return progress; }
-  void SetScreenCursor(Cursor cursor) override { screen_cursors.push_back(cursor); }
-  void SetButtonCursor(Control button, Cursor cursor) override { button_cursors[button] = cursor; }
-  void SetChartPreview(const Raster& preview) override { chart_preview = preview; }
 
  private:
   static std::string Pop(std::deque<std::string>& queue) {

@@ -211,7 +211,7 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm1::FormClose() {
-  state_.MergedBitmap.reset();
+  state_.merged.MergedBitmap.reset();
   DeleteWorkFiles(work_dir_);  // all sixteen slots; the folder stays
 }
 

@@ -85,7 +85,7 @@ TEST_P(DefaultCrop, IsWhatTheCropFramePlacesInAViewBoxTheSizeOfThePhoto) {
   ui.scroll_box_outer = Size{c.photo.width + 2, c.photo.height + 2};
   ui.view = Picture(Raster(c.photo.width, c.photo.height, PixelFormat::pf24bit));
   FitAndFrame(state, ui);
-  EXPECT_EQ(MapCropToSource(state.CropRects[0], state.CropScales[0]), c.source);
+  EXPECT_EQ(MapCropToSource(state.slots.CropRects[0], state.slots.CropScales[0]), c.source);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -116,7 +116,7 @@ class SameAsDesktop : public ::testing::TestWithParam<Mode> {
 
   Raster DesktopMerge() {
     MakerState state;
-    state.FrameCount = 3;
+    state.slots.FrameCount = 3;
     for (int slot = 1; slot <= 3; ++slot) {
       std::string file = args_.photos[slot - 1];
       if (LooksLikeJpeg(ReadWholeFile(file).data(), 3)) {
@@ -125,14 +125,14 @@ class SameAsDesktop : public ::testing::TestWithParam<Mode> {
         SaveBmpFile(LoadJpegFile(args_.photos[slot - 1]), file);
       }
       const Rect r = args_.crops.at(slot);
-      state.SlotFiles[slot - 1] = file;
-      state.CropRects[slot - 1] = CropRecord{r.left, r.top, r.right, r.bottom, 0, 0, true};
-      state.CropScales[slot - 1] = 10000;
+      state.slots.SlotFiles[slot - 1] = file;
+      state.slots.CropRects[slot - 1] = CropRecord{r.left, r.top, r.right, r.bottom, 0, 0, true};
+      state.slots.CropScales[slot - 1] = 10000;
     }
     FakeFrontend ui;
     ui.mode = GetParam();
-    EXPECT_TRUE(Merge(state, ui, dir_ / "work").merged);
-    return *state.MergedBitmap;
+    EXPECT_TRUE(Merge(state, ui, ui, ui, dir_ / "work").merged);
+    return *state.merged.MergedBitmap;
   }
 
   TempDir dir_;
@@ -142,10 +142,10 @@ class SameAsDesktop : public ::testing::TestWithParam<Mode> {
 TEST_P(SameAsDesktop, GivesTheDesktopPictureByteForByte) {
   const Raster desktop = DesktopMerge();
   const MakerState cli = MergePhotos(args_, 2);
-  EXPECT_TRUE(SamePixels(*cli.MergedBitmap, desktop));
-  EXPECT_EQ(cli.MergedGeometry.FrameCount, 3);
-  EXPECT_EQ(cli.StripWidth, 5);
-  EXPECT_EQ(cli.OutputDpiX, 3187500);
+  EXPECT_TRUE(SamePixels(*cli.merged.MergedBitmap, desktop));
+  EXPECT_EQ(cli.merged.Geometry.FrameCount, 3);
+  EXPECT_EQ(cli.merged.Geometry.StripWidth, 5);
+  EXPECT_EQ(cli.merged.Geometry.OutputDpiX, 3187500);
 }
 
 TEST_P(SameAsDesktop, DefaultCropsToo) {
@@ -155,7 +155,7 @@ TEST_P(SameAsDesktop, DefaultCropsToo) {
     const Raster photo = slot == 2 ? LoadBmpFile(args_.photos[1]) : LoadJpegFile(args_.photos[slot - 1]);
     args_.crops[slot] = DefaultSourceRect(Size{photo.Width(), photo.Height()}, GetParam());
   }
-  EXPECT_TRUE(SamePixels(*cli.MergedBitmap, DesktopMerge()));
+  EXPECT_TRUE(SamePixels(*cli.merged.MergedBitmap, DesktopMerge()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, SameAsDesktop,
@@ -249,12 +249,12 @@ TEST_F(MergeCommand, WritesTheMergedPictureStampedWithItsResolution) {
     EXPECT_EQ(ppm, 11710) << "offset " << offset;
   }
   const MakerState merged = MergePhotos(args_, 1);
-  EXPECT_TRUE(SamePixels(LoadBmpFile(args_.output), *merged.MergedBitmap));
+  EXPECT_TRUE(SamePixels(LoadBmpFile(args_.output), *merged.merged.MergedBitmap));
 }
 
 TEST_F(MergeCommand, TextBarsAndTurnsChangeThePictureInThatOrder) {
   MakerState plain = MergePhotos(args_, 2);
-  const Raster before = *plain.MergedBitmap;
+  const Raster before = *plain.merged.MergedBitmap;
 
   args_.text = "TEXT";
   args_.font.size = 20;
@@ -263,11 +263,11 @@ TEST_F(MergeCommand, TextBarsAndTurnsChangeThePictureInThatOrder) {
   args_.quarter_turns = 1;
   MakerState done = MergePhotos(args_, 2);
   ApplyFinishing(done, args_);
-  const Raster& after = *done.MergedBitmap;
+  const Raster& after = *done.merged.MergedBitmap;
   // 4 lenses of 14 px beside the picture, then a quarter turn.
   ASSERT_EQ(after.Width(), 2049);
   ASSERT_EQ(after.Height(), 1698 + 56);
-  EXPECT_TRUE(done.OverlayText.empty()) << "burned in once, not again by a print";
+  EXPECT_TRUE(done.overlay.OverlayText.empty()) << "burned in once, not again by a print";
   // A turned-back copy: R(x, y) = M(W - 1 - y, x), so M(x, y) = R(y, W - 1 - x).
   int text_pixels = 0;
   for (int y = 0; y < 20; ++y) {

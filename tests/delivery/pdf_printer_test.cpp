@@ -150,10 +150,10 @@ TEST(PdfPrinter, MergedPictureLandsAtTrueSizeOnA4) {
   Raster picture(1698, 2049);
   picture.FillRect(Rect{0, 0, 1698, 2049}, kPicture);
   picture.FillRect(Rect{0, 0, 40, 40}, kMarker);
-  state.MergedBitmap = picture;
-  state.MergedGeometry.OutputDpiX = 2975000;  // 297.5 dpi
+  state.merged.MergedBitmap = picture;
+  state.merged.Geometry.OutputDpiX = 2975000;  // 297.5 dpi
   PdfPrinter printer(pdf.string(), PageSizeByName("A4"), 600);
-  state.PrinterDpi = printer.DpiX();
+  state.printer.PrinterDpi = printer.DpiX();
   PrintMergedBitmap(state, printer);
 
   const std::optional<Rendered> page = RenderPage(pdf, 600);

@@ -67,9 +67,8 @@ class SetupFrontend : public testing::FakeFrontend {
 
 MakerState StateWithPicture(int width, int height, int64_t output_dpi_x) {
   MakerState state;
-  state.MergedBitmap = Raster(width, height);
-  state.MergedGeometry.OutputDpiX = output_dpi_x;
-  state.OutputDpiX = output_dpi_x;
+  state.merged.MergedBitmap = Raster(width, height);
+  state.merged.Geometry.OutputDpiX = output_dpi_x;
   return state;
 }
 
@@ -117,7 +116,7 @@ TEST_P(PrintPage, LayoutWarningAndPrintRectangle) {
 
   const PrintPreviewLayout layout = PreparePrint(state, frontend, printer);
 
-  EXPECT_EQ(state.PrinterDpi, c.printer_dpi);
+  EXPECT_EQ(state.printer.PrinterDpi, c.printer_dpi);
   EXPECT_EQ(layout.image_width, c.image_width);
   EXPECT_EQ(layout.image_height, c.image_height);
   EXPECT_EQ(layout.image_left, c.image_left);
@@ -175,7 +174,7 @@ TEST(PreparePrint, DefaultPrinterFirstThenSetupThenItsResolution) {
   const PrintPreviewLayout layout = PreparePrint(state, frontend, printer);
 
   EXPECT_EQ(printer.calls, (std::vector<std::string>{"select", "setup"}));
-  EXPECT_EQ(state.PrinterDpi, 300);
+  EXPECT_EQ(state.printer.PrinterDpi, 300);
   EXPECT_EQ(layout.image_width, 125);
   EXPECT_EQ(layout.image_height, 150);
 }
@@ -187,7 +186,7 @@ TEST(PreparePrint, CancelledSetupStillGivesTheDefaultPrintersLayout) {
   testing::FakeFrontend frontend;  // the dialog changes nothing
   const PrintPreviewLayout layout = PreparePrint(state, frontend, printer);
   EXPECT_EQ(frontend.printer_setup_shown, 1);
-  EXPECT_EQ(state.PrinterDpi, 600);
+  EXPECT_EQ(state.printer.PrinterDpi, 600);
   EXPECT_EQ(layout.outline, (Rect{29, 52, 171, 224}));
 }
 
@@ -236,42 +235,42 @@ TEST(DrawPreviewPage, WhitePageWithBlackOutlineAndDiagonals) {
 TEST(PrintMergedBitmap, OneJobWithThePictureAndItsPendingText) {
   FakePrinter printer;
   MakerState state = StateWithPicture(300, 120, 2975000);
-  state.PrinterDpi = 600;
-  state.OverlayText = "Hi";
+  state.printer.PrinterDpi = 600;
+  state.overlay.OverlayText = "Hi";
   auto font = std::make_shared<Font>();
   font->family = "DejaVu Sans";
   font->size = 24;
-  state.OverlayFont = font;
-  state.TextX = 20;
-  state.TextY = 20;
-  const std::vector<uint8_t> before = EncodeBmp(*state.MergedBitmap);
+  state.overlay.OverlayFont = font;
+  state.overlay.TextX = 20;
+  state.overlay.TextY = 20;
+  const std::vector<uint8_t> before = EncodeBmp(*state.merged.MergedBitmap);
 
   PrintMergedBitmap(state, printer);
 
   EXPECT_EQ(printer.calls, (std::vector<std::string>{"begin", "draw", "end"}));
   ASSERT_EQ(printer.drawn.size(), 1u);
-  Raster expected = *state.MergedBitmap;
+  Raster expected = *state.merged.MergedBitmap;
   BurnOverlayText(state, expected);
   EXPECT_NE(EncodeBmp(expected), before) << "the text drew nothing; the test proves nothing";
   EXPECT_EQ(EncodeBmp(printer.drawn[0]), EncodeBmp(expected)) << "the paper lacks the text";
-  EXPECT_EQ(EncodeBmp(*state.MergedBitmap), before) << "printing changed MergedBitmap";
+  EXPECT_EQ(EncodeBmp(*state.merged.MergedBitmap), before) << "printing changed MergedBitmap";
 }
 
 TEST(PrintMergedBitmap, WithoutPendingTextThePictureItself) {
   FakePrinter printer;
   MakerState state = StateWithPicture(16, 8, 2975000);
-  state.MergedBitmap->SetPixelColor(3, 2, kRed);
-  state.PrinterDpi = 600;
+  state.merged.MergedBitmap->SetPixelColor(3, 2, kRed);
+  state.printer.PrinterDpi = 600;
   PrintMergedBitmap(state, printer);
   ASSERT_EQ(printer.drawn.size(), 1u);
-  EXPECT_EQ(EncodeBmp(printer.drawn[0]), EncodeBmp(*state.MergedBitmap));
+  EXPECT_EQ(EncodeBmp(printer.drawn[0]), EncodeBmp(*state.merged.MergedBitmap));
 }
 
 TEST(PrintMergedBitmap, PrinterErrorsReachTheCaller) {
   FakePrinter printer;
   printer.fail_begin = true;
   MakerState state = StateWithPicture(16, 8, 2975000);
-  state.PrinterDpi = 600;
+  state.printer.PrinterDpi = 600;
   try {
     PrintMergedBitmap(state, printer);
     FAIL() << "a failed job reported success";

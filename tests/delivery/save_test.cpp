@@ -45,14 +45,13 @@ Raster Gradient(int width, int height) {
 // The state right after a merge of `frames` frames at 21.25 lpi.
 MakerState MergedState(int frames, int strip_width, Raster picture) {
   MakerState state;
-  state.FrameCount = frames;
-  state.StripWidth = strip_width;
-  state.OutputDpiX = int64_t{frames} * state.LensLpiX * strip_width;
-  state.MergedGeometry.FrameCount = frames;
-  state.MergedGeometry.LensLpiX = state.LensLpiX;
-  state.MergedGeometry.StripWidth = strip_width;
-  state.MergedGeometry.OutputDpiX = state.OutputDpiX;
-  state.MergedBitmap = std::move(picture);
+  state.slots.FrameCount = frames;
+  state.slots.StripWidth = strip_width;
+  state.merged.Geometry.FrameCount = frames;
+  state.merged.Geometry.LensLpiX = state.lens.LensLpiX;
+  state.merged.Geometry.StripWidth = strip_width;
+  state.merged.Geometry.OutputDpiX = int64_t{frames} * state.lens.LensLpiX * strip_width;
+  state.merged.MergedBitmap = std::move(picture);
   return state;
 }
 
@@ -90,7 +89,7 @@ TEST_P(SaveStamp, FileIsTheRastersBmpWithTheMergeResolution) {
   EXPECT_DOUBLE_EQ(MergedDpi(state), c.dpi);
   SaveMerged(state, frontend);
 
-  ExpectStampedCopyOf(ReadBytes(target), EncodeBmp(*state.MergedBitmap), c.ppm);
+  ExpectStampedCopyOf(ReadBytes(target), EncodeBmp(*state.merged.MergedBitmap), c.ppm);
 }
 
 INSTANTIATE_TEST_SUITE_P(MergedResolutions, SaveStamp,
@@ -106,8 +105,8 @@ TEST(SaveMerged, AnImportAfterTheMergeDoesNotChangeTheStamp) {
   MakerState state = MergedState(2, 7, Gradient(20, 9));
   // Importing into slot 3 raises FrameCount and applies the import's strip
   // rule; the picture is still the 297.5 dpi one of the merge.
-  state.FrameCount = 3;
-  state.StripWidth = 4;
+  state.slots.FrameCount = 3;
+  state.slots.StripWidth = 4;
   testing::FakeFrontend frontend;
   frontend.save_answers = {target.string()};
   SaveMerged(state, frontend);
@@ -120,13 +119,13 @@ TEST(SaveMerged, AnImportAfterTheMergeDoesNotChangeTheStamp) {
 MakerState StateWithText(int x, int y) {
   Raster white(240, 60);
   MakerState state = MergedState(2, 7, white);
-  state.OverlayText = "Hi";
+  state.overlay.OverlayText = "Hi";
   auto font = std::make_shared<Font>();
   font->family = "DejaVu Sans";
   font->size = 20;
-  state.OverlayFont = font;
-  state.TextX = x;
-  state.TextY = y;
+  state.overlay.OverlayFont = font;
+  state.overlay.TextX = x;
+  state.overlay.TextY = y;
   return state;
 }
 
@@ -143,14 +142,14 @@ bool HasInk(const Raster& picture, const Rect& rect) {
 TEST(SaveMerged, AMovedTextAppearsOnceAtItsNewPlace) {
   TempDir dir;
   MakerState state = StateWithText(10, 10);
-  const Raster before = *state.MergedBitmap;
+  const Raster before = *state.merged.MergedBitmap;
   testing::FakeFrontend frontend;
   frontend.save_answers = {(dir.path() / "first.bmp").string(), (dir.path() / "second.bmp").string()};
   const Rect old_place{0, 0, 100, 60};
   const Rect new_place{130, 0, 240, 60};
 
   SaveMerged(state, frontend);
-  state.TextX = 140;
+  state.overlay.TextX = 140;
   SaveMerged(state, frontend);
 
   const Raster first = LoadBmpFile((dir.path() / "first.bmp").string());
@@ -164,18 +163,18 @@ TEST(SaveMerged, AMovedTextAppearsOnceAtItsNewPlace) {
   BurnOverlayText(state, expected);
   ExpectStampedCopyOf(ReadBytes(dir.path() / "second.bmp"), EncodeBmp(expected), 11710);
   // MergedBitmap itself never received the text.
-  EXPECT_EQ(EncodeBmp(*state.MergedBitmap), EncodeBmp(before));
+  EXPECT_EQ(EncodeBmp(*state.merged.MergedBitmap), EncodeBmp(before));
 }
 
 TEST(SaveMerged, CancelledDialogOrNoPictureWritesNothing) {
   TempDir dir;
   MakerState state = StateWithText(10, 10);
-  const std::vector<uint8_t> before = EncodeBmp(*state.MergedBitmap);
+  const std::vector<uint8_t> before = EncodeBmp(*state.merged.MergedBitmap);
   testing::FakeFrontend frontend;
   frontend.save_answers = {""};
   SaveMerged(state, frontend);
   EXPECT_EQ(frontend.save_dialogs_shown, 1);
-  EXPECT_EQ(EncodeBmp(*state.MergedBitmap), before);
+  EXPECT_EQ(EncodeBmp(*state.merged.MergedBitmap), before);
 
   MakerState empty;
   frontend.save_answers = {(dir.path() / "never.bmp").string()};

@@ -108,21 +108,19 @@ class BandAtMergeSize : public ::testing::TestWithParam<BandCase> {};
 TEST_P(BandAtMergeSize, TickGrowsByFourPitchesThenClearGivesThePictureBack) {
   const BandCase& c = GetParam();
   MakerState state = MergedState(c.width, c.height, c.n, c.strip);
-  const Raster original = *state.MergedBitmap;
-  SetInterlaceType(state, !c.flip);
+  const Raster original = *state.merged.MergedBitmap;
+  SetInterlaceType(state.lens, !c.flip);
   FakeFrontend frontend;
 
-  frontend.align_bar_checked = true;
-  ToggleAlignBars(state, frontend);
-  const Raster& grown = *state.MergedBitmap;
+  ToggleAlignBars(state, frontend, true);
+  const Raster& grown = *state.merged.MergedBitmap;
   ASSERT_EQ((Size{grown.Width(), grown.Height()}), c.grown);
   ExpectBand(grown, c);
   EXPECT_TRUE(PictureKept(grown, original));
   EXPECT_EQ((Size{frontend.view.Width(), frontend.view.Height()}), c.preview);
 
-  frontend.align_bar_checked = false;
-  ToggleAlignBars(state, frontend);
-  EXPECT_TRUE(SamePixels(*state.MergedBitmap, original));
+  ToggleAlignBars(state, frontend, false);
+  EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, original));
   EXPECT_EQ(AlignBandSide(state), BandSide::None);
   EXPECT_EQ((Size{frontend.view.Width(), frontend.view.Height()}),
             (Size{static_cast<int>(Round(c.width / 4.0L)), static_cast<int>(Round(c.height / 4.0L))}));
@@ -134,8 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, BandAtMergeSize, ::testing::ValuesIn(kBandCas
 TEST(AlignBars, PreviewIsTheQuarterSizeStretchOfThePicture) {
   MakerState state = MergedState(40, 28, 2, 1);
   FakeFrontend frontend;
-  frontend.align_bar_checked = true;
-  ToggleAlignBars(state, frontend);
+  ToggleAlignBars(state, frontend, true);
   const Raster& preview = frontend.view.Graphic();
   ASSERT_EQ((Size{preview.Width(), preview.Height()}), (Size{12, 7}));  // of 48 x 28
   // A scaled draw of the whole picture, not a blank or cropped one: the
@@ -143,7 +140,7 @@ TEST(AlignBars, PreviewIsTheQuarterSizeStretchOfThePicture) {
   // column from the band.
   bool from_block = false;
   for (int y = 0; y < 4; ++y) {
-    for (int x = 0; x < 4; ++x) from_block |= preview.PixelColor(0, 0) == state.MergedBitmap->PixelColor(x, y);
+    for (int x = 0; x < 4; ++x) from_block |= preview.PixelColor(0, 0) == state.merged.MergedBitmap->PixelColor(x, y);
   }
   EXPECT_TRUE(from_block);
   for (int y = 0; y < preview.Height(); ++y) {
@@ -155,29 +152,27 @@ TEST(AlignBars, PreviewIsTheQuarterSizeStretchOfThePicture) {
 TEST(AlignBars, SecondTickAddsNoSecondBand) {
   MakerState state = MergedState(50, 40, 2, 3);
   FakeFrontend frontend;
-  frontend.align_bar_checked = true;
-  ToggleAlignBars(state, frontend);
-  const Raster once = *state.MergedBitmap;
-  ToggleAlignBars(state, frontend);
-  EXPECT_TRUE(SamePixels(*state.MergedBitmap, once));
-  EXPECT_EQ(state.AlignBandWidth, 24);
+  ToggleAlignBars(state, frontend, true);
+  const Raster once = *state.merged.MergedBitmap;
+  ToggleAlignBars(state, frontend, true);
+  EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, once));
+  EXPECT_EQ(state.merged.AlignBandWidth, 24);
 }
 
 TEST(AlignBars, ClearWithoutBandOnlyRefreshesThePreview) {
   MakerState state = MergedState(50, 40, 2, 3);
-  const Raster original = *state.MergedBitmap;
+  const Raster original = *state.merged.MergedBitmap;
   FakeFrontend frontend;
-  ToggleAlignBars(state, frontend);
-  EXPECT_TRUE(SamePixels(*state.MergedBitmap, original));
+  ToggleAlignBars(state, frontend, false);
+  EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, original));
   EXPECT_EQ((Size{frontend.view.Width(), frontend.view.Height()}), (Size{12, 10}));
 }
 
 TEST(AlignBars, NothingWithoutAMergedPicture) {
   MakerState state;
   FakeFrontend frontend;
-  frontend.align_bar_checked = true;
-  ToggleAlignBars(state, frontend);
-  EXPECT_FALSE(state.MergedBitmap.has_value());
+  ToggleAlignBars(state, frontend, true);
+  EXPECT_FALSE(state.merged.MergedBitmap.has_value());
   EXPECT_TRUE(frontend.view.IsEmpty());
   EXPECT_EQ(AlignBandSide(state), BandSide::None);
 }
@@ -186,18 +181,15 @@ TEST(AlignBars, NothingWithoutAMergedPicture) {
 // that of the merge which made the picture.
 TEST(AlignBars, UsesTheGeometryOfTheMergeThatMadeThePicture) {
   MakerState state = MergedState(60, 70, 2, 7);
-  state.FrameCount = 5;
-  state.StripWidth = 2;
-  state.OutputWidth = 999;
+  state.slots.FrameCount = 5;
+  state.slots.StripWidth = 2;
   FakeFrontend frontend;
-  frontend.align_bar_checked = true;
-  ToggleAlignBars(state, frontend);
-  EXPECT_EQ(state.MergedBitmap->Width(), 60 + 56);
-  EXPECT_EQ(state.MergedBitmap->PixelColor(60 + 6, 0), kWhite);   // first period: 7 white
-  EXPECT_EQ(state.MergedBitmap->PixelColor(60 + 7, 69), kBlack);  // then 7 black
-  frontend.align_bar_checked = false;
-  ToggleAlignBars(state, frontend);
-  EXPECT_EQ(state.MergedBitmap->Width(), 60);
+  ToggleAlignBars(state, frontend, true);
+  EXPECT_EQ(state.merged.MergedBitmap->Width(), 60 + 56);
+  EXPECT_EQ(state.merged.MergedBitmap->PixelColor(60 + 6, 0), kWhite);   // first period: 7 white
+  EXPECT_EQ(state.merged.MergedBitmap->PixelColor(60 + 7, 69), kBlack);  // then 7 black
+  ToggleAlignBars(state, frontend, false);
+  EXPECT_EQ(state.merged.MergedBitmap->Width(), 60);
 }
 
 // A band record left from the previous picture (a new merge replaced it)
@@ -209,16 +201,14 @@ TEST(AlignBars, StaleRecordNeverCutsANewPicture) {
   for (const Case& next : {Case{50, 40, 2, 3}, Case{40, 50, 2, 3}, Case{30, 20, 3, 1}}) {
     MakerState state = MergedState(50, 40, 2, 3);
     FakeFrontend frontend;
-    frontend.align_bar_checked = true;
-    ToggleAlignBars(state, frontend);
-    ASSERT_NE(state.AlignBandWidth, 0);
+    ToggleAlignBars(state, frontend, true);
+    ASSERT_NE(state.merged.AlignBandWidth, 0);
     // What a merge leaves, except that the record is still there.
     const MakerState merged = MergedState(next.width, next.height, next.n, next.strip, 7);
-    state.MergedBitmap = merged.MergedBitmap;
-    state.MergedGeometry = merged.MergedGeometry;
-    frontend.align_bar_checked = false;
-    ToggleAlignBars(state, frontend);
-    EXPECT_TRUE(SamePixels(*state.MergedBitmap, *merged.MergedBitmap));
+    state.merged.MergedBitmap = merged.merged.MergedBitmap;
+    state.merged.Geometry = merged.merged.Geometry;
+    ToggleAlignBars(state, frontend, false);
+    EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, *merged.merged.MergedBitmap));
     EXPECT_EQ(AlignBandSide(state), BandSide::None);
   }
 }
@@ -229,24 +219,23 @@ TEST(AlignBars, FailedGrowthKeepsThePicture) {
   constexpr int kHuge = std::numeric_limits<int32_t>::max() - 10;
   for (const bool flip : {false, true}) {
     MakerState state;
-    state.MergedBitmap = flip ? Raster(0, kHuge) : Raster(kHuge, 0);
-    state.MergedGeometry = MergeGeometry{2, 212500, 7, 0, flip ? 0 : kHuge, flip ? kHuge : 0};
-    state.FlipMode = flip;
+    state.merged.MergedBitmap = flip ? Raster(0, kHuge) : Raster(kHuge, 0);
+    state.merged.Geometry = MergeGeometry{2, 212500, 7, 0, flip ? 0 : kHuge, flip ? kHuge : 0};
+    state.lens.FlipMode = flip;
     FakeFrontend frontend;
-    frontend.align_bar_checked = true;
-    EXPECT_THROW(ToggleAlignBars(state, frontend), Error);
-    EXPECT_EQ(state.MergedBitmap->Width(), flip ? 0 : kHuge);
-    EXPECT_EQ(state.MergedBitmap->Height(), flip ? kHuge : 0);
+    EXPECT_THROW(ToggleAlignBars(state, frontend, true), Error);
+    EXPECT_EQ(state.merged.MergedBitmap->Width(), flip ? 0 : kHuge);
+    EXPECT_EQ(state.merged.MergedBitmap->Height(), flip ? kHuge : 0);
     EXPECT_EQ(AlignBandSide(state), BandSide::None);
   }
 }
 
 TEST(AlignBars, InterlaceTypeSetsFlipMode) {
   MakerState state;
-  SetInterlaceType(state, false);
-  EXPECT_TRUE(state.FlipMode);
-  SetInterlaceType(state, true);
-  EXPECT_FALSE(state.FlipMode);
+  SetInterlaceType(state.lens, false);
+  EXPECT_TRUE(state.lens.FlipMode);
+  SetInterlaceType(state.lens, true);
+  EXPECT_FALSE(state.lens.FlipMode);
 }
 
 // ---- any order of ticks, clears, turns and interlace-type changes ----------
@@ -318,12 +307,11 @@ void RunOp(MakerState& state, FakeFrontend& frontend, Op op) {
   switch (op) {
     case Op::Tick:
     case Op::Clear:
-      frontend.align_bar_checked = op == Op::Tick;
-      ToggleAlignBars(state, frontend);
+      ToggleAlignBars(state, frontend, op == Op::Tick);
       break;
     case Op::Rotate: RotateMerged(state, frontend); break;
-    case Op::ThreeD: SetInterlaceType(state, true); break;
-    case Op::UpDown: SetInterlaceType(state, false); break;
+    case Op::ThreeD: SetInterlaceType(state.lens, true); break;
+    case Op::UpDown: SetInterlaceType(state.lens, false); break;
   }
 }
 
@@ -342,7 +330,7 @@ TEST_P(BandSequences, NoPicturePixelIsCutOrAdded) {
   for (uint32_t seed = 1; seed <= kSequences; ++seed) {
     std::mt19937 random(seed);
     MakerState state = MergedState(shape.width, shape.height, shape.n, shape.strip, seed);
-    Model model{*state.MergedBitmap, LensPitchPx(shape.n, shape.strip), BarThickness(shape.n, shape.strip)};
+    Model model{*state.merged.MergedBitmap, LensPitchPx(shape.n, shape.strip), BarThickness(shape.n, shape.strip)};
     FakeFrontend frontend;
     std::ostringstream steps;
     for (int step = 0; step < kSteps; ++step) {
@@ -350,14 +338,14 @@ TEST_P(BandSequences, NoPicturePixelIsCutOrAdded) {
       steps << OpName(op) << ' ';
       RunOp(state, frontend, op);
       model.Apply(op);
-      if (!SamePixels(*state.MergedBitmap, model.Expected())) {
+      if (!SamePixels(*state.merged.MergedBitmap, model.Expected())) {
         FAIL() << "seed " << seed << ": " << steps.str();
       }
     }
     // Clearing at the end always gives the turned picture, exactly.
     RunOp(state, frontend, Op::Clear);
     model.Apply(Op::Clear);
-    ASSERT_TRUE(SamePixels(*state.MergedBitmap, model.Expected())) << "seed " << seed << ": " << steps.str();
+    ASSERT_TRUE(SamePixels(*state.merged.MergedBitmap, model.Expected())) << "seed " << seed << ": " << steps.str();
   }
 }
 
@@ -374,7 +362,7 @@ TEST(AlignBandBookkeeping, SideFollowsEachQuarterTurn) {
   for (const BandSide side : expected) {
     RotateMerged(state, frontend);
     EXPECT_EQ(AlignBandSide(state), side);
-    EXPECT_EQ(std::abs(state.AlignBandWidth) + std::abs(state.AlignBandHeight), 8);
+    EXPECT_EQ(std::abs(state.merged.AlignBandWidth) + std::abs(state.merged.AlignBandHeight), 8);
   }
 }
 

@@ -81,26 +81,26 @@ TEST(QuarterTurn, PalettedSourceGivesTheSameColoursIn24Bit) {
 
 TEST(RotateMerged, TurnsThePictureButNotTheOutputGeometry) {
   MakerState state = MergedState(1698, 2049, 2, 7);
-  const Raster original = *state.MergedBitmap;
+  const Raster original = *state.merged.MergedBitmap;
   FakeFrontend frontend;
   RotateMerged(state, frontend);
-  EXPECT_EQ(state.MergedBitmap->Width(), 2049);
-  EXPECT_EQ(state.MergedBitmap->Height(), 1698);
-  EXPECT_EQ(state.OutputWidth, 1698);
-  EXPECT_EQ(state.OutputHeight, 2049);
-  EXPECT_TRUE(SamePixels(*state.MergedBitmap, ReferenceTurn(original)));
+  EXPECT_EQ(state.merged.MergedBitmap->Width(), 2049);
+  EXPECT_EQ(state.merged.MergedBitmap->Height(), 1698);
+  EXPECT_EQ(state.merged.Geometry.OutputWidth, 1698);
+  EXPECT_EQ(state.merged.Geometry.OutputHeight, 2049);
+  EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, ReferenceTurn(original)));
   // Shown at full resolution.
-  EXPECT_TRUE(SamePixels(frontend.view.Graphic(), *state.MergedBitmap));
+  EXPECT_TRUE(SamePixels(frontend.view.Graphic(), *state.merged.MergedBitmap));
   // Rotate's own hourglass is back to the default.
-  ASSERT_EQ(frontend.button_cursors.count(Control::Button5), 1u);
-  EXPECT_EQ(frontend.button_cursors.at(Control::Button5), Cursor::Default);
+  ASSERT_EQ(frontend.button_cursors.count(Command::Rotate), 1u);
+  EXPECT_EQ(frontend.button_cursors.at(Command::Rotate), Cursor::Default);
 }
 
 TEST(RotateMerged, NothingWithoutAMergedPicture) {
   MakerState state;
   FakeFrontend frontend;
   RotateMerged(state, frontend);
-  EXPECT_FALSE(state.MergedBitmap.has_value());
+  EXPECT_FALSE(state.merged.MergedBitmap.has_value());
   EXPECT_TRUE(frontend.view.IsEmpty());
   EXPECT_TRUE(frontend.button_cursors.empty());
 }
@@ -109,23 +109,23 @@ TEST(RotateMerged, NothingWithoutAMergedPicture) {
 // and is drawn only once however many turns follow.
 TEST(RotateMerged, PendingTextTurnsWithThePictureAndIsDrawnOnce) {
   MakerState state = MergedState(120, 90, 2, 3);
-  state.OverlayText = "Lens 21";
-  state.OverlayFont = std::make_shared<Font>(Font{"DejaVu Sans", 14, true});
-  state.TextX = 10;
-  state.TextY = 20;
-  Raster burned = *state.MergedBitmap;
+  state.overlay.OverlayText = "Lens 21";
+  state.overlay.OverlayFont = std::make_shared<Font>(Font{"DejaVu Sans", 14, true});
+  state.overlay.TextX = 10;
+  state.overlay.TextY = 20;
+  Raster burned = *state.merged.MergedBitmap;
   BurnOverlayText(state, burned);
-  ASSERT_FALSE(SamePixels(burned, *state.MergedBitmap)) << "the text drew nothing";
+  ASSERT_FALSE(SamePixels(burned, *state.merged.MergedBitmap)) << "the text drew nothing";
 
   FakeFrontend frontend;
   RotateMerged(state, frontend);
-  EXPECT_TRUE(state.OverlayText.empty());
-  EXPECT_TRUE(SamePixels(*state.MergedBitmap, ReferenceTurn(burned)));
+  EXPECT_TRUE(state.overlay.OverlayText.empty());
+  EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, ReferenceTurn(burned)));
   for (int i = 0; i < 3; ++i) RotateMerged(state, frontend);
-  EXPECT_TRUE(SamePixels(*state.MergedBitmap, burned));
+  EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, burned));
   // The position is kept: it addresses the turned picture from now on.
-  EXPECT_EQ(state.TextX, 10);
-  EXPECT_EQ(state.TextY, 20);
+  EXPECT_EQ(state.overlay.TextX, 10);
+  EXPECT_EQ(state.overlay.TextY, 20);
 }
 
 }  // namespace

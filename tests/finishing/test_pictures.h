@@ -50,15 +50,13 @@ inline Raster ReferenceTurns(Raster m, int quarter_turns) {
 // noisy picture of width x height.
 inline MakerState MergedState(int width, int height, int frame_count, int strip, uint32_t seed = 1) {
   MakerState state;
-  state.FrameCount = frame_count;
-  state.StripWidth = strip;
-  state.OutputWidth = width;
-  state.OutputHeight = height;
-  state.MergedBitmap = NoisePicture(width, height, seed);
-  state.MergedGeometry.FrameCount = frame_count;
-  state.MergedGeometry.StripWidth = strip;
-  state.MergedGeometry.OutputWidth = width;
-  state.MergedGeometry.OutputHeight = height;
+  state.slots.FrameCount = frame_count;
+  state.slots.StripWidth = strip;
+  state.merged.MergedBitmap = NoisePicture(width, height, seed);
+  state.merged.Geometry.FrameCount = frame_count;
+  state.merged.Geometry.StripWidth = strip;
+  state.merged.Geometry.OutputWidth = width;
+  state.merged.Geometry.OutputHeight = height;
   return state;
 }
 

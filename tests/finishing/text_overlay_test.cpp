@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/command_states.h"
 #include "core/error.h"
 #include "core/text.h"
 #include "fake_frontend.h"
@@ -79,12 +80,12 @@ TEST(ApplyRule, EnabledOnlyWithTextAndAMergedPicture) {
                         Case{"x", true, true}}) {
     SCOPED_TRACE(::testing::Message() << '"' << c.text << "\" merged " << c.merged);
     MakerState state;
-    if (c.merged) state.MergedBitmap = Raster(4, 4);
+    if (c.merged) state.merged.MergedBitmap = Raster(4, 4);
     FakeFrontend frontend;
     frontend.edit_text = c.text;
-    frontend.enabled[Control::Button26] = !c.enabled;
+    state.overlay.ApplyEnabled = !c.enabled;
     UpdateApplyEnabled(state, frontend);
-    EXPECT_EQ(frontend.enabled[Control::Button26], c.enabled);
+    EXPECT_EQ(DeriveCommandStates(state).apply_text, c.enabled);
   }
 }
 
@@ -96,12 +97,12 @@ TEST(ChooseFont, ChangesTheDialogFontInPlaceThenRunsTheApplyRule) {
   frontend.font_answers.push_back(chosen);
   auto dialog_font = std::make_shared<Font>();
   const Font* object = dialog_font.get();
-  ChooseFont(state, frontend, dialog_font);
+  ChooseFont(state, frontend, frontend, dialog_font);
   EXPECT_EQ(dialog_font.get(), object);
   EXPECT_EQ(*dialog_font, chosen);
-  EXPECT_TRUE(frontend.enabled[Control::Button26]);
+  EXPECT_TRUE(DeriveCommandStates(state).apply_text);
   // A cancelled dialog leaves the font as it was.
-  ChooseFont(state, frontend, dialog_font);
+  ChooseFont(state, frontend, frontend, dialog_font);
   EXPECT_EQ(*dialog_font, chosen);
 }
 
@@ -150,13 +151,13 @@ struct Scene {
 
 TEST(ApplyText, ShowsTheTextAtTheDefaultPlaceOnACopyOnly) {
   Scene s;
-  const Raster merged = *s.state.MergedBitmap;
-  s.frontend.enabled[Control::Button26] = true;
+  const Raster merged = *s.state.merged.MergedBitmap;
+  s.state.overlay.ApplyEnabled = true;
   ApplyText(s.state, s.frontend, s.dialog_font);
-  EXPECT_EQ(s.state.OverlayText, "Hello");
-  EXPECT_EQ(s.state.OverlayFont.get(), s.dialog_font.get());
-  EXPECT_FALSE(s.frontend.enabled[Control::Button26]);
-  EXPECT_TRUE(SamePixels(*s.state.MergedBitmap, merged));  // pending, not burned
+  EXPECT_EQ(s.state.overlay.OverlayText, "Hello");
+  EXPECT_EQ(s.state.overlay.OverlayFont.get(), s.dialog_font.get());
+  EXPECT_FALSE(DeriveCommandStates(s.state).apply_text);
+  EXPECT_TRUE(SamePixels(*s.state.merged.MergedBitmap, merged));  // pending, not burned
 
   ASSERT_EQ((Size{s.View().Width(), s.View().Height()}), (Size{300, 200}));
   const Rect changed = ChangedArea(s.View(), merged);
@@ -171,7 +172,7 @@ TEST(ApplyText, GlyphsOnlyThePictureShowsThroughBetweenThem) {
   int kept = 0, changed = 0;
   for (int y = 100; y < 100 + cell.height; ++y) {
     for (int x = 100; x < 100 + cell.width; ++x) {
-      (s.View().PixelColor(x, y) == s.state.MergedBitmap->PixelColor(x, y) ? kept : changed) += 1;
+      (s.View().PixelColor(x, y) == s.state.merged.MergedBitmap->PixelColor(x, y) ? kept : changed) += 1;
     }
   }
   EXPECT_GT(changed, 0);
@@ -185,7 +186,7 @@ TEST(ApplyText, BurnedPixelsAreExactlyTheOnesTheViewShowed) {
   PlaceText(s.state, s.frontend, 37, 151);
   const Raster shown = s.View();
   RotateMerged(s.state, s.frontend);
-  EXPECT_TRUE(SamePixels(*s.state.MergedBitmap, ReferenceTurn(shown)));
+  EXPECT_TRUE(SamePixels(*s.state.merged.MergedBitmap, ReferenceTurn(shown)));
 }
 
 TEST(ApplyText, FontChangedAfterApplyIsTheOneBurnedIn) {
@@ -194,22 +195,22 @@ TEST(ApplyText, FontChangedAfterApplyIsTheOneBurnedIn) {
   const Raster shown = s.View();
   const Font larger{"DejaVu Sans", 30, true};
   s.frontend.font_answers.push_back(larger);
-  ChooseFont(s.state, s.frontend, s.dialog_font);
+  ChooseFont(s.state, s.frontend, s.frontend, s.dialog_font);
   EXPECT_TRUE(SamePixels(s.View(), shown));  // the view keeps the old font
 
-  Raster expected = *s.state.MergedBitmap;
+  Raster expected = *s.state.merged.MergedBitmap;
   expected.SetFont(larger);
   expected.SetBrushStyle(BrushStyle::Clear);
   expected.TextOut(100, 100, "Hello");
   RotateMerged(s.state, s.frontend);
-  EXPECT_TRUE(SamePixels(*s.state.MergedBitmap, ReferenceTurn(expected)));
-  EXPECT_FALSE(SamePixels(*s.state.MergedBitmap, ReferenceTurn(shown)));
+  EXPECT_TRUE(SamePixels(*s.state.merged.MergedBitmap, ReferenceTurn(expected)));
+  EXPECT_FALSE(SamePixels(*s.state.merged.MergedBitmap, ReferenceTurn(shown)));
 }
 
 TEST(ApplyText, WithoutAFontObjectTheDefaultFontDraws) {
   Scene s;
   ApplyText(s.state, s.frontend, nullptr);
-  Raster expected = *s.state.MergedBitmap;
+  Raster expected = *s.state.merged.MergedBitmap;
   expected.SetBrushStyle(BrushStyle::Clear);
   expected.TextOut(100, 100, "Hello");
   EXPECT_TRUE(SamePixels(s.View(), expected));
@@ -220,11 +221,11 @@ TEST(ApplyText, WithoutAFontObjectTheDefaultFontDraws) {
 TEST(PlaceText, WithoutPendingTextOnlyMovesThePosition) {
   Scene s;
   PlaceText(s.state, s.frontend, 40, 60);
-  EXPECT_EQ((Point{s.state.TextX, s.state.TextY}), (Point{40, 60}));
+  EXPECT_EQ((Point{s.state.overlay.TextX, s.state.overlay.TextY}), (Point{40, 60}));
   EXPECT_TRUE(s.frontend.view.IsEmpty());
   // A later Apply draws the text there.
   ApplyText(s.state, s.frontend, s.dialog_font);
-  const Rect changed = ChangedArea(s.View(), *s.state.MergedBitmap);
+  const Rect changed = ChangedArea(s.View(), *s.state.merged.MergedBitmap);
   EXPECT_GT(changed.Width(), 0);
   EXPECT_TRUE(Inside(changed, CellAround(40, 60, "Hello", kTestFont)));
 }
@@ -232,12 +233,12 @@ TEST(PlaceText, WithoutPendingTextOnlyMovesThePosition) {
 TEST(PlaceText, WithPendingTextTheTextMovesAndLeavesNothingBehind) {
   Scene s;
   ApplyText(s.state, s.frontend, s.dialog_font);
-  const Raster merged = *s.state.MergedBitmap;
+  const Raster merged = *s.state.merged.MergedBitmap;
   PlaceText(s.state, s.frontend, 180, 150);
   const Rect changed = ChangedArea(s.View(), merged);
   EXPECT_GT(changed.Width(), 0);
   EXPECT_TRUE(Inside(changed, CellAround(180, 150, "Hello", kTestFont)));  // nothing left at 100, 100
-  EXPECT_TRUE(SamePixels(*s.state.MergedBitmap, merged));
+  EXPECT_TRUE(SamePixels(*s.state.merged.MergedBitmap, merged));
 }
 
 // The view shows another photo: the click still maps onto MergedBitmap.
@@ -245,17 +246,17 @@ TEST(PlaceText, MapsOntoTheMergedPictureWhateverTheViewShows) {
   Scene s;
   s.frontend.view = Picture(Raster(40, 900));
   s.frontend.view_image = {589, 591};
-  s.state.MergedBitmap = Raster(1940, 2342);
+  s.state.merged.MergedBitmap = Raster(1940, 2342);
   PlaceText(s.state, s.frontend, 300, 200);
-  EXPECT_EQ((Point{s.state.TextX, s.state.TextY}), (Point{992, 793}));
+  EXPECT_EQ((Point{s.state.overlay.TextX, s.state.overlay.TextY}), (Point{992, 793}));
 }
 
 TEST(PlaceText, NothingWithoutAMergedPicture) {
   MakerState state;
   FakeFrontend frontend;
-  state.OverlayText = "pending";
+  state.overlay.OverlayText = "pending";
   PlaceText(state, frontend, 5, 5);
-  EXPECT_EQ((Point{state.TextX, state.TextY}), (Point{100, 100}));
+  EXPECT_EQ((Point{state.overlay.TextX, state.overlay.TextY}), (Point{100, 100}));
   EXPECT_TRUE(frontend.view.IsEmpty());
 }
 
@@ -279,14 +280,14 @@ class ClippedText : public ::testing::TestWithParam<ClipCase> {};
 TEST_P(ClippedText, OnlyThePartOnThePictureIsDrawn) {
   const ClipCase& c = GetParam();
   Scene s;
-  s.state.OverlayText = "Hello";
-  s.state.OverlayFont = s.dialog_font;
-  s.state.TextX = c.x;
-  s.state.TextY = c.y;
-  Raster target = *s.state.MergedBitmap;
+  s.state.overlay.OverlayText = "Hello";
+  s.state.overlay.OverlayFont = s.dialog_font;
+  s.state.overlay.TextX = c.x;
+  s.state.overlay.TextY = c.y;
+  Raster target = *s.state.merged.MergedBitmap;
   BurnOverlayText(s.state, target);
   ASSERT_EQ((Size{target.Width(), target.Height()}), (Size{300, 200}));
-  const Rect changed = ChangedArea(target, *s.state.MergedBitmap);
+  const Rect changed = ChangedArea(target, *s.state.merged.MergedBitmap);
   EXPECT_EQ(changed.Width() > 0, c.visible);
   if (c.visible) {
     EXPECT_TRUE(Inside(changed, CellAround(c.x, c.y, "Hello", kTestFont)));
@@ -298,9 +299,9 @@ INSTANTIATE_TEST_SUITE_P(Positions, ClippedText, ::testing::ValuesIn(kClips),
 
 TEST(BurnOverlayText, NoPendingTextDrawsNothing) {
   Scene s;
-  Raster target = *s.state.MergedBitmap;
+  Raster target = *s.state.merged.MergedBitmap;
   BurnOverlayText(s.state, target);
-  EXPECT_TRUE(SamePixels(target, *s.state.MergedBitmap));
+  EXPECT_TRUE(SamePixels(target, *s.state.merged.MergedBitmap));
   EXPECT_FALSE(target.CanvasUsed());
 }
 

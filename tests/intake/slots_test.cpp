@@ -109,7 +109,7 @@ class SlotsTest : public ::testing::Test {
   }
   void Import(int slot, const std::string& answer) {
     fe.open_answers.push_back(answer);
-    ImportIntoSlot(state, fe, work, slot);
+    ImportIntoSlot(state, fe, fe, work, slot);
   }
 
   std::string dir, work;
@@ -129,17 +129,17 @@ struct SlotSnapshot {
   Rect crop;
 
   SlotSnapshot(const MakerState& s, const FakeFrontend& fe)
-      : files(s.SlotFiles), frame_count(s.FrameCount), strip_width(s.StripWidth),
-        current(s.CurrentSlot), rects(s.CropRects), scales(s.CropScales),
+      : files(s.slots.SlotFiles), frame_count(s.slots.FrameCount), strip_width(s.slots.StripWidth),
+        current(s.slots.CurrentSlot), rects(s.slots.CropRects), scales(s.slots.CropScales),
         thumbnails(fe.thumbnails), view(fe.view.Graphic()), crop(fe.crop) {}
 
   void ExpectUnchanged(const MakerState& s, const FakeFrontend& fe) const {
-    EXPECT_EQ(s.SlotFiles, files);
-    EXPECT_EQ(s.FrameCount, frame_count);
-    EXPECT_EQ(s.StripWidth, strip_width);
-    EXPECT_EQ(s.CurrentSlot, current);
-    EXPECT_EQ(s.CropRects, rects);
-    EXPECT_EQ(s.CropScales, scales);
+    EXPECT_EQ(s.slots.SlotFiles, files);
+    EXPECT_EQ(s.slots.FrameCount, frame_count);
+    EXPECT_EQ(s.slots.StripWidth, strip_width);
+    EXPECT_EQ(s.slots.CurrentSlot, current);
+    EXPECT_EQ(s.slots.CropRects, rects);
+    EXPECT_EQ(s.slots.CropScales, scales);
     EXPECT_EQ(fe.crop, crop);
     EXPECT_TRUE(SameRaster(fe.view.Graphic(), view));
     ASSERT_EQ(fe.thumbnails.size(), thumbnails.size());
@@ -175,12 +175,12 @@ class CountTable : public SlotsTest, public ::testing::WithParamInterface<CountC
 TEST_P(CountTable, FrameCountAndStripWidthAfterImports) {
   const CountCase& c = GetParam();
   const std::string photo = Bmp("p.bmp", Gradient(40, 30));
-  state.FrameCount = c.start_frame_count;
-  state.StripWidth = 9;  // what slots 1 and 2 leave alone
+  state.slots.FrameCount = c.start_frame_count;
+  state.slots.StripWidth = 9;  // what slots 1 and 2 leave alone
   for (int slot : c.slots) Import(slot, photo);
-  EXPECT_EQ(state.FrameCount, c.frame_count);
-  EXPECT_EQ(state.StripWidth, c.strip_width);
-  EXPECT_EQ(state.CurrentSlot, c.slots.back() - 1);
+  EXPECT_EQ(state.slots.FrameCount, c.frame_count);
+  EXPECT_EQ(state.slots.StripWidth, c.strip_width);
+  EXPECT_EQ(state.slots.CurrentSlot, c.slots.back() - 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Imports, CountTable, ::testing::ValuesIn(kCountCases),
@@ -192,7 +192,7 @@ TEST_F(SlotsTest, JpegBecomesTheWorkingFileAtFullSize) {
   const std::string chosen = Jpeg("photo.jpg", Gradient(47, 33));
   Import(2, chosen);
   const std::string working = PhotoWorkFile(work, 2);
-  EXPECT_EQ(state.SlotFiles[1], working);
+  EXPECT_EQ(state.slots.SlotFiles[1], working);
   const Raster saved = LoadBmpFile(working);
   EXPECT_EQ(saved.Format(), PixelFormat::pf24bit);
   const std::vector<uint8_t> jpeg = Bytes(chosen);
@@ -213,7 +213,7 @@ TEST_F(SlotsTest, GreyJpegBecomesAnEightBitGreyWorkingFile) {
 TEST_F(SlotsTest, BmpIsUsedWhereItLies) {
   const std::string chosen = Bmp("photo.bmp", Gradient(47, 33));
   Import(4, chosen);
-  EXPECT_EQ(state.SlotFiles[3], chosen);
+  EXPECT_EQ(state.slots.SlotFiles[3], chosen);
   EXPECT_FALSE(fs::exists(PhotoWorkFile(work, 4)));
   EXPECT_TRUE(SameRaster(fe.view.Graphic(), LoadBmpFile(chosen)));
 }
@@ -221,9 +221,9 @@ TEST_F(SlotsTest, BmpIsUsedWhereItLies) {
 TEST_F(SlotsTest, ImportFramesTheNewPhoto) {
   fe.mode = Mode::LandscapeColumns;
   Import(1, Bmp("wide.bmp", Gradient(1600, 1200)));
-  EXPECT_EQ(state.CurrentSlot, 0);
-  EXPECT_EQ(state.CropRects[0], (CropRecord{28, 75, 563, 518, 0, 75, true}));
-  EXPECT_EQ(state.CropScales[0], 27073);
+  EXPECT_EQ(state.slots.CurrentSlot, 0);
+  EXPECT_EQ(state.slots.CropRects[0], (CropRecord{28, 75, 563, 518, 0, 75, true}));
+  EXPECT_EQ(state.slots.CropScales[0], 27073);
   EXPECT_TRUE(fe.crop_visible);
 }
 
@@ -246,7 +246,7 @@ TEST_F(SlotsTest, ReimportReplacesPhotoThumbnailAndRectangle) {
   Import(3, first);
   CropMouseDown(state, fe, 10, 10);
   CropMouseMove(state, fe, 30, 30);
-  CropMouseUp(state, fe);
+  CropMouseUp(state);
   const Raster first_thumb = fe.thumbnails.at(3);
   const std::vector<uint8_t> first_work = Bytes(PhotoWorkFile(work, 3));
 
@@ -255,7 +255,7 @@ TEST_F(SlotsTest, ReimportReplacesPhotoThumbnailAndRectangle) {
   EXPECT_EQ(fe.view.Height(), 1600);
   EXPECT_NE(Bytes(PhotoWorkFile(work, 3)), first_work);
   EXPECT_FALSE(SameRaster(fe.thumbnails.at(3), first_thumb));
-  EXPECT_EQ(state.CropRects[2], (CropRecord{73, 28, 518, 565, 73, 0, true}));
+  EXPECT_EQ(state.slots.CropRects[2], (CropRecord{73, 28, 518, 565, 73, 0, true}));
 }
 
 // ---- photos are recognised by their content (any spelling of the extension) ----
@@ -286,7 +286,7 @@ TEST_P(NameTable, ImportsAndShowsThePhoto) {
   const std::string chosen = c.content == Content::Jpeg ? Jpeg(c.file, photo) : Bmp(c.file, photo);
   Import(1, chosen);
   EXPECT_TRUE(fe.messages.empty());
-  EXPECT_EQ(state.SlotFiles[0], c.content == Content::Jpeg ? PhotoWorkFile(work, 1) : chosen);
+  EXPECT_EQ(state.slots.SlotFiles[0], c.content == Content::Jpeg ? PhotoWorkFile(work, 1) : chosen);
   EXPECT_EQ(fe.thumbnails.count(1), 1u);
   EXPECT_EQ(fe.view.Width(), 47);
 
@@ -311,7 +311,7 @@ class UnchangedTest : public SlotsTest {
     Import(5, Jpeg("before.jpg", Gradient(160, 120)));
     CropMouseDown(state, fe, 5, 5);
     CropMouseMove(state, fe, 25, 15);
-    CropMouseUp(state, fe);
+    CropMouseUp(state);
     Import(2, Bmp("other.bmp", Gradient(120, 160)));
     working_before = Bytes(PhotoWorkFile(work, 5));
   }
@@ -321,7 +321,7 @@ class UnchangedTest : public SlotsTest {
 TEST_F(UnchangedTest, CancelledDialogKeepsTheFraming) {
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back("");
-  ImportIntoSlot(state, fe, work, 5);
+  ImportIntoSlot(state, fe, fe, work, 5);
   EXPECT_EQ(fe.open_dialogs_shown, 3);
   before.ExpectUnchanged(state, fe);
   EXPECT_TRUE(fe.messages.empty());
@@ -395,7 +395,7 @@ TEST_P(FailedTable, RaisesAndKeepsTheSlotAndItsWorkingFile) {
   const SlotSnapshot before(state, fe);
   const std::string chosen = File(c.file, c.bytes);
   fe.open_answers.push_back(chosen);
-  EXPECT_THROW(ImportIntoSlot(state, fe, work, 5), Error);
+  EXPECT_THROW(ImportIntoSlot(state, fe, fe, work, 5), Error);
   before.ExpectUnchanged(state, fe);
   EXPECT_EQ(Bytes(PhotoWorkFile(work, 5)), working_before);
   EXPECT_TRUE(fe.messages.empty());
@@ -418,7 +418,7 @@ TEST_P(UnreadableTable, RaisesCannotOpenAndKeepsTheSlot) {
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back(path);
   try {
-    ImportIntoSlot(state, fe, work, 5);
+    ImportIntoSlot(state, fe, fe, work, 5);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"" + path + "\". ", 0), 0u) << e.what();
@@ -441,7 +441,7 @@ TEST_P(UnwritableTable, RaisesCannotCreateAndLeavesNoTemporary) {
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back(Jpeg("new.jpg", Gradient(50, 40)));
   try {
-    ImportIntoSlot(state, fe, target_dir, 6);
+    ImportIntoSlot(state, fe, fe, target_dir, 6);
     FAIL() << "no error";
   } catch (const Error& e) {
     const std::string reason = folder_in_place ? "Is a directory" : "No such file or directory";
@@ -461,11 +461,11 @@ INSTANTIATE_TEST_SUITE_P(WorkingFiles, UnwritableTable, ::testing::Bool(), [](co
 });
 
 TEST_F(UnchangedTest, StripWidthFailureComesBeforeTheWorkingFile) {
-  state.LensLpiX = 0;  // no lens pitch: the strip width cannot be computed
+  state.lens.LensLpiX = 0;  // no lens pitch: the strip width cannot be computed
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back(Jpeg("new.jpg", Gradient(50, 40)));
   try {
-    ImportIntoSlot(state, fe, work, 5);
+    ImportIntoSlot(state, fe, fe, work, 5);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Floating point division by zero");
@@ -486,11 +486,11 @@ TEST_F(UnchangedTest, SelectingAnEmptySlotDoesNothing) {
 
 TEST_F(UnchangedTest, SelectionRestoresEachSlotsRectangle) {
   // Slot 5 was moved by (20, 10) from its default; slot 2 has its default.
-  const CropRecord slot5 = state.CropRects[4];
-  const CropRecord slot2 = state.CropRects[1];
+  const CropRecord slot5 = state.slots.CropRects[4];
+  const CropRecord slot2 = state.slots.CropRects[1];
   SelectSlot(state, fe, 5);
-  EXPECT_EQ(state.CurrentSlot, 4);
-  EXPECT_EQ(state.CropRects[4], slot5);
+  EXPECT_EQ(state.slots.CurrentSlot, 4);
+  EXPECT_EQ(state.slots.CropRects[4], slot5);
   EXPECT_EQ(fe.crop, (Rect{slot5.Left, slot5.Top, slot5.Right, slot5.Bottom}));
   EXPECT_EQ(fe.view.Width(), 160);
   SelectSlot(state, fe, 2);
@@ -505,14 +505,14 @@ TEST_F(UnchangedTest, SelectingAVanishedPhotoRaisesAndKeepsTheView) {
   const Raster shown = fe.view.Graphic();
   fs::remove(bmp);
   EXPECT_THROW(SelectSlot(state, fe, 7), Error);
-  EXPECT_EQ(state.CurrentSlot, 6) << "the slot is current although its photo is gone";
+  EXPECT_EQ(state.slots.CurrentSlot, 6) << "the slot is current although its photo is gone";
   EXPECT_TRUE(SameRaster(fe.view.Graphic(), shown));
 }
 
 TEST_F(SlotsTest, SlotFileWithoutPictureGivesTheInvalidOperation) {
   // A slot file that is no BMP goes to the picture holder, which leaves an
   // empty picture for a name without extension; the fit then refuses it.
-  state.SlotFiles[0] = File("noextension", {'x', 'y', 'z'});
+  state.slots.SlotFiles[0] = File("noextension", {'x', 'y', 'z'});
   try {
     SelectSlot(state, fe, 1);
     FAIL() << "no error";
@@ -525,7 +525,7 @@ TEST_F(SlotsTest, SlotFileWithoutPictureGivesTheInvalidOperation) {
 TEST_F(SlotsTest, SlotNumbersOutsideOneToSixteenAreRefused) {
   for (int slot : {0, 17, -1}) {
     EXPECT_THROW(SelectSlot(state, fe, slot), Error) << slot;
-    EXPECT_THROW(ImportIntoSlot(state, fe, work, slot), Error) << slot;
+    EXPECT_THROW(ImportIntoSlot(state, fe, fe, work, slot), Error) << slot;
   }
   EXPECT_EQ(fe.open_dialogs_shown, 0);
 }

@@ -153,24 +153,20 @@ class PrepareFrameTest : public ::testing::TestWithParam<Mode> {
   // Two frames at 21.25 lpi after a merge's geometry step; slot 1 holds a
   // 40 x 30 quadrant photo framed whole at scale 1.
   void SetUp() override {
-    const OutputGeometry g = ComputeOutputGeometry(2, state_.LensLpiX, GetParam());
-    state_.StripWidth = g.StripWidth;
-    state_.OutputDpiX = g.OutputDpiX;
-    state_.OutputWidth = g.OutputWidth;
-    state_.OutputHeight = g.OutputHeight;
-    state_.CropRects[0] = CropRecord{0, 0, 40, 30, 0, 0, true};
-    state_.CropScales[0] = 10000;
+    geometry_ = ComputeOutputGeometry(2, state_.lens.LensLpiX, GetParam());
+    state_.slots.CropRects[0] = CropRecord{0, 0, 40, 30, 0, 0, true};
+    state_.slots.CropScales[0] = 10000;
     SaveBmpFile(Quadrants(), dir_ / "photo.bmp");
   }
   MakerState state_;
+  OutputGeometry geometry_;
   TempDir dir_;
 };
 
 TEST_P(PrepareFrameTest, WritesTheSliceFileAndRecordsItsSize) {
-  const Raster slice = PrepareFrame(state_, GetParam(), dir_ / "photo.bmp", dir_ / "x01.bmp", 0);
+  const Raster slice = PrepareFrame(state_, geometry_, GetParam(), dir_ / "photo.bmp", dir_ / "x01.bmp", 0);
   const Size want = GetParam() == Mode::PortraitRows ? Size{1698, 1024} : Size{1024, 1698};
   EXPECT_EQ((Size{slice.Width(), slice.Height()}), want);
-  EXPECT_EQ((Size{state_.SliceWidth, state_.SliceHeight}), want);
   const Raster written = LoadBmpFile(dir_ / "x01.bmp");
   ASSERT_EQ((Size{written.Width(), written.Height()}), want);
   for (int y = 0; y < want.height; y += 97) {
@@ -185,26 +181,25 @@ TEST_P(PrepareFrameTest, AFailureLeavesTheWorkingFileAsItWas) {
   const std::vector<uint8_t> not_bmp{0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10, 'J', 'F', 'I', 'F'};
   WriteWholeFile(dir_ / "fake.bmp", not_bmp.data(), not_bmp.size());
   for (const std::string& source : {dir_ / "missing.bmp", dir_ / "fake.bmp"}) {
-    EXPECT_THROW(PrepareFrame(state_, GetParam(), source, dir_ / "x01.bmp", 0), Error) << source;
+    EXPECT_THROW(PrepareFrame(state_, geometry_, GetParam(), source, dir_ / "x01.bmp", 0), Error) << source;
     EXPECT_EQ(ReadWholeFile(dir_ / "x01.bmp"), before);
   }
-  EXPECT_EQ(state_.SliceWidth, 0);
 }
 
 TEST_P(PrepareFrameTest, AnUnwritableWorkingFolderRaisesAndLeavesNoTemporaryFile) {
   WriteWholeFile(dir_ / "not-a-folder", nullptr, 0);
-  EXPECT_THROW(PrepareFrame(state_, GetParam(), dir_ / "photo.bmp", dir_ / "not-a-folder/x01.bmp", 0),
+  EXPECT_THROW(PrepareFrame(state_, geometry_, GetParam(), dir_ / "photo.bmp", dir_ / "not-a-folder/x01.bmp", 0),
                Error);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / ""), fs::directory_iterator()), 2);
 }
 
 TEST_P(PrepareFrameTest, RefusesAnEmptyCropNamingTheSlot) {
-  state_.CropRects[4] = CropRecord{10, 10, 10, 50, 0, 0, true};
-  state_.CropScales[4] = 10000;
+  state_.slots.CropRects[4] = CropRecord{10, 10, 10, 50, 0, 0, true};
+  state_.slots.CropScales[4] = 10000;
   EXPECT_THROW(
       {
         try {
-          PrepareFrame(state_, GetParam(), dir_ / "photo.bmp", dir_ / "x05.bmp", 4);
+          PrepareFrame(state_, geometry_, GetParam(), dir_ / "photo.bmp", dir_ / "x05.bmp", 4);
         } catch (const Error& e) {
           EXPECT_STREQ(e.what(), "The crop rectangle of photo 5 is empty");
           throw;

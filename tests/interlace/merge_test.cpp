@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/bmp.h"
+#include "core/command_states.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "fake_frontend.h"
@@ -33,8 +34,8 @@ class CheckSlotsTest : public ::testing::TestWithParam<SlotCase> {};
 
 TEST_P(CheckSlotsTest, ReportsTheFirstEmptySlotInUse) {
   MakerState state;
-  state.FrameCount = GetParam().frame_count;
-  for (int slot : GetParam().filled) state.SlotFiles[slot - 1] = "photo" + std::to_string(slot);
+  state.slots.FrameCount = GetParam().frame_count;
+  for (int slot : GetParam().filled) state.slots.SlotFiles[slot - 1] = "photo" + std::to_string(slot);
   EXPECT_EQ(CheckSlots(state), GetParam().message);
 }
 
@@ -74,10 +75,10 @@ class MergeTest : public ::testing::Test {
     photo.FillRect(photo.ClipRect(), PhotoColor(slot));
     const std::string path = root_ + "/photo" + std::to_string(slot) + ".bmp";
     SaveBmpFile(photo, path);
-    state_.SlotFiles[slot - 1] = path;
-    state_.CropRects[slot - 1] = CropRecord{0, 0, 29, 35, 0, 0, true};
-    state_.CropScales[slot - 1] = 10000;
-    if (slot > state_.FrameCount) state_.FrameCount = slot;
+    state_.slots.SlotFiles[slot - 1] = path;
+    state_.slots.CropRects[slot - 1] = CropRecord{0, 0, 29, 35, 0, 0, true};
+    state_.slots.CropScales[slot - 1] = 10000;
+    if (slot > state_.slots.FrameCount) state_.slots.FrameCount = slot;
   }
   void FillSlots(int count) {
     for (int slot = 1; slot <= count; ++slot) Fill(slot);
@@ -94,43 +95,42 @@ TEST_F(MergeTest, ASlotMessageIsTheOnlyEffect) {
   Fill(2);
   Fill(5);
   ui_.crop_visible = true;
-  const MergeOutcome outcome = Merge(state_, ui_, work_);
+  const MergeOutcome outcome = Merge(state_, ui_, ui_, ui_, work_);
   EXPECT_FALSE(outcome.merged);
   EXPECT_EQ(ui_.messages, std::vector<std::string>{"Photo3 not select!"});
   EXPECT_TRUE(ui_.crop_visible);
   EXPECT_TRUE(ui_.screen_cursors.empty());
   EXPECT_TRUE(ui_.progress_history.empty());
   EXPECT_EQ(ui_.progress_max, 100);
-  EXPECT_FALSE(state_.MergedBitmap.has_value());
-  EXPECT_EQ(state_.StripWidth, 1);
+  EXPECT_FALSE(state_.merged.MergedBitmap.has_value());
+  EXPECT_EQ(state_.slots.StripWidth, 1);
   EXPECT_TRUE(fs::is_empty(work_));
 }
 
 TEST_F(MergeTest, TwoFramesGiveTheDocumentedPictureAndEnableTheOutputCommands) {
   FillSlots(2);
-  state_.AlignBandWidth = 56;
+  state_.merged.AlignBandWidth = 56;
   ui_.crop_visible = true;
-  ui_.align_bar_checked = true;
-  const MergeOutcome outcome = Merge(state_, ui_, work_);
+  state_.merged.AlignBarsTicked = true;
+  const MergeOutcome outcome = Merge(state_, ui_, ui_, ui_, work_);
   EXPECT_TRUE(outcome.merged);
   EXPECT_TRUE(outcome.align_bar_was_checked);
-  EXPECT_FALSE(ui_.align_bar_checked);
+  EXPECT_FALSE(DeriveCommandStates(state_).align_bars_checked);
 
-  ASSERT_TRUE(state_.MergedBitmap.has_value());
-  const Raster& merged = *state_.MergedBitmap;
+  ASSERT_TRUE(state_.merged.MergedBitmap.has_value());
+  const Raster& merged = *state_.merged.MergedBitmap;
   EXPECT_EQ(merged.Width(), 1698);
   EXPECT_EQ(merged.Height(), 2049);
-  EXPECT_EQ(state_.StripWidth, 7);
-  EXPECT_EQ(state_.OutputDpiX, 2975000);
-  EXPECT_EQ((Size{state_.OutputWidth, state_.OutputHeight}), (Size{1698, 2049}));
-  EXPECT_EQ((Size{state_.SliceWidth, state_.SliceHeight}), (Size{1698, 1024}));
+  EXPECT_EQ(state_.merged.Geometry.StripWidth, 7);
+  EXPECT_EQ(state_.merged.Geometry.OutputDpiX, 2975000);
+  EXPECT_EQ((Size{state_.merged.Geometry.OutputWidth, state_.merged.Geometry.OutputHeight}), (Size{1698, 2049}));
   const MergeGeometry want{2, 212500, 7, 2975000, 1698, 2049, Mode::PortraitRows};
-  EXPECT_EQ(state_.MergedGeometry.FrameCount, want.FrameCount);
-  EXPECT_EQ(state_.MergedGeometry.StripWidth, want.StripWidth);
-  EXPECT_EQ(state_.MergedGeometry.OutputDpiX, want.OutputDpiX);
-  EXPECT_EQ(state_.MergedGeometry.OutputWidth, want.OutputWidth);
-  EXPECT_EQ(state_.MergedGeometry.OutputHeight, want.OutputHeight);
-  EXPECT_EQ(state_.AlignBandWidth, 0);
+  EXPECT_EQ(state_.merged.Geometry.FrameCount, want.FrameCount);
+  EXPECT_EQ(state_.merged.Geometry.StripWidth, want.StripWidth);
+  EXPECT_EQ(state_.merged.Geometry.OutputDpiX, want.OutputDpiX);
+  EXPECT_EQ(state_.merged.Geometry.OutputWidth, want.OutputWidth);
+  EXPECT_EQ(state_.merged.Geometry.OutputHeight, want.OutputHeight);
+  EXPECT_EQ(state_.merged.AlignBandWidth, 0);
 
   EXPECT_EQ(At(merged, 0, 0), PhotoColor(1));
   EXPECT_EQ(At(merged, 1697, 6), PhotoColor(1));
@@ -141,11 +141,13 @@ TEST_F(MergeTest, TwoFramesGiveTheDocumentedPictureAndEnableTheOutputCommands) {
 
   EXPECT_EQ(ui_.messages, std::vector<std::string>{"Merged!"});
   EXPECT_FALSE(ui_.crop_visible);
-  for (Control c : {Control::Button4, Control::Button5, Control::Button14, Control::CheckBox1,
-                    Control::Image1}) {
-    EXPECT_TRUE(ui_.enabled.at(c)) << static_cast<int>(c);
-  }
-  EXPECT_FALSE(ui_.enabled.at(Control::Button26));
+  const CommandStates commands = DeriveCommandStates(state_);
+  EXPECT_TRUE(commands.save);
+  EXPECT_TRUE(commands.rotate);
+  EXPECT_TRUE(commands.print);
+  EXPECT_TRUE(commands.align_bars);
+  EXPECT_TRUE(commands.place_text);
+  EXPECT_FALSE(commands.apply_text);
   EXPECT_EQ(ui_.view.Width(), 485);
   EXPECT_EQ(ui_.view.Height(), 585);
   EXPECT_EQ(ui_.screen_cursors, (std::vector<Cursor>{Cursor::Hourglass, Cursor::Default}));
@@ -155,7 +157,7 @@ TEST_F(MergeTest, TwoFramesGiveTheDocumentedPictureAndEnableTheOutputCommands) {
 TEST_F(MergeTest, ProgressRunsFromItsPositionInStepsOfTenUpToTwoHundredThenZero) {
   FillSlots(2);
   ui_.progress = 120;  // left by an earlier merge that failed
-  Merge(state_, ui_, work_);
+  Merge(state_, ui_, ui_, ui_, work_);
   EXPECT_EQ(ui_.progress_min, 0);
   EXPECT_EQ(ui_.progress_max, 200);
   ASSERT_GT(ui_.progress_history.size(), 16u);
@@ -181,11 +183,11 @@ TEST_P(MergeLayouts, EveryFrameTakesItsStripUnderEachLens) {
   const MergeLayout& p = GetParam();
   FillSlots(p.frames);
   ui_.mode = p.mode;
-  ASSERT_TRUE(Merge(state_, ui_, work_).merged);
-  const Raster& merged = *state_.MergedBitmap;
+  ASSERT_TRUE(Merge(state_, ui_, ui_, ui_, work_).merged);
+  const Raster& merged = *state_.merged.MergedBitmap;
   ASSERT_EQ((Size{merged.Width(), merged.Height()}), p.output);
-  EXPECT_EQ(state_.StripWidth, p.strip);
-  EXPECT_EQ(state_.MergedGeometry.mode, p.mode);
+  EXPECT_EQ(state_.merged.Geometry.StripWidth, p.strip);
+  EXPECT_EQ(state_.merged.Geometry.mode, p.mode);
   const bool rows = p.mode == Mode::PortraitRows;
   const int pitch = p.frames * p.strip;
   for (int pos = 0; pos < 3 * pitch; ++pos) {
@@ -205,27 +207,26 @@ INSTANTIATE_TEST_SUITE_P(Layouts, MergeLayouts,
 struct Snapshot {
   std::vector<uint8_t> pixels;
   Size size;
-  int32_t strip, width, height, slice_width, slice_height, band_width, band_height;
+  int32_t strip, width, height, band_width, band_height;
   int64_t dpi;
   MergeGeometry geometry;
-  std::map<Control, bool> enabled;
+  bool save_enabled;
   std::vector<std::string> messages;
   Size view;
 
   static Snapshot Of(const MakerState& s, const FakeFrontend& ui) {
-    const Raster& m = *s.MergedBitmap;
+    const Raster& m = *s.merged.MergedBitmap;
+    const MergeGeometry& g = s.merged.Geometry;
     return Snapshot{std::vector<uint8_t>(m.Bits(), m.Bits() + m.Stride() * m.Height()),
                     Size{m.Width(), m.Height()},
-                    s.StripWidth,
-                    s.OutputWidth,
-                    s.OutputHeight,
-                    s.SliceWidth,
-                    s.SliceHeight,
-                    s.AlignBandWidth,
-                    s.AlignBandHeight,
-                    s.OutputDpiX,
-                    s.MergedGeometry,
-                    ui.enabled,
+                    g.StripWidth,
+                    g.OutputWidth,
+                    g.OutputHeight,
+                    s.merged.AlignBandWidth,
+                    s.merged.AlignBandHeight,
+                    g.OutputDpiX,
+                    g,
+                    DeriveCommandStates(s).save,
                     ui.messages,
                     Size{ui.view.Width(), ui.view.Height()}};
   }
@@ -235,13 +236,12 @@ struct Snapshot {
     EXPECT_EQ(strip, o.strip);
     EXPECT_EQ(dpi, o.dpi);
     EXPECT_EQ((Size{width, height}), (Size{o.width, o.height}));
-    EXPECT_EQ((Size{slice_width, slice_height}), (Size{o.slice_width, o.slice_height}));
     EXPECT_EQ((Size{band_width, band_height}), (Size{o.band_width, o.band_height}));
     EXPECT_EQ(geometry.FrameCount, o.geometry.FrameCount);
     EXPECT_EQ(geometry.StripWidth, o.geometry.StripWidth);
     EXPECT_EQ(geometry.OutputDpiX, o.geometry.OutputDpiX);
     EXPECT_EQ(geometry.mode, o.geometry.mode);
-    EXPECT_EQ(enabled, o.enabled);
+    EXPECT_EQ(save_enabled, o.save_enabled);
     EXPECT_EQ(messages, o.messages);
     EXPECT_EQ(view, o.view);
   }
@@ -253,14 +253,14 @@ class MergeFailure : public MergeTest, public ::testing::WithParamInterface<Faul
 
 TEST_P(MergeFailure, RaisesAndKeepsThePreviousResultItsCommandsAndTheCursor) {
   FillSlots(2);
-  ASSERT_TRUE(Merge(state_, ui_, work_).merged);
-  state_.AlignBandWidth = 56;  // the previous picture carries its band
+  ASSERT_TRUE(Merge(state_, ui_, ui_, ui_, work_).merged);
+  state_.merged.AlignBandWidth = 56;  // the previous picture carries its band
   // The next merge would change every geometry field: three frames, across.
   Fill(3);
   ui_.mode = Mode::LandscapeColumns;
   const Snapshot before = Snapshot::Of(state_, ui_);
   std::string work = work_;
-  const std::string photo3 = state_.SlotFiles[2];
+  const std::string photo3 = state_.slots.SlotFiles[2];
   switch (GetParam()) {
     case Fault::PhotoDeleted:
       fs::remove(photo3);
@@ -279,10 +279,10 @@ TEST_P(MergeFailure, RaisesAndKeepsThePreviousResultItsCommandsAndTheCursor) {
       work = root_ + "/photo1.bmp";  // a file where the folder should be
       break;
     case Fault::CropEmpty:
-      state_.CropRects[2].Right = state_.CropRects[2].Left;
+      state_.slots.CropRects[2].Right = state_.slots.CropRects[2].Left;
       break;
   }
-  EXPECT_THROW(Merge(state_, ui_, work), Error);
+  EXPECT_THROW(Merge(state_, ui_, ui_, ui_, work), Error);
   before.ExpectSame(Snapshot::Of(state_, ui_));
   EXPECT_EQ(ui_.ScreenCursor(), Cursor::Default);
   for (const auto& entry : fs::directory_iterator(work_)) {
@@ -297,12 +297,12 @@ INSTANTIATE_TEST_SUITE_P(Faults, MergeFailure,
 
 TEST_F(MergeTest, AFailedFirstMergeLeavesTheOutputCommandsDisabled) {
   FillSlots(2);
-  fs::remove(state_.SlotFiles[1]);
-  EXPECT_THROW(Merge(state_, ui_, work_), Error);
-  EXPECT_FALSE(state_.MergedBitmap.has_value());
-  EXPECT_EQ(state_.OutputWidth, 0);
-  EXPECT_FALSE(ui_.enabled.at(Control::Button4));
-  EXPECT_FALSE(ui_.enabled.at(Control::Image1));
+  fs::remove(state_.slots.SlotFiles[1]);
+  EXPECT_THROW(Merge(state_, ui_, ui_, ui_, work_), Error);
+  EXPECT_FALSE(state_.merged.MergedBitmap.has_value());
+  EXPECT_EQ(state_.merged.Geometry.OutputWidth, 0);
+  EXPECT_FALSE(DeriveCommandStates(state_).save);
+  EXPECT_FALSE(DeriveCommandStates(state_).place_text);
   EXPECT_TRUE(ui_.messages.empty());
   EXPECT_EQ(ui_.ScreenCursor(), Cursor::Default);
 }

@@ -79,10 +79,10 @@ TEST(CreateChart, MakesTheChartItsPreviewAndRestoresTheCursor) {
   MakerState state;
   FakeFrontend frontend;
   CreateChart(state, frontend, Settings("1200"));
-  ASSERT_TRUE(state.TestChart.has_value());
-  EXPECT_EQ(state.TestChart->Width(), 6142);
-  EXPECT_EQ(state.TestChart->Height(), 10866);
-  EXPECT_EQ(state.TestDpi, 1200);
+  ASSERT_TRUE(state.chart.TestChart.has_value());
+  EXPECT_EQ(state.chart.TestChart->Width(), 6142);
+  EXPECT_EQ(state.chart.TestChart->Height(), 10866);
+  EXPECT_EQ(state.chart.TestDpi, 1200);
   ASSERT_TRUE(frontend.chart_preview.has_value());
   EXPECT_EQ(frontend.chart_preview->Width(), 511);
   EXPECT_EQ(frontend.chart_preview->Height(), 905);
@@ -103,10 +103,10 @@ TEST(CreateChart, ReadsPaperAndTypedDpiFromTheSettings) {
     MakerState state;
     FakeFrontend frontend;
     CreateChart(state, frontend, c.settings);
-    ASSERT_TRUE(state.TestChart.has_value());
-    EXPECT_EQ(state.TestChart->Width(), c.width) << c.settings.dpi_text;
-    EXPECT_EQ(state.TestChart->Height(), c.height) << c.settings.dpi_text;
-    EXPECT_EQ(state.TestDpi, c.dpi);
+    ASSERT_TRUE(state.chart.TestChart.has_value());
+    EXPECT_EQ(state.chart.TestChart->Width(), c.width) << c.settings.dpi_text;
+    EXPECT_EQ(state.chart.TestChart->Height(), c.height) << c.settings.dpi_text;
+    EXPECT_EQ(state.chart.TestDpi, c.dpi);
   }
 }
 
@@ -155,18 +155,18 @@ TEST_P(FailedCreateTest, KeepsThePreviousChartAndRestoresTheCursor) {
   MakerState state;
   FakeFrontend frontend;
   CreateChart(state, frontend, Settings("300"));
-  const Raster before = *state.TestChart;
+  const Raster before = *state.chart.TestChart;
   frontend.chart_preview.reset();
   frontend.screen_cursors.clear();
 
   EXPECT_EQ(ErrorText([&] { CreateChart(state, frontend, GetParam().settings); }),
             GetParam().text);
-  ASSERT_TRUE(state.TestChart.has_value());
-  EXPECT_EQ(state.TestChart->Width(), before.Width());
-  EXPECT_EQ(state.TestChart->Height(), before.Height());
-  EXPECT_EQ(0, std::memcmp(state.TestChart->Bits(), before.Bits(),
+  ASSERT_TRUE(state.chart.TestChart.has_value());
+  EXPECT_EQ(state.chart.TestChart->Width(), before.Width());
+  EXPECT_EQ(state.chart.TestChart->Height(), before.Height());
+  EXPECT_EQ(0, std::memcmp(state.chart.TestChart->Bits(), before.Bits(),
                            before.Stride() * static_cast<size_t>(before.Height())));
-  EXPECT_EQ(state.TestDpi, 300);
+  EXPECT_EQ(state.chart.TestDpi, 300);
   EXPECT_FALSE(frontend.chart_preview.has_value());
   EXPECT_EQ(frontend.ScreenCursor(), Cursor::Default);
 }
@@ -179,7 +179,7 @@ TEST(CreateChart, FailedFirstCreateLeavesNoChart) {
   FakeFrontend frontend;
   EXPECT_EQ(ErrorText([&] { CreateChart(state, frontend, Settings("1200", "x")); }),
             "'x' is not a valid floating point value");
-  EXPECT_FALSE(state.TestChart.has_value());
+  EXPECT_FALSE(state.chart.TestChart.has_value());
   EXPECT_EQ(frontend.ScreenCursor(), Cursor::Default);
 }
 
@@ -199,7 +199,7 @@ TEST(SaveChart, WritesTheStampedOneBitLayout) {
     frontend.save_answers = {dir.File("chart.bmp")};
     SaveChart(state, frontend);
 
-    const Raster& chart = *state.TestChart;
+    const Raster& chart = *state.chart.TestChart;
     const std::vector<uint8_t> file = ReadAll(dir.File("chart.bmp"));
     const size_t row = (static_cast<size_t>(chart.Width()) + 31) / 32 * 4;
     const size_t pixels = row * static_cast<size_t>(chart.Height());
@@ -276,7 +276,7 @@ TEST(ChartCommands, SaveAndPrintBeforeCreateOnlySayThereIsNoChart) {
   EXPECT_EQ(frontend.save_dialogs_shown, 0);
   EXPECT_EQ(frontend.printer_setup_shown, 0);
   EXPECT_TRUE(printer.calls.empty());
-  EXPECT_EQ(state.PrinterDpi, 0);
+  EXPECT_EQ(state.printer.PrinterDpi, 0);
 }
 
 // ------------------------------------------------------------------- Print
@@ -318,7 +318,7 @@ TEST_P(PrintTest, ChecksThePrinterAgainstTheBoxNow) {
   ASSERT_FALSE(printer.calls.empty());
   EXPECT_EQ(printer.calls.front(), "default");
   EXPECT_EQ(frontend.printer_setup_shown, 1);
-  EXPECT_EQ(state.PrinterDpi, c.printer_dpi);
+  EXPECT_EQ(state.printer.PrinterDpi, c.printer_dpi);
   if (c.printed) {
     EXPECT_EQ(printer.calls, (std::vector<std::string>{"default", "begin", "draw", "end"}));
     EXPECT_EQ(printer.drawn_size, (Size{3071, 5433}));
@@ -363,9 +363,9 @@ TEST(ResetChartSettings, A4At360DpiWithTheLensPitchAndStep15) {
   EXPECT_EQ(reset.lpi_text, "21.25");
   EXPECT_EQ(reset.lines_text, "11");
   EXPECT_EQ(reset.step_text, "15");
-  state.LensLpiX = 400000;
+  state.lens.LensLpiX = 400000;
   EXPECT_EQ(ResetChartSettings(state).lpi_text, "40");
-  state.LensLpiX = 212345;
+  state.lens.LensLpiX = 212345;
   EXPECT_EQ(ResetChartSettings(state).lpi_text, "21.2345");
 }
 

@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "core/error.h"
-#include "core/frontend.h"
+#include "core/views.h"
 #include "fake_frontend.h"
 #include "ui/error_box.h"
 #include "ui/guard.h"

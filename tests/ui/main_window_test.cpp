@@ -188,8 +188,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(Find<QProgressBar>("ProgressBar1")->value(), 0);
     QCOMPARE(Find("Image1")->cursor().shape(), Qt::CrossCursor);
     QCOMPARE(Find("Shape7")->cursor().shape(), Qt::SizeAllCursor);
-    QCOMPARE(form_->State().TextX, 100);
-    QCOMPARE(form_->State().FrameCount, 2);
+    QCOMPARE(form_->State().overlay.TextX, 100);
+    QCOMPARE(form_->State().slots.FrameCount, 2);
     QVERIFY(errors_.isEmpty());
   }
 
@@ -280,11 +280,11 @@ class MainWindowTest : public QObject {
   }
 
   void theInterlaceTypeButtonsSetFlipMode() {
-    QVERIFY(!form_->State().FlipMode);
+    QVERIFY(!form_->State().lens.FlipMode);
     Find<QRadioButton>("RadioButton2")->click();
-    QVERIFY(form_->State().FlipMode);
+    QVERIFY(form_->State().lens.FlipMode);
     Find<QRadioButton>("RadioButton1")->click();
-    QVERIFY(!form_->State().FlipMode);
+    QVERIFY(!form_->State().lens.FlipMode);
   }
 
   void theMenuShowsTheHiddenTestChartWindow() {
@@ -336,12 +336,12 @@ class MainWindowTest : public QObject {
     const QStringList made = {"t01.bmp", "t12.bmp", "t14.bmp", "t16.bmp",
                               "x01.bmp", "x13.bmp", "x16.bmp", "keep.bmp"};
     for (const QString& name : made) QFile(dir + "/" + name).open(QIODevice::WriteOnly);
-    form_->State().MergedBitmap = Raster(4, 4);
+    form_->State().merged.MergedBitmap = Raster(4, 4);
     QSignalSpy closed(form_.get(), &TForm1::Closed);
     QTest::mouseClick(Find("Button12"), Qt::LeftButton);
     QCOMPARE(closed.count(), 1);
     QVERIFY(!form_->isVisible());
-    QVERIFY(!form_->State().MergedBitmap.has_value());
+    QVERIFY(!form_->State().merged.MergedBitmap.has_value());
     for (const QString& name : made)
       QCOMPARE(QFile::exists(dir + "/" + name), name == "keep.bmp");
     QVERIFY(QFileInfo(dir).isDir());  // the folder stays

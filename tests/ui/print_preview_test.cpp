@@ -93,9 +93,9 @@ class PrintPreviewTest : public QObject {
 
   void init() {
     state_ = MakerState{};
-    state_.MergedBitmap = Raster(1698, 2049);
-    state_.MergedGeometry.OutputDpiX = 2975000;
-    state_.PrinterDpi = 600;
+    state_.merged.MergedBitmap = Raster(1698, 2049);
+    state_.merged.Geometry.OutputDpiX = 2975000;
+    state_.printer.PrinterDpi = 600;
     printer_ = FakePrinter{};
     errors_.clear();
     SetErrorBoxHook([this](QWidget*, const QString& text) { errors_ << text; });
@@ -169,7 +169,7 @@ class PrintPreviewTest : public QObject {
     TPrintfrom older(state_, printer_, LetterLayout(false), nullptr);
     older.show();
     // A quarter turn after the preview opened: the older preview prints it.
-    state_.MergedBitmap = RotateQuarterCounterClockwise(*state_.MergedBitmap);
+    state_.merged.MergedBitmap = RotateQuarterCounterClockwise(*state_.merged.MergedBitmap);
     QTest::mouseClick(Find<QPushButton>(older, "Button1"), Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
     QCOMPARE(printer_.sizes.size(), size_t{1});
@@ -201,9 +201,9 @@ class PrintPreviewTest : public QObject {
     QVERIFY(port.PageWidth() > 0 && port.PageHeight() > port.PageWidth());
 
     MakerState state;
-    state.MergedBitmap = Solid(400, 300, Color{230, 20, 30});
-    state.MergedGeometry.OutputDpiX = 2000000;  // 200 dpi: 2 x 1.5 inches
-    state.PrinterDpi = port.DpiX();
+    state.merged.MergedBitmap = Solid(400, 300, Color{230, 20, 30});
+    state.merged.Geometry.OutputDpiX = 2000000;  // 200 dpi: 2 x 1.5 inches
+    state.printer.PrinterDpi = port.DpiX();
     PrintMergedBitmap(state, port);
 
     const QString pdf = home_.path() + "/Documents/print.pdf";

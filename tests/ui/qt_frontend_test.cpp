@@ -216,7 +216,7 @@ class QtFrontendTest : public QObject {
     QTest::addColumn<int>("control");
     QTest::addColumn<QString>("name");
     QTest::newRow("Save") << int(Control::Button4) << "Button4";
-    QTest::newRow("Rotate") << int(Control::Button5) << "Button5";
+    QTest::newRow("Rotate") << int(Command::Rotate) << "Button5";
     QTest::newRow("Print") << int(Control::Button14) << "Button14";
     QTest::newRow("Align-Bar") << int(Control::CheckBox1) << "CheckBox1";
     QTest::newRow("Apply") << int(Control::Button26) << "Button26";

@@ -68,7 +68,7 @@ class SlotAndCropTest : public QObject {
   CropShape* Shape7() const { return Find<CropShape>("Shape7"); }
   QRect ShapeRect() const { return Shape7()->geometry(); }
   QRect RecordRect(int slot) const {
-    const CropRecord& r = form_->State().CropRects[slot - 1];
+    const CropRecord& r = form_->State().slots.CropRects[slot - 1];
     return QRect(QPoint(r.Left, r.Top), QSize(r.Right - r.Left, r.Bottom - r.Top));
   }
   void Import(int slot, const QString& path) {
@@ -111,8 +111,8 @@ class SlotAndCropTest : public QObject {
     QFETCH(int, slot);
     Import(slot, QString());
     QCOMPARE(dialogs_seen_, QStringList{"OpenPictureDialog1"});
-    for (const std::string& file : form_->State().SlotFiles) QVERIFY(file.empty());
-    QCOMPARE(form_->State().FrameCount, 2);
+    for (const std::string& file : form_->State().slots.SlotFiles) QVERIFY(file.empty());
+    QCOMPARE(form_->State().slots.FrameCount, 2);
     QVERIFY(!Shape7()->isVisible());
     QVERIFY(errors_.isEmpty());
   }
@@ -130,9 +130,9 @@ class SlotAndCropTest : public QObject {
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
     const MakerState& state = form_->State();
     for (int k = 1; k <= 16; ++k)
-      QCOMPARE(QString::fromStdString(state.SlotFiles[k - 1]), k == slot ? photo : QString());
-    QCOMPARE(state.CurrentSlot, uint8_t(slot - 1));
-    QCOMPARE(state.FrameCount, std::max(2, slot));
+      QCOMPARE(QString::fromStdString(state.slots.SlotFiles[k - 1]), k == slot ? photo : QString());
+    QCOMPARE(state.slots.CurrentSlot, uint8_t(slot - 1));
+    QCOMPARE(state.slots.FrameCount, std::max(2, slot));
 
     // Its thumbnail (and no other) shows the photo; the view shows it framed.
     for (int k = 1; k <= 16; ++k) {
@@ -153,7 +153,7 @@ class SlotAndCropTest : public QObject {
                               kWhite));
     for (int slot = 16; slot >= 1; --slot) {
       QTest::mouseClick(Find(kThumbnails[slot - 1]), Qt::LeftButton);
-      QCOMPARE(form_->State().CurrentSlot, uint8_t(slot - 1));
+      QCOMPARE(form_->State().slots.CurrentSlot, uint8_t(slot - 1));
       QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 100 + slot * 10);
       QCOMPARE(ShapeRect(), RecordRect(slot));
     }
@@ -163,7 +163,7 @@ class SlotAndCropTest : public QObject {
   void theThumbnailOfAnEmptySlotDoesNothing() {
     Import(1, WritePhoto(temp_, "one.bmp", 200, 100, kWhite));
     QTest::mouseClick(Find("Image5"), Qt::LeftButton);
-    QCOMPARE(form_->State().CurrentSlot, uint8_t(0));
+    QCOMPARE(form_->State().slots.CurrentSlot, uint8_t(0));
     QVERIFY(errors_.isEmpty());
   }
 
@@ -175,8 +175,8 @@ class SlotAndCropTest : public QObject {
     file.close();
     Import(3, text);
     QCOMPARE(messages_, QStringList{"File format error!"});
-    QVERIFY(form_->State().SlotFiles[2].empty());
-    QCOMPARE(form_->State().FrameCount, 2);
+    QVERIFY(form_->State().slots.SlotFiles[2].empty());
+    QCOMPARE(form_->State().slots.FrameCount, 2);
   }
 
   void dragging_data() {
@@ -195,14 +195,14 @@ class SlotAndCropTest : public QObject {
     QVERIFY(start.width() > 60);
 
     QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(30, 30));
-    QVERIFY(form_->State().Dragging);
+    QVERIFY(form_->State().slots.Dragging);
     QCOMPARE(shape->cursor().shape(), Qt::SizeAllCursor);
     QTest::mouseMove(shape, QPoint(45, 22));  // relative to the rectangle where it stands
     QCOMPARE(ShapeRect(), start.translated(15, -8));
     QTest::mouseMove(shape, QPoint(35, 32));
     QCOMPARE(ShapeRect(), start.translated(20, -6));
     QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(35, 32));
-    QVERIFY(!form_->State().Dragging);
+    QVERIFY(!form_->State().slots.Dragging);
     QCOMPARE(RecordRect(1), ShapeRect());
 
     // A press in the bottom-right corner resizes; the height follows the width.
@@ -230,7 +230,7 @@ class SlotAndCropTest : public QObject {
                        Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(shape, &middle);
     QCOMPARE(shape->cursor().shape(), Qt::SizeAllCursor);
-    QVERIFY(!form_->State().Dragging);
+    QVERIFY(!form_->State().slots.Dragging);
   }
 
   // Through the window, as the system delivers them: once pressed, moves far
@@ -245,7 +245,7 @@ class SlotAndCropTest : public QObject {
     QTest::mouseMove(window, outside);
     QCOMPARE(ShapeRect(), start.translated(start.width() + 40, 0));
     QTest::mouseRelease(window, Qt::LeftButton, {}, outside);
-    QVERIFY(!form_->State().Dragging);
+    QVERIFY(!form_->State().slots.Dragging);
     QCOMPARE(RecordRect(1), ShapeRect());
   }
 
@@ -266,9 +266,9 @@ class SlotAndCropTest : public QObject {
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
     QCOMPARE(messages_, QStringList{"Merged!"});
     MakerState& state = form_->State();
-    QVERIFY(state.MergedBitmap.has_value());
-    const int width = state.MergedBitmap->Width();
-    const int height = state.MergedBitmap->Height();
+    QVERIFY(state.merged.MergedBitmap.has_value());
+    const int width = state.merged.MergedBitmap->Width();
+    const int height = state.merged.MergedBitmap->Height();
     for (const char* name : {"Button4", "Button5", "Button14", "CheckBox1", "Image1"})
       QVERIFY2(Find(name)->isEnabled(), name);
     QVERIFY(!Shape7()->isVisible());
@@ -276,20 +276,20 @@ class SlotAndCropTest : public QObject {
 
     // Setting the box from the code is no click: no band.
     form_->Frontend().SetAlignBarChecked(true);
-    QCOMPARE(state.MergedBitmap->Width(), width);
+    QCOMPARE(state.merged.MergedBitmap->Width(), width);
     form_->Frontend().SetAlignBarChecked(false);
 
     // Align-Bar: a click adds the band, a second one removes it.
     QTest::mouseClick(Find("CheckBox1"), Qt::LeftButton);
-    QVERIFY(state.MergedBitmap->Width() > width);
+    QVERIFY(state.merged.MergedBitmap->Width() > width);
     QTest::mouseClick(Find("CheckBox1"), Qt::LeftButton);
-    QCOMPARE(state.MergedBitmap->Width(), width);
+    QCOMPARE(state.merged.MergedBitmap->Width(), width);
 
     // A merge with the box ticked clears it and runs its handler: no band.
     QTest::mouseClick(Find("CheckBox1"), Qt::LeftButton);
     QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);
     QVERIFY(!Find<QCheckBox>("CheckBox1")->isChecked());
-    QCOMPARE(state.MergedBitmap->Width(), width);
+    QCOMPARE(state.merged.MergedBitmap->Width(), width);
 
     // Text: typing enables Apply, the font comes from the dialog, a click places it.
     QTest::keyClicks(Find("Edit1"), "Hello");
@@ -298,11 +298,11 @@ class SlotAndCropTest : public QObject {
     font_answer_->setBold(true);
     QTest::mouseClick(Find("Button25"), Qt::LeftButton);
     QTest::mouseClick(Find("Button26"), Qt::LeftButton);
-    QCOMPARE(QString::fromStdString(state.OverlayText), QStringLiteral("Hello"));
-    QVERIFY(state.OverlayFont != nullptr);
-    QCOMPARE(QString::fromStdString(state.OverlayFont->family), QStringLiteral("DejaVu Serif"));
-    QCOMPARE(state.OverlayFont->size, 20);
-    QVERIFY(state.OverlayFont->bold);
+    QCOMPARE(QString::fromStdString(state.overlay.OverlayText), QStringLiteral("Hello"));
+    QVERIFY(state.overlay.OverlayFont != nullptr);
+    QCOMPARE(QString::fromStdString(state.overlay.OverlayFont->family), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(state.overlay.OverlayFont->size, 20);
+    QVERIFY(state.overlay.OverlayFont->bold);
     QVERIFY(!Find("Button26")->isEnabled());
 
     const QWidget* view = Find("Image1");
@@ -311,7 +311,7 @@ class SlotAndCropTest : public QObject {
     const Point expected = MapViewClickToImage(Size{width, height},
                                                Size{view->width(), view->height()}, click.x(),
                                                click.y());
-    QCOMPARE(QPoint(state.TextX, state.TextY), QPoint(expected.x, expected.y));
+    QCOMPARE(QPoint(state.overlay.TextX, state.overlay.TextY), QPoint(expected.x, expected.y));
 
     // Print: the set-up dialog, then a new modeless preview at each press.
     int setups = 0;
@@ -329,7 +329,7 @@ class SlotAndCropTest : public QObject {
 
     // Rotate turns the picture; Save writes the file the dialog named.
     QTest::mouseClick(Find("Button5"), Qt::LeftButton);
-    QCOMPARE(QSize(state.MergedBitmap->Width(), state.MergedBitmap->Height()), QSize(height, width));
+    QCOMPARE(QSize(state.merged.MergedBitmap->Width(), state.merged.MergedBitmap->Height()), QSize(height, width));
     const QString saved = temp_.path() + "/out.bmp";
     dialogs_seen_.clear();
     answers_ << saved;
@@ -345,7 +345,7 @@ class SlotAndCropTest : public QObject {
     QVERIFY(!Find("Image1")->isEnabled());
     // The disabled view takes no clicks: the text position stays.
     QTest::mouseClick(Find("Image1"), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(QPoint(form_->State().TextX, form_->State().TextY), QPoint(100, 100));
+    QCOMPARE(QPoint(form_->State().overlay.TextX, form_->State().overlay.TextY), QPoint(100, 100));
   }
 };
 

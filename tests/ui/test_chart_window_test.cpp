@@ -217,9 +217,9 @@ class TestChartWindowTest : public QObject {
   void createShowsThePreviewScaledToFit() {
     QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
-    QVERIFY(state_.TestChart.has_value());
-    QCOMPARE(state_.TestChart->Width(), 6142);
-    QCOMPARE(state_.TestDpi, 1200);
+    QVERIFY(state_.chart.TestChart.has_value());
+    QCOMPARE(state_.chart.TestChart->Width(), 6142);
+    QCOMPARE(state_.chart.TestDpi, 1200);
     auto* image = Find<PictureView>("Image1");
     QCOMPARE(image->GetPicture().Width(), 511);
     QCOMPARE(image->GetPicture().Height(), 905);
@@ -253,7 +253,7 @@ class TestChartWindowTest : public QObject {
     QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
     QCOMPARE(errors_, QStringList{QStringLiteral("'abc' is not a valid integer value.")});
     QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 511);
-    QCOMPARE(state_.TestDpi, 1200);
+    QCOMPARE(state_.chart.TestDpi, 1200);
   }
 
   void saveAndPrintBeforeCreateSayThereIsNoChart() {
@@ -274,7 +274,7 @@ class TestChartWindowTest : public QObject {
     QTest::mouseClick(Find<QPushButton>("Button2"), Qt::LeftButton);
     QCOMPARE(printer_.pages, 1);
     QCOMPARE(frontend_.messages, std::vector<std::string>{"打印机DPI设置不对!"});
-    QCOMPARE(state_.PrinterDpi, 1200);
+    QCOMPARE(state_.printer.PrinterDpi, 1200);
 
     const QString path = dir.filePath(QStringLiteral("chart.bmp"));
     frontend_.save_answers = {path.toStdString()};
@@ -293,7 +293,7 @@ class TestChartWindowTest : public QObject {
     Find<QLineEdit>("Edit1")->setText(QStringLiteral("39"));
     QTest::mouseClick(Find<QPushButton>("Button4"), Qt::LeftButton);
     QVERIFY(!form_->isVisible());
-    QVERIFY(state_.TestChart.has_value());
+    QVERIFY(state_.chart.TestChart.has_value());
     form_->show();
     QCOMPARE(Find<QLineEdit>("Edit1")->text(), QStringLiteral("39"));
     QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 511);
@@ -310,10 +310,10 @@ class TestChartWindowTest : public QObject {
     QCOMPARE(Find<QLineEdit>("Edit2")->text(), QStringLiteral("11"));
     QCOMPARE(Find<QLineEdit>("Edit3")->text(), QStringLiteral("15"));
     QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
-    QVERIFY(state_.TestChart.has_value());
-    QCOMPARE(state_.TestChart->Width(), 1843);
-    QCOMPARE(state_.TestChart->Height(), 3260);
-    QCOMPARE(state_.TestDpi, 360);
+    QVERIFY(state_.chart.TestChart.has_value());
+    QCOMPARE(state_.chart.TestChart->Width(), 1843);
+    QCOMPARE(state_.chart.TestChart->Height(), 3260);
+    QCOMPARE(state_.chart.TestDpi, 360);
   }
 };
 

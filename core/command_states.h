@@ -1,0 +1,30 @@
+// Every enabled and checked state of the main window's commands, derived
+// from the state alone. The window applies it after each command; no
+// operation switches a widget itself.
+#pragma once
+
+#include "core/maker_state.h"
+
+namespace lenti {
+
+struct CommandStates {
+  bool save = false;
+  bool rotate = false;
+  bool print = false;
+  bool align_bars = false;
+  bool align_bars_checked = false;
+  bool apply_text = false;
+  bool place_text = false;  // clicks on the view place the text
+};
+
+inline CommandStates DeriveCommandStates(const MakerState& state) {
+  const bool merged = state.merged.MergedBitmap.has_value();
+  CommandStates s;
+  // The output commands come with the first merge and stay.
+  s.save = s.rotate = s.print = s.align_bars = s.place_text = merged;
+  s.align_bars_checked = state.merged.AlignBarsTicked;
+  s.apply_text = state.overlay.ApplyEnabled && merged;
+  return s;
+}
+
+}  // namespace lenti

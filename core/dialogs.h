@@ -1,0 +1,34 @@
+// What the operations ask of the person: the file, font and printer
+// dialogs, plain messages and the one error box.
+//
+// Qt implements it in ui/ (every modal box behind a replaceable hook);
+// tests use the scripted fake in tests/fake_frontend.h.
+#pragma once
+
+#include <string>
+
+#include "core/color.h"
+
+namespace lenti {
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+
+  // The open-picture dialog, its file name cleared first; "" when cancelled.
+  virtual std::string AskOpenPicture() = 0;
+  // The one save dialog (shared by the main and the test chart window, so it
+  // opens with the last name used); "" when cancelled.
+  virtual std::string AskSavePicture() = 0;
+  // The font dialog on `font` (the shared font object): a confirmed choice
+  // changes it in place, a cancel leaves it.
+  virtual void AskFont(Font& font) = 0;
+  // The printer set-up dialog; its outcome is not consulted.
+  virtual void ShowPrinterSetup() = 0;
+  // A plain message box with an OK button.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // The error box of a failed command, with an empty title.
+  virtual void ShowError(const std::string& text) = 0;
+};
+
+}  // namespace lenti
