@@ -59,18 +59,18 @@ std::string Summary(const MakerState& state, const MergeArgs& args) {
 
 MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFunction& progress) {
   MakerState state;
-  state.slots.FrameCount = static_cast<int32_t>(args.photos.size());
+  state.photos.FrameCount = static_cast<int32_t>(args.photos.size());
   state.lens.LensLpiX = args.lens_lpi_x;
   MergeResult result;
-  result.frame_count = state.slots.FrameCount;
+  result.frame_count = state.photos.FrameCount;
   result.lens_lpi_x = state.lens.LensLpiX;
   result.mode = args.mode;
-  result.geometry = ComputeOutputGeometry(state.slots.FrameCount, state.lens.LensLpiX, args.mode);
+  result.geometry = ComputeOutputGeometry(state.photos.FrameCount, state.lens.LensLpiX, args.mode);
   result.slice = SliceSize(result.geometry.OutputWidth, result.geometry.OutputHeight,
-                           state.slots.FrameCount, args.mode);
+                           state.photos.FrameCount, args.mode);
 
   // One step per photo, one for the interleave.
-  const int total = state.slots.FrameCount + 1;
+  const int total = state.photos.FrameCount + 1;
   int done = 0;
   const auto step = [&] {
     ++done;
@@ -80,7 +80,7 @@ MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFu
       JobsFor(args), result.slice, args.mode, threads, kDefaultPhotoMemoryBudget, step);
   std::vector<const Raster*> frames;
   for (const Raster& slice : slices) frames.push_back(&slice);
-  result.merged = InterleaveSlices(frames, result.geometry, state.slots.FrameCount, args.mode);
+  result.merged = InterleaveSlices(frames, result.geometry, state.photos.FrameCount, args.mode);
   step();
   AdoptMergeResult(state, std::move(result));
   return state;

@@ -2,14 +2,16 @@
 // creates the working folder and the hidden test chart window), then the
 // splash shows for two seconds or until clicked, then the main window runs
 // until it is closed.
+#include <exception>
 #include <optional>
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include "core/work_dir_lock.h"
 #include "ui/guard.h"
-#include "ui/liti2.h"
-#include "ui/unit5.h"
+#include "ui/main_window.h"
+#include "ui/about_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -24,13 +26,18 @@ int main(int argc, char** argv) {
   // the two never overwrite each other's working files. The lock is held
   // until the program ends.
   std::optional<lenti::WorkDirLock> work_dir;
-  lenti::ui::Guarded(nullptr, [&] { work_dir = lenti::WorkDirLock::Acquire(lenti::DefaultWorkParent()); });
-  if (!work_dir) return 1;
+  try {
+    work_dir = lenti::WorkDirLock::Acquire(lenti::DefaultWorkParent());
+  } catch (const std::exception& e) {
+    // No window yet to own the box: the one error box, on its own.
+    QMessageBox::critical(nullptr, QString(), lenti::ui::ErrorBoxText(e.what()));
+    return 1;
+  }
 
-  lenti::ui::TForm1 form(work_dir->Dir());
-  QObject::connect(&form, &lenti::ui::TForm1::Closed, &app, &QCoreApplication::quit);
+  lenti::ui::MainWindow form(work_dir->Dir());
+  QObject::connect(&form, &lenti::ui::MainWindow::Closed, &app, &QCoreApplication::quit);
   {
-    lenti::ui::TAbout splash(lenti::ui::AboutMode::Splash);
+    lenti::ui::AboutWindow splash(lenti::ui::AboutMode::Splash);
     lenti::ui::RunSplash(splash);
   }
   form.show();

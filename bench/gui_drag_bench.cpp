@@ -18,12 +18,12 @@
 #include "core/raster.h"
 #include "intake/crop_frame.h"
 #include "ui/crop_shape.h"
-#include "ui/liti2.h"
+#include "ui/main_window.h"
 #include "ui/picture_view.h"
 
 namespace {
 
-using lenti::ui::TForm1;
+using lenti::ui::MainWindow;
 
 // 6000 x 4000 pixels, a diagonal colour ramp (no flat areas to flatter the scaler).
 lenti::Picture Photo24Megapixel() {
@@ -41,11 +41,11 @@ lenti::Picture Photo24Megapixel() {
 
 struct Gui {
   QTemporaryDir work;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
   lenti::Picture photo = Photo24Megapixel();
 
   Gui() {
-    form = std::make_unique<TForm1>((work.path() + "/lentmp1").toStdString());
+    form = std::make_unique<MainWindow>((work.path() + "/lentmp1").toStdString());
     form->show();
     QCoreApplication::processEvents();
   }
@@ -69,9 +69,9 @@ Gui& TheGui() {
 void BM_DragCropRectangleOverPhoto(benchmark::State& state) {
   Gui& gui = TheGui();
   lenti::MakerState& maker = gui.form->State();
-  gui.form->Frontend().SetViewPicture(gui.photo);
-  maker.slots.CropRects[0] = {};
-  lenti::FitAndFrame(maker, gui.form->Frontend());
+  gui.form->View().SetViewPicture(gui.photo);
+  maker.photos.CropRects[0] = {};
+  lenti::FitAndFrame(maker, gui.form->View());
   QCoreApplication::processEvents();  // the one scaling happens here, outside the timing
   auto* view = gui.form->findChild<lenti::ui::PictureView*>("Image1");
   const int scaled = view->ScaleCount();

@@ -62,7 +62,7 @@ void BM_ImportJpeg6000x4000(benchmark::State& st) {
     fe.open_answers.push_back(photo.Path());
     lenti::MakerState state;
     lenti::ImportIntoSlot(state, fe, fe, photo.Dir(), 1);
-    benchmark::DoNotOptimize(state.slots.CropScales[0]);
+    benchmark::DoNotOptimize(state.photos.CropScales[0]);
   }
 }
 BENCHMARK(BM_ImportJpeg6000x4000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -93,9 +93,9 @@ struct FramedView {
 void BM_FitAndFrame(benchmark::State& st) {
   FramedView v;
   for (auto _ : st) {
-    v.state.slots.CropRects[0].Saved = false;  // place the default rectangle every time
+    v.state.photos.CropRects[0].Saved = false;  // place the default rectangle every time
     lenti::FitAndFrame(v.state, v.fe);
-    benchmark::DoNotOptimize(v.state.slots.CropRects[0]);
+    benchmark::DoNotOptimize(v.state.photos.CropRects[0]);
   }
 }
 BENCHMARK(BM_FitAndFrame);
@@ -107,7 +107,7 @@ void BM_ResizeStep(benchmark::State& st) {
   for (auto _ : st) {
     lenti::CropMouseMove(v.state, v.fe, x, 0);
     x = x == 300 ? 200 : x + 1;
-    benchmark::DoNotOptimize(v.state.slots.CropRects[0]);
+    benchmark::DoNotOptimize(v.state.photos.CropRects[0]);
   }
 }
 BENCHMARK(BM_ResizeStep);
@@ -119,7 +119,7 @@ void BM_MoveStep(benchmark::State& st) {
   for (auto _ : st) {
     lenti::CropMouseMove(v.state, v.fe, 100 + dx, 100);
     dx = -dx;
-    benchmark::DoNotOptimize(v.state.slots.CropRects[0]);
+    benchmark::DoNotOptimize(v.state.photos.CropRects[0]);
   }
 }
 BENCHMARK(BM_MoveStep);

@@ -76,13 +76,13 @@ const WorkingFiles& Files() {
 void BM_DesktopMerge(benchmark::State& state) {
   const WorkingFiles& files = Files();
   lenti::MakerState maker;
-  maker.slots.FrameCount = kFrames;
+  maker.photos.FrameCount = kFrames;
   for (int i = 0; i < kFrames; ++i) {
-    maker.slots.SlotFiles[i] = files.photos[i];
+    maker.photos.SlotFiles[i] = files.photos[i];
     // The default portrait rectangle of a 4000 x 3000 photo in a 591 x 593
     // view box: (112, 75)-(479, 518) at scale 67682.
-    maker.slots.CropRects[i] = lenti::CropRecord{112, 75, 479, 518, 0, 75, true};
-    maker.slots.CropScales[i] = 67682;
+    maker.photos.CropRects[i] = lenti::CropRecord{112, 75, 479, 518, 0, 75, true};
+    maker.photos.CropScales[i] = 67682;
   }
   for (auto _ : state) {
     lenti::testing::FakeFrontend ui;

@@ -6,7 +6,7 @@
 //
 // | group     | what                                        | written by                         | read by                     |
 // |-----------|---------------------------------------------|------------------------------------|-----------------------------|
-// | `slots`   | photo files, frame count, crops, the drag   | intake/ (import, select, crop)     | interlace/, ui/             |
+// | `photos`  | photo files, frame count, crops, the drag   | intake/ (import, select, crop)     | interlace/, ui/             |
 // | `lens`    | lens pitch, interlace type                  | ui/ (the window's controls)        | intake/, interlace/, finishing/, testchart/ |
 // | `merged`  | the merged picture, its one geometry, band  | interlace/ (a merge replaces it whole), finishing/ (turn, bars) | delivery/, ui/ |
 // | `overlay` | the pending text, its font and place        | finishing/                         | delivery/, ui/              |
@@ -115,7 +115,7 @@ struct TestChartState {
 };
 
 struct MakerState {
-  SlotState slots;
+  SlotState photos;
   LensSettings lens;
   MergedPicture merged;
   OverlayState overlay;

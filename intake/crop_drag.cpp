@@ -71,28 +71,28 @@ void WriteRecord(CropRecord& record, const Rect& bounds) {
 
 void CropMouseDown(MakerState& state, MainView& view, int x, int y) {
   const Rect bounds = view.CropBounds();
-  state.slots.Dragging = true;
-  state.slots.DragMode = InResizeZone(bounds, x, y) ? CropDrag::Resize : CropDrag::Move;
+  state.photos.Dragging = true;
+  state.photos.DragMode = InResizeZone(bounds, x, y) ? CropDrag::Resize : CropDrag::Move;
   view.SetCropCursor(CursorAt(bounds, x, y));
-  state.slots.DragStartX = x;
-  state.slots.DragStartY = y;
+  state.photos.DragStartX = x;
+  state.photos.DragStartY = y;
 }
 
 void CropMouseMove(MakerState& state, MainView& view, int x, int y) {
   const Rect bounds = view.CropBounds();
-  if (!state.slots.Dragging) {
+  if (!state.photos.Dragging) {
     view.SetCropCursor(CursorAt(bounds, x, y));
     return;
   }
   // x and y are relative to the rectangle as it stands, so adding the
   // distance from the press point keeps the grabbed point under the mouse.
-  const Rect next = state.slots.DragMode == CropDrag::Resize
+  const Rect next = state.photos.DragMode == CropDrag::Resize
                         ? Resized(bounds, x, view.CurrentMode())
-                        : Moved(bounds, int64_t{x} - state.slots.DragStartX, int64_t{y} - state.slots.DragStartY);
+                        : Moved(bounds, int64_t{x} - state.photos.DragStartX, int64_t{y} - state.photos.DragStartY);
   view.SetCropBounds(next);
-  WriteRecord(state.slots.CropRects[state.slots.CurrentSlot], next);
+  WriteRecord(state.photos.CropRects[state.photos.CurrentSlot], next);
 }
 
-void CropMouseUp(MakerState& state) { state.slots.Dragging = false; }
+void CropMouseUp(MakerState& state) { state.photos.Dragging = false; }
 
 }  // namespace lenti

@@ -84,13 +84,13 @@ void FitAndFrame(MakerState& state, MainView& view) {
   // Everything is computed before anything is written, so an arithmetic
   // error (an empty picture) leaves the record and the rectangle as they were.
   const Fit fit = ComputeFit(Size{picture.Width(), picture.Height()}, view_box);
-  CropRecord& record = state.slots.CropRects[state.slots.CurrentSlot];
+  CropRecord& record = state.photos.CropRects[state.photos.CurrentSlot];
   const Rect bounds = record.Saved ? Rect{record.Left, record.Top, record.Right, record.Bottom}
                                    : DefaultCropRect(fit, view_box, view.CurrentMode());
 
   record.OffsetX = fit.offset_x;
   record.OffsetY = fit.offset_y;
-  state.slots.CropScales[state.slots.CurrentSlot] = fit.scale;
+  state.photos.CropScales[state.photos.CurrentSlot] = fit.scale;
   // A saved rectangle comes back unchanged, its ratio included, even when
   // the Mode was switched since it was drawn.
   if (!record.Saved) {

@@ -36,7 +36,7 @@ Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode);
 void FitAndFrame(MakerState& state, MainView& view);
 
 // The rectangle's mouse handlers; x and y are relative to its top-left
-// corner. The press decides the drag (state.slots.DragMode): in the
+// corner. The press decides the drag (state.photos.DragMode): in the
 // bottom-right corner it resizes, elsewhere it moves.
 void CropMouseDown(MakerState& state, MainView& view, int x, int y);
 void CropMouseMove(MakerState& state, MainView& view, int x, int y);

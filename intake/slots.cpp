@@ -120,8 +120,8 @@ void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const s
   }
   // Slots 3..16 take part in the merge once filled; the strip width follows
   // with the import rule (250, not the merge's 300).
-  int32_t frame_count = state.slots.FrameCount;
-  int32_t strip_width = state.slots.StripWidth;
+  int32_t frame_count = state.photos.FrameCount;
+  int32_t strip_width = state.photos.StripWidth;
   if (slot >= 3) {
     frame_count = std::max(frame_count, slot);
     strip_width = ImportStripWidth(frame_count, state.lens.LensLpiX);
@@ -132,27 +132,27 @@ void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const s
       kind == PhotoKind::Jpeg ? ConvertJpeg(chosen, PhotoWorkFile(work_dir, slot)) : CheckBmp(chosen);
 
   // Nothing below can fail: the slot changes as a whole.
-  state.slots.SlotFiles[slot - 1] = photo.slot_file;
+  state.photos.SlotFiles[slot - 1] = photo.slot_file;
   view.SetThumbnail(slot, photo.thumbnail);
-  state.slots.FrameCount = frame_count;
-  state.slots.StripWidth = strip_width;
-  CropRecord& record = state.slots.CropRects[slot - 1];
+  state.photos.FrameCount = frame_count;
+  state.photos.StripWidth = strip_width;
+  CropRecord& record = state.photos.CropRects[slot - 1];
   record.Saved = false;
   record.Left = 0;
 
   // The photo just read is the slot file's picture: show it without reading
   // the file back.
-  state.slots.CurrentSlot = static_cast<uint8_t>(slot - 1);
+  state.photos.CurrentSlot = static_cast<uint8_t>(slot - 1);
   ShowSlotPicture(state, view, photo.view);
 }
 
 void SelectSlot(MakerState& state, MainView& view, int slot) {
   CheckSlotNumber(slot);
-  const std::string& file = state.slots.SlotFiles[slot - 1];
+  const std::string& file = state.photos.SlotFiles[slot - 1];
   if (file.empty()) return;  // a slot never filled has nothing to show
   // The slot is current even when its file no longer loads; the view then
   // keeps its previous picture.
-  state.slots.CurrentSlot = static_cast<uint8_t>(slot - 1);
+  state.photos.CurrentSlot = static_cast<uint8_t>(slot - 1);
   ShowSlotPicture(state, view, LoadSlotPicture(file, view.ViewPicture()));
 }
 

@@ -95,9 +95,9 @@ void WriteWorkFileAtomically(const Raster& slice, const std::string& work_file) 
 Raster PrepareFrame(const MakerState& state, const OutputGeometry& geometry, Mode mode,
                     const std::string& slot_file, const std::string& work_file, int index) {
   const int slot = index + 1;
-  const Rect source_rect = MapCropToSource(state.slots.CropRects.at(index), state.slots.CropScales.at(index));
+  const Rect source_rect = MapCropToSource(state.photos.CropRects.at(index), state.photos.CropScales.at(index));
   const Size slice_size =
-      SliceSize(geometry.OutputWidth, geometry.OutputHeight, state.slots.FrameCount, mode);
+      SliceSize(geometry.OutputWidth, geometry.OutputHeight, state.photos.FrameCount, mode);
   // An empty rectangle is refused before a large photo is read for nothing.
   if (source_rect.Width() <= 0 || source_rect.Height() <= 0) throw Error(EmptyCropText(slot));
   std::optional<Raster> crop;

@@ -21,24 +21,24 @@ void StepProgress(ProgressSink& progress) {
 }
 
 // Slots 1 and 2 always take part; slot k >= 3 when FrameCount >= k.
-bool SlotInUse(const MakerState& state, int slot) { return slot <= 2 || state.slots.FrameCount >= slot; }
+bool SlotInUse(const MakerState& state, int slot) { return slot <= 2 || state.photos.FrameCount >= slot; }
 
 // Every frame prepared first (one photo in memory at a time), then the
 // strips interleaved; nothing in `state` is written.
 MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const std::string& work_dir,
                        Mode mode) {
   MergeResult result;
-  result.frame_count = state.slots.FrameCount;
+  result.frame_count = state.photos.FrameCount;
   result.lens_lpi_x = state.lens.LensLpiX;
   result.mode = mode;
-  result.geometry = ComputeOutputGeometry(state.slots.FrameCount, state.lens.LensLpiX, mode);
+  result.geometry = ComputeOutputGeometry(state.photos.FrameCount, state.lens.LensLpiX, mode);
   result.slice = SliceSize(result.geometry.OutputWidth, result.geometry.OutputHeight,
-                           state.slots.FrameCount, mode);
+                           state.photos.FrameCount, mode);
 
   std::vector<Raster> slices;
   for (int slot = 1; slot <= kSlotCount; ++slot) {
     if (SlotInUse(state, slot)) {
-      slices.push_back(PrepareFrame(state, result.geometry, mode, state.slots.SlotFiles[slot - 1],
+      slices.push_back(PrepareFrame(state, result.geometry, mode, state.photos.SlotFiles[slot - 1],
                                     FrameWorkFile(work_dir, slot), slot - 1));
     }
     StepProgress(progress);
@@ -46,7 +46,7 @@ MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const st
 
   std::vector<const Raster*> frames;
   for (const Raster& slice : slices) frames.push_back(&slice);
-  result.merged = InterleaveSlices(frames, result.geometry, state.slots.FrameCount, mode,
+  result.merged = InterleaveSlices(frames, result.geometry, state.photos.FrameCount, mode,
                                    [&progress] { StepProgress(progress); });
   return result;
 }
@@ -55,7 +55,7 @@ MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const st
 
 std::string CheckSlots(const MakerState& state) {
   for (int slot = 1; slot <= kSlotCount; ++slot) {
-    if (SlotInUse(state, slot) && state.slots.SlotFiles[slot - 1].empty()) {
+    if (SlotInUse(state, slot) && state.photos.SlotFiles[slot - 1].empty()) {
       return Format("Photo%d not select!", slot);
     }
   }

@@ -7,7 +7,7 @@
 
 #include <QWidget>
 
-#include "core/frontend.h"
+#include "core/views.h"
 #include "core/geometry.h"
 
 namespace lenti::ui {

@@ -1,6 +1,6 @@
 // The one default error handler: every Qt slot runs its work through
-// Guarded(), which shows any failure's text in an error message box with an
-// empty title, adding "." when the last character sorts after ".".
+// Guarded(), which shows any failure's text in the dialogs' error box (an
+// empty title), adding "." when the last character sorts after ".".
 #pragma once
 
 #include <functional>
@@ -8,7 +8,7 @@
 
 #include <QString>
 
-class QWidget;
+#include "core/dialogs.h"
 
 namespace lenti::ui {
 
@@ -16,7 +16,7 @@ namespace lenti::ui {
 QString ErrorBoxText(const std::string& what);
 
 // Runs `work`; a std::exception (std::bad_alloc as "Out of memory") is shown
-// in the error box owned by `owner`, and the program goes on.
-void Guarded(QWidget* owner, const std::function<void()>& work);
+// through `dialogs`, the hourglass is taken back, and the program goes on.
+void Guarded(Dialogs& dialogs, const std::function<void()>& work);
 
 }  // namespace lenti::ui

@@ -85,7 +85,7 @@ TEST_P(DefaultCrop, IsWhatTheCropFramePlacesInAViewBoxTheSizeOfThePhoto) {
   ui.scroll_box_outer = Size{c.photo.width + 2, c.photo.height + 2};
   ui.view = Picture(Raster(c.photo.width, c.photo.height, PixelFormat::pf24bit));
   FitAndFrame(state, ui);
-  EXPECT_EQ(MapCropToSource(state.slots.CropRects[0], state.slots.CropScales[0]), c.source);
+  EXPECT_EQ(MapCropToSource(state.photos.CropRects[0], state.photos.CropScales[0]), c.source);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -116,7 +116,7 @@ class SameAsDesktop : public ::testing::TestWithParam<Mode> {
 
   Raster DesktopMerge() {
     MakerState state;
-    state.slots.FrameCount = 3;
+    state.photos.FrameCount = 3;
     for (int slot = 1; slot <= 3; ++slot) {
       std::string file = args_.photos[slot - 1];
       if (LooksLikeJpeg(ReadWholeFile(file).data(), 3)) {
@@ -125,9 +125,9 @@ class SameAsDesktop : public ::testing::TestWithParam<Mode> {
         SaveBmpFile(LoadJpegFile(args_.photos[slot - 1]), file);
       }
       const Rect r = args_.crops.at(slot);
-      state.slots.SlotFiles[slot - 1] = file;
-      state.slots.CropRects[slot - 1] = CropRecord{r.left, r.top, r.right, r.bottom, 0, 0, true};
-      state.slots.CropScales[slot - 1] = 10000;
+      state.photos.SlotFiles[slot - 1] = file;
+      state.photos.CropRects[slot - 1] = CropRecord{r.left, r.top, r.right, r.bottom, 0, 0, true};
+      state.photos.CropScales[slot - 1] = 10000;
     }
     FakeFrontend ui;
     ui.mode = GetParam();

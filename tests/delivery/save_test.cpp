@@ -45,8 +45,8 @@ Raster Gradient(int width, int height) {
 // The state right after a merge of `frames` frames at 21.25 lpi.
 MakerState MergedState(int frames, int strip_width, Raster picture) {
   MakerState state;
-  state.slots.FrameCount = frames;
-  state.slots.StripWidth = strip_width;
+  state.photos.FrameCount = frames;
+  state.photos.StripWidth = strip_width;
   state.merged.Geometry.FrameCount = frames;
   state.merged.Geometry.LensLpiX = state.lens.LensLpiX;
   state.merged.Geometry.StripWidth = strip_width;
@@ -105,8 +105,8 @@ TEST(SaveMerged, AnImportAfterTheMergeDoesNotChangeTheStamp) {
   MakerState state = MergedState(2, 7, Gradient(20, 9));
   // Importing into slot 3 raises FrameCount and applies the import's strip
   // rule; the picture is still the 297.5 dpi one of the merge.
-  state.slots.FrameCount = 3;
-  state.slots.StripWidth = 4;
+  state.photos.FrameCount = 3;
+  state.photos.StripWidth = 4;
   testing::FakeFrontend frontend;
   frontend.save_answers = {target.string()};
   SaveMerged(state, frontend);

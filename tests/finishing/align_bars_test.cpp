@@ -181,8 +181,8 @@ TEST(AlignBars, NothingWithoutAMergedPicture) {
 // that of the merge which made the picture.
 TEST(AlignBars, UsesTheGeometryOfTheMergeThatMadeThePicture) {
   MakerState state = MergedState(60, 70, 2, 7);
-  state.slots.FrameCount = 5;
-  state.slots.StripWidth = 2;
+  state.photos.FrameCount = 5;
+  state.photos.StripWidth = 2;
   FakeFrontend frontend;
   ToggleAlignBars(state, frontend, true);
   EXPECT_EQ(state.merged.MergedBitmap->Width(), 60 + 56);

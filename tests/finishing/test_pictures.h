@@ -50,8 +50,8 @@ inline Raster ReferenceTurns(Raster m, int quarter_turns) {
 // noisy picture of width x height.
 inline MakerState MergedState(int width, int height, int frame_count, int strip, uint32_t seed = 1) {
   MakerState state;
-  state.slots.FrameCount = frame_count;
-  state.slots.StripWidth = strip;
+  state.photos.FrameCount = frame_count;
+  state.photos.StripWidth = strip;
   state.merged.MergedBitmap = NoisePicture(width, height, seed);
   state.merged.Geometry.FrameCount = frame_count;
   state.merged.Geometry.StripWidth = strip;

@@ -144,13 +144,13 @@ TEST_P(FrameTable, WritesRecordScaleAndShowsTheRectangle) {
   fe.mode = c.mode;
   fe.view = Picture(Raster(c.photo.width, c.photo.height));
   MakerState state;
-  state.slots.CurrentSlot = 4;
+  state.photos.CurrentSlot = 4;
   FitAndFrame(state, fe);
-  EXPECT_EQ(state.slots.CropRects[4], c.record);
-  EXPECT_EQ(state.slots.CropScales[4], c.scale);
+  EXPECT_EQ(state.photos.CropRects[4], c.record);
+  EXPECT_EQ(state.photos.CropScales[4], c.scale);
   EXPECT_EQ(fe.crop, (Rect{c.record.Left, c.record.Top, c.record.Right, c.record.Bottom}));
   EXPECT_TRUE(fe.crop_visible);
-  EXPECT_EQ(state.slots.CropRects[0], CropRecord{}) << "only the current slot is written";
+  EXPECT_EQ(state.photos.CropRects[0], CropRecord{}) << "only the current slot is written";
 }
 
 INSTANTIATE_TEST_SUITE_P(Photos, FrameTable, ::testing::ValuesIn(kFrameCases),
@@ -174,7 +174,7 @@ class CropFrameTest : public ::testing::Test {
     Drag(r.Width() - 1, r.Height() - 1, x, y);
   }
   Rect RecordRect() const {
-    const CropRecord& c = state.slots.CropRects[state.slots.CurrentSlot];
+    const CropRecord& c = state.photos.CropRects[state.photos.CurrentSlot];
     return Rect{c.Left, c.Top, c.Right, c.Bottom};
   }
 
@@ -184,7 +184,7 @@ class CropFrameTest : public ::testing::Test {
 
 TEST_F(CropFrameTest, EmptyPictureRaisesBeforeAnythingIsWritten) {
   Frame(1600, 1200);
-  const CropRecord record = state.slots.CropRects[0];
+  const CropRecord record = state.photos.CropRects[0];
   const Rect bounds = fe.crop;
   fe.crop_visible = false;
   fe.view = Picture();
@@ -194,8 +194,8 @@ TEST_F(CropFrameTest, EmptyPictureRaisesBeforeAnythingIsWritten) {
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Invalid floating point operation");
   }
-  EXPECT_EQ(state.slots.CropRects[0], record);
-  EXPECT_EQ(state.slots.CropScales[0], 27073);
+  EXPECT_EQ(state.photos.CropRects[0], record);
+  EXPECT_EQ(state.photos.CropScales[0], 27073);
   EXPECT_EQ(fe.crop, bounds);
   EXPECT_FALSE(fe.crop_visible);
 }
@@ -203,11 +203,11 @@ TEST_F(CropFrameTest, EmptyPictureRaisesBeforeAnythingIsWritten) {
 TEST_F(CropFrameTest, ViewBoxIsReadAtEveryFit) {
   Frame(1600, 1200);
   fe.scroll_box_outer = Size{1002, 802};  // view box 1000 x 800
-  state.slots.CropRects[0] = CropRecord{};      // forget the rectangle
+  state.photos.CropRects[0] = CropRecord{};      // forget the rectangle
   FitAndFrame(state, fe);
   // 1000 / 1.3333 = 750 high, centred at 25; rectangle Round(750 x 145 / 175) = 621 wide.
-  EXPECT_EQ(state.slots.CropRects[0], (CropRecord{190, 25, 811, 775, 0, 25, true}));
-  EXPECT_EQ(state.slots.CropScales[0], 16000);
+  EXPECT_EQ(state.photos.CropRects[0], (CropRecord{190, 25, 811, 775, 0, 25, true}));
+  EXPECT_EQ(state.photos.CropScales[0], 16000);
 }
 
 TEST_F(CropFrameTest, SavedRectangleAtLeftZeroIsRemembered) {
@@ -230,8 +230,8 @@ TEST_F(CropFrameTest, RestoreRefreshesOffsetsAndScaleButNotTheRectangle) {
   fe.scroll_box_outer = Size{1002, 802};
   FitAndFrame(state, fe);
   EXPECT_EQ(RecordRect(), moved);
-  EXPECT_EQ(state.slots.CropRects[0].OffsetY, 25);
-  EXPECT_EQ(state.slots.CropScales[0], 16000);
+  EXPECT_EQ(state.photos.CropRects[0].OffsetY, 25);
+  EXPECT_EQ(state.photos.CropScales[0], 16000);
 }
 
 TEST_F(CropFrameTest, SavedRectangleKeepsItsRatioAfterModeSwitchUntilResized) {
@@ -262,20 +262,20 @@ class PressTable : public CropFrameTest, public ::testing::WithParamInterface<Pr
 TEST_P(PressTable, HoverAndPressChooseTheSameAction) {
   const PressCase& c = GetParam();
   Frame(1600, 1200);
-  const CropRecord framed = state.slots.CropRects[0];
+  const CropRecord framed = state.photos.CropRects[0];
 
   fe.crop_cursor = Cursor::Default;
   CropMouseMove(state, fe, c.x, c.y);  // hover: the cursor only
   EXPECT_EQ(fe.crop_cursor, c.cursor);
-  EXPECT_EQ(state.slots.CropRects[0], framed);
-  EXPECT_FALSE(state.slots.Dragging);
+  EXPECT_EQ(state.photos.CropRects[0], framed);
+  EXPECT_FALSE(state.photos.Dragging);
 
   fe.crop_cursor = Cursor::Default;
   CropMouseDown(state, fe, c.x, c.y);
   EXPECT_EQ(fe.crop_cursor, c.cursor);
-  EXPECT_TRUE(state.slots.Dragging);
-  EXPECT_EQ(state.slots.DragStartX, c.x);
-  EXPECT_EQ(state.slots.DragStartY, c.y);
+  EXPECT_TRUE(state.photos.Dragging);
+  EXPECT_EQ(state.photos.DragStartX, c.x);
+  EXPECT_EQ(state.photos.DragStartY, c.y);
 
   // One step 5 px to the right: a move shifts the rectangle, a resize widens it.
   CropMouseMove(state, fe, c.x + 5, c.y);
@@ -294,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(Points, PressTable, ::testing::ValuesIn(kPressCases), [
 
 TEST_F(CropFrameTest, MoveKeepsTheGrabbedPointUnderTheMouse) {
   Frame(1600, 1200);
-  state.slots.CropScales[0] = 12345;
+  state.photos.CropScales[0] = 12345;
   CropMouseDown(state, fe, 50, 60);
   CropMouseMove(state, fe, 70, 50);  // mouse 20 right, 10 up
   EXPECT_EQ(fe.crop, (Rect{132, 65, 499, 508}));
@@ -303,8 +303,8 @@ TEST_F(CropFrameTest, MoveKeepsTheGrabbedPointUnderTheMouse) {
   EXPECT_EQ(fe.crop, (Rect{132, 65, 499, 508}));
   CropMouseMove(state, fe, 40, 60);
   EXPECT_EQ(fe.crop, (Rect{122, 65, 489, 508}));
-  EXPECT_EQ(state.slots.CropRects[0], (CropRecord{122, 65, 489, 508, 0, 75, true}));
-  EXPECT_EQ(state.slots.CropScales[0], 12345) << "a drag never touches the scale";
+  EXPECT_EQ(state.photos.CropRects[0], (CropRecord{122, 65, 489, 508, 0, 75, true}));
+  EXPECT_EQ(state.photos.CropScales[0], 12345) << "a drag never touches the scale";
 }
 
 TEST_F(CropFrameTest, MoveMayLeaveTheView) {
@@ -341,12 +341,12 @@ class ResizeTable : public CropFrameTest, public ::testing::WithParamInterface<R
 TEST_P(ResizeTable, KeepsTheRatioAndTheTopLeftCorner) {
   const ResizeCase& c = GetParam();
   Frame(1600, 1200);
-  state.slots.CropScales[0] = 12345;
+  state.photos.CropScales[0] = 12345;
   fe.mode = c.mode;
   Resize(c.x, c.y);
-  EXPECT_EQ(state.slots.CropRects[0], (CropRecord{112, 75, 112 + c.width, 75 + c.height, 0, 75, true}));
+  EXPECT_EQ(state.photos.CropRects[0], (CropRecord{112, 75, 112 + c.width, 75 + c.height, 0, 75, true}));
   EXPECT_EQ(fe.crop, (Rect{112, 75, 112 + c.width, 75 + c.height}));
-  EXPECT_EQ(state.slots.CropScales[0], 12345);
+  EXPECT_EQ(state.photos.CropScales[0], 12345);
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, ResizeTable, ::testing::ValuesIn(kResizeCases), [](const auto& info) {
@@ -372,7 +372,7 @@ TEST_F(CropFrameTest, PressDecidesTheActionUntilRelease) {
   EXPECT_EQ(fe.crop, (Rect{372, 415, 739, 858}));
   EXPECT_EQ(fe.crop_cursor, Cursor::SizeAll);
   CropMouseUp(state);
-  EXPECT_FALSE(state.slots.Dragging);
+  EXPECT_FALSE(state.photos.Dragging);
   // After the release a move only hovers.
   const Rect released = fe.crop;
   CropMouseMove(state, fe, 10, 10);
@@ -380,11 +380,11 @@ TEST_F(CropFrameTest, PressDecidesTheActionUntilRelease) {
 }
 
 TEST_F(CropFrameTest, DragWritesTheCurrentSlotsRecord) {
-  state.slots.CurrentSlot = 6;
+  state.photos.CurrentSlot = 6;
   Frame(1600, 1200);
   Drag(10, 10, 11, 12);
-  EXPECT_EQ(state.slots.CropRects[6], (CropRecord{113, 77, 480, 520, 0, 75, true}));
-  EXPECT_EQ(state.slots.CropRects[0], CropRecord{});
+  EXPECT_EQ(state.photos.CropRects[6], (CropRecord{113, 77, 480, 520, 0, 75, true}));
+  EXPECT_EQ(state.photos.CropRects[0], CropRecord{});
 }
 
 TEST_F(CropFrameTest, ExtremeMouseCoordinatesDoNotOverflow) {

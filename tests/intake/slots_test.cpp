@@ -129,17 +129,17 @@ struct SlotSnapshot {
   Rect crop;
 
   SlotSnapshot(const MakerState& s, const FakeFrontend& fe)
-      : files(s.slots.SlotFiles), frame_count(s.slots.FrameCount), strip_width(s.slots.StripWidth),
-        current(s.slots.CurrentSlot), rects(s.slots.CropRects), scales(s.slots.CropScales),
+      : files(s.photos.SlotFiles), frame_count(s.photos.FrameCount), strip_width(s.photos.StripWidth),
+        current(s.photos.CurrentSlot), rects(s.photos.CropRects), scales(s.photos.CropScales),
         thumbnails(fe.thumbnails), view(fe.view.Graphic()), crop(fe.crop) {}
 
   void ExpectUnchanged(const MakerState& s, const FakeFrontend& fe) const {
-    EXPECT_EQ(s.slots.SlotFiles, files);
-    EXPECT_EQ(s.slots.FrameCount, frame_count);
-    EXPECT_EQ(s.slots.StripWidth, strip_width);
-    EXPECT_EQ(s.slots.CurrentSlot, current);
-    EXPECT_EQ(s.slots.CropRects, rects);
-    EXPECT_EQ(s.slots.CropScales, scales);
+    EXPECT_EQ(s.photos.SlotFiles, files);
+    EXPECT_EQ(s.photos.FrameCount, frame_count);
+    EXPECT_EQ(s.photos.StripWidth, strip_width);
+    EXPECT_EQ(s.photos.CurrentSlot, current);
+    EXPECT_EQ(s.photos.CropRects, rects);
+    EXPECT_EQ(s.photos.CropScales, scales);
     EXPECT_EQ(fe.crop, crop);
     EXPECT_TRUE(SameRaster(fe.view.Graphic(), view));
     ASSERT_EQ(fe.thumbnails.size(), thumbnails.size());
@@ -175,12 +175,12 @@ class CountTable : public SlotsTest, public ::testing::WithParamInterface<CountC
 TEST_P(CountTable, FrameCountAndStripWidthAfterImports) {
   const CountCase& c = GetParam();
   const std::string photo = Bmp("p.bmp", Gradient(40, 30));
-  state.slots.FrameCount = c.start_frame_count;
-  state.slots.StripWidth = 9;  // what slots 1 and 2 leave alone
+  state.photos.FrameCount = c.start_frame_count;
+  state.photos.StripWidth = 9;  // what slots 1 and 2 leave alone
   for (int slot : c.slots) Import(slot, photo);
-  EXPECT_EQ(state.slots.FrameCount, c.frame_count);
-  EXPECT_EQ(state.slots.StripWidth, c.strip_width);
-  EXPECT_EQ(state.slots.CurrentSlot, c.slots.back() - 1);
+  EXPECT_EQ(state.photos.FrameCount, c.frame_count);
+  EXPECT_EQ(state.photos.StripWidth, c.strip_width);
+  EXPECT_EQ(state.photos.CurrentSlot, c.slots.back() - 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Imports, CountTable, ::testing::ValuesIn(kCountCases),
@@ -192,7 +192,7 @@ TEST_F(SlotsTest, JpegBecomesTheWorkingFileAtFullSize) {
   const std::string chosen = Jpeg("photo.jpg", Gradient(47, 33));
   Import(2, chosen);
   const std::string working = PhotoWorkFile(work, 2);
-  EXPECT_EQ(state.slots.SlotFiles[1], working);
+  EXPECT_EQ(state.photos.SlotFiles[1], working);
   const Raster saved = LoadBmpFile(working);
   EXPECT_EQ(saved.Format(), PixelFormat::pf24bit);
   const std::vector<uint8_t> jpeg = Bytes(chosen);
@@ -213,7 +213,7 @@ TEST_F(SlotsTest, GreyJpegBecomesAnEightBitGreyWorkingFile) {
 TEST_F(SlotsTest, BmpIsUsedWhereItLies) {
   const std::string chosen = Bmp("photo.bmp", Gradient(47, 33));
   Import(4, chosen);
-  EXPECT_EQ(state.slots.SlotFiles[3], chosen);
+  EXPECT_EQ(state.photos.SlotFiles[3], chosen);
   EXPECT_FALSE(fs::exists(PhotoWorkFile(work, 4)));
   EXPECT_TRUE(SameRaster(fe.view.Graphic(), LoadBmpFile(chosen)));
 }
@@ -221,9 +221,9 @@ TEST_F(SlotsTest, BmpIsUsedWhereItLies) {
 TEST_F(SlotsTest, ImportFramesTheNewPhoto) {
   fe.mode = Mode::LandscapeColumns;
   Import(1, Bmp("wide.bmp", Gradient(1600, 1200)));
-  EXPECT_EQ(state.slots.CurrentSlot, 0);
-  EXPECT_EQ(state.slots.CropRects[0], (CropRecord{28, 75, 563, 518, 0, 75, true}));
-  EXPECT_EQ(state.slots.CropScales[0], 27073);
+  EXPECT_EQ(state.photos.CurrentSlot, 0);
+  EXPECT_EQ(state.photos.CropRects[0], (CropRecord{28, 75, 563, 518, 0, 75, true}));
+  EXPECT_EQ(state.photos.CropScales[0], 27073);
   EXPECT_TRUE(fe.crop_visible);
 }
 
@@ -255,7 +255,7 @@ TEST_F(SlotsTest, ReimportReplacesPhotoThumbnailAndRectangle) {
   EXPECT_EQ(fe.view.Height(), 1600);
   EXPECT_NE(Bytes(PhotoWorkFile(work, 3)), first_work);
   EXPECT_FALSE(SameRaster(fe.thumbnails.at(3), first_thumb));
-  EXPECT_EQ(state.slots.CropRects[2], (CropRecord{73, 28, 518, 565, 73, 0, true}));
+  EXPECT_EQ(state.photos.CropRects[2], (CropRecord{73, 28, 518, 565, 73, 0, true}));
 }
 
 // ---- photos are recognised by their content (any spelling of the extension) ----
@@ -286,7 +286,7 @@ TEST_P(NameTable, ImportsAndShowsThePhoto) {
   const std::string chosen = c.content == Content::Jpeg ? Jpeg(c.file, photo) : Bmp(c.file, photo);
   Import(1, chosen);
   EXPECT_TRUE(fe.messages.empty());
-  EXPECT_EQ(state.slots.SlotFiles[0], c.content == Content::Jpeg ? PhotoWorkFile(work, 1) : chosen);
+  EXPECT_EQ(state.photos.SlotFiles[0], c.content == Content::Jpeg ? PhotoWorkFile(work, 1) : chosen);
   EXPECT_EQ(fe.thumbnails.count(1), 1u);
   EXPECT_EQ(fe.view.Width(), 47);
 
@@ -486,11 +486,11 @@ TEST_F(UnchangedTest, SelectingAnEmptySlotDoesNothing) {
 
 TEST_F(UnchangedTest, SelectionRestoresEachSlotsRectangle) {
   // Slot 5 was moved by (20, 10) from its default; slot 2 has its default.
-  const CropRecord slot5 = state.slots.CropRects[4];
-  const CropRecord slot2 = state.slots.CropRects[1];
+  const CropRecord slot5 = state.photos.CropRects[4];
+  const CropRecord slot2 = state.photos.CropRects[1];
   SelectSlot(state, fe, 5);
-  EXPECT_EQ(state.slots.CurrentSlot, 4);
-  EXPECT_EQ(state.slots.CropRects[4], slot5);
+  EXPECT_EQ(state.photos.CurrentSlot, 4);
+  EXPECT_EQ(state.photos.CropRects[4], slot5);
   EXPECT_EQ(fe.crop, (Rect{slot5.Left, slot5.Top, slot5.Right, slot5.Bottom}));
   EXPECT_EQ(fe.view.Width(), 160);
   SelectSlot(state, fe, 2);
@@ -505,14 +505,14 @@ TEST_F(UnchangedTest, SelectingAVanishedPhotoRaisesAndKeepsTheView) {
   const Raster shown = fe.view.Graphic();
   fs::remove(bmp);
   EXPECT_THROW(SelectSlot(state, fe, 7), Error);
-  EXPECT_EQ(state.slots.CurrentSlot, 6) << "the slot is current although its photo is gone";
+  EXPECT_EQ(state.photos.CurrentSlot, 6) << "the slot is current although its photo is gone";
   EXPECT_TRUE(SameRaster(fe.view.Graphic(), shown));
 }
 
 TEST_F(SlotsTest, SlotFileWithoutPictureGivesTheInvalidOperation) {
   // A slot file that is no BMP goes to the picture holder, which leaves an
   // empty picture for a name without extension; the fit then refuses it.
-  state.slots.SlotFiles[0] = File("noextension", {'x', 'y', 'z'});
+  state.photos.SlotFiles[0] = File("noextension", {'x', 'y', 'z'});
   try {
     SelectSlot(state, fe, 1);
     FAIL() << "no error";

@@ -154,8 +154,8 @@ class PrepareFrameTest : public ::testing::TestWithParam<Mode> {
   // 40 x 30 quadrant photo framed whole at scale 1.
   void SetUp() override {
     geometry_ = ComputeOutputGeometry(2, state_.lens.LensLpiX, GetParam());
-    state_.slots.CropRects[0] = CropRecord{0, 0, 40, 30, 0, 0, true};
-    state_.slots.CropScales[0] = 10000;
+    state_.photos.CropRects[0] = CropRecord{0, 0, 40, 30, 0, 0, true};
+    state_.photos.CropScales[0] = 10000;
     SaveBmpFile(Quadrants(), dir_ / "photo.bmp");
   }
   MakerState state_;
@@ -194,8 +194,8 @@ TEST_P(PrepareFrameTest, AnUnwritableWorkingFolderRaisesAndLeavesNoTemporaryFile
 }
 
 TEST_P(PrepareFrameTest, RefusesAnEmptyCropNamingTheSlot) {
-  state_.slots.CropRects[4] = CropRecord{10, 10, 10, 50, 0, 0, true};
-  state_.slots.CropScales[4] = 10000;
+  state_.photos.CropRects[4] = CropRecord{10, 10, 10, 50, 0, 0, true};
+  state_.photos.CropScales[4] = 10000;
   EXPECT_THROW(
       {
         try {

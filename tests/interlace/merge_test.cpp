@@ -34,8 +34,8 @@ class CheckSlotsTest : public ::testing::TestWithParam<SlotCase> {};
 
 TEST_P(CheckSlotsTest, ReportsTheFirstEmptySlotInUse) {
   MakerState state;
-  state.slots.FrameCount = GetParam().frame_count;
-  for (int slot : GetParam().filled) state.slots.SlotFiles[slot - 1] = "photo" + std::to_string(slot);
+  state.photos.FrameCount = GetParam().frame_count;
+  for (int slot : GetParam().filled) state.photos.SlotFiles[slot - 1] = "photo" + std::to_string(slot);
   EXPECT_EQ(CheckSlots(state), GetParam().message);
 }
 
@@ -75,10 +75,10 @@ class MergeTest : public ::testing::Test {
     photo.FillRect(photo.ClipRect(), PhotoColor(slot));
     const std::string path = root_ + "/photo" + std::to_string(slot) + ".bmp";
     SaveBmpFile(photo, path);
-    state_.slots.SlotFiles[slot - 1] = path;
-    state_.slots.CropRects[slot - 1] = CropRecord{0, 0, 29, 35, 0, 0, true};
-    state_.slots.CropScales[slot - 1] = 10000;
-    if (slot > state_.slots.FrameCount) state_.slots.FrameCount = slot;
+    state_.photos.SlotFiles[slot - 1] = path;
+    state_.photos.CropRects[slot - 1] = CropRecord{0, 0, 29, 35, 0, 0, true};
+    state_.photos.CropScales[slot - 1] = 10000;
+    if (slot > state_.photos.FrameCount) state_.photos.FrameCount = slot;
   }
   void FillSlots(int count) {
     for (int slot = 1; slot <= count; ++slot) Fill(slot);
@@ -103,7 +103,7 @@ TEST_F(MergeTest, ASlotMessageIsTheOnlyEffect) {
   EXPECT_TRUE(ui_.progress_history.empty());
   EXPECT_EQ(ui_.progress_max, 100);
   EXPECT_FALSE(state_.merged.MergedBitmap.has_value());
-  EXPECT_EQ(state_.slots.StripWidth, 1);
+  EXPECT_EQ(state_.photos.StripWidth, 1);
   EXPECT_TRUE(fs::is_empty(work_));
 }
 
@@ -260,7 +260,7 @@ TEST_P(MergeFailure, RaisesAndKeepsThePreviousResultItsCommandsAndTheCursor) {
   ui_.mode = Mode::LandscapeColumns;
   const Snapshot before = Snapshot::Of(state_, ui_);
   std::string work = work_;
-  const std::string photo3 = state_.slots.SlotFiles[2];
+  const std::string photo3 = state_.photos.SlotFiles[2];
   switch (GetParam()) {
     case Fault::PhotoDeleted:
       fs::remove(photo3);
@@ -279,7 +279,7 @@ TEST_P(MergeFailure, RaisesAndKeepsThePreviousResultItsCommandsAndTheCursor) {
       work = root_ + "/photo1.bmp";  // a file where the folder should be
       break;
     case Fault::CropEmpty:
-      state_.slots.CropRects[2].Right = state_.slots.CropRects[2].Left;
+      state_.photos.CropRects[2].Right = state_.photos.CropRects[2].Left;
       break;
   }
   EXPECT_THROW(Merge(state_, ui_, ui_, ui_, work), Error);
@@ -297,7 +297,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, MergeFailure,
 
 TEST_F(MergeTest, AFailedFirstMergeLeavesTheOutputCommandsDisabled) {
   FillSlots(2);
-  fs::remove(state_.slots.SlotFiles[1]);
+  fs::remove(state_.photos.SlotFiles[1]);
   EXPECT_THROW(Merge(state_, ui_, ui_, ui_, work_), Error);
   EXPECT_FALSE(state_.merged.MergedBitmap.has_value());
   EXPECT_EQ(state_.merged.Geometry.OutputWidth, 0);

@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "ui/unit5.h"
+#include "ui/about_window.h"
 #include "ui/web_address.h"
 
 using namespace lenti::ui;
@@ -38,7 +38,7 @@ class AboutTest : public QObject {
   void init() { catcher_.opened.clear(); }
 
   void theSplashIsFramelessOnTopCentredAndShowsTheWholePicture() {
-    TAbout splash(AboutMode::Splash, nullptr, 60000);
+    AboutWindow splash(AboutMode::Splash, nullptr, 60000);
     QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(splash.windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(splash.size(), QSize(800, 600));
@@ -54,7 +54,7 @@ class AboutTest : public QObject {
   }
 
   void theSplashEndsAfterItsTimer() {
-    TAbout splash(AboutMode::Splash, nullptr, 50);
+    AboutWindow splash(AboutMode::Splash, nullptr, 50);
     QVERIFY(splash.TimerActive());
     QElapsedTimer clock;
     clock.start();
@@ -65,7 +65,7 @@ class AboutTest : public QObject {
   }
 
   void aClickOnThePictureEndsTheSplashAtOnce() {
-    TAbout splash(AboutMode::Splash, nullptr, 60000);
+    AboutWindow splash(AboutMode::Splash, nullptr, 60000);
     QTimer::singleShot(0, &splash, [&] {
       QTest::mouseClick(splash.findChild<QWidget*>("Image1"), Qt::LeftButton, {}, QPoint(400, 100));
     });
@@ -88,7 +88,7 @@ class AboutTest : public QObject {
   void theHotSpotOpensTheAddressAndClosesTheWindow() {
     QFETCH(int, mode);
     QFETCH(bool, contextMenu);
-    TAbout about(static_cast<AboutMode>(mode), nullptr, 60000);
+    AboutWindow about(static_cast<AboutMode>(mode), nullptr, 60000);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     QWidget* hot_spot = about.findChild<QWidget*>("Shape1");
@@ -103,13 +103,13 @@ class AboutTest : public QObject {
   }
 
   void theAboutWindowKeepsABorderAndStaysOpenAfterItsTimer() {
-    TAbout about(AboutMode::About, nullptr, 20);
+    AboutWindow about(AboutMode::About, nullptr, 20);
     QVERIFY(!(about.windowFlags() & Qt::FramelessWindowHint));
     QVERIFY(about.windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!(about.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(about.windowFlags() & Qt::WindowMinimizeButtonHint));
     QCOMPARE(about.minimumSize(), about.maximumSize());
-    QSignalSpy stopped(&about, &TAbout::TimerStopped);
+    QSignalSpy stopped(&about, &AboutWindow::TimerStopped);
     about.show();
     QVERIFY(stopped.wait(5000));
     QTest::qWait(20);

@@ -13,8 +13,9 @@
 #include "core/error.h"
 #include "core/views.h"
 #include "fake_frontend.h"
-#include "ui/error_box.h"
 #include "ui/guard.h"
+#include "ui/qt_dialogs.h"
+#include "ui/qt_printer.h"
 
 using namespace lenti;
 using namespace lenti::ui;
@@ -23,20 +24,17 @@ class GuardTest : public QObject {
   Q_OBJECT
 
  private:
-  QStringList shown_;
-  QList<QWidget*> owners_;
+  // The errors arrive through the dialogs, like every other box.
+  testing::FakeFrontend dialogs_;
+  QStringList Shown() const {
+    QStringList shown;
+    for (const std::string& text : dialogs_.errors) shown << QString::fromStdString(text);
+    return shown;
+  }
 
  private slots:
-  void init() {
-    shown_.clear();
-    owners_.clear();
-    SetErrorBoxHook([this](QWidget* owner, const QString& text) {
-      owners_ << owner;
-      shown_ << text;
-    });
-  }
+  void init() { dialogs_.errors.clear(); }
   void cleanup() {
-    SetErrorBoxHook({});
     while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
   }
 
@@ -74,8 +72,7 @@ class GuardTest : public QObject {
   void everyKindOfFailureReachesTheBoxWithItsText() {
     QFETCH(int, kind);
     QFETCH(QString, shown);
-    QWidget owner;
-    Guarded(&owner, [kind] {
+    Guarded(dialogs_, [kind] {
       switch (kind) {
         case 0: throw InvalidFloatOperation();
         case 1: throw std::runtime_error("disk on fire");
@@ -83,26 +80,25 @@ class GuardTest : public QObject {
         default: throw std::logic_error("bad slot (17)");
       }
     });
-    QCOMPARE(shown_, QStringList{shown});
-    QCOMPARE(owners_, QList<QWidget*>{&owner});
+    QCOMPARE(Shown(), QStringList{shown});
   }
 
   void workThatSucceedsShowsNothing() {
     bool ran = false;
-    Guarded(nullptr, [&] { ran = true; });
+    Guarded(dialogs_, [&] { ran = true; });
     QVERIFY(ran);
-    QVERIFY(shown_.isEmpty());
+    QVERIFY(Shown().isEmpty());
   }
 
   void aFailedCommandLeavesNoHourglassBehind() {
     // One busy cursor of the command itself and one the error skipped past.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Guarded(nullptr, [] {
+    Guarded(dialogs_, [] {
       QApplication::setOverrideCursor(Qt::WaitCursor);
       throw Error("Scan line index out of range");
     });
     QVERIFY(QApplication::overrideCursor() == nullptr);
-    QCOMPARE(shown_, QStringList{"Scan line index out of range."});
+    QCOMPARE(Shown(), QStringList{"Scan line index out of range."});
   }
 
   void theBusyCursorOfTheOperationsIsRestoredOnTheWayOut() {
@@ -114,7 +110,7 @@ class GuardTest : public QObject {
       }
     } frontend;
     bool was_busy = false;
-    Guarded(nullptr, [&] {
+    Guarded(dialogs_, [&] {
       BusyCursor busy(frontend);
       was_busy = QApplication::overrideCursor() != nullptr;
       throw Error("Out of memory");
@@ -124,16 +120,18 @@ class GuardTest : public QObject {
   }
 
   void theProgramGoesOnAfterAnError() {
-    Guarded(nullptr, [] { throw Error("first"); });
+    Guarded(dialogs_, [] { throw Error("first"); });
     bool later = false;
     QTimer::singleShot(0, [&] { later = true; });
     QTRY_VERIFY(later);  // the event loop still runs
-    Guarded(nullptr, [] { throw Error("second"); });
-    QCOMPARE(shown_, (QStringList{"first.", "second."}));
+    Guarded(dialogs_, [] { throw Error("second"); });
+    QCOMPARE(Shown(), (QStringList{"first.", "second."}));
   }
 
   void withoutAHookTheRealBoxIsCriticalWithAnEmptyTitle() {
-    SetErrorBoxHook({});
+    QWidget window;
+    QtPrinterPort printer;
+    QtDialogs dialogs(&window, printer);
     QString title = QStringLiteral("unset");
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -146,7 +144,7 @@ class GuardTest : public QObject {
       icon = box->icon();
       box->accept();
     });
-    Guarded(nullptr, [] { throw Error("File format error!"); });
+    Guarded(dialogs, [] { throw Error("File format error!"); });
     QCOMPARE(text, QStringLiteral("File format error!"));
     QCOMPARE(title, QString());
     QCOMPARE(icon, QMessageBox::Critical);

@@ -23,11 +23,10 @@
 #include <QTest>
 
 #include "ui/crop_shape.h"
-#include "ui/error_box.h"
-#include "ui/liti2.h"
+#include "ui/main_window.h"
 #include "ui/picture_view.h"
-#include "ui/unit5.h"
-#include "ui/unit7.h"
+#include "ui/about_window.h"
+#include "ui/test_chart_window.h"
 
 using namespace lenti;
 using namespace lenti::ui;
@@ -44,11 +43,12 @@ QString Caption(const QWidget* widget) {
 }
 
 // Fails the test instead of blocking on a dialog nobody answers.
-void RefuseDialogs(QtFrontend& frontend, QStringList& messages) {
-  frontend.hooks.run_file_dialog = [](QFileDialog&) { return QString(); };
-  frontend.hooks.run_font_dialog = [](const QFont&) { return std::optional<QFont>(); };
-  frontend.hooks.show_message = [&messages](const QString& text) { messages << text; };
-  frontend.hooks.show_printer_setup = [] {};
+void RefuseDialogs(QtDialogs& dialogs, QStringList& messages, QStringList& errors) {
+  dialogs.hooks.run_file_dialog = [](QFileDialog&) { return QString(); };
+  dialogs.hooks.run_font_dialog = [](const QFont&) { return std::optional<QFont>(); };
+  dialogs.hooks.show_message = [&messages](const QString& text) { messages << text; };
+  dialogs.hooks.show_printer_setup = [] {};
+  dialogs.hooks.show_error = [&errors](const QString& text) { errors << text; };
 }
 
 }  // namespace
@@ -60,7 +60,7 @@ class MainWindowTest : public QObject {
   QTemporaryDir temp_;
   QStringList errors_;
   QStringList messages_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<MainWindow> form_;
 
   std::string WorkDir() const { return (temp_.path() + "/cache/lentmp1").toStdString(); }
   template <typename W = QWidget>
@@ -72,10 +72,9 @@ class MainWindowTest : public QObject {
   void init() {
     errors_.clear();
     messages_.clear();
-    SetErrorBoxHook([this](QWidget*, const QString& text) { errors_ << text; });
     if (form_) return;  // left by a test that only looked at it
-    form_ = std::make_unique<TForm1>(WorkDir());
-    RefuseDialogs(form_->Frontend(), messages_);
+    form_ = std::make_unique<MainWindow>(WorkDir());
+    RefuseDialogs(form_->Dialogs(), messages_, errors_);
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
@@ -84,7 +83,6 @@ class MainWindowTest : public QObject {
   void cleanup() {
     const QByteArray test = QTest::currentTestFunction();
     if (!test.startsWith("everyControl") && !test.startsWith("theSlotControls")) form_.reset();
-    SetErrorBoxHook({});
   }
   void cleanupTestCase() { form_.reset(); }
 
@@ -157,7 +155,7 @@ class MainWindowTest : public QObject {
 
   void theWindowAndItsChoicesStartAsDescribed() {
     QCOMPARE(form_->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(QString::fromLatin1(form_->metaObject()->className()), QStringLiteral("lenti::ui::TForm1"));
+    QCOMPARE(QString::fromLatin1(form_->metaObject()->className()), QStringLiteral("lenti::ui::MainWindow"));
     QCOMPARE(form_->windowTitle(), QStringLiteral("Vexaro Photo Maker V1.10"));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());  // single border: not sizeable
     QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -189,7 +187,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Find("Image1")->cursor().shape(), Qt::CrossCursor);
     QCOMPARE(Find("Shape7")->cursor().shape(), Qt::SizeAllCursor);
     QCOMPARE(form_->State().overlay.TextX, 100);
-    QCOMPARE(form_->State().slots.FrameCount, 2);
+    QCOMPARE(form_->State().photos.FrameCount, 2);
     QVERIFY(errors_.isEmpty());
   }
 
@@ -217,9 +215,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(image->mapTo(box, QPoint(0, 0)), QPoint(2, 2));
     // Shape7 lives in the same client area: view coordinates start there.
     QCOMPARE(Find("Shape7")->parentWidget(), image->parentWidget());
-    const Size outer = form_->Frontend().ScrollBoxOuterSize();
+    const Size outer = form_->View().ViewBoxOuterSize();
     QCOMPARE(QSize(outer.width, outer.height), box->size());
-    const Size view = form_->Frontend().ViewImageSize();
+    const Size view = form_->View().ViewImageSize();
     QCOMPARE(QSize(view.width, view.height), image->size());
   }
 
@@ -272,11 +270,11 @@ class MainWindowTest : public QObject {
   }
 
   void theModeRadioButtonsDecideTheMode() {
-    QCOMPARE(form_->Frontend().CurrentMode(), Mode::PortraitRows);
+    QCOMPARE(form_->View().CurrentMode(), Mode::PortraitRows);
     QTest::mouseClick(Find("RadioButton4"), Qt::LeftButton);
-    QCOMPARE(form_->Frontend().CurrentMode(), Mode::LandscapeColumns);
+    QCOMPARE(form_->View().CurrentMode(), Mode::LandscapeColumns);
     QTest::mouseClick(Find("RadioButton3"), Qt::LeftButton);
-    QCOMPARE(form_->Frontend().CurrentMode(), Mode::PortraitRows);
+    QCOMPARE(form_->View().CurrentMode(), Mode::PortraitRows);
   }
 
   void theInterlaceTypeButtonsSetFlipMode() {
@@ -288,7 +286,7 @@ class MainWindowTest : public QObject {
   }
 
   void theMenuShowsTheHiddenTestChartWindow() {
-    TTestform& chart = form_->TestChartWindow();
+    TestChartWindow& chart = form_->TestChart();
     QVERIFY(chart.isWindow());
     QVERIFY(!chart.isVisible());
     QAction* entry = nullptr;
@@ -304,10 +302,10 @@ class MainWindowTest : public QObject {
   void aboutOpensANewWindowEachTime() {
     QTest::mouseClick(Find("Button9"), Qt::LeftButton);
     QTest::mouseClick(Find("Button9"), Qt::LeftButton);
-    const QList<TAbout*> windows = form_->findChildren<TAbout*>();
+    const QList<AboutWindow*> windows = form_->findChildren<AboutWindow*>();
     QCOMPARE(windows.size(), 2);
     QVERIFY(windows[0] != windows[1]);
-    for (const TAbout* about : windows) {
+    for (const AboutWindow* about : windows) {
       QVERIFY(about->isVisible());
       QCOMPARE(about->GetMode(), AboutMode::About);
       QVERIFY(!(about->windowFlags() & Qt::FramelessWindowHint));
@@ -325,7 +323,9 @@ class MainWindowTest : public QObject {
     const QString file = temp_.path() + "/not-a-folder";
     QFile(file).open(QIODevice::WriteOnly);
     errors_.clear();
-    TForm1 second(file.toStdString());
+    QtDialogs::Hooks hooks;
+    hooks.show_error = [this](const QString& text) { errors_ << text; };
+    MainWindow second(file.toStdString(), hooks);
     QCOMPARE(errors_.size(), 1);
     QCOMPARE(errors_[0], "Cannot use the working folder \"" + file + "\": it is not a folder.");
     QVERIFY(second.findChild<QWidget*>("BitBtn1") != nullptr);
@@ -337,7 +337,7 @@ class MainWindowTest : public QObject {
                               "x01.bmp", "x13.bmp", "x16.bmp", "keep.bmp"};
     for (const QString& name : made) QFile(dir + "/" + name).open(QIODevice::WriteOnly);
     form_->State().merged.MergedBitmap = Raster(4, 4);
-    QSignalSpy closed(form_.get(), &TForm1::Closed);
+    QSignalSpy closed(form_.get(), &MainWindow::Closed);
     QTest::mouseClick(Find("Button12"), Qt::LeftButton);
     QCOMPARE(closed.count(), 1);
     QVERIFY(!form_->isVisible());

@@ -16,10 +16,10 @@
 #include "core/error.h"
 #include "delivery/print.h"
 #include "finishing/rotation.h"
-#include "ui/error_box.h"
+#include "fake_frontend.h"
 #include "ui/picture_view.h"
 #include "ui/qt_printer.h"
-#include "ui/unit4.h"
+#include "ui/print_preview.h"
 
 using namespace lenti;
 using namespace lenti::ui;
@@ -73,7 +73,7 @@ class PrintPreviewTest : public QObject {
  private:
   MakerState state_;
   FakePrinter printer_;
-  QStringList errors_;
+  testing::FakeFrontend dialogs_;  // errors reach the dialogs
   QTemporaryDir home_;
 
   template <typename W = QWidget>
@@ -97,11 +97,8 @@ class PrintPreviewTest : public QObject {
     state_.merged.Geometry.OutputDpiX = 2975000;
     state_.printer.PrinterDpi = 600;
     printer_ = FakePrinter{};
-    errors_.clear();
-    SetErrorBoxHook([this](QWidget*, const QString& text) { errors_ << text; });
+    dialogs_.errors.clear();
   }
-
-  void cleanup() { SetErrorBoxHook({}); }
 
   void windowAndControls_data() {
     QTest::addColumn<bool>("size_over");
@@ -113,7 +110,7 @@ class PrintPreviewTest : public QObject {
   void windowAndControls() {
     QFETCH(bool, size_over);
     QFETCH(QString, warning);
-    TPrintfrom form(state_, printer_, LetterLayout(size_over), nullptr);
+    PrintPreview form(state_, dialogs_, printer_, LetterLayout(size_over), nullptr);
     QCOMPARE(form.windowTitle(), QStringLiteral("Print Preview"));
     QCOMPARE(form.size(), QSize(485, 492));
     QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -154,36 +151,39 @@ class PrintPreviewTest : public QObject {
     }
   }
 
-  void cancelHidesTheWindow() {
+  void cancelClosesAndDeletesTheWindow() {
     QWidget owner;
-    auto* form = new TPrintfrom(state_, printer_, LetterLayout(false), &owner);
-    QPointer<TPrintfrom> alive(form);
+    auto* form = new PrintPreview(state_, dialogs_, printer_, LetterLayout(false), &owner);
+    QPointer<PrintPreview> alive(form);
     form->show();
     QTest::mouseClick(Find<QPushButton>(*form, "Button2"), Qt::LeftButton);
     QVERIFY(!form->isVisible());
-    QVERIFY(!alive.isNull());  // hidden, not released
+    QTRY_VERIFY(alive.isNull());  // each Print makes a new preview: a closed one goes
     QVERIFY(printer_.rects.empty());
   }
 
   void printPrintsTheCurrentPictureAndCloses() {
-    TPrintfrom older(state_, printer_, LetterLayout(false), nullptr);
+    // Deleted when it closes, so not on the stack.
+    QPointer<PrintPreview> alive(new PrintPreview(state_, dialogs_, printer_, LetterLayout(false), nullptr));
+    PrintPreview& older = *alive;
     older.show();
     // A quarter turn after the preview opened: the older preview prints it.
     state_.merged.MergedBitmap = RotateQuarterCounterClockwise(*state_.merged.MergedBitmap);
     QTest::mouseClick(Find<QPushButton>(older, "Button1"), Qt::LeftButton);
-    QVERIFY(errors_.isEmpty());
+    QVERIFY(dialogs_.errors.empty());
     QCOMPARE(printer_.sizes.size(), size_t{1});
     QCOMPARE(printer_.sizes[0], (Size{2049, 1698}));
     QCOMPARE(printer_.rects[0], (Rect{334, 1588, 4466, 5012}));
     QVERIFY(!older.isVisible());
+    QTRY_VERIFY(alive.isNull());
   }
 
   void failedPrintShowsTheErrorAndStaysOpen() {
     printer_.fail_begin = true;
-    TPrintfrom form(state_, printer_, LetterLayout(false), nullptr);
+    PrintPreview form(state_, dialogs_, printer_, LetterLayout(false), nullptr);
     form.show();
     QTest::mouseClick(Find<QPushButton>(form, "Button1"), Qt::LeftButton);
-    QCOMPARE(errors_, QStringList{QStringLiteral("The printer is offline.")});
+    QCOMPARE(dialogs_.errors, std::vector<std::string>{"The printer is offline."});
     QVERIFY(form.isVisible());
   }
 

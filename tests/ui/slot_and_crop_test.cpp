@@ -18,9 +18,9 @@
 #include "core/raster.h"
 #include "finishing/text_overlay.h"
 #include "ui/crop_shape.h"
-#include "ui/error_box.h"
-#include "ui/liti2.h"
+#include "ui/main_window.h"
 #include "ui/picture_view.h"
+#include "ui/slot_names.h"
 
 using namespace lenti;
 using namespace lenti::ui;
@@ -28,14 +28,6 @@ using namespace lenti::ui;
 namespace {
 
 // The import button and the thumbnail of slot k at index k - 1.
-const char* const kButtons[] = {"Button1",  "Button2",  "Button3",  "Button6",
-                                "Button7",  "Button8",  "Button10", "Button11",
-                                "Button18", "Button19", "Button20", "Button21",
-                                "Button13", "Button15", "Button16", "Button17"};
-const char* const kThumbnails[] = {"Image3",  "Image4",  "Image5",  "Image6",
-                                   "Image7",  "Image8",  "Image9",  "Image10",
-                                   "Image11", "Image12", "Image13", "Image14",
-                                   "Image18", "Image17", "Image16", "Image15"};
 
 // A photo of one colour, so each slot's thumbnail can be told apart.
 QString WritePhoto(const QTemporaryDir& dir, const QString& name, int width, int height,
@@ -59,7 +51,7 @@ class SlotAndCropTest : public QObject {
   QStringList answers_;       // the open/save dialog's next names ("" = cancel)
   QStringList dialogs_seen_;  // objectName of each file dialog shown
   std::optional<QFont> font_answer_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<MainWindow> form_;
 
   template <typename W = QWidget>
   W* Find(const char* name) const {
@@ -68,12 +60,12 @@ class SlotAndCropTest : public QObject {
   CropShape* Shape7() const { return Find<CropShape>("Shape7"); }
   QRect ShapeRect() const { return Shape7()->geometry(); }
   QRect RecordRect(int slot) const {
-    const CropRecord& r = form_->State().slots.CropRects[slot - 1];
+    const CropRecord& r = form_->State().photos.CropRects[slot - 1];
     return QRect(QPoint(r.Left, r.Top), QSize(r.Right - r.Left, r.Bottom - r.Top));
   }
   void Import(int slot, const QString& path) {
     answers_ << path;
-    QTest::mouseClick(Find(kButtons[slot - 1]), Qt::LeftButton);
+    QTest::mouseClick(Find(kSlotControlNames[slot - 1].button), Qt::LeftButton);
   }
 
  private slots:
@@ -83,9 +75,9 @@ class SlotAndCropTest : public QObject {
     answers_.clear();
     dialogs_seen_.clear();
     font_answer_.reset();
-    SetErrorBoxHook([this](QWidget*, const QString& text) { errors_ << text; });
-    form_ = std::make_unique<TForm1>((temp_.path() + "/work").toStdString());
-    QtFrontend::Hooks& hooks = form_->Frontend().hooks;
+    form_ = std::make_unique<MainWindow>((temp_.path() + "/work").toStdString());
+    QtDialogs::Hooks& hooks = form_->Dialogs().hooks;
+    hooks.show_error = [this](const QString& text) { errors_ << text; };
     hooks.run_file_dialog = [this](QFileDialog& dialog) {
       dialogs_seen_ << dialog.objectName();
       return answers_.isEmpty() ? QString() : answers_.takeFirst();
@@ -97,29 +89,26 @@ class SlotAndCropTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
 
-  void cleanup() {
-    form_.reset();
-    SetErrorBoxHook({});
-  }
+  void cleanup() { form_.reset(); }
 
   void aCancelledImportShowsTheDialogAndLeavesTheSlotEmpty_data() {
     QTest::addColumn<int>("slot");
-    for (int slot = 1; slot <= 16; ++slot) QTest::newRow(kButtons[slot - 1]) << slot;
+    for (int slot = 1; slot <= 16; ++slot) QTest::newRow(kSlotControlNames[slot - 1].button) << slot;
   }
 
   void aCancelledImportShowsTheDialogAndLeavesTheSlotEmpty() {
     QFETCH(int, slot);
     Import(slot, QString());
     QCOMPARE(dialogs_seen_, QStringList{"OpenPictureDialog1"});
-    for (const std::string& file : form_->State().slots.SlotFiles) QVERIFY(file.empty());
-    QCOMPARE(form_->State().slots.FrameCount, 2);
+    for (const std::string& file : form_->State().photos.SlotFiles) QVERIFY(file.empty());
+    QCOMPARE(form_->State().photos.FrameCount, 2);
     QVERIFY(!Shape7()->isVisible());
     QVERIFY(errors_.isEmpty());
   }
 
   void eachSlotButtonImportsIntoItsOwnSlot_data() {
     QTest::addColumn<int>("slot");
-    for (int slot = 1; slot <= 16; ++slot) QTest::newRow(kButtons[slot - 1]) << slot;
+    for (int slot = 1; slot <= 16; ++slot) QTest::newRow(kSlotControlNames[slot - 1].button) << slot;
   }
 
   void eachSlotButtonImportsIntoItsOwnSlot() {
@@ -130,16 +119,16 @@ class SlotAndCropTest : public QObject {
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
     const MakerState& state = form_->State();
     for (int k = 1; k <= 16; ++k)
-      QCOMPARE(QString::fromStdString(state.slots.SlotFiles[k - 1]), k == slot ? photo : QString());
-    QCOMPARE(state.slots.CurrentSlot, uint8_t(slot - 1));
-    QCOMPARE(state.slots.FrameCount, std::max(2, slot));
+      QCOMPARE(QString::fromStdString(state.photos.SlotFiles[k - 1]), k == slot ? photo : QString());
+    QCOMPARE(state.photos.CurrentSlot, uint8_t(slot - 1));
+    QCOMPARE(state.photos.FrameCount, std::max(2, slot));
 
     // Its thumbnail (and no other) shows the photo; the view shows it framed.
     for (int k = 1; k <= 16; ++k) {
-      const Picture& thumbnail = form_->findChild<PictureView*>(kThumbnails[k - 1])->GetPicture();
+      const Picture& thumbnail = form_->findChild<PictureView*>(kSlotControlNames[k - 1].thumbnail)->GetPicture();
       QCOMPARE(thumbnail.IsEmpty(), k != slot);
     }
-    const Raster& shown = form_->findChild<PictureView*>(kThumbnails[slot - 1])->GetPicture().Graphic();
+    const Raster& shown = form_->findChild<PictureView*>(kSlotControlNames[slot - 1].thumbnail)->GetPicture().Graphic();
     QCOMPARE(QSize(shown.Width(), shown.Height()), QSize(65, 57));
     QCOMPARE(shown.PixelColor(30, 30), (Color{uint8_t(slot * 15), 40, 200}));
     QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 160);
@@ -152,8 +141,8 @@ class SlotAndCropTest : public QObject {
       Import(slot, WritePhoto(temp_, QString::asprintf("s%02d.bmp", slot), 100 + slot * 10, 100,
                               kWhite));
     for (int slot = 16; slot >= 1; --slot) {
-      QTest::mouseClick(Find(kThumbnails[slot - 1]), Qt::LeftButton);
-      QCOMPARE(form_->State().slots.CurrentSlot, uint8_t(slot - 1));
+      QTest::mouseClick(Find(kSlotControlNames[slot - 1].thumbnail), Qt::LeftButton);
+      QCOMPARE(form_->State().photos.CurrentSlot, uint8_t(slot - 1));
       QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 100 + slot * 10);
       QCOMPARE(ShapeRect(), RecordRect(slot));
     }
@@ -163,7 +152,7 @@ class SlotAndCropTest : public QObject {
   void theThumbnailOfAnEmptySlotDoesNothing() {
     Import(1, WritePhoto(temp_, "one.bmp", 200, 100, kWhite));
     QTest::mouseClick(Find("Image5"), Qt::LeftButton);
-    QCOMPARE(form_->State().slots.CurrentSlot, uint8_t(0));
+    QCOMPARE(form_->State().photos.CurrentSlot, uint8_t(0));
     QVERIFY(errors_.isEmpty());
   }
 
@@ -175,8 +164,8 @@ class SlotAndCropTest : public QObject {
     file.close();
     Import(3, text);
     QCOMPARE(messages_, QStringList{"File format error!"});
-    QVERIFY(form_->State().slots.SlotFiles[2].empty());
-    QCOMPARE(form_->State().slots.FrameCount, 2);
+    QVERIFY(form_->State().photos.SlotFiles[2].empty());
+    QCOMPARE(form_->State().photos.FrameCount, 2);
   }
 
   void dragging_data() {
@@ -195,14 +184,14 @@ class SlotAndCropTest : public QObject {
     QVERIFY(start.width() > 60);
 
     QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(30, 30));
-    QVERIFY(form_->State().slots.Dragging);
+    QVERIFY(form_->State().photos.Dragging);
     QCOMPARE(shape->cursor().shape(), Qt::SizeAllCursor);
     QTest::mouseMove(shape, QPoint(45, 22));  // relative to the rectangle where it stands
     QCOMPARE(ShapeRect(), start.translated(15, -8));
     QTest::mouseMove(shape, QPoint(35, 32));
     QCOMPARE(ShapeRect(), start.translated(20, -6));
     QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(35, 32));
-    QVERIFY(!form_->State().slots.Dragging);
+    QVERIFY(!form_->State().photos.Dragging);
     QCOMPARE(RecordRect(1), ShapeRect());
 
     // A press in the bottom-right corner resizes; the height follows the width.
@@ -230,7 +219,7 @@ class SlotAndCropTest : public QObject {
                        Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(shape, &middle);
     QCOMPARE(shape->cursor().shape(), Qt::SizeAllCursor);
-    QVERIFY(!form_->State().slots.Dragging);
+    QVERIFY(!form_->State().photos.Dragging);
   }
 
   // Through the window, as the system delivers them: once pressed, moves far
@@ -245,7 +234,7 @@ class SlotAndCropTest : public QObject {
     QTest::mouseMove(window, outside);
     QCOMPARE(ShapeRect(), start.translated(start.width() + 40, 0));
     QTest::mouseRelease(window, Qt::LeftButton, {}, outside);
-    QVERIFY(!form_->State().slots.Dragging);
+    QVERIFY(!form_->State().photos.Dragging);
     QCOMPARE(RecordRect(1), ShapeRect());
   }
 
@@ -275,9 +264,9 @@ class SlotAndCropTest : public QObject {
     QVERIFY(QApplication::overrideCursor() == nullptr);
 
     // Setting the box from the code is no click: no band.
-    form_->Frontend().SetAlignBarChecked(true);
+    Find<QCheckBox>("CheckBox1")->setChecked(true);
     QCOMPARE(state.merged.MergedBitmap->Width(), width);
-    form_->Frontend().SetAlignBarChecked(false);
+    Find<QCheckBox>("CheckBox1")->setChecked(false);
 
     // Align-Bar: a click adds the band, a second one removes it.
     QTest::mouseClick(Find("CheckBox1"), Qt::LeftButton);
@@ -315,7 +304,7 @@ class SlotAndCropTest : public QObject {
 
     // Print: the set-up dialog, then a new modeless preview at each press.
     int setups = 0;
-    form_->Frontend().hooks.show_printer_setup = [&setups] { ++setups; };
+    form_->Dialogs().hooks.show_printer_setup = [&setups] { ++setups; };
     QTest::mouseClick(Find("Button14"), Qt::LeftButton);
     QTest::mouseClick(Find("Button14"), Qt::LeftButton);
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));

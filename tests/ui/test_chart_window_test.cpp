@@ -14,24 +14,13 @@
 #include <QtEndian>
 
 #include "fake_frontend.h"
-#include "ui/error_box.h"
 #include "ui/picture_view.h"
-#include "ui/unit7.h"
+#include "ui/test_chart_window.h"
 
 using namespace lenti;
 using namespace lenti::ui;
 
 namespace {
-
-// The main window's frontend forwards the preview to the chart window.
-class ForwardingFrontend : public lenti::testing::FakeFrontend {
- public:
-  TTestform* form = nullptr;
-  void SetChartPreview(const Raster& preview) override {
-    FakeFrontend::SetChartPreview(preview);
-    if (form != nullptr) form->ShowPreview(preview);
-  }
-};
 
 class FakePrinter : public PrinterPort {
  public:
@@ -55,10 +44,14 @@ class TestChartWindowTest : public QObject {
 
  private:
   MakerState state_;
-  ForwardingFrontend frontend_;
+  lenti::testing::FakeFrontend frontend_;  // the main window's dialogs
   FakePrinter printer_;
-  QStringList errors_;
-  std::unique_ptr<TTestform> form_;
+  QStringList Errors() const {
+    QStringList errors;
+    for (const std::string& text : frontend_.errors) errors << QString::fromStdString(text);
+    return errors;
+  }
+  std::unique_ptr<TestChartWindow> form_;
 
   template <typename W = QWidget>
   W* Find(const char* name) const {
@@ -71,20 +64,14 @@ class TestChartWindowTest : public QObject {
  private slots:
   void init() {
     state_ = MakerState{};
-    frontend_ = ForwardingFrontend{};
+    frontend_ = lenti::testing::FakeFrontend{};
     printer_ = FakePrinter{};
-    errors_.clear();
-    SetErrorBoxHook([this](QWidget*, const QString& text) { errors_ << text; });
-    form_ = std::make_unique<TTestform>(state_, frontend_, printer_);
-    frontend_.form = form_.get();
+    form_ = std::make_unique<TestChartWindow>(state_, frontend_, printer_);
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
 
-  void cleanup() {
-    form_.reset();
-    SetErrorBoxHook({});
-  }
+  void cleanup() { form_.reset(); }
 
   void windowIsTestLpiAtItsPlace() {
     QVERIFY(form_->isWindow());
@@ -216,7 +203,7 @@ class TestChartWindowTest : public QObject {
 
   void createShowsThePreviewScaledToFit() {
     QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
-    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
+    QVERIFY2(Errors().isEmpty(), qPrintable(Errors().join('\n')));
     QVERIFY(state_.chart.TestChart.has_value());
     QCOMPARE(state_.chart.TestChart->Width(), 6142);
     QCOMPARE(state_.chart.TestDpi, 1200);
@@ -229,7 +216,7 @@ class TestChartWindowTest : public QObject {
     QCOMPARE(shown.height(), image->height());
     QVERIFY(qAbs(shown.width() - image->height() * 511 / 905) <= 1);
     QVERIFY(qAbs(shown.left() - (image->width() - shown.right() - 1)) <= 1);
-    QCOMPARE(frontend_.screen_cursors.back(), Cursor::Default);
+    QVERIFY(QApplication::overrideCursor() == nullptr);  // the hourglass is gone
   }
 
   void createReadsTheTypedSettings() {
@@ -251,7 +238,7 @@ class TestChartWindowTest : public QObject {
     QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
     Find<QComboBox>("ComboBox2")->setCurrentText(QStringLiteral("abc"));
     QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
-    QCOMPARE(errors_, QStringList{QStringLiteral("'abc' is not a valid integer value.")});
+    QCOMPARE(Errors(), QStringList{QStringLiteral("'abc' is not a valid integer value.")});
     QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 511);
     QCOMPARE(state_.chart.TestDpi, 1200);
   }
@@ -285,7 +272,7 @@ class TestChartWindowTest : public QObject {
     QCOMPARE(header.size(), 46);
     const auto ppm = qFromLittleEndian<qint32>(header.constData() + 38);
     QCOMPARE(ppm, 47233);
-    QVERIFY(errors_.isEmpty());
+    QVERIFY(Errors().isEmpty());
   }
 
   void closeHidesAndKeepsEverything() {

@@ -1,6 +1,6 @@
-// TTestform: the settings column, the four buttons and the preview panel.
+// The test chart window: the settings column, the four buttons and the preview panel.
 // Every handler only turns the click into a call of the chart commands.
-#include "ui/unit7.h"
+#include "ui/test_chart_window.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +15,8 @@
 
 #include "ui/guard.h"
 #include "ui/picture_view.h"
+#include "ui/qt_main_view.h"
+#include "ui/widget_helpers.h"
 
 namespace lenti::ui {
 namespace {
@@ -25,17 +27,11 @@ constexpr int kBoxWidth = 105;
 constexpr int kBoxHeight = 21;
 constexpr int kUpDownWidth = 17;
 constexpr int kButtonHeight = 25;
-// Panel2 is 409 x 505 in a 694 x 578 window; it keeps these margins when the
+// preview_panel is 409 x 505 in a 694 x 578 window; it keeps these margins when the
 // window is resized, so the preview fills the right side.
 constexpr QRect kPanelAtStart(256, 16, 409, 505);
 constexpr int kPanelRightMargin = 694 - 256 - 409;
 constexpr int kPanelBottomMargin = 578 - 16 - 505;
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 QLabel* Label(QWidget* parent, const char* name, const char* caption, int top) {
   auto* label = Named(new QLabel(QString::fromUtf8(caption), parent), name);
@@ -62,9 +58,7 @@ QLineEdit* Edit(QWidget* parent, const char* name, const char* text, int top) {
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption, int top) {
-  auto* button = Named(new QPushButton(QString::fromLatin1(caption), parent), name);
-  button->setGeometry(kBoxLeft, top, kBoxWidth, kButtonHeight);
-  return button;
+  return PlacedButton(parent, name, caption, QRect(kBoxLeft, top, kBoxWidth, kButtonHeight));
 }
 
 // Up-down buttons bound to an edit: the arrows move the edit's number by
@@ -97,18 +91,19 @@ class UpDown : public QSpinBox {
 
 }  // namespace
 
-struct TTestform::Controls {
-  QComboBox* ComboBox1 = nullptr;  // Size
-  QComboBox* ComboBox2 = nullptr;  // DPI
-  QLineEdit* Edit1 = nullptr;      // LPI
-  QLineEdit* Edit2 = nullptr;      // lines (hidden)
-  QLineEdit* Edit3 = nullptr;      // step (hidden)
-  QFrame* Panel2 = nullptr;
-  PictureView* Image1 = nullptr;
+struct TestChartWindow::Controls {
+  QComboBox* paper_box = nullptr;  // Size
+  QComboBox* dpi_box = nullptr;  // DPI
+  QLineEdit* lpi_edit = nullptr;      // LPI
+  QLineEdit* lines_edit = nullptr;      // lines (hidden)
+  QLineEdit* step_edit = nullptr;      // step (hidden)
+  QFrame* preview_panel = nullptr;
+  PictureView* preview = nullptr;
 };
 
-TTestform::TTestform(MakerState& state, Frontend& frontend, PrinterPort& printer, QWidget* parent)
-    : QWidget(parent), state_(state), frontend_(frontend), printer_(printer), controls_(nullptr) {
+TestChartWindow::TestChartWindow(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
+                                 QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), printer_(printer) {
   setObjectName(QStringLiteral("Testform"));
   setWindowFlags(Qt::Window);  // its own sizeable window, also with a parent
   setWindowTitle(QStringLiteral("Test LPI"));
@@ -118,113 +113,115 @@ TTestform::TTestform(MakerState& state, Frontend& frontend, PrinterPort& printer
   BuildControls();
 }
 
-TTestform::~TTestform() { delete controls_; }
+TestChartWindow::~TestChartWindow() = default;
 
-void TTestform::BuildControls() {
-  controls_ = new Controls;
+void TestChartWindow::SetScreenCursor(Cursor cursor) { SetApplicationCursor(cursor); }
+
+void TestChartWindow::BuildControls() {
+  controls_ = std::make_unique<Controls>();
   Controls& c = *controls_;
   Label(this, "Label1", "Size:", 28);
-  c.ComboBox1 = DropDown(this, "ComboBox1", {"A4", "A3", "8' x 10'", ""}, 0, 28);
+  c.paper_box = DropDown(this, "ComboBox1", {"A4", "A3", "8' x 10'", ""}, 0, 28);
   Label(this, "Label3", "DPI:", 68);
-  c.ComboBox2 = DropDown(this, "ComboBox2",
+  c.dpi_box = DropDown(this, "ComboBox2",
                          {"300", "360", "600", "720", "1200", "1440", "2400", "3600"}, 4, 68);
   Label(this, "Label6", "LPI:", 108);
-  c.Edit1 = Edit(this, "Edit1", "40", 108);
-  new UpDown(this, "UpDown1", c.Edit1, 40);
+  c.lpi_edit = Edit(this, "Edit1", "40", 108);
+  new UpDown(this, "UpDown1", c.lpi_edit, 40);
 
   // Lines and step: fixed for the person, hidden as they always were.
   const QList<QWidget*> hidden = {
-      Label(this, "Label4", "Lines:", 148), c.Edit2 = Edit(this, "Edit2", "11", 148),
-      new UpDown(this, "UpDown2", c.Edit2, 11), Label(this, "Label5", "Step:", 188),
-      c.Edit3 = Edit(this, "Edit3", "10", 188), new UpDown(this, "UpDown3", c.Edit3, 10)};
+      Label(this, "Label4", "Lines:", 148), c.lines_edit = Edit(this, "Edit2", "11", 148),
+      new UpDown(this, "UpDown2", c.lines_edit, 11), Label(this, "Label5", "Step:", 188),
+      c.step_edit = Edit(this, "Edit3", "10", 188), new UpDown(this, "UpDown3", c.step_edit, 10)};
   for (QWidget* widget : hidden) widget->setVisible(false);
 
   connect(Button(this, "Button5", "&Create", 236), &QPushButton::clicked, this,
-          &TTestform::Button5Click);
+          &TestChartWindow::OnCreate);
   connect(Button(this, "Button1", "&Save", 276), &QPushButton::clicked, this,
-          &TTestform::Button1Click);
+          &TestChartWindow::OnSave);
   connect(Button(this, "Button2", "&Print", 316), &QPushButton::clicked, this,
-          &TTestform::Button2Click);
+          &TestChartWindow::OnPrint);
   connect(Button(this, "Button4", "&Close", 356), &QPushButton::clicked, this,
-          &TTestform::Button4Click);
+          &TestChartWindow::OnClose);
   QPushButton* reset = Button(this, "Button3", "&Reset", 396);
   reset->setVisible(false);
-  connect(reset, &QPushButton::clicked, this, &TTestform::Button3Click);
+  connect(reset, &QPushButton::clicked, this, &TestChartWindow::OnReset);
 
-  c.Panel2 = Named(new QFrame(this), "Panel2");
-  c.Panel2->setFrameStyle(QFrame::Box | QFrame::Plain);
-  c.Panel2->setLineWidth(1);
-  c.Panel2->setAutoFillBackground(true);
-  QPalette white = c.Panel2->palette();
+  c.preview_panel = Named(new QFrame(this), "Panel2");
+  c.preview_panel->setFrameStyle(QFrame::Box | QFrame::Plain);
+  c.preview_panel->setLineWidth(1);
+  c.preview_panel->setAutoFillBackground(true);
+  QPalette white = c.preview_panel->palette();
   white.setColor(QPalette::Window, Qt::white);
-  c.Panel2->setPalette(white);
-  c.Panel2->setGeometry(kPanelAtStart);
-  c.Image1 = Named(new PictureView(c.Panel2), "Image1");
-  c.Image1->SetBackground(Qt::white);
+  c.preview_panel->setPalette(white);
+  c.preview_panel->setGeometry(kPanelAtStart);
+  c.preview = Named(new PictureView(c.preview_panel), "Image1");
+  c.preview->SetBackground(Qt::white);
   PlacePreview();
 }
 
-void TTestform::PlacePreview() {
+void TestChartWindow::PlacePreview() {
   Controls& c = *controls_;
   const int width = std::max(kPanelAtStart.width(), this->width() - kPanelAtStart.left() -
                                                         kPanelRightMargin);
   const int height = std::max(kPanelAtStart.height(), this->height() - kPanelAtStart.top() -
                                                           kPanelBottomMargin);
-  c.Panel2->setGeometry(kPanelAtStart.left(), kPanelAtStart.top(), width, height);
-  // Image1 fills the panel inside its one-pixel border.
-  c.Image1->setGeometry(c.Panel2->contentsRect());
+  c.preview_panel->setGeometry(kPanelAtStart.left(), kPanelAtStart.top(), width, height);
+  // preview fills the panel inside its one-pixel border.
+  c.preview->setGeometry(c.preview_panel->contentsRect());
 }
 
-void TTestform::resizeEvent(QResizeEvent* event) {
+void TestChartWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (controls_ != nullptr) PlacePreview();
 }
 
-void TTestform::ShowPreview(const Raster& preview) { controls_->Image1->SetPicture(Picture(preview)); }
+void TestChartWindow::ShowPreview(const Raster& preview) { controls_->preview->SetPicture(Picture(preview)); }
 
-ChartSettings TTestform::CurrentSettings() const {
+ChartSettings TestChartWindow::CurrentSettings() const {
   const Controls& c = *controls_;
   ChartSettings settings;
   // A typed size that names no entry selects none (A4 by the paper table).
-  settings.paper_index = c.ComboBox1->findText(c.ComboBox1->currentText(), Qt::MatchExactly);
-  settings.dpi_text = c.ComboBox2->currentText().toStdString();
-  settings.lpi_text = c.Edit1->text().toStdString();
-  settings.lines_text = c.Edit2->text().toStdString();
-  settings.step_text = c.Edit3->text().toStdString();
+  settings.paper_index = c.paper_box->findText(c.paper_box->currentText(), Qt::MatchExactly);
+  settings.dpi_text = c.dpi_box->currentText().toStdString();
+  settings.lpi_text = c.lpi_edit->text().toStdString();
+  settings.lines_text = c.lines_edit->text().toStdString();
+  settings.step_text = c.step_edit->text().toStdString();
   return settings;
 }
 
-void TTestform::ApplySettings(const ChartSettings& settings) {
+void TestChartWindow::ApplySettings(const ChartSettings& settings) {
   const Controls& c = *controls_;
-  c.ComboBox1->setCurrentIndex(settings.paper_index);
+  c.paper_box->setCurrentIndex(settings.paper_index);
   const QString dpi = QString::fromStdString(settings.dpi_text);
-  const int listed = c.ComboBox2->findText(dpi, Qt::MatchExactly);
-  if (listed >= 0) c.ComboBox2->setCurrentIndex(listed);
-  c.ComboBox2->setCurrentText(dpi);
-  c.Edit1->setText(QString::fromStdString(settings.lpi_text));
-  c.Edit2->setText(QString::fromStdString(settings.lines_text));
-  c.Edit3->setText(QString::fromStdString(settings.step_text));
+  const int listed = c.dpi_box->findText(dpi, Qt::MatchExactly);
+  if (listed >= 0) c.dpi_box->setCurrentIndex(listed);
+  c.dpi_box->setCurrentText(dpi);
+  c.lpi_edit->setText(QString::fromStdString(settings.lpi_text));
+  c.lines_edit->setText(QString::fromStdString(settings.lines_text));
+  c.step_edit->setText(QString::fromStdString(settings.step_text));
 }
 
-void TTestform::Button5Click() {
-  Guarded(this, [&] { CreateChart(state_, frontend_, CurrentSettings()); });
+void TestChartWindow::OnCreate() {
+  Guarded(dialogs_, [&] { CreateChart(state_, *this, CurrentSettings()); });
 }
 
-void TTestform::Button1Click() {
-  Guarded(this, [&] { SaveChart(state_, frontend_); });
+void TestChartWindow::OnSave() {
+  Guarded(dialogs_, [&] { SaveChart(state_, dialogs_); });
 }
 
-void TTestform::Button2Click() {
-  Guarded(this, [&] {
-    PrintTestChart(state_, frontend_, printer_, controls_->ComboBox2->currentText().toStdString());
+void TestChartWindow::OnPrint() {
+  Guarded(dialogs_, [&] {
+    PrintTestChart(state_, dialogs_, printer_, controls_->dpi_box->currentText().toStdString());
   });
 }
 
 // Closing only hides: the chart, the preview and the settings stay.
-void TTestform::Button4Click() { hide(); }
+void TestChartWindow::OnClose() { hide(); }
 
-void TTestform::Button3Click() {
-  Guarded(this, [&] { ApplySettings(ResetChartSettings(state_)); });
+void TestChartWindow::OnReset() {
+  Guarded(dialogs_, [&] { ApplySettings(ResetChartSettings(state_)); });
 }
 
 }  // namespace lenti::ui

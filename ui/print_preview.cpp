@@ -1,7 +1,7 @@
-// TPrintfrom: the print preview. It shows the page at 25 px per inch with
+// The print preview. It shows the page at 25 px per inch with
 // the output's outline and never the picture; "&Print" prints MergedBitmap
 // as it stands when pressed, so an older preview prints the current picture.
-#include "ui/unit4.h"
+#include "ui/print_preview.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -12,6 +12,7 @@
 #include "ui/guard.h"
 #include "ui/picture_view.h"
 #include "ui/qt_printer.h"
+#include "ui/widget_helpers.h"
 
 namespace lenti::ui {
 namespace {
@@ -28,21 +29,19 @@ QFont WarningFont() {
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, int left) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(left, 432, 75, 25);
-  return button;
+  return PlacedButton(parent, name, text, QRect(left, 432, 75, 25));
 }
 
 }  // namespace
 
-TPrintfrom::TPrintfrom(MakerState& state, PrinterPort& printer, const PrintPreviewLayout& layout,
-                       QWidget* parent)
-    : QDialog(parent), state_(state), printer_(printer) {
+PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
+                           const PrintPreviewLayout& layout, QWidget* parent)
+    : QDialog(parent), state_(state), dialogs_(dialogs), printer_(printer) {
   setObjectName(QStringLiteral("Printfrom"));
   setWindowTitle(QStringLiteral("Print Preview"));
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
   setModal(false);
+  setAttribute(Qt::WA_DeleteOnClose);
   move(268, 155);
   resize(485, 492);
 
@@ -52,7 +51,7 @@ TPrintfrom::TPrintfrom(MakerState& state, PrinterPort& printer, const PrintPrevi
   image->setScaledContents(false);
   image->setPixmap(QPixmap::fromImage(RasterImage(DrawPreviewPage(layout))));
 
-  // Created after Image1, so it lies over the page picture.
+  // Created after the page picture, so it lies over it.
   auto* warning = new QLabel(this);
   warning->setObjectName(QStringLiteral("Label1"));
   warning->setFont(WarningFont());
@@ -64,14 +63,14 @@ TPrintfrom::TPrintfrom(MakerState& state, PrinterPort& printer, const PrintPrevi
   warning->adjustSize();
 
   connect(MakeButton(this, "Button1", "&Print", 224), &QPushButton::clicked, this,
-          &TPrintfrom::Button1Click);
+          &PrintPreview::OnPrint);
   connect(MakeButton(this, "Button2", "&Cancel", 344), &QPushButton::clicked, this,
-          &TPrintfrom::Button2Click);
+          &PrintPreview::OnCancel);
 }
 
-void TPrintfrom::Button1Click() {
+void PrintPreview::OnPrint() {
   bool printed = false;
-  Guarded(this, [&] {
+  Guarded(dialogs_, [&] {
     PrintMergedBitmap(state_, printer_);
     printed = true;
   });
@@ -79,6 +78,6 @@ void TPrintfrom::Button1Click() {
   if (printed) close();
 }
 
-void TPrintfrom::Button2Click() { close(); }
+void PrintPreview::OnCancel() { close(); }
 
 }  // namespace lenti::ui

@@ -1,4 +1,4 @@
-// The Frontend on the real widgets: how the dialogs are set up (filters,
+// The Qt dialogs and the main view on the real widgets: how the dialogs are set up (filters,
 // suffixes, the cleared open name, the one save dialog that remembers the
 // last name), the font conversion, the plain message box, the progress bar
 // at its ends, balanced screen cursors and the controls it reads and sets.
@@ -15,8 +15,7 @@
 #include <QTimer>
 
 #include "ui/crop_shape.h"
-#include "ui/error_box.h"
-#include "ui/liti2.h"
+#include "ui/main_window.h"
 #include "ui/picture_view.h"
 
 using namespace lenti;
@@ -24,14 +23,15 @@ using namespace lenti::ui;
 
 Q_DECLARE_METATYPE(lenti::Font)
 
-class QtFrontendTest : public QObject {
+class QtAdaptersTest : public QObject {
   Q_OBJECT
 
  private:
   QTemporaryDir temp_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<MainWindow> form_;
 
-  QtFrontend& Fe() { return form_->Frontend(); }
+  QtDialogs& Dialogs() { return form_->Dialogs(); }
+  QtMainView& View() { return form_->View(); }
   template <typename W = QWidget>
   W* Find(const char* name) const {
     return form_->findChild<W*>(QString::fromLatin1(name));
@@ -39,23 +39,22 @@ class QtFrontendTest : public QObject {
 
  private slots:
   void init() {
-    SetErrorBoxHook([](QWidget*, const QString& text) { QFAIL(qPrintable(text)); });
-    form_ = std::make_unique<TForm1>((temp_.path() + "/work").toStdString());
+    form_ = std::make_unique<MainWindow>((temp_.path() + "/work").toStdString());
+    form_->Dialogs().hooks.show_error = [](const QString& text) { QFAIL(qPrintable(text)); };
   }
   void cleanup() {
     form_.reset();
-    SetErrorBoxHook({});
     while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
   }
 
   void theOpenDialogOffersThePhotoFiltersWithItsNameCleared() {
-    QFileDialog& dialog = Fe().OpenPictureDialog1();
+    QFileDialog& dialog = Dialogs().OpenPictureDialog();
     dialog.selectFile(temp_.path() + "/left-over.jpg");
     QStringList filters;
     QString selected, suffix;
     QStringList names;
     QFileDialog::AcceptMode mode = QFileDialog::AcceptSave;
-    Fe().hooks.run_file_dialog = [&](QFileDialog& shown) {
+    Dialogs().hooks.run_file_dialog = [&](QFileDialog& shown) {
       filters = shown.nameFilters();
       selected = shown.selectedNameFilter();
       suffix = shown.defaultSuffix();
@@ -63,7 +62,7 @@ class QtFrontendTest : public QObject {
       names = shown.selectedFiles();
       return temp_.path() + "/photo.JPG";
     };
-    QCOMPARE(Fe().AskOpenPicture(), (temp_.path() + "/photo.JPG").toStdString());
+    QCOMPARE(Dialogs().AskOpenPicture(), (temp_.path() + "/photo.JPG").toStdString());
     QCOMPARE(mode, QFileDialog::AcceptOpen);
     QCOMPARE(suffix, QStringLiteral("jpg"));
     QCOMPARE(filters.size(), 3);
@@ -86,7 +85,7 @@ class QtFrontendTest : public QObject {
     QFETCH(int, index);
     QFETCH(QString, label);
     QFETCH(QStringList, patterns);
-    const QString filter = Fe().OpenPictureDialog1().nameFilters().value(index);
+    const QString filter = Dialogs().OpenPictureDialog().nameFilters().value(index);
     // Qt's own rule: the patterns are the last parenthesis, the label what precedes it.
     const int open = filter.lastIndexOf('(');
     QCOMPARE(filter.left(open).trimmed(), label);
@@ -94,7 +93,7 @@ class QtFrontendTest : public QObject {
   }
 
   void theOneSaveDialogRemembersTheLastNameAndACancelGivesNothing() {
-    QFileDialog& dialog = Fe().SavePictureDialog1();
+    QFileDialog& dialog = Dialogs().SavePictureDialog();
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(dialog.defaultSuffix(), QStringLiteral("bmp"));
     QCOMPARE(dialog.nameFilters().size(), 1);
@@ -102,15 +101,15 @@ class QtFrontendTest : public QObject {
     QFileDialog* shown = nullptr;
     QStringList preselected;
     QStringList answers = {temp_.path() + "/first.bmp", QString(), temp_.path() + "/second.bmp"};
-    Fe().hooks.run_file_dialog = [&](QFileDialog& d) {
+    Dialogs().hooks.run_file_dialog = [&](QFileDialog& d) {
       shown = &d;
       preselected << d.selectedFiles().value(0);
       return answers.takeFirst();
     };
-    QCOMPARE(Fe().AskSavePicture(), (temp_.path() + "/first.bmp").toStdString());
+    QCOMPARE(Dialogs().AskSavePicture(), (temp_.path() + "/first.bmp").toStdString());
     QCOMPARE(shown, &dialog);
-    QCOMPARE(Fe().AskSavePicture(), std::string());  // cancelled: nothing, even after a choice
-    QCOMPARE(Fe().AskSavePicture(), (temp_.path() + "/second.bmp").toStdString());
+    QCOMPARE(Dialogs().AskSavePicture(), std::string());  // cancelled: nothing, even after a choice
+    QCOMPARE(Dialogs().AskSavePicture(), (temp_.path() + "/second.bmp").toStdString());
     QVERIFY(preselected[1].endsWith("first.bmp"));
     QVERIFY(preselected[2].endsWith("first.bmp"));  // a cancel does not forget it
   }
@@ -143,17 +142,17 @@ class QtFrontendTest : public QObject {
 
     // Through the dialog hook: a cancel keeps the font, a choice replaces all but the colour.
     Font edited = font;
-    Fe().hooks.run_font_dialog = [](const QFont&) { return std::optional<QFont>(); };
-    Fe().AskFont(edited);
+    Dialogs().hooks.run_font_dialog = [](const QFont&) { return std::optional<QFont>(); };
+    Dialogs().AskFont(edited);
     QVERIFY(edited == font);
     QFont chosen(QStringLiteral("DejaVu Sans Mono"), 13);
     chosen.setItalic(!font.italic);
     QFont offered;
-    Fe().hooks.run_font_dialog = [&](const QFont& initial) {
+    Dialogs().hooks.run_font_dialog = [&](const QFont& initial) {
       offered = initial;
       return std::optional<QFont>(chosen);
     };
-    Fe().AskFont(edited);
+    Dialogs().AskFont(edited);
     QCOMPARE(offered, qfont);
     QCOMPARE(edited.family, std::string("DejaVu Sans Mono"));
     QCOMPARE(edited.size, 13);
@@ -174,7 +173,7 @@ class QtFrontendTest : public QObject {
       icon = box->icon();
       box->accept();
     });
-    Fe().ShowMessage("打印机DPI设置不对!");
+    Dialogs().ShowMessage("打印机DPI设置不对!");
     QCOMPARE(text, QString::fromUtf8("打印机DPI设置不对!"));
     QCOMPARE(title, QString());
     QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
@@ -193,86 +192,73 @@ class QtFrontendTest : public QObject {
   void theProgressBarStopsAtItsEnds() {
     QFETCH(int, position);
     QFETCH(int, shown);
-    Fe().SetProgressRange(0, 200);
-    Fe().SetProgress(195);
-    Fe().SetProgress(position);
-    QCOMPARE(Fe().Progress(), shown);
+    QtProgressBar bar(Find<QProgressBar>("ProgressBar1"));
+    bar.SetProgressRange(0, 200);
+    bar.SetProgress(195);
+    bar.SetProgress(position);
+    QCOMPARE(bar.Progress(), shown);
     QCOMPARE(Find<QProgressBar>("ProgressBar1")->value(), shown);
   }
 
   void screenCursorsAreBalanced() {
-    Fe().SetScreenCursor(Cursor::Hourglass);
+    View().SetScreenCursor(Cursor::Hourglass);
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    Fe().SetScreenCursor(Cursor::Hourglass);  // nested busy work
-    Fe().SetScreenCursor(Cursor::Default);
+    View().SetScreenCursor(Cursor::Hourglass);  // nested busy work
+    View().SetScreenCursor(Cursor::Default);
     QVERIFY(QApplication::overrideCursor() != nullptr);
-    Fe().SetScreenCursor(Cursor::Default);
+    View().SetScreenCursor(Cursor::Default);
     QVERIFY(QApplication::overrideCursor() == nullptr);
-    Fe().SetScreenCursor(Cursor::Default);  // one too many does no harm
+    View().SetScreenCursor(Cursor::Default);  // one too many does no harm
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
-  void controlsAreReadAndSetByTheirNames_data() {
-    QTest::addColumn<int>("control");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("Save") << int(Control::Button4) << "Button4";
-    QTest::newRow("Rotate") << int(Command::Rotate) << "Button5";
-    QTest::newRow("Print") << int(Control::Button14) << "Button14";
-    QTest::newRow("Align-Bar") << int(Control::CheckBox1) << "CheckBox1";
-    QTest::newRow("Apply") << int(Control::Button26) << "Button26";
-    QTest::newRow("view") << int(Control::Image1) << "Image1";
-  }
-
-  void controlsAreReadAndSetByTheirNames() {
-    QFETCH(int, control);
-    QFETCH(QString, name);
-    const auto which = static_cast<Control>(control);
-    QWidget* widget = form_->findChild<QWidget*>(name);
-    QVERIFY(!Fe().IsEnabled(which));
-    Fe().SetEnabled(which, true);
-    QVERIFY(widget->isEnabled());
-    QVERIFY(Fe().IsEnabled(which));
-    Fe().SetButtonCursor(which, Cursor::Hourglass);
-    QCOMPARE(widget->cursor().shape(), Qt::WaitCursor);
-    Fe().SetButtonCursor(which, Cursor::Default);
-    QVERIFY(!widget->testAttribute(Qt::WA_SetCursor));
+  void onlyRotateShowsACursorOfItsOwn() {
+    QWidget* rotate = Find("Button5");
+    View().SetCommandCursor(Command::Rotate, Cursor::Hourglass);
+    QCOMPARE(rotate->cursor().shape(), Qt::WaitCursor);
+    View().SetCommandCursor(Command::Rotate, Cursor::Default);
+    QVERIFY(!rotate->testAttribute(Qt::WA_SetCursor));
+    View().SetCommandCursor(Command::Save, Cursor::Hourglass);
+    QVERIFY(!Find("Button4")->testAttribute(Qt::WA_SetCursor));
   }
 
   void settingAlignBarFromTheCodeDoesNotCountAsAClick() {
-    QSignalSpy clicked(Find<QCheckBox>("CheckBox1"), &QCheckBox::clicked);
-    Fe().SetAlignBarChecked(true);
-    QVERIFY(Fe().IsAlignBarChecked());
-    Fe().SetAlignBarChecked(false);
-    QVERIFY(!Fe().IsAlignBarChecked());
+    // The window sets the box from the state after every command; that
+    // must never run the box's own handler.
+    auto* box = Find<QCheckBox>("CheckBox1");
+    QSignalSpy clicked(box, &QCheckBox::clicked);
+    box->setChecked(true);
+    QVERIFY(box->isChecked());
+    box->setChecked(false);
+    QVERIFY(!box->isChecked());
     QCOMPARE(clicked.count(), 0);
   }
 
   void theCropRectangleTakesBoundsCursorAndVisibility() {
-    Fe().SetCropBounds(Rect{12, 34, 112, 154});
+    View().SetCropBounds(Rect{12, 34, 112, 154});
     QCOMPARE(Find("Shape7")->geometry(), QRect(12, 34, 100, 120));
-    QCOMPARE(Fe().CropBounds(), (Rect{12, 34, 112, 154}));
-    Fe().SetCropCursor(Cursor::SizeNWSE);
-    QCOMPARE(Fe().CropCursor(), Cursor::SizeNWSE);
+    QCOMPARE(View().CropBounds(), (Rect{12, 34, 112, 154}));
+    View().SetCropCursor(Cursor::SizeNWSE);
     QCOMPARE(Find("Shape7")->cursor().shape(), Qt::SizeFDiagCursor);
-    Fe().SetCropVisible(true);
+    View().SetCropVisible(true);
     QVERIFY(Find("Shape7")->isVisibleTo(form_.get()));
-    Fe().SetCropVisible(false);
+    View().SetCropVisible(false);
     QVERIFY(!Find("Shape7")->isVisibleTo(form_.get()));
   }
 
   void thumbnailsGoToTheirSlotsAndUnknownSlotsAreIgnored() {
     Raster thumbnail(65, 57);
-    Fe().SetThumbnail(13, thumbnail);
+    View().SetThumbnail(13, thumbnail);
     QVERIFY(!Find<PictureView>("Image18")->GetPicture().IsEmpty());  // slot 13's image
     QVERIFY(Find<PictureView>("Image13")->GetPicture().IsEmpty());
-    Fe().SetThumbnail(0, thumbnail);
-    Fe().SetThumbnail(17, thumbnail);
-    Fe().SetViewPicture(Picture(Raster(30, 20)));
-    QCOMPARE(Fe().ViewPicture().Width(), 30);
+    View().SetThumbnail(0, thumbnail);
+    View().SetThumbnail(17, thumbnail);
+    View().SetViewPicture(Picture(Raster(30, 20)));
+    QCOMPARE(View().ViewPicture().Width(), 30);
     Find<QLineEdit>("Edit1")->setText(QString::fromUtf8("立体 photo"));
-    QCOMPARE(Fe().OverlayEditText(), std::string("立体 photo"));
+    QCOMPARE(View().OverlayEditText(), std::string("立体 photo"));
   }
 };
 
-QTEST_MAIN(QtFrontendTest)
-#include "qt_frontend_test.moc"
+QTEST_MAIN(QtAdaptersTest)
+#include "qt_adapters_test.moc"

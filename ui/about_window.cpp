@@ -1,4 +1,4 @@
-#include "ui/unit5.h"
+#include "ui/about_window.h"
 
 #include <algorithm>
 
@@ -16,7 +16,7 @@
 namespace lenti::ui {
 namespace {
 
-// Shape1: a transparent hot spot without outline; a press with any button,
+// web_hot_spot_: a transparent hot spot without outline; a press with any button,
 // or asking for its context menu, reports it.
 class HotSpot : public QWidget {
   Q_OBJECT
@@ -63,63 +63,65 @@ void CentreOnDesktop(QWidget& window) {
 
 }  // namespace
 
-TAbout::TAbout(AboutMode mode, QWidget* parent, int timer_ms)
+AboutWindow::AboutWindow(AboutMode mode, QWidget* parent, int timer_ms)
     : QWidget(parent, AboutFlags(mode)), mode_(mode) {
   setObjectName(QStringLiteral("About"));
   setWindowTitle(QStringLiteral("About"));
-  setAttribute(Qt::WA_DeleteOnClose, false);
+  // "&About" makes a new window each time; it goes when closed. The
+  // splash lives on the stack of the start-up.
+  setAttribute(Qt::WA_DeleteOnClose, mode == AboutMode::About);
   setFixedSize(kSplashWidth, kSplashHeight);
 
-  Image1 = new PictureView(this);
-  Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setGeometry(0, 0, kSplashWidth, kSplashHeight);
-  Image1->SetPicture(SplashPicture());
-  connect(Image1, &PictureView::Clicked, this, &TAbout::Image1Click);
+  picture_ = new PictureView(this);
+  picture_->setObjectName(QStringLiteral("Image1"));
+  picture_->setGeometry(0, 0, kSplashWidth, kSplashHeight);
+  picture_->SetPicture(SplashPicture());
+  connect(picture_, &PictureView::Clicked, this, &AboutWindow::OnPictureClicked);
 
-  auto* hot_spot = new HotSpot(Image1);
-  Shape1 = hot_spot;
-  Shape1->setObjectName(QStringLiteral("Shape1"));
-  Shape1->setGeometry(24, 322, 273, 25);
-  Shape1->setCursor(Qt::PointingHandCursor);
-  connect(hot_spot, &HotSpot::Activated, this, &TAbout::Shape1MouseDown);
+  auto* hot_spot = new HotSpot(picture_);
+  web_hot_spot_ = hot_spot;
+  web_hot_spot_->setObjectName(QStringLiteral("Shape1"));
+  web_hot_spot_->setGeometry(24, 322, 273, 25);
+  web_hot_spot_->setCursor(Qt::PointingHandCursor);
+  connect(hot_spot, &HotSpot::Activated, this, &AboutWindow::OnWebHotSpot);
 
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setSingleShot(true);
-  Timer1->setInterval(timer_ms);
-  connect(Timer1, &QTimer::timeout, this, &TAbout::Timer1Timer);
-  Timer1->start();
+  timer_ = new QTimer(this);
+  timer_->setObjectName(QStringLiteral("Timer1"));
+  timer_->setSingleShot(true);
+  timer_->setInterval(timer_ms);
+  connect(timer_, &QTimer::timeout, this, &AboutWindow::OnTimer);
+  timer_->start();
 
   CentreOnDesktop(*this);
 }
 
-bool TAbout::TimerActive() const { return Timer1->isActive(); }
+bool AboutWindow::TimerActive() const { return timer_->isActive(); }
 
-void TAbout::StopTimer() {
-  const bool was_active = Timer1->isActive();
-  Timer1->stop();
+void AboutWindow::StopTimer() {
+  const bool was_active = timer_->isActive();
+  timer_->stop();
   if (was_active) emit TimerStopped();
 }
 
-void TAbout::Timer1Timer() { emit TimerStopped(); }
+void AboutWindow::OnTimer() { emit TimerStopped(); }
 
-void TAbout::Image1Click() { StopTimer(); }
+void AboutWindow::OnPictureClicked() { StopTimer(); }
 
-void TAbout::Shape1MouseDown() {
+void AboutWindow::OnWebHotSpot() {
   close();
   OpenWebAddress();
 }
 
-void RunSplash(TAbout& splash) {
+void RunSplash(AboutWindow& splash) {
   splash.show();
   splash.repaint();
   if (!splash.TimerActive()) return;
   // Quits on the timer or the click; the splash keeps the events flowing.
   QEventLoop loop;
-  QObject::connect(&splash, &TAbout::TimerStopped, &loop, &QEventLoop::quit);
+  QObject::connect(&splash, &AboutWindow::TimerStopped, &loop, &QEventLoop::quit);
   loop.exec();
 }
 
 }  // namespace lenti::ui
 
-#include "unit5.moc"
+#include "about_window.moc"

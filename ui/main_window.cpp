@@ -1,0 +1,250 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+
+#include "core/command_states.h"
+#include "core/work_dir.h"
+#include "delivery/print.h"
+#include "delivery/save.h"
+#include "finishing/align_bars.h"
+#include "finishing/rotation.h"
+#include "finishing/text_overlay.h"
+#include "interlace/merge.h"
+#include "intake/crop_frame.h"
+#include "intake/slots.h"
+#include "ui/about_window.h"
+#include "ui/crop_shape.h"
+#include "ui/guard.h"
+#include "ui/picture_view.h"
+#include "ui/print_preview.h"
+#include "ui/test_chart_window.h"
+#include "ui/web_address.h"
+
+namespace lenti::ui {
+
+MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* parent)
+    : QMainWindow(parent), work_dir_(std::move(work_dir)) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Vexaro Photo Maker V1.10"));
+  // A single border: the size follows the desktop, not the person.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  BuildControls();
+  dialogs_ = std::make_unique<QtDialogs>(this, printer_);
+  dialogs_->hooks = std::move(hooks);
+  view_ = std::make_unique<QtMainView>(Widgets());
+  progress_bar_sink_ = std::make_unique<QtProgressBar>(progress_bar_);
+  // A merge reports every strip; the bar repaints about 30 times a second.
+  progress_ = std::make_unique<ThrottledProgress>(*progress_bar_sink_);
+  ConnectHandlers();
+  FillWorkArea();
+  CreateWorkDir();
+
+  test_chart_ = new TestChartWindow(state_, *dialogs_, printer_, this);
+  test_chart_->setWindowFlag(Qt::Window, true);  // its own window, hidden until asked for
+  test_chart_->hide();
+  UpdateCommands();
+}
+
+MainWindow::~MainWindow() {
+  // The secondary windows refer to the state, the dialogs and the printer,
+  // which go before Qt deletes the children: they go first.
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (child->isWindow()) delete child;
+}
+
+void MainWindow::CreateWorkDir() {
+  Guarded(*dialogs_, [&] { EnsureWorkDir(work_dir_); });
+}
+
+void MainWindow::FillWorkArea() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  setFixedSize(area.size());
+  move(area.topLeft());
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (filled_work_area_) return;
+  filled_work_area_ = true;
+  // The frame is known only once the window is shown: shrink the client so
+  // that the whole window, frame included, fills the work area.
+  QTimer::singleShot(0, this, [this] {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    setFixedSize(area.size() - frame);
+    move(area.topLeft());
+  });
+}
+
+void MainWindow::ConnectHandlers() {
+  for (int index = 0; index < kSlotCount; ++index) {
+    const int slot = index + 1;
+    connect(slot_buttons_[index], &QPushButton::clicked, this, [this, slot] { OnImportSlot(slot); });
+    connect(thumbnails_[index], &PictureView::Clicked, this, [this, slot] { OnSelectSlot(slot); });
+  }
+  connect(fit_and_frame_button_, &QPushButton::clicked, this, &MainWindow::OnFitAndFrame);
+  connect(crop_shape_, &CropShape::Pressed, this, &MainWindow::OnCropPressed);
+  connect(crop_shape_, &CropShape::Moved, this, &MainWindow::OnCropMoved);
+  connect(crop_shape_, &CropShape::Released, this, &MainWindow::OnCropReleased);
+  connect(merge_button_, &QPushButton::clicked, this, &MainWindow::OnMerge);
+  // clicked, never toggled: setting the box from the state must not run it.
+  connect(align_bars_box_, &QCheckBox::clicked, this, &MainWindow::OnAlignBarsClicked);
+  connect(three_d_button_, &QRadioButton::clicked, this, &MainWindow::OnInterlaceTypeClicked);
+  connect(up_down_button_, &QRadioButton::clicked, this, &MainWindow::OnInterlaceTypeClicked);
+  connect(overlay_text_edit_, &QLineEdit::textChanged, this, &MainWindow::OnOverlayTextChanged);
+  connect(font_button_, &QPushButton::clicked, this, &MainWindow::OnChooseFont);
+  connect(apply_text_button_, &QPushButton::clicked, this, &MainWindow::OnApplyText);
+  connect(photo_view_, &PictureView::MouseReleased, this, &MainWindow::OnViewClicked);
+  connect(rotate_button_, &QPushButton::clicked, this, &MainWindow::OnRotate);
+  connect(save_button_, &QPushButton::clicked, this, &MainWindow::OnSave);
+  connect(print_button_, &QPushButton::clicked, this, &MainWindow::OnPrint);
+  connect(about_button_, &QPushButton::clicked, this, &MainWindow::OnAbout);
+  connect(exit_button_, &QPushButton::clicked, this, &MainWindow::OnExit);
+  connect(web_link_, &QLabel::linkActivated, this, &MainWindow::OnWebLink);
+}
+
+void MainWindow::Run(const std::function<void()>& command) {
+  Guarded(*dialogs_, command);
+  UpdateCommands();
+}
+
+void MainWindow::UpdateCommands() {
+  const CommandStates s = DeriveCommandStates(state_);
+  save_button_->setEnabled(s.save);
+  rotate_button_->setEnabled(s.rotate);
+  print_button_->setEnabled(s.print);
+  align_bars_box_->setEnabled(s.align_bars);
+  align_bars_box_->setChecked(s.align_bars_checked);  // emits toggled, never clicked
+  apply_text_button_->setEnabled(s.apply_text);
+  photo_view_->setEnabled(s.place_text);
+}
+
+void MainWindow::OnImportSlot(int slot) {
+  Run([&] { ImportIntoSlot(state_, *dialogs_, *view_, work_dir_, slot); });
+}
+
+void MainWindow::OnSelectSlot(int slot) {
+  Run([&] { SelectSlot(state_, *view_, slot); });
+}
+
+void MainWindow::OnFitAndFrame() {
+  Run([&] { FitAndFrame(state_, *view_); });
+}
+
+// The crop rectangle's drag changes no command state: no UpdateCommands
+// per mouse step.
+void MainWindow::OnCropPressed(QPoint pos) {
+  Guarded(*dialogs_, [&] { CropMouseDown(state_, *view_, pos.x(), pos.y()); });
+}
+
+void MainWindow::OnCropMoved(QPoint pos) {
+  Guarded(*dialogs_, [&] { CropMouseMove(state_, *view_, pos.x(), pos.y()); });
+}
+
+void MainWindow::OnCropReleased() {
+  Guarded(*dialogs_, [&] { CropMouseUp(state_); });
+}
+
+void MainWindow::OnMerge() {
+  Run([&] {
+    // The merge clears a ticked Align-Bar box; clearing it runs the box's handler.
+    const MergeOutcome outcome = Merge(state_, *dialogs_, *view_, *progress_, work_dir_);
+    if (outcome.align_bar_was_checked) ToggleAlignBars(state_, *view_, false);
+  });
+}
+
+void MainWindow::OnAlignBarsClicked() {
+  const bool ticked = align_bars_box_->isChecked();
+  Run([&] { ToggleAlignBars(state_, *view_, ticked); });
+}
+
+void MainWindow::OnInterlaceTypeClicked() {
+  Run([&] { SetInterlaceType(state_.lens, three_d_button_->isChecked()); });
+}
+
+void MainWindow::OnOverlayTextChanged() {
+  Run([&] { UpdateApplyEnabled(state_, *view_); });
+}
+
+void MainWindow::OnChooseFont() {
+  Run([&] { ChooseFont(state_, *dialogs_, *view_, dialog_font_); });
+}
+
+void MainWindow::OnApplyText() {
+  Run([&] { ApplyText(state_, *view_, dialog_font_); });
+}
+
+void MainWindow::OnViewClicked(QPoint pos) {
+  Run([&] { PlaceText(state_, *view_, pos.x(), pos.y()); });
+}
+
+void MainWindow::OnRotate() {
+  Run([&] { RotateMerged(state_, *view_); });
+}
+
+void MainWindow::OnSave() {
+  Run([&] { SaveMerged(state_, *dialogs_); });
+}
+
+void MainWindow::OnPrint() {
+  Run([&] {
+    const PrintPreviewLayout layout = PreparePrint(state_, *dialogs_, printer_);
+    auto* preview = new PrintPreview(state_, *dialogs_, printer_, layout, this);
+    preview->show();  // modeless: the main window stays usable; deleted when closed
+  });
+}
+
+void MainWindow::OnAbout() {
+  Run([&] {
+    auto* about = new AboutWindow(AboutMode::About, this);
+    about->show();  // deleted when closed
+  });
+}
+
+void MainWindow::OnExit() { close(); }
+
+void MainWindow::OnWebLink() { OpenWebAddress(); }
+
+void MainWindow::ShowTestChartWindow() {
+  test_chart_->show();
+  test_chart_->raise();
+  test_chart_->activateWindow();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // "&Merge" is the default button: Enter runs it unless a control used the key.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    event->accept();
+    merge_button_->click();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::DeleteWorkingFiles() {
+  state_.merged.MergedBitmap.reset();
+  DeleteWorkFiles(work_dir_);  // all sixteen slots; the folder stays
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  Guarded(*dialogs_, [&] { DeleteWorkingFiles(); });
+  event->accept();
+  emit Closed();
+}
+
+}  // namespace lenti::ui

@@ -1,0 +1,157 @@
+// The main window. It owns the working state, the working folder's name, the
+// font dialog's font object, the printer, the dialogs, its view and progress
+// bar, and the hidden test chart window. Each slot only turns an event into a
+// call of the operation (intake/, interlace/, finishing/, delivery/) through
+// Guarded(), then UpdateCommands() derives every enabled and checked state
+// from the state.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include <QMainWindow>
+
+#include "core/maker_state.h"
+#include "core/progress.h"
+#include "ui/qt_dialogs.h"
+#include "ui/qt_main_view.h"
+#include "ui/qt_printer.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace lenti::ui {
+
+class CropShape;
+class PictureView;
+class TestChartWindow;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  // `work_dir` is made if missing (a failure is shown and the window still
+  // opens). `hooks` replace the modal boxes from the start (tests).
+  explicit MainWindow(std::string work_dir, QtDialogs::Hooks hooks = {}, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  MakerState& State() { return state_; }
+  QtDialogs& Dialogs() { return *dialogs_; }
+  QtMainView& View() { return *view_; }
+  ProgressSink& Progress() { return *progress_; }
+  TestChartWindow& TestChart() { return *test_chart_; }
+  const std::string& WorkDir() const { return work_dir_; }
+
+ signals:
+  // The window was closed and its working files deleted: the program ends.
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private slots:
+  void OnImportSlot(int slot);
+  void OnSelectSlot(int slot);
+  void OnFitAndFrame();
+  void OnCropPressed(QPoint pos);
+  void OnCropMoved(QPoint pos);
+  void OnCropReleased();
+  void OnMerge();
+  void OnAlignBarsClicked();
+  void OnInterlaceTypeClicked();
+  void OnOverlayTextChanged();
+  void OnChooseFont();
+  void OnApplyText();
+  void OnViewClicked(QPoint pos);
+  void OnRotate();
+  void OnSave();
+  void OnPrint();
+  void OnAbout();
+  void OnExit();
+  void OnWebLink();
+  void ShowTestChartWindow();
+
+ private:
+  // The controls, in the bands of the window (main_window_controls.cpp).
+  void BuildControls();
+  QGroupBox* BuildPreferencesBand();
+  QGroupBox* BuildPhotoSourceBand();
+  QGroupBox* BuildCommandBand();
+  QWidget* BuildView();
+  void BuildHiddenControls(QGroupBox* preferences, QGroupBox* command);
+  void BuildMenu();
+  void ConnectHandlers();
+  MainWidgets Widgets() const;
+
+  // Runs a command through the one error handler, then brings every
+  // enabled and checked state up to date.
+  void Run(const std::function<void()>& command);
+  // Every enabled and checked state, from the state alone.
+  void UpdateCommands();
+  void CreateWorkDir();
+  void DeleteWorkingFiles();
+  void FillWorkArea();
+
+  MakerState state_;
+  std::string work_dir_;
+  std::shared_ptr<Font> dialog_font_ = std::make_shared<Font>();
+  QtPrinterPort printer_;
+  std::unique_ptr<QtDialogs> dialogs_;
+  std::unique_ptr<QtMainView> view_;
+  std::unique_ptr<QtProgressBar> progress_bar_sink_;
+  std::unique_ptr<ThrottledProgress> progress_;
+  TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
+  bool filled_work_area_ = false;
+
+  // Preferences
+  QGroupBox* preferences_band_ = nullptr;
+  QGroupBox* mode_group_ = nullptr;
+  QRadioButton* portrait_button_ = nullptr;
+  QRadioButton* landscape_button_ = nullptr;
+  QLabel* logo_ = nullptr;
+  // Photo source
+  QGroupBox* photo_source_band_ = nullptr;
+  std::array<QPushButton*, kSlotCount> slot_buttons_{};
+  std::array<PictureView*, kSlotCount> thumbnails_{};
+  QGroupBox* text_group_ = nullptr;
+  QLineEdit* overlay_text_edit_ = nullptr;
+  QPushButton* font_button_ = nullptr;
+  QPushButton* apply_text_button_ = nullptr;
+  // Commands
+  QGroupBox* command_band_ = nullptr;
+  QPushButton* about_button_ = nullptr;
+  QPushButton* merge_button_ = nullptr;
+  QPushButton* save_button_ = nullptr;
+  QPushButton* rotate_button_ = nullptr;
+  QPushButton* exit_button_ = nullptr;
+  QPushButton* print_button_ = nullptr;
+  QCheckBox* align_bars_box_ = nullptr;
+  // The view
+  QWidget* view_box_ = nullptr;
+  PictureView* photo_view_ = nullptr;
+  PictureView* work_image_ = nullptr;
+  CropShape* crop_shape_ = nullptr;
+  QProgressBar* progress_bar_ = nullptr;
+  // Never visible
+  QGroupBox* lens_group_ = nullptr;
+  QComboBox* lens_pitch_box_ = nullptr;
+  QGroupBox* interlace_type_group_ = nullptr;
+  QRadioButton* three_d_button_ = nullptr;
+  QRadioButton* up_down_button_ = nullptr;
+  QGroupBox* output_error_group_ = nullptr;
+  QSlider* output_error_slider_ = nullptr;
+  QPushButton* fit_and_frame_button_ = nullptr;
+  QPushButton* align_button_ = nullptr;
+  QLabel* web_link_ = nullptr;
+};
+
+}  // namespace lenti::ui

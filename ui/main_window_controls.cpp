@@ -1,0 +1,230 @@
+// The controls of MainWindow, band by band, at the positions the person knows.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "ui/artwork.h"
+#include "ui/crop_shape.h"
+#include "ui/main_window.h"
+#include "ui/picture_view.h"
+#include "ui/slot_names.h"
+#include "ui/view_box.h"
+#include "ui/web_address.h"
+#include "ui/widget_helpers.h"
+
+namespace lenti::ui {
+namespace {
+
+constexpr int kPreferencesHeight = 113;
+constexpr int kPhotoSourceWidth = 297;
+constexpr int kCommandWidth = 134;
+const QColor kMediumGrey(128, 128, 128);
+
+// Four rows of four slots: buttons (50 x 25) above their thumbnails (65 x 57).
+constexpr int kButtonLeft[4] = {16, 89, 160, 233};
+constexpr int kButtonTop[4] = {32, 131, 230, 334};
+constexpr int kThumbnailLeft[4] = {8, 80, 152, 224};
+constexpr int kThumbnailTop[4] = {59, 165, 264, 367};
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QGroupBox* Group(QWidget* parent, const char* name, const char* caption) {
+  return Named(new QGroupBox(Text(caption), parent), name);
+}
+
+QLabel* Label(QWidget* parent, const char* name, const char* caption, QPoint at) {
+  auto* label = Named(new QLabel(Text(caption), parent), name);
+  label->move(at);
+  label->adjustSize();
+  return label;
+}
+
+QLabel* ImageLabel(QWidget* parent, const char* name, const QImage& image, QPoint at) {
+  auto* label = Named(new QLabel(parent), name);
+  label->setPixmap(QPixmap::fromImage(image));
+  label->setGeometry(QRect(at, image.size()));
+  return label;
+}
+
+}  // namespace
+
+void MainWindow::BuildControls() {
+  auto* central = Named(new QWidget(this), "Client");
+  auto* rows = new QVBoxLayout(central);
+  rows->setContentsMargins(0, 0, 0, 0);
+  rows->setSpacing(0);
+  rows->addWidget(BuildPreferencesBand());
+
+  auto* middle = new QHBoxLayout;
+  middle->setSpacing(0);
+  middle->addWidget(BuildPhotoSourceBand());
+  middle->addWidget(BuildView(), 1);
+  middle->addWidget(BuildCommandBand());
+  rows->addLayout(middle, 1);
+
+  progress_bar_ = Named(new QProgressBar(central), "ProgressBar1");
+  progress_bar_->setRange(0, 100);
+  progress_bar_->setValue(0);
+  progress_bar_->setTextVisible(false);
+  progress_bar_->setFixedHeight(17);
+  rows->addWidget(progress_bar_);
+  setCentralWidget(central);
+
+  BuildHiddenControls(preferences_band_, command_band_);
+  BuildMenu();
+}
+
+QGroupBox* MainWindow::BuildPreferencesBand() {
+  preferences_band_ = Group(nullptr, "GroupBox2", "Preferences");
+  preferences_band_->setFixedHeight(kPreferencesHeight);
+
+  mode_group_ = Group(preferences_band_, "GroupBox8", "Mode");
+  mode_group_->setGeometry(12, 18, 220, 88);
+  portrait_button_ = Named(new QRadioButton(mode_group_), "RadioButton3");
+  portrait_button_->setGeometry(16, 38, 20, 20);
+  portrait_button_->setChecked(true);
+  portrait_button_->setToolTip(QStringLiteral("Upright print, strips along the rows"));
+  ImageLabel(mode_group_, "PortraitPictogram", DrawPortraitPictogram(), QPoint(40, 27));
+  landscape_button_ = Named(new QRadioButton(mode_group_), "RadioButton4");
+  landscape_button_->setGeometry(112, 38, 20, 20);
+  landscape_button_->setToolTip(QStringLiteral("Print across, strips along the columns"));
+  ImageLabel(mode_group_, "LandscapePictogram", DrawLandscapePictogram(), QPoint(136, 31));
+
+  logo_ = ImageLabel(preferences_band_, "Image19", DrawLogo(), QPoint(260, 32));
+  Label(preferences_band_, "VersionLabel", "Ver 1.10", QPoint(556, 78));
+  return preferences_band_;
+}
+
+QGroupBox* MainWindow::BuildPhotoSourceBand() {
+  photo_source_band_ = Group(nullptr, "GroupBox1", "Photo Source");
+  photo_source_band_->setFixedWidth(kPhotoSourceWidth);
+  for (int index = 0; index < kSlotCount; ++index) {
+    const int row = index / 4, column = index % 4;
+    slot_buttons_[index] = PlacedButton(photo_source_band_, kSlotControlNames[index].button,
+                                        QString::asprintf("%02d", index + 1).toLatin1().constData(),
+                                        QRect(kButtonLeft[column], kButtonTop[row], 50, 25));
+    thumbnails_[index] = Named(new PictureView(photo_source_band_), kSlotControlNames[index].thumbnail);
+    thumbnails_[index]->setGeometry(kThumbnailLeft[column], kThumbnailTop[row], 65, 57);
+    thumbnails_[index]->SetEmptyFrame(true);
+  }
+
+  text_group_ = Group(photo_source_band_, "GroupBox7", "Input text");
+  text_group_->setGeometry(8, 432, 281, 105);
+  overlay_text_edit_ = Named(new QLineEdit(text_group_), "Edit1");
+  overlay_text_edit_->setGeometry(16, 24, 249, 24);
+  font_button_ = PlacedButton(text_group_, "Button25", "&Font", QRect(48, 64, 57, 25));
+  apply_text_button_ = PlacedButton(text_group_, "Button26", "&Apply", QRect(160, 64, 57, 25));
+  return photo_source_band_;
+}
+
+QGroupBox* MainWindow::BuildCommandBand() {
+  command_band_ = Group(nullptr, "GroupBox3", "Command");
+  command_band_->setFixedWidth(kCommandWidth);
+  const auto at = [](int top) { return QRect(17, top, 100, 30); };
+  about_button_ = PlacedButton(command_band_, "Button9", "&About", at(28));
+  merge_button_ = PlacedButton(command_band_, "BitBtn1", "&Merge", at(76));
+  merge_button_->setDefault(true);
+  save_button_ = PlacedButton(command_band_, "Button4", "&Save", at(124));
+  rotate_button_ = PlacedButton(command_band_, "Button5", "&Rotate", at(172));
+  rotate_button_->setToolTip(QStringLiteral("Rotate canvas"));
+  print_button_ = PlacedButton(command_band_, "Button14", "&Print", at(220));
+  align_bars_box_ = Named(new QCheckBox(QStringLiteral("Align-Bar"), command_band_), "CheckBox1");
+  align_bars_box_->setGeometry(21, 266, 100, 22);
+  exit_button_ = PlacedButton(command_band_, "Button12", "&Exit", at(310));
+  return command_band_;
+}
+
+QWidget* MainWindow::BuildView() {
+  auto* box = Named(new ViewBox, "ScrollBox1");
+  QPalette grey = box->palette();
+  grey.setColor(QPalette::Window, kMediumGrey);
+  box->setPalette(grey);
+  box->setAutoFillBackground(true);
+  view_box_ = box;
+
+  QWidget* client = box->ClientArea();
+  photo_view_ = Named(new PictureView(client), "Image1");
+  photo_view_->SetBackground(kMediumGrey);
+  photo_view_->setCursor(Qt::CrossCursor);
+  box->SetFill(photo_view_);
+
+  work_image_ = Named(new PictureView(client), "Image2");  // the hidden work image
+  work_image_->hide();
+
+  crop_shape_ = Named(new CropShape(client), "Shape7");
+  crop_shape_->hide();
+  return box;
+}
+
+void MainWindow::BuildHiddenControls(QGroupBox* preferences, QGroupBox* command) {
+  lens_group_ = Group(preferences, "GroupBox4", "Lens");
+  lens_group_->setGeometry(700, 18, 140, 88);
+  lens_pitch_box_ = Named(new QComboBox(lens_group_), "ComboBox1");
+  lens_pitch_box_->addItems({"42.275", "21.25", "75.15", "61.53"});
+  lens_pitch_box_->setCurrentIndex(1);
+  lens_pitch_box_->setGeometry(12, 22, 110, 24);
+  Label(lens_group_, "LensDpiLabel", "DPI:", QPoint(12, 58));
+  Label(lens_group_, "LensDpiValue", "422.75", QPoint(50, 58));
+  lens_group_->hide();
+
+  interlace_type_group_ = Group(preferences, "GroupBox5", "Interlace Type");
+  interlace_type_group_->setGeometry(850, 18, 130, 88);
+  three_d_button_ = Named(new QRadioButton(QStringLiteral("3D"), interlace_type_group_), "RadioButton1");
+  three_d_button_->setGeometry(12, 24, 100, 22);
+  up_down_button_ = Named(new QRadioButton(QStringLiteral("Up-Down"), interlace_type_group_), "RadioButton2");
+  up_down_button_->setGeometry(12, 52, 100, 22);
+  up_down_button_->setChecked(true);
+  interlace_type_group_->hide();
+
+  output_error_group_ = Group(preferences, "GroupBox6", "输出误差");
+  output_error_group_->setGeometry(990, 18, 160, 88);
+  output_error_slider_ = Named(new QSlider(Qt::Horizontal, output_error_group_), "TrackBar1");
+  output_error_slider_->setRange(-4, 4);
+  output_error_slider_->setValue(0);
+  output_error_slider_->setGeometry(12, 22, 136, 26);
+  Label(output_error_group_, "TrackBarCaption", "参考测试图调整", QPoint(12, 58));
+  output_error_group_->hide();
+
+  fit_and_frame_button_ = PlacedButton(command, "Button22", "裁切", QRect(17, 350, 100, 30));
+  fit_and_frame_button_->hide();
+  align_button_ = PlacedButton(command, "Button23", "&Align", QRect(17, 390, 100, 30));
+  align_button_->hide();
+
+  // A link label: underlined, and a click on it asks to open the address.
+  web_link_ = Label(preferences, "Label3", "", QPoint(556, 30));
+  web_link_->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(QString::fromLatin1(kWebAddress)));
+  web_link_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  web_link_->adjustSize();
+  web_link_->hide();
+}
+
+void MainWindow::BuildMenu() {
+  QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+  tools->setObjectName(QStringLiteral("ToolsMenu"));
+  QAction* chart = tools->addAction(QStringLiteral("Pitch test chart..."));
+  chart->setObjectName(QStringLiteral("PitchTestChartAction"));
+  connect(chart, &QAction::triggered, this, &MainWindow::ShowTestChartWindow);
+}
+
+MainWidgets MainWindow::Widgets() const {
+  MainWidgets w;
+  w.portrait_button = portrait_button_;
+  w.view_box = view_box_;
+  w.photo_view = photo_view_;
+  w.thumbnails = thumbnails_;
+  w.crop_shape = crop_shape_;
+  w.overlay_text_edit = overlay_text_edit_;
+  w.rotate_button = rotate_button_;
+  return w;
+}
+
+}  // namespace lenti::ui

@@ -1,0 +1,132 @@
+#include "ui/qt_dialogs.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include "ui/qt_printer.h"
+
+namespace lenti::ui {
+namespace {
+
+// The label a person reads, then the patterns Qt filters by (the details
+// are hidden, so the label shows exactly as written).
+const QStringList kOpenFilters = {
+    QStringLiteral("All (*.jpg;*.bmp) (*.jpg *.jpeg *.bmp)"),
+    QStringLiteral("JPEG Image File (*.jpg) (*.jpg)"),
+    QStringLiteral("Bitmaps (*.bmp) (*.bmp)"),
+};
+const QStringList kSaveFilters = {QStringLiteral("Bitmaps (*.bmp) (*.bmp)")};
+
+QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode,
+                            const QStringList& filters, const char* suffix) {
+  auto* dialog = new QFileDialog(parent);
+  dialog->setObjectName(QString::fromLatin1(name));
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setOption(QFileDialog::HideNameFilterDetails);
+  dialog->setAcceptMode(mode);
+  dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                      : QFileDialog::AnyFile);
+  // The save replaces a file without asking, as it always did.
+  if (mode == QFileDialog::AcceptSave) dialog->setOption(QFileDialog::DontConfirmOverwrite);
+  dialog->setNameFilters(filters);
+  dialog->selectNameFilter(filters.front());
+  dialog->setDefaultSuffix(QString::fromLatin1(suffix));
+  return dialog;
+}
+
+std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+}  // namespace
+
+QFont ToQFont(const Font& font) {
+  QFont qfont(QString::fromStdString(font.family));
+  qfont.setPointSize(std::max(1, font.size));
+  qfont.setBold(font.bold);
+  qfont.setItalic(font.italic);
+  qfont.setUnderline(font.underline);
+  qfont.setStrikeOut(font.strikeout);
+  return qfont;
+}
+
+Font FromQFont(const QFont& qfont, const Font& keep_colour_of) {
+  Font font = keep_colour_of;
+  font.family = qfont.family().toStdString();
+  if (qfont.pointSize() > 0) font.size = qfont.pointSize();
+  font.bold = qfont.bold();
+  font.italic = qfont.italic();
+  font.underline = qfont.underline();
+  font.strikeout = qfont.strikeOut();
+  return font;
+}
+
+QtDialogs::QtDialogs(QWidget* window, QtPrinterPort& printer)
+    : window_(window),
+      printer_(printer),
+      open_dialog_(MakeFileDialog(window, "OpenPictureDialog1", QFileDialog::AcceptOpen,
+                                  kOpenFilters, "jpg")),
+      save_dialog_(MakeFileDialog(window, "SavePictureDialog1", QFileDialog::AcceptSave,
+                                  kSaveFilters, "bmp")) {}
+
+QWidget* QtDialogs::DialogParent() const {
+  QWidget* active = QApplication::activeWindow();
+  return active != nullptr ? active : window_;
+}
+
+QString QtDialogs::RunFileDialog(QFileDialog& dialog) {
+  if (hooks.run_file_dialog) return hooks.run_file_dialog(dialog);
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.selectedFiles().value(0);
+}
+
+std::string QtDialogs::AskOpenPicture() {
+  // The name is cleared before the dialog shows (selectFile ignores "").
+  if (auto* name = open_dialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+    name->clear();
+  return LocalPath(RunFileDialog(*open_dialog_));
+}
+
+std::string QtDialogs::AskSavePicture() {
+  // The one dialog of the run opens with the name chosen last in either window.
+  if (!last_save_name_.isEmpty()) save_dialog_->selectFile(last_save_name_);
+  const QString name = RunFileDialog(*save_dialog_);
+  if (!name.isEmpty()) last_save_name_ = name;
+  return LocalPath(name);
+}
+
+void QtDialogs::AskFont(Font& font) {
+  std::optional<QFont> chosen;
+  if (hooks.run_font_dialog) {
+    chosen = hooks.run_font_dialog(ToQFont(font));
+  } else {
+    bool ok = false;
+    const QFont qfont = QFontDialog::getFont(&ok, ToQFont(font), DialogParent());
+    if (ok) chosen = qfont;
+  }
+  if (chosen) font = FromQFont(*chosen, font);
+}
+
+void QtDialogs::ShowPrinterSetup() {
+  if (hooks.show_printer_setup) return hooks.show_printer_setup();
+  printer_.ShowSetupDialog(DialogParent());
+}
+
+void QtDialogs::ShowMessage(const std::string& text) {
+  const QString qtext = QString::fromStdString(text);
+  if (hooks.show_message) return hooks.show_message(qtext);
+  QMessageBox box(QMessageBox::NoIcon, QString(), qtext, QMessageBox::Ok, DialogParent());
+  box.exec();
+}
+
+void QtDialogs::ShowError(const std::string& text) {
+  const QString qtext = QString::fromStdString(text);
+  if (hooks.show_error) return hooks.show_error(qtext);
+  QMessageBox::critical(DialogParent(), QString(), qtext);
+}
+
+}  // namespace lenti::ui

@@ -1,0 +1,66 @@
+// The Dialogs of the desktop: Qt's file, font and printer dialogs and
+// message boxes. Every modal box goes through a replaceable hook, so that
+// Qt Tests drive the windows without ever blocking on a box.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <QFont>
+#include <QString>
+
+#include "core/dialogs.h"
+
+class QFileDialog;
+class QWidget;
+
+namespace lenti::ui {
+
+class QtPrinterPort;
+
+// Font <-> QFont: family, point size, bold, italic, underline, strikeout
+// (the colour is not a QFont property and stays with the Font).
+QFont ToQFont(const Font& font);
+Font FromQFont(const QFont& qfont, const Font& keep_colour_of);
+
+class QtDialogs : public Dialogs {
+ public:
+  // Empty hooks show the real dialogs.
+  struct Hooks {
+    // Runs a prepared file dialog; returns the chosen name, "" when cancelled.
+    std::function<QString(QFileDialog& dialog)> run_file_dialog;
+    // The font dialog: the chosen font, or none when cancelled.
+    std::function<std::optional<QFont>(const QFont& initial)> run_font_dialog;
+    std::function<void(const QString& text)> show_message;
+    std::function<void()> show_printer_setup;
+    std::function<void(const QString& text)> show_error;
+  };
+
+  // The file dialogs belong to `window` (a Qt child, deleted with it).
+  QtDialogs(QWidget* window, QtPrinterPort& printer);
+
+  Hooks hooks;
+  QFileDialog& OpenPictureDialog() { return *open_dialog_; }
+  QFileDialog& SavePictureDialog() { return *save_dialog_; }
+
+  std::string AskOpenPicture() override;
+  std::string AskSavePicture() override;
+  void AskFont(Font& font) override;
+  void ShowPrinterSetup() override;
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+
+ private:
+  // Dialogs belong to the window the person is working in.
+  QWidget* DialogParent() const;
+  QString RunFileDialog(QFileDialog& dialog);
+
+  QWidget* window_;
+  QtPrinterPort& printer_;
+  QFileDialog* open_dialog_;
+  QFileDialog* save_dialog_;  // one for the run, shared by both windows
+  QString last_save_name_;
+};
+
+}  // namespace lenti::ui

@@ -1,0 +1,61 @@
+// The test chart window ("Test LPI"): it shows its own preview (the
+// ChartView of the chart commands) and shares the main window's dialogs
+// and printer.
+#pragma once
+
+#include <memory>
+
+#include <QWidget>
+
+#include "core/dialogs.h"
+#include "core/views.h"
+#include "core/maker_state.h"
+#include "delivery/printer_port.h"
+#include "testchart/test_chart.h"
+
+class QResizeEvent;
+
+namespace lenti::ui {
+
+// `dialogs` are the main window's (its save dialog and printer set-up
+// dialog are shared); `printer` the main window's printer.
+class TestChartWindow : public QWidget, public ChartView {
+  Q_OBJECT
+ public:
+  TestChartWindow(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
+                  QWidget* parent = nullptr);
+  ~TestChartWindow() override;
+  TestChartWindow(const TestChartWindow&) = delete;
+  TestChartWindow& operator=(const TestChartWindow&) = delete;
+  // Shows a chart preview raster in the preview panel (scaled to fit, centred).
+  void ShowPreview(const Raster& preview);
+  void SetChartPreview(const Raster& preview) override { ShowPreview(preview); }
+  void SetScreenCursor(Cursor cursor) override;
+  ChartSettings CurrentSettings() const;
+  // Puts settings into the controls (what the hidden "&Reset" does).
+  void ApplySettings(const ChartSettings& settings);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private slots:
+  void OnCreate();
+  void OnSave();
+  void OnPrint();
+  void OnClose();
+  void OnReset();  // hidden
+
+ private:
+  struct Controls;
+  void BuildControls();
+  // The preview panel fills the right side; the preview fills the panel.
+  void PlacePreview();
+
+  MakerState& state_;
+  Dialogs& dialogs_;
+  PrinterPort& printer_;
+  // Pointers to the controls, which Qt's parent-child tree owns.
+  std::unique_ptr<Controls> controls_;
+};
+
+}  // namespace lenti::ui
