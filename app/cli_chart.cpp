@@ -1,6 +1,6 @@
 #include "app/cli_chart.h"
 
-#include "core/bmp.h"
+#include "delivery/stamped_bmp.h"
 #include "core/error.h"
 #include "testchart/test_chart.h"
 

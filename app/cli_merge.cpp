@@ -3,8 +3,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/cli_photos.h"
-#include "core/bmp.h"
+#include "delivery/stamped_bmp.h"
 #include "core/error.h"
 #include "core/numerics.h"
 #include "delivery/pdf_printer.h"
@@ -12,21 +11,31 @@
 #include "finishing/align_bars.h"
 #include "finishing/rotation.h"
 #include "finishing/text_overlay.h"
+#include "intake/crop_frame.h"
+#include "intake/photo_source.h"
 #include "interlace/merge.h"
+#include "interlace/merge_pipeline.h"
 
 namespace lenti::cli {
 
 namespace {
 
-std::vector<SliceJob> JobsFor(const MergeArgs& args) {
-  std::vector<SliceJob> jobs;
+MergeRequest RequestFor(const MergeArgs& args, const OutputGeometry& geometry, Size slice,
+                        unsigned threads) {
+  MergeRequest request;
+  request.geometry = geometry;
+  request.slice = slice;
+  request.mode = args.mode;
+  request.open = OpenPhotoSource;
+  request.default_rect = [mode = args.mode](Size photo) { return DefaultSourceRect(photo, mode); };
+  request.threads = threads;
   for (size_t i = 0; i < args.photos.size(); ++i) {
     const int slot = static_cast<int>(i) + 1;
-    SliceJob job{slot, args.photos[i], std::nullopt};
-    if (const auto crop = args.crops.find(slot); crop != args.crops.end()) job.crop = crop->second;
-    jobs.push_back(std::move(job));
+    PipelineFrame frame{slot, args.photos[i], std::nullopt, ""};
+    if (const auto crop = args.crops.find(slot); crop != args.crops.end()) frame.source_rect = crop->second;
+    request.frames.push_back(std::move(frame));
   }
-  return jobs;
+  return request;
 }
 
 void BurnText(MakerState& state, const MergeArgs& args) {
@@ -76,11 +85,9 @@ MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFu
     ++done;
     if (progress) progress(done, total);
   };
-  const std::vector<Raster> slices = PrepareSlicesInParallel(
-      JobsFor(args), result.slice, args.mode, threads, kDefaultPhotoMemoryBudget, step);
-  std::vector<const Raster*> frames;
-  for (const Raster& slice : slices) frames.push_back(&slice);
-  result.merged = InterleaveSlices(frames, result.geometry, state.photos.FrameCount, args.mode);
+  MergeProgress steps;
+  steps.frame_done = [&step](int) { step(); };
+  result.merged = RunMergePipeline(RequestFor(args, result.geometry, result.slice, threads), steps);
   step();
   AdoptMergeResult(state, std::move(result));
   return state;
@@ -95,7 +102,7 @@ void ApplyFinishing(MakerState& state, const MergeArgs& args) {
 }
 
 std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress) {
-  MakerState state = MergePhotos(args, DecodeThreads(), progress);
+  MakerState state = MergePhotos(args, MachineThreads(), progress);
   ApplyFinishing(state, args);
   SaveStampedBmpFile(*state.merged.MergedBitmap, args.output, static_cast<double>(state.merged.Geometry.OutputDpiX) / 10000);
   if (args.pdf) PrintToPdf(state, args);

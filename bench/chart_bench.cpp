@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/bmp.h"
+#include "delivery/stamped_bmp.h"
 #include "testchart/test_chart.h"
 
 namespace lenti {

@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
+#include "core/bmp_writer.h"
 #include "core/file_io.h"
 #include "core/jpeg.h"
 #include "core/raster.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/bmp.h"
+#include "core/bmp_writer.h"
 #include "fake_frontend.h"
 #include "interlace/geometry.h"
 #include "interlace/merge.h"

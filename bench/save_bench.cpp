@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/bmp.h"
+#include "core/bmp_writer.h"
+#include "delivery/stamped_bmp.h"
 #include "core/raster.h"
 #include "delivery/save.h"
 #include "fake_frontend.h"

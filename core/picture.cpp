@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/jpeg.h"

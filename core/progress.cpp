@@ -17,11 +17,23 @@ void ThrottledProgress::SetProgressRange(int minimum, int maximum) {
 void ThrottledProgress::SetProgress(int position) {
   position_ = position;
   const auto now = clock_();
-  const bool at_an_end = position <= minimum_ || position >= maximum_;
-  if (!at_an_end && forwarded_once_ && now - last_forward_ < interval_) return;
+  const bool at_end = position == minimum_ || position == maximum_;
+  if (at_end || !forwarded_once_ || now - last_forward_ >= interval_) {
+    target_.SetProgress(position);
+    forwarded_once_ = true;
+    last_forward_ = now;
+    pending_ = false;
+  } else {
+    pending_ = true;
+  }
+}
+
+void ThrottledProgress::Flush() {
+  if (!pending_) return;
+  target_.SetProgress(position_);
+  last_forward_ = clock_();
   forwarded_once_ = true;
-  last_forward_ = now;
-  target_.SetProgress(position);
+  pending_ = false;
 }
 
 }  // namespace lenti

@@ -34,6 +34,9 @@ class ThrottledProgress : public ProgressSink {
   void SetProgressRange(int minimum, int maximum) override;
   void SetProgress(int position) override;
   int Progress() const override { return position_; }
+  // Forwards the last position set if it was held back (work that pauses
+  // or ends between two intervals).
+  void Flush();
 
  private:
   ProgressSink& target_;
@@ -43,6 +46,7 @@ class ThrottledProgress : public ProgressSink {
   int maximum_ = 100;
   int position_ = 0;
   bool forwarded_once_ = false;
+  bool pending_ = false;  // position_ not yet forwarded
   std::chrono::steady_clock::time_point last_forward_{};
 };
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/bmp.h"
+#include "delivery/stamped_bmp.h"
 #include "core/numerics.h"
 #include "finishing/text_overlay.h"
 

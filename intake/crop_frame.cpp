@@ -8,6 +8,7 @@
 #include "intake/crop_frame.h"
 
 #include "core/numerics.h"
+#include "interlace/merge.h"
 
 namespace lenti {
 namespace {
@@ -76,6 +77,13 @@ Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode) {
   const int32_t left = HalfOf(view_box.width - width);
   const int32_t top = HalfOf(view_box.height - height);
   return Rect{left, top, left + width, top + height};
+}
+
+Rect DefaultSourceRect(Size photo, Mode mode) {
+  const Fit fit = ComputeFit(photo, photo);
+  const Rect view = DefaultCropRect(fit, photo, mode);
+  const CropRecord record{view.left, view.top, view.right, view.bottom, fit.offset_x, fit.offset_y, true};
+  return MapCropToSource(record, fit.scale);
 }
 
 void FitAndFrame(MakerState& state, MainView& view) {

@@ -29,6 +29,10 @@ Fit ComputeFit(Size photo, Size view_box);
 // photo, centred in the view box.
 Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode);
 
+// The crop the crop frame places on a new photo, in the photo's own pixels:
+// a view box the size of the photo, scale 1 (the command line's default).
+Rect DefaultSourceRect(Size photo, Mode mode);
+
 // FitAndFrame (also the hidden "裁切" button): fits the view's picture,
 // records offset and scale for the current slot, places the saved or the
 // default rectangle and shows it. Raises "Invalid floating point operation"

@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
+#include "core/bmp_writer.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/jpeg.h"
@@ -18,6 +19,7 @@
 #include "core/strip_width.h"
 #include "core/work_dir.h"
 #include "intake/crop_frame.h"
+#include "intake/photo_source.h"
 
 namespace lenti {
 namespace {
@@ -26,25 +28,8 @@ namespace {
 // palette (a JPEG of that size would be far beyond it anyway).
 constexpr uint64_t kMaxPhotoFileBytes = kMaxRasterBytes + (uint64_t{1} << 20);
 
-enum class PhotoKind { Jpeg, Bmp, Other };
-
 void CheckSlotNumber(int slot) {
   if (slot < 1 || slot > kSlotCount) throw Error(Format("There is no photo slot %d", slot));
-}
-
-// A photo is known by its content, whatever its name says.
-PhotoKind Recognise(const uint8_t* head, size_t size) {
-  if (LooksLikeJpeg(head, size)) return PhotoKind::Jpeg;
-  if (LooksLikeBmp(head, size)) return PhotoKind::Bmp;
-  return PhotoKind::Other;
-}
-
-// Looks at the first bytes only, so that choosing a large file that is no
-// photo is refused without reading it.
-PhotoKind RecogniseFile(const std::string& path) {
-  InputFile file(path);  // refuses folders, FIFOs and devices
-  uint8_t head[3];
-  return Recognise(head, file.ReadAt(0, head, sizeof head));
 }
 
 // What a successful import puts into the slot, built before the slot changes.
@@ -113,7 +98,7 @@ void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const s
   const std::string chosen = dialogs.AskOpenPicture();
   if (chosen.empty()) return;  // cancelled: the slot keeps its photo and its framing
 
-  const PhotoKind kind = RecogniseFile(chosen);
+  const PhotoKind kind = RecognisePhotoFile(chosen);
   if (kind == PhotoKind::Other) {
     dialogs.ShowMessage("File format error!");
     return;

@@ -1,17 +1,15 @@
 // Frame preparation: the framed part of a photo cut out at full resolution
 // and squeezed to the slice size (the output divided by n across the strips).
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <limits>
-#include <optional>
 #include <utility>
 
-#include "core/bmp.h"
+#include "core/bmp_writer.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/numerics.h"
 #include "interlace/merge.h"
+#include "interlace/merge_pipeline.h"
 
 namespace lenti {
 
@@ -80,16 +78,9 @@ Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice) {
 }
 
 void WriteWorkFileAtomically(const Raster& slice, const std::string& work_file) {
-  const std::vector<uint8_t> bytes = EncodeBmp(slice);
-  // A scratch file needs no fsync: the rename alone keeps readers from ever
-  // seeing a half-written slice.
-  const std::string temp = work_file + ".part";
-  WriteWholeFile(temp, bytes.data(), bytes.size());
-  if (std::rename(temp.c_str(), work_file.c_str()) != 0) {
-    const int reason = errno;
-    std::remove(temp.c_str());
-    throw CannotCreateFile(work_file, SystemReason(reason));
-  }
+  AtomicFile file(work_file);
+  SaveBmpFile(slice, file.TempPath(), work_file);
+  file.Commit();
 }
 
 Raster PrepareFrame(const MakerState& state, const OutputGeometry& geometry, Mode mode,
@@ -100,15 +91,7 @@ Raster PrepareFrame(const MakerState& state, const OutputGeometry& geometry, Mod
       SliceSize(geometry.OutputWidth, geometry.OutputHeight, state.photos.FrameCount, mode);
   // An empty rectangle is refused before a large photo is read for nothing.
   if (source_rect.Width() <= 0 || source_rect.Height() <= 0) throw Error(EmptyCropText(slot));
-  std::optional<Raster> crop;
-  {
-    // Only the photo and its crop are held here; the photo goes before the
-    // slice is made.
-    const Raster photo = LoadBmpFile(slot_file);
-    crop = CropRaster(photo, source_rect, slot);
-  }
-  Raster slice = ScaleCropToSlice(*crop, slice_size);
-  crop.reset();
+  Raster slice = SliceFromSource(*OpenBmpPhotoSource(slot_file), source_rect, slice_size, slot);
   WriteWorkFileAtomically(slice, work_file);
   return slice;
 }

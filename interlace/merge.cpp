@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "core/work_dir.h"
 #include "interlace/merge.h"
+#include "interlace/merge_pipeline.h"
 
 namespace lenti {
 
@@ -23,8 +24,9 @@ void StepProgress(ProgressSink& progress) {
 // Slots 1 and 2 always take part; slot k >= 3 when FrameCount >= k.
 bool SlotInUse(const MakerState& state, int slot) { return slot <= 2 || state.photos.FrameCount >= slot; }
 
-// Every frame prepared first (one photo in memory at a time), then the
-// strips interleaved; nothing in `state` is written.
+// Every frame sliced on the worker threads, each reading only the rows of
+// its crop and writing its working file, then the strips interleaved; the
+// progress steps on this thread; nothing in `state` is written.
 MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const std::string& work_dir,
                        Mode mode) {
   MergeResult result;
@@ -35,14 +37,26 @@ MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const st
   result.slice = SliceSize(result.geometry.OutputWidth, result.geometry.OutputHeight,
                            state.photos.FrameCount, mode);
 
-  std::vector<Raster> slices;
+  MergeRequest request;
+  request.geometry = result.geometry;
+  request.slice = result.slice;
+  request.mode = mode;
   for (int slot = 1; slot <= kSlotCount; ++slot) {
-    if (SlotInUse(state, slot)) {
-      slices.push_back(PrepareFrame(state, result.geometry, mode, state.photos.SlotFiles[slot - 1],
-                                    FrameWorkFile(work_dir, slot), slot - 1));
-    }
-    StepProgress(progress);
+    if (!SlotInUse(state, slot)) continue;
+    request.frames.push_back(PipelineFrame{
+        slot, state.photos.SlotFiles[slot - 1],
+        MapCropToSource(state.photos.CropRects[slot - 1], state.photos.CropScales[slot - 1]),
+        FrameWorkFile(work_dir, slot)});
   }
+  // One step per slot, all sixteen: the frames as they finish, then the
+  // slots not in use.
+  size_t reported = 0;
+  const std::vector<Raster> slices = PrepareSlices(request, [&](int) {
+    StepProgress(progress);
+    if (++reported == request.frames.size()) {
+      for (size_t rest = reported; rest < static_cast<size_t>(kSlotCount); ++rest) StepProgress(progress);
+    }
+  });
 
   std::vector<const Raster*> frames;
   for (const Raster& slice : slices) frames.push_back(&slice);

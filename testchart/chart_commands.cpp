@@ -1,6 +1,6 @@
 // The commands of the test chart window: Create, Save, Print and the hidden
 // Reset, each reading the window's settings and the shared state.
-#include "core/bmp.h"
+#include "delivery/stamped_bmp.h"
 #include "core/error.h"
 #include "core/numerics.h"
 #include "testchart/test_chart.h"

@@ -13,8 +13,8 @@
 
 #include "app/cli_chart.h"
 #include "app/cli_merge.h"
-#include "app/cli_photos.h"
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
+#include "core/bmp_writer.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/jpeg.h"
@@ -64,38 +64,6 @@ bool SamePixels(const Raster& a, const Raster& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height() || a.Format() != b.Format()) return false;
   return std::memcmp(a.Bits(), b.Bits(), a.Stride() * static_cast<size_t>(a.Height())) == 0;
 }
-
-struct DefaultCase {
-  Size photo;
-  Mode mode;
-  Rect source;
-};
-
-class DefaultCrop : public ::testing::TestWithParam<DefaultCase> {};
-
-TEST_P(DefaultCrop, IsTheLargestCentredRectangleOfTheModesRatio) {
-  EXPECT_EQ(DefaultSourceRect(GetParam().photo, GetParam().mode), GetParam().source);
-}
-
-TEST_P(DefaultCrop, IsWhatTheCropFramePlacesInAViewBoxTheSizeOfThePhoto) {
-  const DefaultCase& c = GetParam();
-  MakerState state;
-  FakeFrontend ui;
-  ui.mode = c.mode;
-  ui.scroll_box_outer = Size{c.photo.width + 2, c.photo.height + 2};
-  ui.view = Picture(Raster(c.photo.width, c.photo.height, PixelFormat::pf24bit));
-  FitAndFrame(state, ui);
-  EXPECT_EQ(MapCropToSource(state.photos.CropRects[0], state.photos.CropScales[0]), c.source);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Photos, DefaultCrop,
-    ::testing::Values(DefaultCase{{1600, 1200}, Mode::PortraitRows, {303, 0, 1297, 1200}},
-                      DefaultCase{{1600, 1200}, Mode::LandscapeColumns, {76, 0, 1524, 1200}},
-                      DefaultCase{{1200, 1600}, Mode::PortraitRows, {0, 76, 1200, 1524}},
-                      DefaultCase{{1698, 2049}, Mode::PortraitRows, {0, 0, 1698, 2049}},
-                      // 171 rows to spare: 85.5 centres at the even 86.
-                      DefaultCase{{1000, 1000}, Mode::LandscapeColumns, {0, 86, 1000, 915}}));
 
 // The same three photos and crops through the desktop merge (JPEG decoded
 // to a BMP working file by import, BMP read as it lies) and the command line.
@@ -160,66 +128,6 @@ TEST_P(SameAsDesktop, DefaultCropsToo) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, SameAsDesktop,
                          ::testing::Values(Mode::PortraitRows, Mode::LandscapeColumns));
-
-class ParallelSlices : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (int i = 1; i <= 5; ++i) {
-      const std::string path = dir_ / ("p" + std::to_string(i) + ".jpg");
-      WriteJpeg(Pattern(120 + 10 * i, 150, i), path);
-      jobs_.push_back(SliceJob{i, path, std::nullopt});
-    }
-  }
-  TempDir dir_;
-  std::vector<SliceJob> jobs_;
-  const Size slice_{200, 50};
-};
-
-TEST_F(ParallelSlices, ManyThreadsAndATinyBudgetGiveWhatOneThreadGives) {
-  int done = 0;
-  const std::vector<Raster> one = PrepareSlicesInParallel(jobs_, slice_, Mode::PortraitRows, 1,
-                                                          kDefaultPhotoMemoryBudget, [&] { ++done; });
-  EXPECT_EQ(done, 5);
-  const std::vector<Raster> many = PrepareSlicesInParallel(jobs_, slice_, Mode::PortraitRows, 4, 1);
-  ASSERT_EQ(one.size(), 5u);
-  ASSERT_EQ(many.size(), 5u);
-  for (size_t i = 0; i < one.size(); ++i) {
-    EXPECT_TRUE(SamePixels(one[i], many[i])) << "photo " << i + 1;
-    EXPECT_TRUE(SamePixels(one[i], PreparePhotoSlice(jobs_[i], slice_, Mode::PortraitRows)));
-  }
-}
-
-TEST_F(ParallelSlices, TheLowestFailingPhotoIsReported) {
-  jobs_[3].path = dir_ / "gone4.jpg";
-  jobs_[1].path = dir_ / "gone2.jpg";
-  try {
-    PrepareSlicesInParallel(jobs_, slice_, Mode::PortraitRows, 3, kDefaultPhotoMemoryBudget);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("gone2.jpg"), std::string::npos) << e.what();
-  }
-}
-
-TEST_F(ParallelSlices, ARefusedFileSaysItIsNoPhoto) {
-  const std::string text = "not a picture";
-  WriteWholeFile(dir_ / "notes.jpg", reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  jobs_[0].path = dir_ / "notes.jpg";
-  try {
-    PreparePhotoSlice(jobs_[0], slice_, Mode::PortraitRows);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "File format error! \"" + jobs_[0].path + "\" is neither a JPEG nor a BMP photo");
-  }
-}
-
-TEST_F(ParallelSlices, ACropOffThePhotoGivesAWhiteSlice) {
-  jobs_[0].crop = Rect{1000, 1000, 1100, 1100};
-  const Raster slice = PreparePhotoSlice(jobs_[0], slice_, Mode::PortraitRows);
-  for (int y = 0; y < slice.Height(); y += 7) {
-    for (int x = 0; x < slice.Width(); x += 7) ASSERT_EQ(slice.PixelColor(x, y), kWhite);
-  }
-}
 
 class MergeCommand : public ::testing::Test {
  protected:

@@ -1,7 +1,8 @@
-// The BMP reader at every depth and header form, the writer's exact layout,
-// the resolution stamp and the atomic stamped save, and a corpus of broken
+// The BMP reader at every depth and header form (whole and by region), the
+// writer's exact layout, and a corpus of broken
 // files that must each give an Error (never a crash or a wild read).
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
+#include "core/bmp_writer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 #include "core/error.h"
 #include "core/file_io.h"
 
+#include "bmp_forms.h"
 #include "temp_dir.h"
 #include "error_of.h"
 
@@ -36,153 +38,7 @@ using ::testing::StartsWith;
 using lenti::testing::TempDir;
 
 using lenti::testing::ErrorOf;
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
-  return uint32_t{b[at]} | (uint32_t{b[at + 1]} << 8) | (uint32_t{b[at + 2]} << 16) |
-         (uint32_t{b[at + 3]} << 24);
-}
-uint16_t Get16(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-constexpr int kW = 47;
-constexpr int kH = 33;
-
-// The colour every test image has at (x, y).
-Color GradientAt(int x, int y) {
-  return Color{static_cast<uint8_t>(x * 5), static_cast<uint8_t>(y * 7), static_cast<uint8_t>((x ^ y) * 3)};
-}
-
-// ---- a test-local writer for the forms the program's writer never makes ----
-
-struct HandMade {
-  int bits = 24;
-  uint32_t header = 40;  // 12, 40, 52, 56, 108 or 124
-  bool bitfields = false;
-  uint32_t masks[3] = {0, 0, 0};
-  bool top_down = false;
-  uint32_t palette_used = 0;  // biClrUsed; 0 = full table
-};
-
-// Palette entry i of the hand-made paletted files (distinct, non-grey).
-Color PaletteColour(int i) {
-  return Color{static_cast<uint8_t>(i * 37 + 11), static_cast<uint8_t>(255 - i * 13),
-               static_cast<uint8_t>(i * 91 + 5)};
-}
-
-int IndexAt(int bits, int x, int y) { return (x * 3 + y * 5) % (1 << bits); }
-
-// Scales a value of a `bits`-wide field to 0..255 (the expectation).
-uint8_t Expand(uint32_t value, int bits) {
-  if (bits >= 8) return static_cast<uint8_t>(value >> (bits - 8));
-  return static_cast<uint8_t>(std::lround(value * 255.0 / ((1u << bits) - 1)));
-}
-
-int MaskShift(uint32_t mask) { return mask == 0 ? 0 : __builtin_ctz(mask); }
-int MaskBits(uint32_t mask) { return __builtin_popcount(mask); }
-
-// The value the field `mask` holds at (x, y): the gradient channel cut to the field's width.
-uint32_t FieldValue(uint32_t mask, uint8_t channel) {
-  const int bits = MaskBits(mask);
-  return bits >= 8 ? uint32_t{channel} << (bits - 8) : uint32_t{channel} >> (8 - bits);
-}
-
-std::vector<uint8_t> MakeFile(const HandMade& form, int width = kW, int height = kH) {
-  const bool core = form.header == 12;
-  const int bits = form.bits;
-  const uint32_t entries = bits <= 8 ? (form.palette_used ? form.palette_used : (1u << bits)) : 0;
-  const uint32_t entry_bytes = core ? 3 : 4;
-  const uint32_t mask_bytes = form.bitfields && form.header == 40 ? 12 : 0;
-  const uint32_t offset = 14 + form.header + mask_bytes + entries * entry_bytes;
-  const uint32_t row = (static_cast<uint32_t>(width) * bits + 31) / 32 * 4;
-  std::vector<uint8_t> f(offset + row * height, 0);
-  f[0] = 'B';
-  f[1] = 'M';
-  Put32(f, 2, static_cast<uint32_t>(f.size()));
-  Put32(f, 10, offset);
-  Put32(f, 14, form.header);
-  if (core) {
-    Put16(f, 18, width);
-    Put16(f, 20, height);
-    Put16(f, 22, 1);
-    Put16(f, 24, bits);
-  } else {
-    Put32(f, 18, width);
-    Put32(f, 22, static_cast<uint32_t>(form.top_down ? -height : height));
-    Put16(f, 26, 1);
-    Put16(f, 28, bits);
-    Put32(f, 30, form.bitfields ? 3 : 0);
-    Put32(f, 34, row * height);
-    Put32(f, 46, form.palette_used);
-    if (form.bitfields) {
-      for (int i = 0; i < 3; ++i) Put32(f, 54 + 4 * i, form.masks[i]);
-    }
-  }
-  for (uint32_t i = 0; i < entries; ++i) {
-    const Color c = PaletteColour(static_cast<int>(i));
-    const size_t at = 14 + form.header + mask_bytes + i * entry_bytes;
-    f[at] = c.b;
-    f[at + 1] = c.g;
-    f[at + 2] = c.r;
-  }
-  const uint32_t r = form.masks[0], g = form.masks[1], b = form.masks[2];
-  for (int y = 0; y < height; ++y) {
-    const int stored = form.top_down ? y : height - 1 - y;
-    uint8_t* p = f.data() + offset + static_cast<size_t>(stored) * row;
-    for (int x = 0; x < width; ++x) {
-      const Color c = GradientAt(x, y);
-      if (bits <= 8) {
-        const int index = IndexAt(bits, x, y);
-        const int per_byte = 8 / bits;
-        const int shift = 8 - bits * (x % per_byte + 1);
-        p[x / per_byte] |= static_cast<uint8_t>(index << shift);
-      } else if (bits == 24) {
-        p[3 * x] = c.b;
-        p[3 * x + 1] = c.g;
-        p[3 * x + 2] = c.r;
-      } else {
-        const uint32_t v = (FieldValue(r, c.r) << MaskShift(r)) | (FieldValue(g, c.g) << MaskShift(g)) |
-                           (FieldValue(b, c.b) << MaskShift(b));
-        for (int k = 0; k < bits / 8; ++k) p[x * bits / 8 + k] = static_cast<uint8_t>(v >> (8 * k));
-      }
-    }
-  }
-  return f;
-}
-
-// What the reader must give at (x, y) for a file made by MakeFile.
-Color ExpectedAt(const HandMade& form, int x, int y) {
-  if (form.bits <= 8) return PaletteColour(IndexAt(form.bits, x, y));
-  const Color c = GradientAt(x, y);
-  if (form.bits == 24) return c;
-  const uint32_t r = form.masks[0], g = form.masks[1], b = form.masks[2];
-  return Color{Expand(FieldValue(r, c.r), MaskBits(r)), Expand(FieldValue(g, c.g), MaskBits(g)),
-               Expand(FieldValue(b, c.b), MaskBits(b))};
-}
-
-HandMade WithMasks(HandMade form, uint32_t r, uint32_t g, uint32_t b) {
-  form.masks[0] = r;
-  form.masks[1] = g;
-  form.masks[2] = b;
-  return form;
-}
+using namespace lenti::bmp_forms;
 
 // ---- reading every depth and header form ----
 
@@ -257,6 +113,52 @@ TEST_P(ReadsEveryForm, FromMemoryAndFromFile) {
 INSTANTIATE_TEST_SUITE_P(Bmp, ReadsEveryForm, ::testing::ValuesIn(kReadCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A region read gives the pixels of the full decode there, clipped to the
+// picture: inside, across every edge, a single column at an odd bit, whole,
+// and wholly outside (an empty raster).
+TEST_P(ReadsEveryForm, ARegionHasThePixelsOfTheFullDecode) {
+  TempDir dir;
+  const std::string path = dir.File("region.bmp");
+  WriteBytes(path, MakeFile(GetParam().form));
+  const Raster full = LoadBmpFile(path);
+  BmpFileReader reader(path);
+  EXPECT_EQ(reader.Width(), kW);
+  EXPECT_EQ(reader.Height(), kH);
+  EXPECT_EQ(reader.Format(), GetParam().format);
+  const Rect regions[] = {{5, 3, 30, 20},  {-4, -6, 11, 9},   {40, 25, 60, 50}, {13, 0, 14, kH},
+                          {0, 0, kW, kH},  {-1, -1, kW + 1, kH + 1}, {9, 31, 47, 33}};
+  for (const Rect& wanted : regions) {
+    const Rect inside = wanted.Intersected(Rect{0, 0, kW, kH});
+    const Raster region = reader.ReadRegion(wanted);
+    ASSERT_EQ(region.Width(), inside.Width()) << wanted.left << "," << wanted.top;
+    ASSERT_EQ(region.Height(), inside.Height());
+    EXPECT_EQ(region.Format(), GetParam().format);
+    for (int y = 0; y < region.Height(); ++y) {
+      for (int x = 0; x < region.Width(); ++x) {
+        ASSERT_EQ(region.PixelColor(x, y), full.PixelColor(inside.left + x, inside.top + y))
+            << "region " << wanted.left << "," << wanted.top << " at " << x << "," << y;
+      }
+    }
+  }
+  const Raster outside = reader.ReadRegion(Rect{kW, 0, kW + 5, 5});
+  EXPECT_EQ(outside.Width(), 0);
+  EXPECT_EQ(outside.Height(), 0);
+}
+
+TEST(BmpFileReader, ValidatesTheHeadersOnOpeningAndReadsOnlyTheRowsAsked) {
+  TempDir dir;
+  const std::string path = dir.File("cut.bmp");
+  std::vector<uint8_t> bytes = MakeFile(Form(24));
+  // The header claims kH rows but the last stored row (the picture's top row) is cut short.
+  WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end() - 10));
+  EXPECT_THAT(ErrorOf([&] { BmpFileReader reader(path); }), HasSubstr("pixel data truncated"));
+  WriteBytes(path, {'B', 'M', 0, 0});
+  EXPECT_THAT(ErrorOf([&] { BmpFileReader reader(path); }),
+              StartsWith("Bitmap image is not valid: " + path));
+  EXPECT_EQ(ErrorOf([&] { BmpFileReader reader(dir.File("gone.bmp")); }),
+            "Cannot open file \"" + dir.File("gone.bmp") + "\". No such file or directory");
+}
+
 TEST(BmpReader, ShortColourTableIsPaddedWithBlack) {
   HandMade form = Form(8);
   form.palette_used = 20;  // indices 20.. have no entry in the file
@@ -273,30 +175,6 @@ TEST(BmpReader, ShortColourTableIsPaddedWithBlack) {
 
 // ---- the writer ----
 
-Raster GradientRaster(int width, int height, PixelFormat format) {
-  Raster r(width, height, PixelFormat::pf24bit);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) r.SetPixelColor(x, y, GradientAt(x, y));
-  }
-  if (format == PixelFormat::pf8bit) {
-    Raster paletted(width, height, PixelFormat::pf8bit);
-    std::vector<Color> palette(256);
-    for (int i = 0; i < 256; ++i) palette[i] = PaletteColour(i);
-    paletted.SetPalette(palette);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) paletted.Row(y)[x] = static_cast<uint8_t>(x * 5 + y);
-    }
-    return paletted;
-  }
-  if (format == PixelFormat::pf1bit) {
-    Raster bits(width, height, PixelFormat::pf1bit);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) bits.SetPixelColor(x, y, ((x * x + y) % 3) ? kWhite : kBlack);
-    }
-    return bits;
-  }
-  return r;
-}
 
 void ExpectSamePixels(const Raster& a, const Raster& b) {
   ASSERT_EQ(a.Width(), b.Width());
@@ -319,9 +197,6 @@ TEST_P(WriterRoundTrip, InMemoryAndThroughAFile) {
   ExpectSamePixels(LoadBmpFile(dir.File("out.bmp")), original);
 }
 
-std::string FormatName(const ::testing::TestParamInfo<PixelFormat>& info) {
-  return "bits" + std::to_string(BitsPerPixel(info.param));
-}
 
 INSTANTIATE_TEST_SUITE_P(Bmp, WriterRoundTrip,
                          ::testing::Values(PixelFormat::pf1bit, PixelFormat::pf8bit, PixelFormat::pf24bit),
@@ -434,174 +309,6 @@ TEST(BmpWriter, ReportsTheSystemReasonAndNeverRemovesADevice) {
   const std::string missing = dir.File("no/such/folder/out.bmp");
   EXPECT_EQ(ErrorOf([&] { SaveBmpFile(r, missing); }),
             "Cannot create file \"" + missing + "\". No such file or directory");
-}
-
-// ---- resolution ----
-
-TEST(DpiToPelsPerMeter, UsesTwoPointFiveFourZeroSixCentimetresPerInch) {
-  const struct {
-    double dpi;
-    int32_t ppm;
-  } table[] = {{212.5, 8364},   {233.75, 9201}, {255, 10037},   {276.25, 10873}, {297.5, 11710},
-               {318.75, 12546}, {340, 13383},   {382.5, 15055}, {300, 11808},    {360, 14170},
-               {600, 23616},    {720, 28340},   {1200, 47233},  {1440, 56680},   {2400, 94466},
-               {3600, 141699}};
-  for (const auto& row : table) EXPECT_EQ(DpiToPelsPerMeter(row.dpi), row.ppm) << row.dpi;
-}
-
-TEST(DpiToPelsPerMeter, RefusesWhatA32BitFieldCannotHold) {
-  EXPECT_EQ(ErrorOf([] { DpiToPelsPerMeter(1e12); }), "Invalid floating point operation");
-  EXPECT_EQ(ErrorOf([] { DpiToPelsPerMeter(std::nan("")); }), "Invalid floating point operation");
-}
-
-class StampTouchesOnlyTheTwoFields : public ::testing::TestWithParam<PixelFormat> {};
-
-TEST_P(StampTouchesOnlyTheTwoFields, At38And42) {
-  TempDir dir;
-  const std::string path = dir.File("merged.bmp");
-  SaveBmpFile(GradientRaster(kW, kH, GetParam()), path);
-  const std::vector<uint8_t> before = ReadBytes(path);
-  StampBmpResolution(path, 297.5);
-  const std::vector<uint8_t> after = ReadBytes(path);
-  ASSERT_EQ(after.size(), before.size());
-  const uint8_t stamp[4] = {0xBE, 0x2D, 0x00, 0x00};  // 11710
-  for (size_t i = 0; i < after.size(); ++i) {
-    if (i >= 38 && i < 46) {
-      EXPECT_EQ(after[i], stamp[(i - 38) % 4]) << "byte " << i;
-    } else {
-      EXPECT_EQ(after[i], before[i]) << "byte " << i;
-    }
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Bmp, StampTouchesOnlyTheTwoFields,
-                         ::testing::Values(PixelFormat::pf24bit, PixelFormat::pf1bit), FormatName);
-
-TEST(StampBmpResolution, RefusesFilesItCannotPatchAndLeavesThemAlone) {
-  TempDir dir;
-  const std::string shorter = dir.File("short.bmp");
-  WriteBytes(shorter, std::vector<uint8_t>(53, 0));
-  EXPECT_THAT(ErrorOf([&] { StampBmpResolution(shorter, 300); }),
-              StartsWith("Bitmap image is not valid: " + shorter + ": file too short"));
-  EXPECT_EQ(ReadBytes(shorter), std::vector<uint8_t>(53, 0));
-
-  HandMade v5 = Form(24, 124);
-  const std::string other = dir.File("v5.bmp");
-  const std::vector<uint8_t> v5_bytes = MakeFile(v5);
-  WriteBytes(other, v5_bytes);
-  EXPECT_THAT(ErrorOf([&] { StampBmpResolution(other, 300); }), HasSubstr("info header size 124 is not 40"));
-  EXPECT_EQ(ReadBytes(other), v5_bytes);
-
-  const std::string missing = dir.File("missing.bmp");
-  EXPECT_EQ(ErrorOf([&] { StampBmpResolution(missing, 300); }),
-            "Cannot open file \"" + missing + "\". No such file or directory");
-}
-
-// ---- the atomic stamped save ----
-
-TEST(SaveStampedBmpFile, WritesTheStampedFileAndLeavesNothingElse) {
-  TempDir dir;
-  const std::string path = dir.File("out.bmp");
-  WriteBytes(path, std::vector<uint8_t>{'o', 'l', 'd'});
-  const Raster r = GradientRaster(kW, kH, PixelFormat::pf24bit);
-  SaveStampedBmpFile(r, path, 297.5);
-  std::vector<uint8_t> expected = EncodeBmp(r);
-  Put32(expected, 38, 11710);
-  Put32(expected, 42, 11710);
-  EXPECT_EQ(ReadBytes(path), expected);
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.bmp"});
-}
-
-TEST(SaveStampedBmpFile, ASymbolicLinkKeepsPointingAtTheNewFile) {
-  TempDir dir;
-  const std::string real = dir.File("real.bmp");
-  const std::string link = dir.File("link.bmp");
-  WriteBytes(real, {'o', 'l', 'd'});
-  fs::create_symlink(real, link);
-  SaveStampedBmpFile(Raster(5, 5), link, 300);
-  EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(ReadBytes(real).size(), 54u + 16 * 5);
-}
-
-// Each failure: an error naming the target, the old file byte for byte, no temporary file.
-struct SaveFailure {
-  const char* name;
-  // Prepares the failure in `dir` and returns the target; sets `skip` when it cannot be made here.
-  std::function<std::string(TempDir& dir, std::string& skip)> prepare;
-  const char* reason;
-};
-
-const SaveFailure kSaveFailures[] = {
-    {"missing_folder",
-     [](TempDir& dir, std::string&) { return dir.File("gone/out.bmp"); }, "No such file or directory"},
-    {"read_only_folder",
-     [](TempDir& dir, std::string& skip) {
-       if (::geteuid() == 0) skip = "running as root: permission bits do not stop writes";
-       const std::string sub = dir.File("ro");
-       fs::create_directory(sub);
-       WriteBytes(sub + "/out.bmp", {'o', 'l', 'd'});
-       fs::permissions(sub, fs::perms::owner_read | fs::perms::owner_exec);
-       return sub + "/out.bmp";
-     },
-     "Permission denied"},
-    {"target_is_a_folder",
-     [](TempDir& dir, std::string&) {
-       fs::create_directory(dir.File("out.bmp"));
-       return dir.File("out.bmp");
-     },
-     "Is a directory"},
-    {"target_is_a_fifo",
-     [](TempDir& dir, std::string&) {
-       ::mkfifo(dir.File("out.bmp").c_str(), 0600);
-       return dir.File("out.bmp");
-     },
-     "Not a regular file"},
-};
-
-class SaveStampedFailure : public ::testing::TestWithParam<SaveFailure> {};
-
-TEST_P(SaveStampedFailure, LeavesTheOldFileAndNoTemporary) {
-  TempDir dir;
-  std::string skip;
-  const std::string target = GetParam().prepare(dir, skip);
-  if (!skip.empty()) GTEST_SKIP() << skip;
-  const bool had_file = fs::is_regular_file(target);
-  const std::vector<uint8_t> before = had_file ? ReadBytes(target) : std::vector<uint8_t>{};
-  const auto entries_before = dir.Names();
-  EXPECT_EQ(ErrorOf([&] { SaveStampedBmpFile(Raster(40, 40), target, 300); }),
-            "Cannot create file \"" + target + "\". " + GetParam().reason);
-  if (had_file) {
-    EXPECT_EQ(ReadBytes(target), before);
-  }
-  EXPECT_EQ(dir.Names(), entries_before);
-  if (fs::is_directory(fs::path(target).parent_path())) {
-    for (const auto& e : fs::directory_iterator(fs::path(target).parent_path())) {
-      EXPECT_THAT(e.path().filename().string(), ::testing::Not(HasSubstr(".tmp")));
-    }
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Bmp, SaveStampedFailure, ::testing::ValuesIn(kSaveFailures),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// A full disk, simulated with the file size limit (which binds root too).
-TEST(SaveStampedBmpFile, AFullDiskLeavesTheOldFileUntouched) {
-  TempDir dir;
-  const std::string path = dir.File("out.bmp");
-  const std::vector<uint8_t> old(1000, 0x5A);
-  WriteBytes(path, old);
-  struct rlimit saved;
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limit = saved;
-  limit.rlim_cur = 16 * 1024;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-  const std::string error = ErrorOf([&] { SaveStampedBmpFile(Raster(200, 200), path, 300); });
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
-  EXPECT_EQ(error, "Cannot create file \"" + path + "\". File too large");
-  EXPECT_EQ(ReadBytes(path), old);
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.bmp"});
 }
 
 // ---- broken files ----

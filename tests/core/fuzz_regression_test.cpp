@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/jpeg.h"

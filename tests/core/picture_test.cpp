@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/bmp.h"
+#include "core/bmp_writer.h"
 #include "core/error.h"
 #include "core/jpeg.h"
 

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
+#include "core/bmp_writer.h"
 #include "core/error.h"
 #include "fake_frontend.h"
 #include "finishing/text_overlay.h"

@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
+#include "core/bmp_writer.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/jpeg.h"

@@ -9,7 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
+#include "core/bmp_writer.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "interlace/geometry.h"

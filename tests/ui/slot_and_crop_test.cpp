@@ -14,7 +14,7 @@
 
 #include <optional>
 
-#include "core/bmp.h"
+#include "core/bmp_writer.h"
 #include "core/raster.h"
 #include "finishing/text_overlay.h"
 #include "ui/crop_shape.h"

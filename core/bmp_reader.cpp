@@ -1,4 +1,4 @@
-#include "core/bmp.h"
+#include "core/bmp_reader.h"
 
 #include <fcntl.h>
 #include <sys/uio.h>
@@ -11,7 +11,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "core/error.h"
 #include "core/file_io.h"
@@ -381,28 +380,36 @@ void DecodeRows(const ByteReader& in, const BmpLayout& layout, Raster& raster) {
   }
 }
 
-// Plain-copy formats: the file rows go straight into the raster rows with
-// one vectored read per batch (the raster rows are as long as the file rows).
-void ReadRowsDirect(InputFile& file, const BmpLayout& layout, Raster& raster) {
-  constexpr int kBatch = 512;
-  std::array<iovec, kBatch> iov;
-  for (int64_t first = 0; first < layout.height; first += kBatch) {
-    const int count = static_cast<int>(std::min<int64_t>(kBatch, layout.height - first));
+// File rows [first, end) with one vectored read per batch: bytes [skip,
+// skip + take) of each row go straight to dest(file_row), the rest of the row
+// (padding, columns not wanted) into a scratch buffer.
+template <typename Dest>
+void ReadRowSpans(InputFile& file, const BmpLayout& layout, int64_t first_row, int64_t end_row,
+                  uint64_t skip, uint64_t take, Dest dest) {
+  constexpr int kMaxPieces = 1020;  // under IOV_MAX, 3 pieces a row
+  constexpr int kBatch = kMaxPieces / 3;
+  const uint64_t rest = layout.row_bytes - skip - take;
+  std::vector<uint8_t> scratch(static_cast<size_t>(std::max<uint64_t>(1, std::max(skip, rest))));
+  std::array<iovec, kMaxPieces> iov;
+  for (int64_t first = first_row; first < end_row; first += kBatch) {
+    const int count = static_cast<int>(std::min<int64_t>(kBatch, end_row - first));
+    int pieces = 0;
     for (int k = 0; k < count; ++k) {
-      iov[k].iov_base = raster.Row(RasterRowOf(layout, first + k));
-      iov[k].iov_len = static_cast<size_t>(layout.row_bytes);
+      if (skip > 0) iov[pieces++] = {scratch.data(), static_cast<size_t>(skip)};
+      iov[pieces++] = {dest(first + k), static_cast<size_t>(take)};
+      if (rest > 0) iov[pieces++] = {scratch.data(), static_cast<size_t>(rest)};
     }
     const uint64_t want = layout.row_bytes * static_cast<uint64_t>(count);
     uint64_t done = 0;
     int start = 0;
     while (done < want) {
-      const ssize_t n = ::preadv(file.Descriptor(), iov.data() + start, count - start,
+      const ssize_t n = ::preadv(file.Descriptor(), iov.data() + start, pieces - start,
                                  static_cast<off_t>(layout.pixel_offset + first * layout.row_bytes + done));
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) throw CannotReadFile(file.Path(), SystemReason(errno));
       if (n == 0) Invalid(file.Path(), "pixel data truncated");
       done += static_cast<uint64_t>(n);
-      // Step over the iovecs that are full; shorten the one half filled.
+      // Step over the pieces that are full; shorten the one half filled.
       uint64_t left = static_cast<uint64_t>(n);
       while (left > 0 && left >= iov[start].iov_len) left -= iov[start++].iov_len;
       if (left > 0) {
@@ -413,180 +420,56 @@ void ReadRowsDirect(InputFile& file, const BmpLayout& layout, Raster& raster) {
   }
 }
 
-// Converted formats: batches of file rows through a buffer.
-void ReadRowsConverted(InputFile& file, const BmpLayout& layout, Raster& raster) {
+// Plain-copy formats: the file rows go straight into the raster rows (the
+// raster rows are as long as the file rows).
+void ReadRowsDirect(InputFile& file, const BmpLayout& layout, Raster& raster) {
+  ReadRowSpans(file, layout, 0, layout.height, 0, layout.row_bytes,
+               [&](int64_t i) { return raster.Row(RasterRowOf(layout, i)); });
+}
+
+// File rows [first_row, end_row) in batches through a buffer; visit(src,
+// file_row) sees each whole stored row.
+template <typename Visit>
+void ReadRowsBuffered(InputFile& file, const BmpLayout& layout, int64_t first_row, int64_t end_row,
+                      Visit visit) {
   const uint64_t rows_per_batch = std::max<uint64_t>(1, (uint64_t{1} << 20) / layout.row_bytes);
   std::vector<uint8_t> buffer;
-  for (int64_t first = 0; first < layout.height; first += static_cast<int64_t>(rows_per_batch)) {
-    const uint64_t count = std::min<uint64_t>(rows_per_batch, static_cast<uint64_t>(layout.height - first));
+  for (int64_t first = first_row; first < end_row; first += static_cast<int64_t>(rows_per_batch)) {
+    const uint64_t count = std::min<uint64_t>(rows_per_batch, static_cast<uint64_t>(end_row - first));
     buffer.resize(static_cast<size_t>(count * layout.row_bytes));
     const size_t got = file.ReadAt(layout.pixel_offset + first * layout.row_bytes, buffer.data(), buffer.size());
     const ByteReader batch(buffer.data(), got, file.Path());
     for (uint64_t k = 0; k < count; ++k) {
-      const uint8_t* src = batch.Bytes(k * layout.row_bytes, layout.row_bytes, "pixel data");
-      ConvertRow(layout, src, raster.Row(RasterRowOf(layout, first + static_cast<int64_t>(k))));
+      visit(batch.Bytes(k * layout.row_bytes, layout.row_bytes, "pixel data"),
+            first + static_cast<int64_t>(k));
     }
   }
 }
 
-// ---- writing ----
-
-void Put16(uint8_t* at, uint32_t v) {
-  at[0] = static_cast<uint8_t>(v);
-  at[1] = static_cast<uint8_t>(v >> 8);
+// Converted formats: batches of file rows through a buffer.
+void ReadRowsConverted(InputFile& file, const BmpLayout& layout, Raster& raster) {
+  ReadRowsBuffered(file, layout, 0, layout.height, [&](const uint8_t* src, int64_t i) {
+    ConvertRow(layout, src, raster.Row(RasterRowOf(layout, i)));
+  });
 }
 
-void Put32(uint8_t* at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-struct WriteLayout {
-  uint32_t bits = 24;
-  uint32_t palette_entries = 0;
-  uint64_t row_bytes = 0;
-  uint64_t image_bytes = 0;
-  uint64_t pixel_offset = 0;
-};
-
-WriteLayout WriteLayoutOf(const Raster& raster) {
-  WriteLayout w;
-  w.bits = static_cast<uint32_t>(BitsPerPixel(raster.Format()));
-  w.palette_entries = w.bits == 1 ? 2 : (w.bits == 8 ? 256 : 0);
-  w.row_bytes = RowBytes(static_cast<uint64_t>(raster.Width()), raster.Format());
-  w.image_bytes = w.row_bytes * static_cast<uint64_t>(raster.Height());
-  w.pixel_offset = kFileHeaderBytes + kInfoHeaderBytes + uint64_t{w.palette_entries} * 4;
-  // Rasters stay below kMaxRasterBytes, so the sizes fit the 32-bit fields.
-  return w;
-}
-
-// File header, info header and colour table.
-std::vector<uint8_t> HeaderBytes(const Raster& raster, const WriteLayout& w) {
-  std::vector<uint8_t> h(static_cast<size_t>(w.pixel_offset), 0);
-  h[0] = 'B';
-  h[1] = 'M';
-  Put32(&h[2], static_cast<uint32_t>(w.pixel_offset + w.image_bytes));
-  Put32(&h[10], static_cast<uint32_t>(w.pixel_offset));
-  Put32(&h[14], kInfoHeaderBytes);
-  Put32(&h[18], static_cast<uint32_t>(raster.Width()));
-  Put32(&h[22], static_cast<uint32_t>(raster.Height()));
-  Put16(&h[26], 1);
-  Put16(&h[28], w.bits);
-  Put32(&h[34], static_cast<uint32_t>(w.image_bytes));
-  Put32(&h[46], w.palette_entries);
-  // The raster's own palette, so a file read with another table keeps its
-  // colours; a fresh 1-bit raster's table is black, white.
-  const std::vector<Color>& palette = raster.Palette();
-  for (uint32_t i = 0; i < w.palette_entries; ++i) {
-    Color c = w.bits == 1 ? (i == 0 ? kBlack : kWhite) : kBlack;
-    if (i < palette.size()) c = palette[i];
-    uint8_t* e = &h[kFileHeaderBytes + kInfoHeaderBytes + 4 * i];
-    e[0] = c.b;
-    e[1] = c.g;
-    e[2] = c.r;
+// Pixels [left, left + width) of a 1-bit row to the start of `dst`; the bits
+// past the width are zero.
+void CopyBits(const uint8_t* src, uint64_t src_bytes, int left, int width, uint8_t* dst) {
+  const size_t bytes = (static_cast<size_t>(width) + 7) / 8;
+  const size_t at = static_cast<size_t>(left) / 8;
+  const int shift = left & 7;
+  for (size_t i = 0; i < bytes; ++i) {
+    const uint8_t high = static_cast<uint8_t>(src[at + i] << shift);
+    const uint8_t low = shift != 0 && at + i + 1 < src_bytes ? static_cast<uint8_t>(src[at + i + 1] >> (8 - shift)) : 0;
+    dst[i] = high | low;
   }
-  return h;
-}
-
-// One raster row as stored: the pixel bytes, unused bits and padding zero.
-void EncodeRow(const Raster& raster, int y, const WriteLayout& w, uint8_t* out) {
-  const uint8_t* src = raster.Row(y);
-  const size_t width = static_cast<size_t>(raster.Width());
-  size_t used = w.bits == 1 ? (width + 7) / 8 : width * (w.bits / 8);
-  std::memcpy(out, src, used);
-  if (w.bits == 1 && (width & 7) != 0) out[used - 1] &= static_cast<uint8_t>(0xFF00u >> (width & 7));
-  std::memset(out + used, 0, static_cast<size_t>(w.row_bytes) - used);
-}
-
-// The rows bottom-up into `sink`, which hands out space for each row.
-template <class Sink>
-void EmitRows(const Raster& raster, const WriteLayout& w, Sink&& reserve) {
-  for (int y = raster.Height() - 1; y >= 0; --y) EncodeRow(raster, y, w, reserve(w.row_bytes));
-}
-
-// ---- the resolution stamp ----
-
-// Patches both pixels-per-metre fields of the open file `fd`; errors name
-// `shown` (the user's file, also when a temporary file is stamped).
-void StampDescriptor(int fd, const std::string& shown, int32_t ppm) {
-  uint8_t info[kInfoHeaderBytes];
-  ssize_t got;
-  do {
-    got = ::pread(fd, info, sizeof info, kFileHeaderBytes);
-  } while (got < 0 && errno == EINTR);
-  if (got < 0) throw CannotReadFile(shown, SystemReason(errno));
-  if (got != static_cast<ssize_t>(sizeof info)) {
-    Invalid(shown, "file too short for a resolution stamp (needs 54 bytes)");
-  }
-  const uint32_t header_size =
-      uint32_t{info[0]} | (uint32_t{info[1]} << 8) | (uint32_t{info[2]} << 16) | (uint32_t{info[3]} << 24);
-  if (header_size != kInfoHeaderBytes) {
-    Invalid(shown, "info header size " + std::to_string(header_size) +
-                       " is not 40, the resolution cannot be stamped");
-  }
-  Put32(info + kXPelsInInfo, static_cast<uint32_t>(ppm));
-  Put32(info + kYPelsInInfo, static_cast<uint32_t>(ppm));
-  ssize_t put;
-  do {
-    put = ::pwrite(fd, info, sizeof info, kFileHeaderBytes);
-  } while (put < 0 && errno == EINTR);
-  if (put < 0) throw CannotWriteFile(shown, SystemReason(errno));
-  if (put != static_cast<ssize_t>(sizeof info)) throw CannotWriteFile(shown, SystemReason(ENOSPC));
-}
-
-void StampFile(const std::string& path, const std::string& shown, double dpi) {
-  const int32_t ppm = DpiToPelsPerMeter(dpi);
-  const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) throw CannotOpenFile(shown, SystemReason(errno));
-  try {
-    StampDescriptor(fd, shown, ppm);
-  } catch (...) {
-    ::close(fd);
-    throw;
-  }
-  if (::close(fd) != 0 && errno != EINTR) throw CannotWriteFile(shown, SystemReason(errno));
-}
-
-// True when every row is already as the file stores it: the bits past the
-// width and the padding bytes are zero.
-bool RowsInFileForm(const Raster& raster, const WriteLayout& w) {
-  const size_t width = static_cast<size_t>(raster.Width());
-  const size_t used = w.bits == 1 ? (width + 7) / 8 : width * (w.bits / 8);
-  const uint8_t stray = w.bits == 1 && (width & 7) != 0 ? static_cast<uint8_t>(0xFFu >> (width & 7)) : 0;
-  for (int y = 0; y < raster.Height(); ++y) {
-    const uint8_t* row = raster.Row(y);
-    if (stray != 0 && (row[used - 1] & stray) != 0) return false;
-    for (size_t i = used; i < w.row_bytes; ++i) {
-      if (row[i] != 0) return false;
-    }
-  }
-  return true;
-}
-
-// The rows straight from the raster, bottom row first, without a copy.
-void WriteRowsInPlace(const Raster& raster, const WriteLayout& w, FileWriter& out) {
-  std::vector<iovec> rows(static_cast<size_t>(raster.Height()));
-  for (int y = 0; y < raster.Height(); ++y) {
-    // writev only reads the rows.
-    rows[static_cast<size_t>(raster.Height() - 1 - y)] = {const_cast<uint8_t*>(raster.Row(y)),
-                                                          static_cast<size_t>(w.row_bytes)};
-  }
-  out.WriteGathered(rows.data(), static_cast<int>(rows.size()));
-}
-
-void WriteBmp(const Raster& raster, const std::string& path, const std::string& shown) {
-  const WriteLayout w = WriteLayoutOf(raster);
-  FileWriter out(path, shown);
-  const std::vector<uint8_t> header = HeaderBytes(raster, w);
-  out.Write(header.data(), header.size());
-  if (RowsInFileForm(raster, w)) {
-    WriteRowsInPlace(raster, w, out);
-  } else {
-    EmitRows(raster, w, [&out](uint64_t n) { return out.Reserve(static_cast<size_t>(n)); });
-  }
-  out.Close();
+  if ((width & 7) != 0) dst[bytes - 1] &= static_cast<uint8_t>(0xFF00u >> (width & 7));
 }
 
 }  // namespace
+
+struct BmpFileReader::Layout : BmpLayout {};
 
 bool LooksLikeBmp(const uint8_t* data, size_t size) {
   return data != nullptr && size >= 2 && data[0] == 'B' && data[1] == 'M';
@@ -600,52 +483,66 @@ Raster DecodeBmp(const uint8_t* data, size_t size, const std::string& name) {
   return raster;
 }
 
-Raster LoadBmpFile(const std::string& path) {
-  InputFile file(path);
-  std::vector<uint8_t> prefix(static_cast<size_t>(std::min<uint64_t>(file.Size(), kHeaderPrefixBytes)));
-  prefix.resize(file.ReadAt(0, prefix.data(), prefix.size()));
+Raster LoadBmpFile(const std::string& path) { return BmpFileReader(path).ReadAll(); }
+
+BmpFileReader::BmpFileReader(const std::string& path) : file_(path) {
+  std::vector<uint8_t> prefix(static_cast<size_t>(std::min<uint64_t>(file_.Size(), kHeaderPrefixBytes)));
+  prefix.resize(file_.ReadAt(0, prefix.data(), prefix.size()));
   const ByteReader in(prefix.data(), prefix.size(), path);
-  const BmpLayout layout = ParseHeaders(in, file.Size());
-  Raster raster = MakeRaster(layout);
-  if (IsPlainCopy(layout)) {
-    ReadRowsDirect(file, layout, raster);
+  layout_ = std::make_unique<Layout>(Layout{ParseHeaders(in, file_.Size())});
+}
+
+BmpFileReader::~BmpFileReader() = default;
+
+int BmpFileReader::Width() const { return layout_->width; }
+int BmpFileReader::Height() const { return layout_->height; }
+PixelFormat BmpFileReader::Format() const { return layout_->format; }
+uint64_t BmpFileReader::FileRowBytes() const { return layout_->row_bytes; }
+
+Raster BmpFileReader::ReadAll() {
+  Raster raster = MakeRaster(*layout_);
+  if (IsPlainCopy(*layout_)) {
+    ReadRowsDirect(file_, *layout_, raster);
   } else {
-    ReadRowsConverted(file, layout, raster);
+    ReadRowsConverted(file_, *layout_, raster);
   }
   return raster;
 }
 
-std::vector<uint8_t> EncodeBmp(const Raster& raster) {
-  const WriteLayout w = WriteLayoutOf(raster);
-  std::vector<uint8_t> bytes = HeaderBytes(raster, w);
-  const size_t header_size = bytes.size();
-  bytes.resize(header_size + static_cast<size_t>(w.image_bytes));
-  size_t at = header_size;
-  EmitRows(raster, w, [&](uint64_t n) {
-    uint8_t* space = bytes.data() + at;
-    at += static_cast<size_t>(n);
-    return space;
+Raster BmpFileReader::ReadRegion(const Rect& wanted) {
+  const BmpLayout& layout = *layout_;
+  const Rect r = wanted.Intersected(Rect{0, 0, layout.width, layout.height});
+  if (r.IsEmpty()) return Raster();
+  if (r == Rect{0, 0, layout.width, layout.height}) return ReadAll();
+  Raster region(r.Width(), r.Height(), layout.format);
+  if (!layout.palette.empty()) region.SetPalette(layout.palette);
+  // The file rows that hold raster rows [top, bottom), in file order.
+  const int64_t first = layout.top_down ? r.top : int64_t{layout.height} - r.bottom;
+  const int64_t end = layout.top_down ? r.bottom : int64_t{layout.height} - r.top;
+  const auto region_row = [&](int64_t file_row) {
+    return region.Row(RasterRowOf(layout, file_row) - r.top);
+  };
+  if (layout.bits == 8 || layout.bits == 24) {
+    const uint64_t pixel_bytes = static_cast<uint64_t>(layout.bits / 8);
+    ReadRowSpans(file_, layout, first, end, static_cast<uint64_t>(r.left) * pixel_bytes,
+                 static_cast<uint64_t>(r.Width()) * pixel_bytes, region_row);
+    return region;
+  }
+  if (layout.bits == 1) {
+    ReadRowsBuffered(file_, layout, first, end, [&](const uint8_t* src, int64_t i) {
+      CopyBits(src, layout.row_bytes, r.left, r.Width(), region_row(i));
+    });
+    return region;
+  }
+  // 4, 16 and 32 bits: the whole row converted, then the columns wanted.
+  const size_t out_pixel = layout.format == PixelFormat::pf24bit ? 3 : 1;
+  std::vector<uint8_t> converted(static_cast<size_t>(layout.width) * out_pixel);
+  ReadRowsBuffered(file_, layout, first, end, [&](const uint8_t* src, int64_t i) {
+    ConvertRow(layout, src, converted.data());
+    std::memcpy(region_row(i), converted.data() + static_cast<size_t>(r.left) * out_pixel,
+                static_cast<size_t>(r.Width()) * out_pixel);
   });
-  return bytes;
-}
-
-void SaveBmpFile(const Raster& raster, const std::string& path) { WriteBmp(raster, path, path); }
-
-int32_t DpiToPelsPerMeter(double dpi) {
-  // 2.5406 cm per inch, held in extended precision like the product.
-  const int64_t ppm = Round(static_cast<Extended>(dpi) * 100 / 2.5406L);
-  if (ppm > INT32_MAX || ppm < INT32_MIN) throw InvalidFloatOperation();
-  return static_cast<int32_t>(ppm);
-}
-
-void StampBmpResolution(const std::string& path, double dpi) { StampFile(path, path, dpi); }
-
-void SaveStampedBmpFile(const Raster& raster, const std::string& path, double dpi) {
-  DpiToPelsPerMeter(dpi);  // a resolution that cannot be stamped fails before any file is made
-  AtomicFile file(path);
-  WriteBmp(raster, file.TempPath(), path);
-  StampFile(file.TempPath(), path, dpi);
-  file.Commit();
+  return region;
 }
 
 }  // namespace lenti
