@@ -22,7 +22,8 @@ class ProgressSink {
 
 // Forwards to `target` at most once per `interval`; a position at either
 // end of the range, and a range change, are always forwarded at once, so
-// the bar never stops short of its end or keeps a stale start.
+// the bar never stops short of its end or keeps a stale start. A position
+// equal to the one last forwarded is never forwarded again.
 class ThrottledProgress : public ProgressSink {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -47,6 +48,7 @@ class ThrottledProgress : public ProgressSink {
   int position_ = 0;
   bool forwarded_once_ = false;
   bool pending_ = false;  // position_ not yet forwarded
+  int forwarded_position_ = 0;
   std::chrono::steady_clock::time_point last_forward_{};
 };
 

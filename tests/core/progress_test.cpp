@@ -64,6 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
                      {{0, 10}, {1, 20}, {20, 30}, {33, 40}, {40, 50}, {66, 60}, {98, 70}},
                      {"10", "40", "60"}},
         ThrottleCase{"both_ends_always", {{0, 10}, {1, 200}, {2, 150}, {3, 0}}, {"10", "200", "0"}},
+        // A merge steps past the end of its bar: the end is painted once.
+        ThrottleCase{"an_end_repeated_once", {{0, 190}, {1, 200}, {2, 200}, {50, 200}, {51, 0}},
+                     {"190", "200", "0"}},
         ThrottleCase{"range_change_at_once", {{0, 10}, {1, -1}, {2, 30}}, {"10", "range 0..200"}},
         ThrottleCase{"a_slow_caller_sees_every_step", {{0, 10}, {40, 20}, {80, 30}, {120, 40}},
                      {"10", "20", "30", "40"}}),
