@@ -1,5 +1,6 @@
 #include "core/progress.h"
 
+#include <limits>
 #include <utility>
 
 namespace lenti {
@@ -12,8 +13,9 @@ void ThrottledProgress::SetProgressRange(int minimum, int maximum) {
   minimum_ = minimum;
   maximum_ = maximum;
   target_.SetProgressRange(minimum, maximum);
-  // A new range may move what the target shows: the next position goes through.
-  forwarded_once_ = false;
+  // A new range may move what the target shows: the next position counts
+  // as new.
+  forwarded_position_ = std::numeric_limits<int>::min();
 }
 
 void ThrottledProgress::SetProgress(int position) {
