@@ -1,6 +1,6 @@
 // Dragging the crop rectangle over a 24-megapixel photo in the offscreen
 // GUI: each step is one mouse move delivered through the main window (as the
-// system delivers it, so Qt's implicit grab routes it to Shape7) followed by
+// system delivers it, so Qt's implicit grab routes it to the crop rectangle) followed by
 // the repaint it causes. The photo is scaled for the screen once, so a step
 // should stay well under a millisecond. Also: the one-off cost of showing
 // such a photo (the scaling itself).
@@ -49,7 +49,7 @@ struct Gui {
     form->show();
     QCoreApplication::processEvents();
   }
-  QWidget* Shape7() const { return form->findChild<QWidget*>("Shape7"); }
+  QWidget* CropShape() const { return form->findChild<QWidget*>("Shape7"); }
   void Send(QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
     QWindow* window = form->windowHandle();
     QMouseEvent event(type, at, window->mapToGlobal(at),
@@ -76,8 +76,8 @@ void BM_DragCropRectangleOverPhoto(benchmark::State& state) {
   auto* view = gui.form->findChild<lenti::ui::PictureView*>("Image1");
   const int scaled = view->ScaleCount();
 
-  const QPoint start = gui.Shape7()->mapTo(gui.form.get(), QPoint(20, 20));
-  const QRect before = gui.Shape7()->geometry();
+  const QPoint start = gui.CropShape()->mapTo(gui.form.get(), QPoint(20, 20));
+  const QRect before = gui.CropShape()->geometry();
   gui.Send(QEvent::MouseButtonPress, start, Qt::LeftButton);
   QPoint mouse = start;
   int step = 0;
@@ -89,7 +89,7 @@ void BM_DragCropRectangleOverPhoto(benchmark::State& state) {
     QCoreApplication::processEvents();
   }
   gui.Send(QEvent::MouseButtonRelease, mouse, Qt::NoButton);
-  const QRect after = gui.Shape7()->geometry();
+  const QRect after = gui.CropShape()->geometry();
   if (after.topLeft() - before.topLeft() != mouse - start)
     state.SkipWithError("the rectangle did not follow the mouse");
   if (view->ScaleCount() != scaled)

@@ -17,6 +17,7 @@
 #include "core/bmp_writer.h"
 #include "fake_frontend.h"
 #include "interlace/geometry.h"
+#include "interlace/interleave.h"
 #include "interlace/merge.h"
 #include "synthetic_photos.h"
 

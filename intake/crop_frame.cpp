@@ -8,7 +8,7 @@
 #include "intake/crop_frame.h"
 
 #include "core/numerics.h"
-#include "interlace/merge.h"
+#include "interlace/frame.h"
 
 namespace lenti {
 namespace {

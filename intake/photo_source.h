@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "interlace/merge_pipeline.h"
+#include "interlace/frame.h"
 
 namespace lenti {
 

@@ -4,12 +4,12 @@
 #include <limits>
 #include <utility>
 
+#include "core/bmp_reader.h"
 #include "core/bmp_writer.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/numerics.h"
-#include "interlace/merge.h"
-#include "interlace/merge_pipeline.h"
+#include "interlace/frame.h"
 
 namespace lenti {
 
@@ -26,30 +26,26 @@ int32_t MapCoordinate(int32_t v, int32_t offset, int64_t scale) {
   return static_cast<int32_t>(mapped);
 }
 
-std::string EmptyCropText(int slot) {
-  if (slot < 1) return "The crop rectangle is empty";
-  return Format("The crop rectangle of photo %d is empty", slot);
+uint64_t Area(int64_t w, int64_t h) { return w > 0 && h > 0 ? uint64_t(w) * uint64_t(h) : 0; }
+
+uint64_t PixelBytes(int64_t w, int64_t h, PixelFormat format) {
+  return Area(w, h) == 0 ? 0 : RowBytes(static_cast<uint64_t>(w), format) * static_cast<uint64_t>(h);
 }
 
-// The part of `wanted` that lies inside a w x h raster (may be empty).
-Rect ClipToRaster(const Rect& wanted, int w, int h) {
-  return Rect{std::max(wanted.left, 0), std::max(wanted.top, 0), std::min(wanted.right, w),
-              std::min(wanted.bottom, h)};
-}
-
-// The crop raster: the source rectangle copied pixel for pixel; whatever of
-// it lies outside the photo stays white.
-Raster CropRaster(const Raster& photo, const Rect& source_rect, int slot) {
-  if (source_rect.Width() <= 0 || source_rect.Height() <= 0) throw Error(EmptyCropText(slot));
-  Raster crop(source_rect.Width(), source_rect.Height(), PixelFormat::pf24bit);
-  const Rect inside = ClipToRaster(source_rect, photo.Width(), photo.Height());
-  if (inside.Width() > 0 && inside.Height() > 0) {
-    const Rect dest{inside.left - source_rect.left, inside.top - source_rect.top,
-                    inside.right - source_rect.left, inside.bottom - source_rect.top};
-    crop.CopyRect(dest, photo, inside);
+class BmpPhotoSource : public PhotoSource {
+ public:
+  explicit BmpPhotoSource(const std::string& path) : reader_(path) {}
+  Size PixelSize() const override { return Size{reader_.Width(), reader_.Height()}; }
+  Raster ReadRegion(const Rect& region) override { return reader_.ReadRegion(region); }
+  uint64_t PeakBytes(const Rect& region) const override {
+    const Rect inside = region.Intersected(Rect{0, 0, reader_.Width(), reader_.Height()});
+    // The region's pixels and one file row of scratch.
+    return PixelBytes(inside.Width(), inside.Height(), reader_.Format()) + reader_.FileRowBytes() * 4;
   }
-  return crop;
-}
+
+ private:
+  BmpFileReader reader_;
+};
 
 }  // namespace
 
@@ -69,31 +65,41 @@ Rect MapCropToSource(const CropRecord& record, int64_t scale) {
               MapCoordinate(record.Bottom, record.OffsetY, scale)};
 }
 
-Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice, int slot) {
-  return ScaleCropToSlice(CropRaster(photo, source_rect, slot), slice);
+std::string EmptyCropText(int slot) {
+  if (slot < 1) return "The crop rectangle is empty";
+  return Format("The crop rectangle of photo %d is empty", slot);
 }
 
-Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice) {
-  return MakeSlice(photo, source_rect, slice, 0);
+std::unique_ptr<PhotoSource> OpenBmpPhotoSource(const std::string& path) {
+  return std::make_unique<BmpPhotoSource>(path);
+}
+
+Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int slot) {
+  if (crop.IsEmpty()) throw Error(EmptyCropText(slot));
+  const Size size = source.PixelSize();
+  const Rect region = crop.Intersected(Rect{0, 0, size.width, size.height});
+  Raster pixels;
+  if (!region.IsEmpty()) pixels = source.ReadRegion(region);
+  // A 24-bit region that is the whole crop needs no copy before scaling.
+  if (!region.IsEmpty() && region == crop && pixels.Format() == PixelFormat::pf24bit) {
+    return ScaleCropToSlice(pixels, slice);
+  }
+  // The crop raster: the region copied pixel for pixel; whatever of the
+  // crop lies outside the photo stays white.
+  Raster cropped(crop.Width(), crop.Height(), PixelFormat::pf24bit);
+  if (!region.IsEmpty()) {
+    const Rect dest{region.left - crop.left, region.top - crop.top, region.right - crop.left,
+                    region.bottom - crop.top};
+    cropped.CopyRect(dest, pixels, pixels.ClipRect());
+  }
+  pixels = Raster();
+  return ScaleCropToSlice(cropped, slice);
 }
 
 void WriteWorkFileAtomically(const Raster& slice, const std::string& work_file) {
   AtomicFile file(work_file);
   SaveBmpFile(slice, file.TempPath(), work_file);
   file.Commit();
-}
-
-Raster PrepareFrame(const MakerState& state, const OutputGeometry& geometry, Mode mode,
-                    const std::string& slot_file, const std::string& work_file, int index) {
-  const int slot = index + 1;
-  const Rect source_rect = MapCropToSource(state.photos.CropRects.at(index), state.photos.CropScales.at(index));
-  const Size slice_size =
-      SliceSize(geometry.OutputWidth, geometry.OutputHeight, state.photos.FrameCount, mode);
-  // An empty rectangle is refused before a large photo is read for nothing.
-  if (source_rect.Width() <= 0 || source_rect.Height() <= 0) throw Error(EmptyCropText(slot));
-  Raster slice = SliceFromSource(*OpenBmpPhotoSource(slot_file), source_rect, slice_size, slot);
-  WriteWorkFileAtomically(slice, work_file);
-  return slice;
 }
 
 }  // namespace lenti

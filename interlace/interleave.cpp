@@ -9,7 +9,7 @@
 
 #include "core/error.h"
 #include "core/numerics.h"
-#include "interlace/merge.h"
+#include "interlace/interleave.h"
 
 namespace lenti {
 

@@ -6,6 +6,7 @@
 
 #include "core/error.h"
 #include "core/work_dir.h"
+#include "interlace/interleave.h"
 #include "interlace/merge.h"
 #include "interlace/merge_pipeline.h"
 
@@ -16,7 +17,7 @@ namespace {
 constexpr int kProgressMaximum = 200;
 constexpr int kProgressStep = 10;
 
-// ProgressBar1: +10 per step from wherever it stands, never past 200.
+// The progress bar: +10 per step from wherever it stands, never past 200.
 void StepProgress(ProgressSink& progress) {
   progress.SetProgress(std::min(kProgressMaximum, progress.Progress() + kProgressStep));
 }

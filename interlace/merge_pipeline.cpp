@@ -10,39 +10,14 @@
 #include <thread>
 #include <utility>
 
-#include "core/bmp_reader.h"
 #include "core/error.h"
-#include "interlace/merge.h"
+#include "interlace/interleave.h"
 
 namespace lenti {
 
 namespace {
 
 uint64_t Area(int64_t w, int64_t h) { return w > 0 && h > 0 ? uint64_t(w) * uint64_t(h) : 0; }
-
-uint64_t PixelBytes(int64_t w, int64_t h, PixelFormat format) {
-  return Area(w, h) == 0 ? 0 : RowBytes(static_cast<uint64_t>(w), format) * static_cast<uint64_t>(h);
-}
-
-std::string EmptyCropText(int slot) {
-  if (slot < 1) return "The crop rectangle is empty";
-  return Format("The crop rectangle of photo %d is empty", slot);
-}
-
-class BmpPhotoSource : public PhotoSource {
- public:
-  explicit BmpPhotoSource(const std::string& path) : reader_(path) {}
-  Size PixelSize() const override { return Size{reader_.Width(), reader_.Height()}; }
-  Raster ReadRegion(const Rect& region) override { return reader_.ReadRegion(region); }
-  uint64_t PeakBytes(const Rect& region) const override {
-    const Rect inside = region.Intersected(Rect{0, 0, reader_.Width(), reader_.Height()});
-    // The region's pixels and one file row of scratch.
-    return PixelBytes(inside.Width(), inside.Height(), reader_.Format()) + reader_.FileRowBytes() * 4;
-  }
-
- private:
-  BmpFileReader reader_;
-};
 
 // Admits work while the pixels held stay under the limit; one job is
 // always admitted when nothing else holds any, so a large photo runs alone.
@@ -115,32 +90,6 @@ Raster SliceFrame(const PipelineFrame& frame, const MergeRequest& request, Memor
 }
 
 }  // namespace
-
-std::unique_ptr<PhotoSource> OpenBmpPhotoSource(const std::string& path) {
-  return std::make_unique<BmpPhotoSource>(path);
-}
-
-Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int slot) {
-  if (crop.IsEmpty()) throw Error(EmptyCropText(slot));
-  const Size size = source.PixelSize();
-  const Rect region = crop.Intersected(Rect{0, 0, size.width, size.height});
-  Raster pixels;
-  if (!region.IsEmpty()) pixels = source.ReadRegion(region);
-  // A 24-bit region that is the whole crop needs no copy before scaling.
-  if (!region.IsEmpty() && region == crop && pixels.Format() == PixelFormat::pf24bit) {
-    return ScaleCropToSlice(pixels, slice);
-  }
-  // The crop raster: the region copied pixel for pixel; whatever of the
-  // crop lies outside the photo stays white.
-  Raster cropped(crop.Width(), crop.Height(), PixelFormat::pf24bit);
-  if (!region.IsEmpty()) {
-    const Rect dest{region.left - crop.left, region.top - crop.top, region.right - crop.left,
-                    region.bottom - crop.top};
-    cropped.CopyRect(dest, pixels, pixels.ClipRect());
-  }
-  pixels = Raster();
-  return ScaleCropToSlice(cropped, slice);
-}
 
 unsigned MachineThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 

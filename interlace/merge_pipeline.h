@@ -16,35 +16,10 @@
 #include "core/geometry.h"
 #include "core/maker_state.h"
 #include "core/raster.h"
+#include "interlace/frame.h"
 #include "interlace/geometry.h"
 
 namespace lenti {
-
-// A photo that can deliver parts of itself.
-class PhotoSource {
- public:
-  virtual ~PhotoSource() = default;
-  virtual Size PixelSize() const = 0;
-  // The pixels of `region` clipped to the photo, exactly as a full decode
-  // has them there; an empty Raster when nothing of it lies inside.
-  virtual Raster ReadRegion(const Rect& region) = 0;
-  // Bytes of memory held while `region` is delivered (an upper bound: the
-  // source's own buffers and the region's pixels).
-  virtual uint64_t PeakBytes(const Rect& region) const = 0;
-};
-
-// Opens the photo at `path` (raises the reader's error for a bad file).
-using PhotoOpener = std::function<std::unique_ptr<PhotoSource>(const std::string& path)>;
-
-// A BMP file read by rows: only the rows (and columns) a region covers.
-// The window's working files are BMP files by content, whatever their name.
-std::unique_ptr<PhotoSource> OpenBmpPhotoSource(const std::string& path);
-
-// Cuts `crop` (source pixels) out of the photo, pixels outside it white, and
-// draws it scaled onto a 24-bit slice: the pixels MakeSlice gives for the
-// fully decoded photo. "The crop rectangle of photo 3 is empty" before
-// anything is read for an empty or inverted rectangle.
-Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int slot);
 
 struct PipelineFrame {
   int slot = 1;                     // 1..16, named in error texts

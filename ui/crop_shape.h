@@ -1,4 +1,4 @@
-// Shape7, the crop rectangle over the view: a red outline 2 pixels wide,
+// The crop rectangle over the view: a red outline 2 pixels wide,
 // transparent inside (its interior still takes the mouse), size-all cursor.
 // It reports presses, moves (hover included) and releases in its own
 // coordinates; Qt's implicit grab keeps sending them to it during a drag,

@@ -1,4 +1,4 @@
-// ScrollBox1: the view's box, medium grey with a 2-pixel border and no
+// The view's box: medium grey with a 2-pixel border and no
 // scroll bars. Its client area (4 pixels smaller than the box) is the
 // origin of all view coordinates; the view image fills it.
 #pragma once
@@ -14,7 +14,7 @@ class ViewBox : public QFrame {
  public:
   explicit ViewBox(QWidget* parent = nullptr);
   QWidget* ClientArea() const { return client_; }
-  // The control that always fills the client area (Image1).
+  // The control that always fills the client area (the photo view).
   void SetFill(QWidget* fill) { fill_ = fill; }
 
  protected:

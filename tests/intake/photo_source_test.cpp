@@ -25,10 +25,14 @@
 #include "intake/crop_frame.h"
 #include "interlace/merge.h"
 #include "interlace/merge_pipeline.h"
+#include "slicing.h"
 #include "temp_dir.h"
 
 namespace lenti {
 namespace {
+
+using testing::MakeSlice;
+using testing::PrepareFrame;
 
 namespace fs = std::filesystem;
 using lenti::testing::ErrorOf;

@@ -16,10 +16,14 @@
 #include "interlace/geometry.h"
 #include "interlace/merge.h"
 
+#include "slicing.h"
 #include "temp_dir.h"
 
 namespace lenti {
 namespace {
+
+using testing::MakeSlice;
+using testing::PrepareFrame;
 
 namespace fs = std::filesystem;
 

@@ -12,6 +12,7 @@
 
 #include "core/error.h"
 #include "interlace/geometry.h"
+#include "interlace/interleave.h"
 #include "interlace/merge.h"
 
 namespace lenti {
