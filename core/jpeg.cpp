@@ -206,10 +206,8 @@ void ReadHeader(Decoder& d, const uint8_t* data, size_t size, const std::string&
 
 // The region clipped to the photo; empty when nothing of it lies inside.
 Rect ClipToPhoto(const Rect& region, int width, int height) {
-  Rect r{std::max(region.left, 0), std::max(region.top, 0), std::min(region.right, width),
-         std::min(region.bottom, height)};
-  if (r.left >= r.right || r.top >= r.bottom) return Rect{};
-  return r;
+  const Rect r = region.Intersected(Rect{0, 0, width, height});
+  return r.IsEmpty() ? Rect{} : r;
 }
 
 void ChooseColours(jpeg_decompress_struct& c, DecodePlan& plan) {

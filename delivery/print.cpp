@@ -107,15 +107,11 @@ void PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
   const Rect dest = PrintRectangle(merged.Width(), merged.Height(),
                                    state.merged.Geometry.OutputDpiX, state.printer.PrinterDpi, page_width,
                                    page_height);
-  // The paper gets the picture Save would write: the pending text burned
-  // into a copy, MergedBitmap untouched.
+  // The paper gets the picture Save would write.
   std::optional<Raster> with_text;
-  if (!state.overlay.OverlayText.empty()) {
-    with_text.emplace(merged);
-    BurnOverlayText(state, *with_text);
-  }
+  const Raster& picture = PictureWithText(state, with_text);
   printer.BeginDoc();
-  printer.StretchDraw(dest, with_text ? *with_text : merged);
+  printer.StretchDraw(dest, picture);
   printer.EndDoc();
 }
 

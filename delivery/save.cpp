@@ -2,6 +2,7 @@
 // atomically and stamped with the resolution of the merge that made it.
 #include "delivery/save.h"
 
+#include <optional>
 #include <string>
 
 #include "delivery/stamped_bmp.h"
@@ -23,16 +24,10 @@ void SaveMerged(const MakerState& state, Dialogs& dialogs) {
   if (!state.merged.MergedBitmap) return;
   const std::string path = dialogs.AskSavePicture();
   if (path.empty()) return;
-  const double dpi = MergedDpi(state);
-  if (state.overlay.OverlayText.empty()) {
-    SaveStampedBmpFile(*state.merged.MergedBitmap, path, dpi);
-    return;
-  }
   // The text goes into a copy only, so a text moved before the next save
   // leaves no earlier copy behind in the picture.
-  Raster picture = *state.merged.MergedBitmap;
-  BurnOverlayText(state, picture);
-  SaveStampedBmpFile(picture, path, dpi);
+  std::optional<Raster> with_text;
+  SaveStampedBmpFile(PictureWithText(state, with_text), path, MergedDpi(state));
 }
 
 }  // namespace lenti

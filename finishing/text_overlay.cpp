@@ -22,9 +22,9 @@ int32_t ToCoordinate(int64_t value) {
 // view never keeps an earlier placement and shows exactly the pixels a burn
 // into the picture itself would give.
 void ShowTextOnCopy(const MakerState& state, MainView& view) {
-  Raster copy = *state.merged.MergedBitmap;
-  BurnOverlayText(state, copy);
-  view.SetViewPicture(Picture(std::move(copy)));
+  std::optional<Raster> with_text;
+  const Raster& shown = PictureWithText(state, with_text);
+  view.SetViewPicture(Picture(with_text ? std::move(*with_text) : Raster(shown)));
 }
 
 }  // namespace
@@ -76,6 +76,14 @@ void PlaceText(MakerState& state, MainView& view, int x, int y) {
   state.overlay.TextY = at.y;
   if (state.overlay.OverlayText.empty()) return;  // only remembered for a later Apply
   ShowTextOnCopy(state, view);
+}
+
+const Raster& PictureWithText(const MakerState& state, std::optional<Raster>& scratch) {
+  const Raster& merged = *state.merged.MergedBitmap;
+  if (state.overlay.OverlayText.empty()) return merged;
+  scratch.emplace(merged);
+  BurnOverlayText(state, *scratch);
+  return *scratch;
 }
 
 void BurnOverlayText(const MakerState& state, Raster& target) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "core/dialogs.h"
 #include "core/maker_state.h"
@@ -35,5 +36,11 @@ Point MapViewClickToImage(Size merged, Size view, int x, int y);
 // Draws the pending text (if any) into `target` with a clear brush at
 // (TextX, TextY). The one function Apply, Rotate, Save and Print use.
 void BurnOverlayText(const MakerState& state, Raster& target);
+
+// The picture Save writes, Print prints and the view shows after Apply:
+// MergedBitmap with the pending text burned into a copy held in `scratch`,
+// or MergedBitmap itself when no text is pending. MergedBitmap is never
+// changed. The state must hold a merged picture.
+const Raster& PictureWithText(const MakerState& state, std::optional<Raster>& scratch);
 
 }  // namespace lenti

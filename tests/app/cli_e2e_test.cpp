@@ -18,6 +18,7 @@
 #include "core/bmp_writer.h"
 #include "core/file_io.h"
 #include "core/jpeg.h"
+#include "temp_dir.h"
 
 #ifndef LENTI_VEXARO_BIN
 #error "LENTI_VEXARO_BIN must name the built vexaro"
@@ -50,8 +51,6 @@ std::string ShellQuoted(const std::string& arg) {
 class VexaroBinary : public ::testing::Test {
  protected:
   VexaroBinary() {
-    std::string pattern = (fs::temp_directory_path() / "lenti-e2e-XXXXXX").string();
-    dir_ = mkdtemp(pattern.data());
     Raster photo(145, 175, PixelFormat::pf24bit);
     photo.FillRect(photo.ClipRect(), Color{200, 30, 30});
     const std::vector<uint8_t> jpeg = EncodeJpeg(photo, 90);
@@ -61,8 +60,6 @@ class VexaroBinary : public ::testing::Test {
     const std::string text = "shopping list";
     WriteWholeFile(Path("notes.jpg"), reinterpret_cast<const uint8_t*>(text.data()), text.size());
   }
-  ~VexaroBinary() override { fs::remove_all(dir_); }
-
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
   // Runs vexaro with stdout and stderr captured in files (not terminals).
@@ -78,7 +75,8 @@ class VexaroBinary : public ::testing::Test {
     return run;
   }
 
-  std::string dir_;
+  lenti::testing::TempDir temp_{"lenti-e2e"};
+  std::string dir_ = temp_.path().string();
 };
 
 TEST_F(VexaroBinary, MergesTwoPhotosAndSaysSoOnOneLine) {

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "core/error.h"
+#include "temp_dir.h"
 
 namespace lenti {
 namespace {
@@ -19,13 +20,8 @@ namespace fs = std::filesystem;
 
 class WorkDirLockTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    parent_ = fs::temp_directory_path() / ("lenti-lock-" + std::to_string(getpid()));
-    fs::remove_all(parent_);
-    fs::create_directories(parent_);
-  }
-  void TearDown() override { fs::remove_all(parent_); }
-  fs::path parent_;
+  lenti::testing::TempDir temp_{"lenti-lock"};
+  fs::path parent_ = temp_.path();
 };
 
 TEST_F(WorkDirLockTest, SecondCopyTakesTheNextFreeFolder) {

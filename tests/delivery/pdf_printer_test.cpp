@@ -15,7 +15,7 @@
 
 #include "core/error.h"
 #include "delivery/print.h"
-#include "temp_dir.h"
+#include "tiny_disk.h"
 
 namespace lenti {
 namespace {

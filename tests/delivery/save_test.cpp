@@ -16,7 +16,7 @@
 #include "core/error.h"
 #include "fake_frontend.h"
 #include "finishing/text_overlay.h"
-#include "temp_dir.h"
+#include "tiny_disk.h"
 
 namespace lenti {
 namespace {

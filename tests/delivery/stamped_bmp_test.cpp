@@ -18,7 +18,7 @@
 #include "core/bmp_writer.h"
 #include "core/error.h"
 #include "error_of.h"
-#include "temp_dir.h"
+#include "tiny_disk.h"
 
 namespace lenti {
 namespace {

@@ -22,6 +22,7 @@
 #include "core/file_io.h"
 #include "core/jpeg.h"
 #include "core/raster.h"
+#include "temp_dir.h"
 
 namespace lenti {
 namespace {
@@ -193,15 +194,12 @@ std::vector<Case> HostileCases() {
 class Hostile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("lenti-hostile-" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     good_ = WriteBytes(dir_ / "good.bmp", EncodeBmp(Photo(120, 90)));
     // A merge needs a writable working folder; keep it inside the test folder.
     setenv("XDG_CACHE_HOME", (dir_ / "cache").c_str(), 1);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  lenti::testing::TempDir temp_{"lenti-hostile"};
+  fs::path dir_ = temp_.path();
   std::string good_;
 };
 

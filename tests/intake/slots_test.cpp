@@ -23,6 +23,7 @@
 #include "core/jpeg.h"
 #include "core/work_dir.h"
 #include "fake_frontend.h"
+#include "temp_dir.h"
 #include "intake/crop_frame.h"
 
 namespace lenti {
@@ -85,13 +86,9 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 class SlotsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "intake_test_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
     work = dir + "/work";
     fs::create_directory(work);
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   std::string Jpeg(const std::string& name, const Raster& photo) {
     const std::string path = dir + "/" + name;
@@ -113,7 +110,8 @@ class SlotsTest : public ::testing::Test {
     ImportIntoSlot(state, fe, fe, work, slot);
   }
 
-  std::string dir, work;
+  lenti::testing::TempDir temp{"intake_test"};
+  std::string dir = temp.path().string(), work;
   FakeFrontend fe;
   MakerState state;
 };

@@ -18,6 +18,7 @@
 #include "core/file_io.h"
 #include "fake_frontend.h"
 #include "interlace/merge.h"
+#include "temp_dir.h"
 
 namespace lenti {
 namespace {
@@ -63,12 +64,9 @@ Color At(const Raster& raster, int x, int y) {
 class MergeTest : public ::testing::Test {
  protected:
   MergeTest() {
-    std::string pattern = (fs::temp_directory_path() / "lenti-merge-XXXXXX").string();
-    root_ = mkdtemp(pattern.data());
     work_ = root_ + "/work";
     fs::create_directory(work_);
   }
-  ~MergeTest() override { fs::remove_all(root_); }
 
   // A solid 29 x 35 BMP photo in slot k, framed whole at scale 1.
   void Fill(int slot) {
@@ -85,7 +83,8 @@ class MergeTest : public ::testing::Test {
     for (int slot = 1; slot <= count; ++slot) Fill(slot);
   }
 
-  std::string root_;
+  lenti::testing::TempDir temp_{"lenti-merge"};
+  std::string root_ = temp_.path().string();
   std::string work_;
   MakerState state_;
   FakeFrontend ui_;
