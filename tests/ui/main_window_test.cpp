@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -310,6 +311,11 @@ class MainWindowTest : public QObject {
       QCOMPARE(about->GetMode(), AboutMode::About);
       QVERIFY(!(about->windowFlags() & Qt::FramelessWindowHint));
     }
+    // Each press makes a window; a closed one must go, not pile up hidden.
+    QPointer<AboutWindow> first(windows[0]);
+    first->close();
+    QTRY_VERIFY(first.isNull());
+    QCOMPARE(form_->findChildren<AboutWindow*>().size(), 1);
   }
 
   void startingMakesTheWorkingFolderPrivate() {
