@@ -6,6 +6,8 @@
 // such a photo (the scaling itself).
 #include <benchmark/benchmark.h>
 
+#include "qt_bench_main.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -111,12 +113,5 @@ BENCHMARK(BM_ShowPhotoInTheView)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  the_gui.reset();
-  return 0;
+  return RunQtBenchmarks(argc, argv, [] { the_gui.reset(); });
 }

@@ -18,6 +18,7 @@
 #include "core/file_io.h"
 #include "intake/slots.h"
 #include "interlace/merge.h"
+#include "qt_bench_main.h"
 #include "synthetic_photos.h"
 #include "ui/main_window.h"
 
@@ -67,12 +68,5 @@ BENCHMARK(BM_WindowMerge)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterati
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  the_gui.reset();
-  return 0;
+  return RunQtBenchmarks(argc, argv, [] { the_gui.reset(); });
 }

@@ -22,6 +22,7 @@
 #include "intake/crop_frame.h"
 #include "interlace/merge.h"
 
+#include "pattern_photos.h"
 #include "temp_dir.h"
 
 namespace lenti::cli {
@@ -32,38 +33,10 @@ using lenti::testing::FakeFrontend;
 
 using lenti::testing::TempDir;
 
-// A photo with structure in both directions, so any shift or swap shows.
-Raster Pattern(int width, int height, int seed) {
-  Raster photo(width, height, PixelFormat::pf24bit);
-  for (int y = 0; y < height; ++y) {
-    uint8_t* row = photo.Row(y);
-    for (int x = 0; x < width; ++x) {
-      row[3 * x] = static_cast<uint8_t>(x * 3 + seed * 40);
-      row[3 * x + 1] = static_cast<uint8_t>(y * 5 + seed);
-      row[3 * x + 2] = static_cast<uint8_t>((x / 16 + y / 16) % 2 ? 200 : 30 + seed);
-    }
-  }
-  return photo;
-}
-
-Raster Grey(int width, int height) {
-  Raster photo(width, height, PixelFormat::pf8bit);
-  photo.SetPalette(GreyPalette());
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) photo.Row(y)[x] = static_cast<uint8_t>((x * 7) ^ y);
-  }
-  return photo;
-}
-
-void WriteJpeg(const Raster& raster, const std::string& path) {
-  const std::vector<uint8_t> bytes = EncodeJpeg(raster, 90);
-  WriteWholeFile(path, bytes.data(), bytes.size());
-}
-
-bool SamePixels(const Raster& a, const Raster& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height() || a.Format() != b.Format()) return false;
-  return std::memcmp(a.Bits(), b.Bits(), a.Stride() * static_cast<size_t>(a.Height())) == 0;
-}
+using lenti::testing::Grey;
+using lenti::testing::Pattern;
+using lenti::testing::SamePixels;
+using lenti::testing::WriteJpeg;
 
 // The same three photos and crops through the desktop merge (JPEG decoded
 // to a BMP working file by import, BMP read as it lies) and the command line.
