@@ -1,46 +1,65 @@
-# Vexaro Photo Maker: the commands a person and CI use. Every target first
-# installs what is missing (Debian packages), then configures and builds.
+# Vexaro Photo Maker: the commands a person and CI use. `make build` only configures and builds
+# (for a machine that has the packages); every other target first installs what is missing
+# (Debian packages, scripts/install-deps).
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
+# Warnings are errors in CI, whatever an existing build folder's cache holds.
 ifeq ($(CI),true)
-CMAKE_FLAGS += -DLENTI_WERROR=ON
+WERROR = ON
+else
+WERROR = OFF
 endif
+# Configuring an existing build folder again is cheap and keeps the flags above in force.
+CONFIGURE = cmake -S . -G Ninja -DLENTI_WERROR=$(WERROR) $(CMAKE_FLAGS)
+LSAN_OPTIONS_SANITIZE = suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
-.PHONY: all deps build test run demo bench fuzz test-sanitize clean
+.PHONY: all deps build test run demo bench fuzz fuzz-build test-sanitize check-layers clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-$(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
-
-build: deps $(BUILD)/CMakeCache.txt
+build:
+	$(CONFIGURE) -B $(BUILD)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+test: deps
+	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
-run: build
+run: deps
+	@$(MAKE) --no-print-directory build
 	$(BUILD)/app/vexaro-photo-maker
 
-demo: build
+demo: deps
+	@$(MAKE) --no-print-directory build
 	scripts/demo $(BUILD)
 
-bench: build
+bench: deps
+	@$(MAKE) --no-print-directory build
 	scripts/run-bench $(BUILD)
+
+# The layering alone, without a build (make test runs it too).
+check-layers:
+	scripts/check-layers
 
 FUZZ_SECONDS ?= 60
 fuzz:
 	@WITH_FUZZ=1 scripts/install-deps
 	scripts/fuzz $(FUZZ_SECONDS)
 
+# The fuzz targets built but not run, so that CI notices when they no longer compile.
+fuzz-build:
+	@WITH_FUZZ=1 scripts/install-deps
+	scripts/fuzz --build-only
+
 test-sanitize: deps
-	cmake -S . -B build-sanitize -G Ninja -DLENTI_SANITIZE=ON -DLENTI_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	$(CONFIGURE) -B build-sanitize -DLENTI_SANITIZE=ON -DLENTI_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-sanitize -j $(JOBS)
-	cd build-sanitize && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 900
+	cd build-sanitize && QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=$(LSAN_OPTIONS_SANITIZE) \
+	  ctest --output-on-failure -j $(JOBS) --timeout 900
 
 clean:
 	rm -rf $(BUILD) build-sanitize build-fuzz

@@ -15,7 +15,11 @@ using Args = std::vector<std::string>;
 
 std::vector<std::string> Photos(int count) {
   std::vector<std::string> photos;
-  for (int i = 1; i <= count; ++i) photos.push_back("p" + std::to_string(i) + ".jpg");
+  for (int i = 1; i <= count; ++i) {
+    std::string name = "p";
+    name += std::to_string(i);
+    photos.push_back(name + ".jpg");
+  }
   return photos;
 }
 

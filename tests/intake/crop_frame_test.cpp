@@ -20,7 +20,10 @@ constexpr Size kViewBox{591, 593};
 
 // "X348Y424" or "Xm40" for a negative coordinate, for readable case names.
 std::string Coordinate(const char* axis, int v) {
-  return axis + (v < 0 ? "m" + std::to_string(-v) : std::to_string(v));
+  std::string name = axis;
+  if (v < 0) name += 'm';
+  name += std::to_string(v < 0 ? -static_cast<long long>(v) : v);
+  return name;
 }
 
 // ---- ComputeFit ----
