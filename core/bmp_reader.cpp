@@ -22,9 +22,6 @@ namespace {
 constexpr uint32_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kCoreHeaderBytes = 12;
-// The resolution fields lie at bytes 24 and 28 of the 40-byte info header.
-constexpr uint32_t kXPelsInInfo = 24;
-constexpr uint32_t kYPelsInInfo = 28;
 
 constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiRle8 = 1;
