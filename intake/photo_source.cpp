@@ -35,13 +35,6 @@ class JpegPhotoSource : public PhotoSource {
   JpegInfo info_;
 };
 
-std::unique_ptr<PhotoSource> JpegFromBytes(std::vector<uint8_t> bytes, const std::string& path) {
-  return std::make_unique<JpegPhotoSource>(std::move(bytes), path);
-}
-
-// No photo the program can hold is larger than its biggest raster.
-constexpr uint64_t kMaxPhotoFileBytes = kMaxRasterBytes + (uint64_t{1} << 20);
-
 }  // namespace
 
 PhotoKind RecognisePhoto(const uint8_t* head, size_t size) {
@@ -57,7 +50,7 @@ PhotoKind RecognisePhotoFile(const std::string& path) {
 }
 
 std::unique_ptr<PhotoSource> OpenJpegPhotoSource(const std::string& path) {
-  return JpegFromBytes(ReadWholeFile(path, kMaxPhotoFileBytes), path);
+  return std::make_unique<JpegPhotoSource>(ReadWholeFile(path, kMaxPhotoFileBytes), path);
 }
 
 std::unique_ptr<PhotoSource> OpenPhotoSource(const std::string& path) {

@@ -10,11 +10,16 @@
 #include <memory>
 #include <string>
 
+#include "core/raster.h"
 #include "interlace/frame.h"
 
 namespace lenti {
 
 enum class PhotoKind { Jpeg, Bmp, Other };
+
+// The largest photo file read: the largest raster plus room for headers and
+// palette (a JPEG of that size would be far beyond it anyway).
+inline constexpr uint64_t kMaxPhotoFileBytes = kMaxRasterBytes + (uint64_t{1} << 20);
 
 // By the first bytes (three are enough).
 PhotoKind RecognisePhoto(const uint8_t* head, size_t size);

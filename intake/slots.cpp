@@ -24,10 +24,6 @@
 namespace lenti {
 namespace {
 
-// The largest photo file read: the largest raster plus room for headers and
-// palette (a JPEG of that size would be far beyond it anyway).
-constexpr uint64_t kMaxPhotoFileBytes = kMaxRasterBytes + (uint64_t{1} << 20);
-
 void CheckSlotNumber(int slot) {
   if (slot < 1 || slot > kSlotCount) throw Error(Format("There is no photo slot %d", slot));
 }

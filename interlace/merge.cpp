@@ -52,17 +52,15 @@ MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const st
   // One step per slot, all sixteen: the frames as they finish, then the
   // slots not in use.
   size_t reported = 0;
-  const std::vector<Raster> slices = PrepareSlices(request, [&](int) {
+  MergeProgress steps;
+  steps.frame_done = [&](int) {
     StepProgress(progress);
     if (++reported == request.frames.size()) {
       for (size_t rest = reported; rest < static_cast<size_t>(kSlotCount); ++rest) StepProgress(progress);
     }
-  });
-
-  std::vector<const Raster*> frames;
-  for (const Raster& slice : slices) frames.push_back(&slice);
-  result.merged = InterleaveSlices(frames, result.geometry, state.photos.FrameCount, mode,
-                                   [&progress] { StepProgress(progress); });
+  };
+  steps.strip_done = [&progress] { StepProgress(progress); };
+  result.merged = RunMergePipeline(request, steps);
   return result;
 }
 

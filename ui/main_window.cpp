@@ -166,6 +166,8 @@ void MainWindow::OnMerge() {
     const MergeOutcome outcome = Merge(state_, *dialogs_, *view_, *progress_, work_dir_);
     if (outcome.align_bar_was_checked) ToggleAlignBars(state_, *view_, false);
   });
+  // A merge that failed between two paints leaves the bar where it stopped.
+  progress_->Flush();
 }
 
 void MainWindow::OnAlignBarsClicked() {
