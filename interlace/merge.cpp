@@ -25,23 +25,13 @@ void StepProgress(ProgressSink& progress) {
 // Slots 1 and 2 always take part; slot k >= 3 when FrameCount >= k.
 bool SlotInUse(const MakerState& state, int slot) { return slot <= 2 || state.photos.FrameCount >= slot; }
 
-// Every frame sliced on the worker threads, each reading only the rows of
-// its crop and writing its working file, then the strips interleaved; the
-// progress steps on this thread; nothing in `state` is written.
-MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const std::string& work_dir,
-                       Mode mode) {
-  MergeResult result;
-  result.frame_count = state.photos.FrameCount;
-  result.lens_lpi_x = state.lens.LensLpiX;
-  result.mode = mode;
-  result.geometry = ComputeOutputGeometry(state.photos.FrameCount, state.lens.LensLpiX, mode);
-  result.slice = SliceSize(result.geometry.OutputWidth, result.geometry.OutputHeight,
-                           state.photos.FrameCount, mode);
-
+// The request of a merge, copied from the state on the window's thread so
+// that the work reads nothing a command may change.
+MergeRequest BuildRequest(const MakerState& state, const MergeResult& result, const std::string& work_dir) {
   MergeRequest request;
   request.geometry = result.geometry;
   request.slice = result.slice;
-  request.mode = mode;
+  request.mode = result.mode;
   for (int slot = 1; slot <= kSlotCount; ++slot) {
     if (!SlotInUse(state, slot)) continue;
     request.frames.push_back(PipelineFrame{
@@ -49,6 +39,12 @@ MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const st
         MapCropToSource(state.photos.CropRects[slot - 1], state.photos.CropScales[slot - 1]),
         FrameWorkFile(work_dir, slot)});
   }
+  return request;
+}
+
+// Every frame sliced on the worker threads, each reading only the rows of
+// its crop and writing its working file, then the strips interleaved.
+Raster RunRequest(const MergeRequest& request, ProgressSink& progress) {
   // One step per slot, all sixteen: the frames as they finish, then the
   // slots not in use.
   size_t reported = 0;
@@ -60,9 +56,51 @@ MergeResult BuildMerge(const MakerState& state, ProgressSink& progress, const st
     }
   };
   steps.strip_done = [&progress] { StepProgress(progress); };
-  result.merged = RunMergePipeline(request, steps);
-  return result;
+  return RunMergePipeline(request, steps);
 }
+
+class MergeJob : public MergeWork {
+ public:
+  MergeJob(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir)
+      : state_(state), dialogs_(dialogs), view_(view) {
+    const Mode mode = view.CurrentMode();
+    outcome_.align_bar_was_checked = state.merged.AlignBarsTicked;
+    result_.frame_count = state.photos.FrameCount;
+    result_.lens_lpi_x = state.lens.LensLpiX;
+    result_.mode = mode;
+    result_.geometry = ComputeOutputGeometry(state.photos.FrameCount, state.lens.LensLpiX, mode);
+    result_.slice = SliceSize(result_.geometry.OutputWidth, result_.geometry.OutputHeight,
+                              state.photos.FrameCount, mode);
+    request_ = BuildRequest(state, result_, work_dir);
+  }
+
+  const MergeOutcome& Outcome() const override { return outcome_; }
+
+  void Run(ProgressSink& progress, const CancelToken& cancel) override {
+    request_.cancel = &cancel;
+    progress.SetProgressRange(0, kProgressMaximum);
+    result_.merged = RunRequest(request_, progress);
+    cancel.ThrowIfRequested();
+    preview_ = MergePreview(result_.merged);
+  }
+
+  void Finish(ProgressSink& bar) override {
+    AdoptMergeResult(state_, std::move(result_));
+    view_.SetViewPicture(Picture(std::move(preview_)));
+    dialogs_.ShowMessage("Merged!");
+    outcome_.merged = true;
+    bar.SetProgress(0);
+  }
+
+ private:
+  MakerState& state_;
+  Dialogs& dialogs_;
+  MainView& view_;
+  MergeRequest request_;
+  MergeResult result_;
+  Raster preview_;
+  MergeOutcome outcome_;
+};
 
 }  // namespace
 
@@ -87,29 +125,27 @@ void AdoptMergeResult(MakerState& state, MergeResult&& result) {
   merged.MergedBitmap = std::move(result.merged);
 }
 
-MergeOutcome Merge(MakerState& state, Dialogs& dialogs, MainView& view, ProgressSink& progress,
-                   const std::string& work_dir) {
+std::unique_ptr<MergeWork> StartMerge(MakerState& state, Dialogs& dialogs, MainView& view,
+                                      const std::string& work_dir) {
   const std::string missing = CheckSlots(state);
   if (!missing.empty()) {
     dialogs.ShowMessage(missing);
-    return MergeOutcome{};
+    return nullptr;
   }
   view.SetCropVisible(false);
-  const Mode mode = view.CurrentMode();
-  MergeOutcome outcome;
-  outcome.align_bar_was_checked = state.merged.AlignBarsTicked;
+  return std::make_unique<MergeJob>(state, dialogs, view, work_dir);
+}
+
+MergeOutcome Merge(MakerState& state, Dialogs& dialogs, MainView& view, ProgressSink& progress,
+                   const std::string& work_dir) {
+  std::unique_ptr<MergeWork> work = StartMerge(state, dialogs, view, work_dir);
+  if (!work) return MergeOutcome{};
   {
     BusyCursor busy(view);
-    progress.SetProgressRange(0, kProgressMaximum);
-    MergeResult result = BuildMerge(state, progress, work_dir, mode);
-    Raster preview = MergePreview(result.merged);
-    AdoptMergeResult(state, std::move(result));
-    view.SetViewPicture(Picture(std::move(preview)));
+    work->Run(progress, CancelToken());
   }
-  dialogs.ShowMessage("Merged!");
-  outcome.merged = true;
-  progress.SetProgress(0);
-  return outcome;
+  work->Finish(progress);
+  return work->Outcome();
 }
 
 }  // namespace lenti

@@ -3,9 +3,11 @@
 // merged picture.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "core/dialogs.h"
+#include "core/long_work.h"
 #include "core/maker_state.h"
 #include "core/progress.h"
 #include "core/views.h"
@@ -48,5 +50,18 @@ struct MergeOutcome {
 // handler, see MergeOutcome). The output commands follow from the state.
 MergeOutcome Merge(MakerState& state, Dialogs& dialogs, MainView& view, ProgressSink& progress,
                    const std::string& work_dir);
+
+// "&Merge" as long work: Run builds the picture aside from copies of the
+// slots and crops, Finish adopts it, shows the preview and "Merged!".
+class MergeWork : public LongWork {
+ public:
+  virtual const MergeOutcome& Outcome() const = 0;
+};
+
+// The slot check (a message and no work when a slot is missing), the crop
+// rectangle hidden, the Mode read; the work refers to `state`, `dialogs`
+// and `view` for Finish only.
+std::unique_ptr<MergeWork> StartMerge(MakerState& state, Dialogs& dialogs, MainView& view,
+                                      const std::string& work_dir);
 
 }  // namespace lenti

@@ -17,6 +17,10 @@ namespace lenti {
 
 namespace {
 
+bool CancelRequested(const MergeRequest& request) {
+  return request.cancel != nullptr && request.cancel->Requested();
+}
+
 uint64_t Area(int64_t w, int64_t h) { return w > 0 && h > 0 ? uint64_t(w) * uint64_t(h) : 0; }
 
 // Admits work while the pixels held stay under the limit; one job is
@@ -85,6 +89,7 @@ Raster SliceFrame(const PipelineFrame& frame, const MergeRequest& request, Memor
     slice = SliceFromSource(*source, crop, request.slice, frame.slot);
     source.reset();
   }
+  if (CancelRequested(request)) throw Cancelled();
   if (!frame.work_file.empty()) WriteWorkFileAtomically(slice, frame.work_file);
   return slice;
 }
@@ -112,7 +117,7 @@ std::vector<Raster> PrepareSlices(const MergeRequest& request,
       size_t i;
       {
         std::lock_guard lock(mutex);
-        if (failed || next >= count) break;
+        if (failed || next >= count || CancelRequested(request)) break;
         i = next++;
       }
       try {
@@ -174,6 +179,8 @@ std::vector<Raster> PrepareSlices(const MergeRequest& request,
   }
   for (std::thread& thread : pool) thread.join();
   if (caller_error) std::rethrow_exception(caller_error);
+  // A cancel outranks the errors of frames that stopped because of it.
+  if (CancelRequested(request)) throw Cancelled();
   for (const std::exception_ptr& error : errors) {
     if (error) std::rethrow_exception(error);
   }
@@ -185,8 +192,12 @@ Raster RunMergePipeline(const MergeRequest& request, const MergeProgress& progre
   std::vector<const Raster*> frames;
   frames.reserve(slices.size());
   for (const Raster& slice : slices) frames.push_back(&slice);
+  const auto strip_done = [&] {
+    if (CancelRequested(request)) throw Cancelled();
+    if (progress.strip_done) progress.strip_done();
+  };
   return InterleaveSlices(frames, request.geometry, static_cast<int32_t>(frames.size()), request.mode,
-                          progress.strip_done);
+                          strip_done);
 }
 
 }  // namespace lenti

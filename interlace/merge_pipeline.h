@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "core/long_work.h"
 #include "core/maker_state.h"
 #include "core/raster.h"
 #include "interlace/frame.h"
@@ -38,6 +39,9 @@ struct MergeRequest {
   std::function<Rect(Size photo)> default_rect;
   unsigned threads = 0;  // 0: the machine's cores
   uint64_t memory_budget = uint64_t{256} << 20;
+  // Polled between frames and strips; a request raises Cancelled once
+  // every worker stopped. No working file is written after the request.
+  const CancelToken* cancel = nullptr;
 };
 
 // Called on the thread that runs the pipeline, never on a worker.

@@ -22,6 +22,7 @@
 #include "intake/crop_frame.h"
 #include "intake/slots.h"
 #include "ui/about_window.h"
+#include "ui/background_work.h"
 #include "ui/crop_shape.h"
 #include "ui/guard.h"
 #include "ui/picture_view.h"
@@ -46,6 +47,8 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   progress_bar_sink_ = std::make_unique<QtProgressBar>(progress_bar_);
   // A merge reports every strip; the bar repaints about 30 times a second.
   progress_ = std::make_unique<ThrottledProgress>(*progress_bar_sink_);
+  background_ = std::make_unique<BackgroundWork>(*dialogs_, *progress_bar_sink_);
+  connect(background_.get(), &BackgroundWork::BusyChanged, this, &MainWindow::ShowBusy);
   ConnectHandlers();
   FillWorkArea();
   CreateWorkDir();
@@ -57,6 +60,9 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
 }
 
 MainWindow::~MainWindow() {
+  // Running work stops (and is dropped) while everything it refers to lives.
+  QObject::disconnect(background_.get(), nullptr, this, nullptr);
+  background_->CancelAndWait();
   // The secondary windows refer to the state, the dialogs and the printer,
   // which go before Qt deletes the children: they go first.
   for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -160,15 +166,22 @@ void MainWindow::OnCropReleased() {
   Guarded(*dialogs_, [&] { CropMouseUp(state_); });
 }
 
+bool MainWindow::Busy() const { return background_->Busy(); }
+
 void MainWindow::OnMerge() {
+  if (Busy()) return;
   Run([&] {
-    // The merge clears a ticked Align-Bar box; clearing it runs the box's handler.
-    const MergeOutcome outcome = Merge(state_, *dialogs_, *view_, *progress_, work_dir_);
-    if (outcome.align_bar_was_checked) ToggleAlignBars(state_, *view_, false);
+    std::unique_ptr<MergeWork> work = StartMerge(state_, *dialogs_, *view_, work_dir_);
+    if (!work) return;
+    const MergeWork* merge = work.get();
+    background_->Start(std::move(work), [this, merge] {
+      // The merge clears a ticked Align-Bar box; clearing it runs the box's handler.
+      if (merge->Outcome().align_bar_was_checked) ToggleAlignBars(state_, *view_, false);
+    });
   });
-  // A merge that failed between two paints leaves the bar where it stopped.
-  progress_->Flush();
 }
+
+void MainWindow::OnCancelWork() { background_->Cancel(); }
 
 void MainWindow::OnAlignBarsClicked() {
   const bool ticked = align_bars_box_->isChecked();
@@ -229,6 +242,10 @@ void MainWindow::ShowTestChartWindow() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && Busy()) {
+    OnCancelWork();
+    return;
+  }
   // "&Merge" is the default button: Enter runs it unless a control used the key.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     event->accept();
@@ -244,6 +261,7 @@ void MainWindow::DeleteWorkingFiles() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  background_->CancelAndWait();
   Guarded(*dialogs_, [&] { DeleteWorkingFiles(); });
   event->accept();
   emit Closed();

@@ -48,6 +48,8 @@ class MainWindow : public QMainWindow {
   ProgressSink& Progress() { return *progress_; }
   TestChartWindow& TestChart() { return *test_chart_; }
   const std::string& WorkDir() const { return work_dir_; }
+  // Long work (a merge) is running: every command is disabled meanwhile.
+  bool Busy() const;
 
  signals:
   // The window was closed and its working files deleted: the program ends.
@@ -79,6 +81,7 @@ class MainWindow : public QMainWindow {
   void OnExit();
   void OnWebLink();
   void ShowTestChartWindow();
+  void OnCancelWork();
 
  private:
   // The controls, in the bands of the window (main_window_controls.cpp).
@@ -87,6 +90,11 @@ class MainWindow : public QMainWindow {
   QGroupBox* BuildPhotoSourceBand();
   QGroupBox* BuildCommandBand();
   QWidget* BuildView();
+  // The view with the progress bar and the Cancel button along its bottom
+  // (main_window_centre.cpp).
+  QWidget* BuildCentreBand();
+  // Disables every command while long work runs, shows Cancel (Esc).
+  void ShowBusy(bool busy);
   void BuildHiddenControls(QGroupBox* preferences, QGroupBox* command);
   void BuildMenu();
   void ConnectHandlers();
@@ -109,6 +117,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<QtMainView> view_;
   std::unique_ptr<QtProgressBar> progress_bar_sink_;
   std::unique_ptr<ThrottledProgress> progress_;
+  std::unique_ptr<class BackgroundWork> background_;  // goes before the dialogs it uses
   TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
   bool filled_work_area_ = false;
 
@@ -141,6 +150,7 @@ class MainWindow : public QMainWindow {
   PictureView* work_image_ = nullptr;
   CropShape* crop_shape_ = nullptr;
   QProgressBar* progress_bar_ = nullptr;
+  QPushButton* cancel_button_ = nullptr;  // visible while long work runs
   // Never visible
   QGroupBox* lens_group_ = nullptr;
   QComboBox* lens_pitch_box_ = nullptr;

@@ -67,16 +67,9 @@ void MainWindow::BuildControls() {
   auto* middle = new QHBoxLayout;
   middle->setSpacing(0);
   middle->addWidget(BuildPhotoSourceBand());
-  middle->addWidget(BuildView(), 1);
+  middle->addWidget(BuildCentreBand(), 1);
   middle->addWidget(BuildCommandBand());
   rows->addLayout(middle, 1);
-
-  progress_bar_ = Named(new QProgressBar(central), "ProgressBar1");
-  progress_bar_->setRange(0, 100);
-  progress_bar_->setValue(0);
-  progress_bar_->setTextVisible(false);
-  progress_bar_->setFixedHeight(17);
-  rows->addWidget(progress_bar_);
   setCentralWidget(central);
 
   BuildHiddenControls(preferences_band_, command_band_);

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <map>
@@ -17,6 +18,7 @@
 #include "core/error.h"
 #include "core/file_io.h"
 #include "fake_frontend.h"
+#include "core/long_work.h"
 #include "interlace/merge.h"
 #include "temp_dir.h"
 
@@ -305,6 +307,61 @@ TEST_F(MergeTest, AFailedFirstMergeLeavesTheOutputCommandsDisabled) {
   EXPECT_FALSE(DeriveCommandStates(state_).place_text);
   EXPECT_TRUE(ui_.messages.empty());
   EXPECT_EQ(ui_.ScreenCursor(), Cursor::Default);
+}
+
+
+// A cancel, whether asked before the work or during its frames or strips,
+// stops it with Cancelled and leaves the previous picture as it was.
+class MergeCancelTest : public MergeTest, public ::testing::WithParamInterface<int> {};
+
+class CancelAfterSteps : public ProgressSink {
+ public:
+  CancelAfterSteps(CancelToken& token, int steps) : token_(token), steps_(steps) {}
+  void SetProgressRange(int, int) override {}
+  void SetProgress(int position) override {
+    position_ = position;
+    if (++seen_ >= steps_) token_.Request();
+  }
+  int Progress() const override { return position_; }
+  int seen_ = 0;
+
+ private:
+  CancelToken& token_;
+  int steps_;
+  int position_ = 0;
+};
+
+TEST_P(MergeCancelTest, LeavesThePreviousResult) {
+  FillSlots(3);
+  ASSERT_TRUE(Merge(state_, ui_, ui_, ui_, work_).merged);
+  const Raster before = *state_.merged.MergedBitmap;
+  const MergeGeometry geometry = state_.merged.Geometry;
+  ui_.messages.clear();
+  Fill(4);
+  std::unique_ptr<MergeWork> work = StartMerge(state_, ui_, ui_, work_);
+  ASSERT_NE(work, nullptr);
+  CancelToken token;
+  if (GetParam() == 0) token.Request();
+  CancelAfterSteps progress(token, GetParam() == 0 ? 1 : GetParam());
+  EXPECT_THROW(work->Run(progress, token), Cancelled);
+  EXPECT_EQ(state_.merged.Geometry.FrameCount, geometry.FrameCount);
+  EXPECT_EQ(state_.merged.MergedBitmap->Width(), before.Width());
+  EXPECT_EQ(state_.merged.MergedBitmap->Height(), before.Height());
+  EXPECT_EQ(0, std::memcmp(state_.merged.MergedBitmap->Row(0), before.Row(0), before.Width() * 3));
+  EXPECT_TRUE(ui_.messages.empty());  // no "Merged!"
+}
+
+// 0: before the work; 1..2: while frames are sliced; 30: among the strips.
+INSTANTIATE_TEST_SUITE_P(Moments, MergeCancelTest, ::testing::Values(0, 1, 2, 30));
+
+TEST_F(MergeTest, WorkRunToItsEndIsTheSynchronousMerge) {
+  FillSlots(2);
+  std::unique_ptr<MergeWork> work = StartMerge(state_, ui_, ui_, work_);
+  ASSERT_NE(work, nullptr);
+  RunToEnd(*work, ui_);
+  EXPECT_TRUE(work->Outcome().merged);
+  EXPECT_EQ(ui_.messages, std::vector<std::string>{"Merged!"});
+  EXPECT_EQ(ui_.progress, 0);
 }
 
 }  // namespace

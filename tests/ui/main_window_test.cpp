@@ -198,15 +198,19 @@ class MainWindowTest : public QObject {
     QCOMPARE(Find("GroupBox3")->width(), 134);
     // Left band, view, right band side by side under the top band.
     const QWidget* left = Find("GroupBox1");
-    const QWidget* view = Find("ScrollBox1");
+    const QWidget* view = Find("CentreBand");
     const QWidget* right = Find("GroupBox3");
     QCOMPARE(view->x(), left->x() + left->width());
     QCOMPARE(right->x(), view->x() + view->width());
     QCOMPARE(left->y(), Find("GroupBox2")->height());
-    // The progress bar runs along the bottom of the client area.
+    // The progress bar runs along the bottom of the centre band, under the view.
     const QWidget* bar = Find("ProgressBar1");
-    QCOMPARE(bar->y() + bar->height(), form_->centralWidget()->height());
-    QCOMPARE(bar->width(), form_->centralWidget()->width());
+    const QPoint bar_at = bar->mapTo(form_->centralWidget(), QPoint(0, 0));
+    QCOMPARE(bar_at.y() + bar->height(), form_->centralWidget()->height());
+    QCOMPARE(bar_at.x(), view->x());
+    const QWidget* box = Find("ScrollBox1");
+    QCOMPARE(box->mapTo(form_->centralWidget(), QPoint(0, 0)).x(), view->x());
+    QCOMPARE(bar->width(), box->width());  // Cancel shows only while work runs
   }
 
   void theViewImageFillsTheClientAreaInsideTheTwoPixelBorder() {

@@ -248,10 +248,34 @@ class SlotAndCropTest : public QObject {
     QCOMPARE(ShapeRect(), placed.translated(40, 0));
   }
 
+  // While a merge runs every command waits and Cancel shows; a cancel
+  // leaves no picture and the output commands disabled.
+  void aMergeRunsOffTheWindowThreadAndACancelKeepsTheState() {
+    Import(1, WritePhoto(temp_, "a.bmp", 400, 300, Color{255, 0, 0}));
+    Import(2, WritePhoto(temp_, "b.bmp", 400, 300, Color{0, 0, 255}));
+    QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);
+    QVERIFY(form_->Busy());
+    for (const char* name : {"GroupBox1", "GroupBox2", "GroupBox3", "ScrollBox1", "BitBtn1", "Button1"})
+      QVERIFY2(!Find(name)->isEnabled(), name);
+    QVERIFY(Find("CancelButton")->isVisible());
+    QVERIFY(Find("CancelButton")->isEnabled());
+    QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);  // a second merge is refused
+    QTest::mouseClick(Find("CancelButton"), Qt::LeftButton);
+    QTRY_VERIFY(!form_->Busy());
+    QVERIFY(!form_->State().merged.MergedBitmap.has_value());
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(errors_.isEmpty());
+    QVERIFY(!Find("Button4")->isEnabled());
+    QVERIFY(Find("GroupBox3")->isEnabled());
+    QVERIFY(!Find("CancelButton")->isVisible());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
   void mergeThenTheCommandsOnTheResult() {
     Import(1, WritePhoto(temp_, "a.bmp", 400, 300, Color{255, 0, 0}));
     Import(2, WritePhoto(temp_, "b.bmp", 400, 300, Color{0, 0, 255}));
     QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);
+    QTRY_VERIFY(!form_->Busy());
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
     QCOMPARE(messages_, QStringList{"Merged!"});
     MakerState& state = form_->State();
@@ -277,6 +301,7 @@ class SlotAndCropTest : public QObject {
     // A merge with the box ticked clears it and runs its handler: no band.
     QTest::mouseClick(Find("CheckBox1"), Qt::LeftButton);
     QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);
+    QTRY_VERIFY(!form_->Busy());
     QVERIFY(!Find<QCheckBox>("CheckBox1")->isChecked());
     QCOMPARE(state.merged.MergedBitmap->Width(), width);
 
