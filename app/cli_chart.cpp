@@ -1,6 +1,6 @@
 #include "app/cli_chart.h"
 
-#include "delivery/stamped_bmp.h"
+#include "delivery/picture_file.h"
 #include "core/error.h"
 #include "testchart/test_chart.h"
 
@@ -10,7 +10,7 @@ std::string RunChart(const ChartArgs& args) {
   const Paper paper = PaperTable(args.paper_index);
   const Raster chart =
       GenerateTestChart(args.dpi, paper.Wcm, paper.Hcm, args.lens_lpi_x, kChartStep, kChartLines);
-  SaveStampedBmpFile(chart, args.output, static_cast<double>(args.dpi));
+  SavePictureFile(chart, args.output, static_cast<double>(args.dpi));
   const ChartQuantities q =
       ComputeChartQuantities(args.dpi, paper.Wcm, paper.Hcm, args.lens_lpi_x, kChartStep, kChartLines);
   const std::string first = RowLabel(q, RowSourceWidth(q, 1, kChartStep), args.dpi);

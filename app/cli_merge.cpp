@@ -3,7 +3,7 @@
 #include <memory>
 #include <utility>
 
-#include "delivery/stamped_bmp.h"
+#include "delivery/picture_file.h"
 #include "core/error.h"
 #include "core/numerics.h"
 #include "delivery/pdf_printer.h"
@@ -104,7 +104,7 @@ void ApplyFinishing(MakerState& state, const MergeArgs& args) {
 std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress) {
   MakerState state = MergePhotos(args, MachineThreads(), progress);
   ApplyFinishing(state, args);
-  SaveStampedBmpFile(*state.merged.MergedBitmap, args.output, static_cast<double>(state.merged.Geometry.OutputDpiX) / 10000);
+  SavePictureFile(*state.merged.MergedBitmap, args.output, static_cast<double>(state.merged.Geometry.OutputDpiX) / 10000);
   if (args.pdf) PrintToPdf(state, args);
   return Summary(state, args);
 }

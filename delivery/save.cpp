@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "delivery/stamped_bmp.h"
+#include "delivery/picture_file.h"
 #include "core/numerics.h"
 #include "finishing/text_overlay.h"
 
@@ -27,7 +27,7 @@ void SaveMerged(const MakerState& state, Dialogs& dialogs) {
   // The text goes into a copy only, so a text moved before the next save
   // leaves no earlier copy behind in the picture.
   std::optional<Raster> with_text;
-  SaveStampedBmpFile(PictureWithText(state, with_text), path, MergedDpi(state));
+  SavePictureFile(PictureWithText(state, with_text), path, MergedDpi(state));
 }
 
 }  // namespace lenti

@@ -1,5 +1,6 @@
-// "&Save": the merged picture with its pending text written as a BMP that
-// records the resolution of the merge that made it.
+// "&Save": the merged picture with its pending text written as a BMP (or a
+// TIFF or PNG, by the name's extension) that records the resolution of the
+// merge that made it.
 #pragma once
 
 #include "core/dialogs.h"

@@ -1,6 +1,6 @@
 // The commands of the test chart window: Create, Save, Print and the hidden
 // Reset, each reading the window's settings and the shared state.
-#include "delivery/stamped_bmp.h"
+#include "delivery/picture_file.h"
 #include "core/error.h"
 #include "core/numerics.h"
 #include "testchart/test_chart.h"
@@ -56,7 +56,7 @@ void SaveChart(const MakerState& state, Dialogs& dialogs) {
   }
   const std::string name = dialogs.AskSavePicture();
   if (name.empty()) return;
-  SaveStampedBmpFile(*state.chart.TestChart, name, static_cast<double>(state.chart.TestDpi));
+  SavePictureFile(*state.chart.TestChart, name, static_cast<double>(state.chart.TestDpi));
 }
 
 void PrintTestChart(MakerState& state, Dialogs& dialogs, PrinterPort& printer,

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,7 +22,11 @@ const QStringList kOpenFilters = {
     QStringLiteral("JPEG Image File (*.jpg) (*.jpg)"),
     QStringLiteral("Bitmaps (*.bmp) (*.bmp)"),
 };
-const QStringList kSaveFilters = {QStringLiteral("Bitmaps (*.bmp) (*.bmp)")};
+// BMP first, the default; the type chosen here decides for a name typed
+// without one of the picture extensions (WithChosenSuffix).
+const QStringList kSaveFilters = {QStringLiteral("Bitmaps (*.bmp) (*.bmp)"),
+                                  QStringLiteral("TIFF (*.tif) (*.tif *.tiff)"),
+                                  QStringLiteral("PNG (*.png) (*.png)")};
 
 QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode,
                             const QStringList& filters, const char* suffix) {
@@ -41,6 +46,21 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
 }
 
 std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+}  // namespace
+
+QString WithChosenSuffix(const QString& name, const QString& filter) {
+  static const QStringList kPictureSuffixes = {"bmp", "tif", "tiff", "png"};
+  if (name.isEmpty()) return name;
+  const QString suffix = QFileInfo(name).suffix().toLower();
+  if (kPictureSuffixes.contains(suffix)) return name;
+  // Qt names the chosen filter by its label alone (the details are hidden).
+  if (filter.startsWith(QStringLiteral("TIFF"))) return name + QStringLiteral(".tif");
+  if (filter.startsWith(QStringLiteral("PNG"))) return name + QStringLiteral(".png");
+  return name;  // written as a BMP whatever else the name says, as always
+}
+
+namespace {
 
 }  // namespace
 
@@ -94,7 +114,7 @@ std::string QtDialogs::AskOpenPicture() {
 std::string QtDialogs::AskSavePicture() {
   // The one dialog of the run opens with the name chosen last in either window.
   if (!last_save_name_.isEmpty()) save_dialog_->selectFile(last_save_name_);
-  const QString name = RunFileDialog(*save_dialog_);
+  const QString name = WithChosenSuffix(RunFileDialog(*save_dialog_), save_dialog_->selectedNameFilter());
   if (!name.isEmpty()) last_save_name_ = name;
   return LocalPath(name);
 }

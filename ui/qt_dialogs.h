@@ -24,6 +24,11 @@ class QtPrinterPort;
 QFont ToQFont(const Font& font);
 Font FromQFont(const QFont& qfont, const Font& keep_colour_of);
 
+// The save dialog's name with the suffix of the file type chosen in it
+// (`filter`, TIFF or PNG) when the name carries none of the picture
+// suffixes; a BMP choice keeps the name as typed.
+QString WithChosenSuffix(const QString& name, const QString& filter);
+
 class QtDialogs : public Dialogs {
  public:
   // Empty hooks show the real dialogs.

@@ -96,7 +96,8 @@ class QtAdaptersTest : public QObject {
     QFileDialog& dialog = Dialogs().SavePictureDialog();
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(dialog.defaultSuffix(), QStringLiteral("bmp"));
-    QCOMPARE(dialog.nameFilters().size(), 1);
+    QCOMPARE(dialog.nameFilters().size(), 3);
+    QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Bitmaps (*.bmp)"));  // BMP stays the default
     QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite));
     QFileDialog* shown = nullptr;
     QStringList preselected;
@@ -112,6 +113,31 @@ class QtAdaptersTest : public QObject {
     QCOMPARE(Dialogs().AskSavePicture(), (temp_.path() + "/second.bmp").toStdString());
     QVERIFY(preselected[1].endsWith("first.bmp"));
     QVERIFY(preselected[2].endsWith("first.bmp"));  // a cancel does not forget it
+  }
+
+  // The type chosen in the save dialog decides for a name typed without a
+  // picture suffix; a name that carries one keeps it.
+  void theChosenSaveTypeGivesTheSuffix_data() {
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("tiff chosen") << 1 << "print" << "print.tif";
+    QTest::newRow("png chosen") << 2 << "print" << "print.png";
+    QTest::newRow("png chosen, other suffix") << 2 << "print.v2" << "print.v2.png";
+    QTest::newRow("bmp chosen") << 0 << "print" << "print";
+    QTest::newRow("typed tiff wins") << 2 << "print.TIFF" << "print.TIFF";
+    QTest::newRow("typed bmp wins") << 1 << "print.bmp" << "print.bmp";
+    QTest::newRow("cancelled") << 1 << "" << "";
+  }
+
+  void theChosenSaveTypeGivesTheSuffix() {
+    QFETCH(int, filter);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    const QStringList filters = Dialogs().SavePictureDialog().nameFilters();
+    QCOMPARE(WithChosenSuffix(typed, filters.value(filter)), saved);
+    // As Qt reports the choice: the label without its patterns.
+    QCOMPARE(WithChosenSuffix(typed, filters.value(filter).section(QLatin1Char(' '), 0, 1)), saved);
   }
 
   void fontsTravelToTheDialogAndBackKeepingTheirColour_data() {
