@@ -39,7 +39,7 @@ struct ImportedPhoto {
 // temporary file beside it that is renamed over it at the end.
 void WriteWorkingFile(const Raster& photo, const std::string& path) {
   AtomicFile file(path);
-  SaveBmpFile(photo, file.TempPath());
+  SaveBmpFile(photo, file.TempPath(), path);  // errors name the working file
   file.Commit();
 }
 
