@@ -23,6 +23,11 @@ class Dialogs {
   // The font dialog on `font` (the shared font object): a confirmed choice
   // changes it in place, a cancel leaves it.
   virtual void AskFont(Font& font) = 0;
+  // The colour dialog on `colour`: a confirmed choice changes it, a cancel
+  // leaves it.
+  virtual void AskColour(Color& colour) = 0;
+  // A question with Yes and No buttons; true for Yes.
+  virtual bool AskYesNo(const std::string& question) = 0;
   // The printer set-up dialog; its outcome is not consulted.
   virtual void ShowPrinterSetup() = 0;
   // A plain message box with an OK button.

@@ -91,6 +91,8 @@ struct MergedPicture {
   int32_t AlignBandHeight = 0;
   // The "Align-Bar" box as the person left it; a merge clears it.
   bool AlignBarsTicked = false;
+  // Saved or printed since the merge that made it (closing asks otherwise).
+  bool Delivered = false;
 };
 
 struct OverlayState {

@@ -20,7 +20,7 @@ double MergedDpi(const MakerState& state) {
   return static_cast<double>(static_cast<Extended>(dpi_x10000) / 10000);
 }
 
-void SaveMerged(const MakerState& state, Dialogs& dialogs) {
+void SaveMerged(MakerState& state, Dialogs& dialogs) {
   if (!state.merged.MergedBitmap) return;
   const std::string path = dialogs.AskSavePicture();
   if (path.empty()) return;
@@ -28,6 +28,13 @@ void SaveMerged(const MakerState& state, Dialogs& dialogs) {
   // leaves no earlier copy behind in the picture.
   std::optional<Raster> with_text;
   SavePictureFile(PictureWithText(state, with_text), path, MergedDpi(state));
+  state.merged.Delivered = true;
+  dialogs.ShowMessage("Saved to \"" + path + "\".");
+}
+
+bool MayClose(const MakerState& state, Dialogs& dialogs) {
+  if (!state.merged.MergedBitmap || state.merged.Delivered) return true;
+  return dialogs.AskYesNo(kCloseUnsavedQuestion);
 }
 
 }  // namespace lenti

@@ -12,8 +12,17 @@ namespace lenti {
 double MergedDpi(const MakerState& state);
 
 // Asks for a name (nothing happens on cancel), draws the pending text into a
-// copy of MergedBitmap and writes it atomically, stamped with MergedDpi.
-// MergedBitmap itself stays unchanged.
-void SaveMerged(const MakerState& state, Dialogs& dialogs);
+// copy of MergedBitmap and writes it atomically, stamped with MergedDpi,
+// then says where it wrote. MergedBitmap itself stays unchanged; the picture
+// counts as delivered.
+void SaveMerged(MakerState& state, Dialogs& dialogs);
+
+// Closing the window: true when it may close. A merged picture that was
+// neither saved nor printed since its merge is lost only when the person
+// says so.
+bool MayClose(const MakerState& state, Dialogs& dialogs);
+
+inline constexpr const char* kCloseUnsavedQuestion =
+    "The merged picture has not been saved or printed.\nClose and lose it?";
 
 }  // namespace lenti

@@ -65,4 +65,11 @@ std::unique_ptr<PhotoSource> OpenPhotoSource(const std::string& path) {
   throw Error(Format("File format error! \"%s\" is neither a JPEG nor a BMP photo", path.c_str()));
 }
 
+std::string FileFormatMessage(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return "File format error!\n\"" + name + "\" is not a photo the program takes: " +
+         kAcceptedPhotoFormats + ".";
+}
+
 }  // namespace lenti

@@ -28,6 +28,13 @@ PhotoKind RecognisePhoto(const uint8_t* head, size_t size);
 // "Cannot open file ...".
 PhotoKind RecognisePhotoFile(const std::string& path);
 
+// The photo formats import takes, as the refusal names them.
+inline constexpr const char* kAcceptedPhotoFormats = "JPEG (.jpg, .jpeg) or BMP (.bmp)";
+
+// The refusal of a file that is no photo: the documented text, and on a
+// second line the file's name and the formats taken.
+std::string FileFormatMessage(const std::string& path);
+
 // A JPEG photo held compressed in memory, decoded by region.
 std::unique_ptr<PhotoSource> OpenJpegPhotoSource(const std::string& path);
 

@@ -96,7 +96,7 @@ void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const s
 
   const PhotoKind kind = RecognisePhotoFile(chosen);
   if (kind == PhotoKind::Other) {
-    dialogs.ShowMessage("File format error!");
+    dialogs.ShowMessage(FileFormatMessage(chosen));
     return;
   }
   // Slots 3..16 take part in the merge once filled; the strip width follows

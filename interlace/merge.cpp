@@ -122,6 +122,7 @@ void AdoptMergeResult(MakerState& state, MergeResult&& result) {
   merged.AlignBandWidth = 0;
   merged.AlignBandHeight = 0;
   merged.AlignBarsTicked = false;
+  merged.Delivered = false;
   merged.MergedBitmap = std::move(result.merged);
 }
 

@@ -22,6 +22,8 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   std::deque<std::string> open_answers;  // AskOpenPicture pops the front ("" = cancel)
   std::deque<std::string> save_answers;  // AskSavePicture pops the front
   std::deque<Font> font_answers;         // AskFont: a value = confirmed, none left = cancel
+  std::deque<Color> colour_answers;      // AskColour: a value = confirmed, none left = cancel
+  std::deque<bool> yes_no_answers;       // AskYesNo pops the front; none left = No
   Mode mode = Mode::PortraitRows;
   Size scroll_box_outer{593, 595};  // view box 591 x 593
   Size view_image{589, 591};
@@ -30,6 +32,7 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   // ---- record ----
   std::vector<std::string> messages;
   std::vector<std::string> errors;
+  std::vector<std::string> questions;
   std::vector<Cursor> screen_cursors;
   std::map<Command, Cursor> button_cursors;
   int printer_setup_shown = 0;
@@ -59,6 +62,18 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
     if (font_answers.empty()) return;
     font = font_answers.front();
     font_answers.pop_front();
+  }
+  void AskColour(Color& colour) override {
+    if (colour_answers.empty()) return;
+    colour = colour_answers.front();
+    colour_answers.pop_front();
+  }
+  bool AskYesNo(const std::string& question) override {
+    questions.push_back(question);
+    if (yes_no_answers.empty()) return false;
+    const bool yes = yes_no_answers.front();
+    yes_no_answers.pop_front();
+    return yes;
   }
   void ShowPrinterSetup() override { ++printer_setup_shown; }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }

@@ -249,6 +249,12 @@ void MainWindow::DeleteWorkingFiles() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  bool may_close = true;
+  Guarded(*dialogs_, [&] { may_close = MayClose(state_, *dialogs_); });
+  if (!may_close) {
+    event->ignore();
+    return;
+  }
   background_->CancelAndWait();
   Guarded(*dialogs_, [&] { DeleteWorkingFiles(); });
   event->accept();

@@ -75,7 +75,9 @@ void PrintPreview::OnPrint() {
     printed = true;
   });
   // A failed job leaves the preview open for another try.
-  if (printed) close();
+  if (!printed) return;
+  state_.merged.Delivered = true;  // closing the main window need not ask
+  close();
 }
 
 void PrintPreview::OnCancel() { close(); }

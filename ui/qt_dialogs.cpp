@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -129,6 +130,27 @@ void QtDialogs::AskFont(Font& font) {
     if (ok) chosen = qfont;
   }
   if (chosen) font = FromQFont(*chosen, font);
+}
+
+void QtDialogs::AskColour(Color& colour) {
+  const QColor initial(colour.r, colour.g, colour.b);
+  std::optional<QColor> chosen;
+  if (hooks.run_colour_dialog) {
+    chosen = hooks.run_colour_dialog(initial);
+  } else {
+    const QColor picked = QColorDialog::getColor(initial, DialogParent(), QStringLiteral("Text colour"));
+    if (picked.isValid()) chosen = picked;
+  }
+  if (chosen && chosen->isValid())
+    colour = Color{static_cast<uint8_t>(chosen->red()), static_cast<uint8_t>(chosen->green()),
+                   static_cast<uint8_t>(chosen->blue())};
+}
+
+bool QtDialogs::AskYesNo(const std::string& question) {
+  const QString qtext = QString::fromStdString(question);
+  if (hooks.ask_yes_no) return hooks.ask_yes_no(qtext);
+  return QMessageBox::question(DialogParent(), QString(), qtext, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtDialogs::ShowPrinterSetup() {

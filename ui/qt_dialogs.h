@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 
@@ -38,6 +39,10 @@ class QtDialogs : public Dialogs {
     // The font dialog: the chosen font, or none when cancelled.
     std::function<std::optional<QFont>(const QFont& initial)> run_font_dialog;
     std::function<void(const QString& text)> show_message;
+    // The colour dialog: the chosen colour, or none when cancelled.
+    std::function<std::optional<QColor>(const QColor& initial)> run_colour_dialog;
+    // A Yes/No question: true for Yes.
+    std::function<bool(const QString& question)> ask_yes_no;
     std::function<void()> show_printer_setup;
     std::function<void(const QString& text)> show_error;
   };
@@ -52,6 +57,8 @@ class QtDialogs : public Dialogs {
   std::string AskOpenPicture() override;
   std::string AskSavePicture() override;
   void AskFont(Font& font) override;
+  void AskColour(Color& colour) override;
+  bool AskYesNo(const std::string& question) override;
   void ShowPrinterSetup() override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -165,6 +166,50 @@ TEST(SaveMerged, AMovedTextAppearsOnceAtItsNewPlace) {
   ExpectStampedCopyOf(ReadBytes(dir.path() / "second.bmp"), EncodeBmp(expected), 11710);
   // MergedBitmap itself never received the text.
   EXPECT_EQ(EncodeBmp(*state.merged.MergedBitmap), EncodeBmp(before));
+}
+
+TEST(SaveMerged, SaysWhereItWroteAndClosingNoLongerAsks) {
+  TempDir dir;
+  MakerState state = StateWithText(10, 10);
+  testing::FakeFrontend frontend;
+  const fs::path target = dir.path() / "merged.bmp";
+  frontend.save_answers = {"", target.string()};
+  SaveMerged(state, frontend);  // cancelled: still undelivered
+  EXPECT_TRUE(frontend.messages.empty());
+  EXPECT_FALSE(state.merged.Delivered);
+  SaveMerged(state, frontend);
+  EXPECT_EQ(frontend.messages, std::vector<std::string>{"Saved to \"" + target.string() + "\"."});
+  EXPECT_TRUE(state.merged.Delivered);
+  EXPECT_TRUE(MayClose(state, frontend));
+  EXPECT_TRUE(frontend.questions.empty());
+}
+
+// Closing asks only for a merged picture never saved or printed; the answer decides.
+TEST(MayClose, AsksOnlyForAnUndeliveredPicture) {
+  struct Case {
+    bool merged, delivered;
+    std::deque<bool> answers;
+    bool may_close;
+    size_t questions;
+  };
+  const Case cases[] = {
+      {false, false, {}, true, 0},
+      {true, true, {}, true, 0},
+      {true, false, {true}, true, 1},
+      {true, false, {false}, false, 1},
+  };
+  for (const Case& c : cases) {
+    MakerState state;
+    if (c.merged) state.merged.MergedBitmap = Raster(4, 4);
+    state.merged.Delivered = c.delivered;
+    testing::FakeFrontend frontend;
+    frontend.yes_no_answers = c.answers;
+    EXPECT_EQ(MayClose(state, frontend), c.may_close);
+    ASSERT_EQ(frontend.questions.size(), c.questions);
+    if (c.questions > 0) {
+      EXPECT_EQ(frontend.questions[0], kCloseUnsavedQuestion);
+    }
+  }
 }
 
 TEST(SaveMerged, CancelledDialogOrNoPictureWritesNothing) {

@@ -347,7 +347,9 @@ TEST_P(RefusedTable, ShowsFormatErrorAndKeepsTheSlot) {
   const RefusedCase& c = GetParam();
   const SlotSnapshot before(state, fe);
   Import(5, File(c.file, c.bytes));
-  ASSERT_EQ(fe.messages, std::vector<std::string>{"File format error!"});
+  ASSERT_EQ(fe.messages, std::vector<std::string>{"File format error!\n\"" + std::string(c.file) +
+                                                  "\" is not a photo the program takes: JPEG (.jpg, "
+                                                  ".jpeg) or BMP (.bmp)."});
   before.ExpectUnchanged(state, fe);
   EXPECT_EQ(Bytes(PhotoWorkFile(work, 5)), working_before);
 }

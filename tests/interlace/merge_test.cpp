@@ -114,8 +114,10 @@ TEST_F(MergeTest, TwoFramesGiveTheDocumentedPictureAndEnableTheOutputCommands) {
   state_.merged.AlignBandWidth = 56;
   ui_.crop_visible = true;
   state_.merged.AlignBarsTicked = true;
+  state_.merged.Delivered = true;  // the previous picture was saved; the new one is not
   const MergeOutcome outcome = Merge(state_, ui_, ui_, ui_, work_);
   EXPECT_TRUE(outcome.merged);
+  EXPECT_FALSE(state_.merged.Delivered);
   EXPECT_TRUE(outcome.align_bar_was_checked);
   EXPECT_FALSE(DeriveCommandStates(state_).align_bars_checked);
 

@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "delivery/save.h"
 #include "ui/crop_shape.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
@@ -386,8 +387,23 @@ class MainWindowTest : public QObject {
                               "x01.bmp", "x13.bmp", "x16.bmp", "keep.bmp"};
     for (const QString& name : made) QFile(dir + "/" + name).open(QIODevice::WriteOnly);
     form_->State().merged.MergedBitmap = Raster(4, 4);
+    QStringList questions;
+    bool answer = false;
+    form_->Dialogs().hooks.ask_yes_no = [&](const QString& question) {
+      questions << question;
+      return answer;
+    };
     QSignalSpy closed(form_.get(), &MainWindow::Closed);
+    // A merged picture never saved or printed: No keeps the window and its files.
     QTest::mouseClick(Find("Button12"), Qt::LeftButton);
+    QCOMPARE(questions, QStringList{QString::fromUtf8(kCloseUnsavedQuestion)});
+    QCOMPARE(closed.count(), 0);
+    QVERIFY(form_->isVisible());
+    QVERIFY(form_->State().merged.MergedBitmap.has_value());
+    QVERIFY(QFile::exists(dir + "/t01.bmp"));
+    answer = true;
+    QTest::mouseClick(Find("Button12"), Qt::LeftButton);
+    QCOMPARE(questions.size(), 2);
     QCOMPARE(closed.count(), 1);
     QVERIFY(!form_->isVisible());
     QVERIFY(!form_->State().merged.MergedBitmap.has_value());

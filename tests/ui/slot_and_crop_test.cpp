@@ -163,7 +163,9 @@ class SlotAndCropTest : public QObject {
     file.write("just words");
     file.close();
     Import(3, text);
-    QCOMPARE(messages_, QStringList{"File format error!"});
+    // The documented text first; the file and the formats taken below it.
+    QCOMPARE(messages_, QStringList{"File format error!\n\"notes.jpg\" is not a photo the program "
+                                    "takes: JPEG (.jpg, .jpeg) or BMP (.bmp)."});
     QVERIFY(form_->State().photos.SlotFiles[2].empty());
     QCOMPARE(form_->State().photos.FrameCount, 2);
   }
