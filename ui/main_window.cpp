@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTimer>
+#include <QSettings>
 
 #include "core/command_states.h"
 #include "core/work_dir.h"
@@ -25,10 +25,12 @@
 #include "ui/background_work.h"
 #include "ui/crop_shape.h"
 #include "ui/guard.h"
+#include "ui/lens_group.h"
 #include "ui/picture_view.h"
 #include "ui/print_preview.h"
 #include "ui/test_chart_window.h"
 #include "ui/web_address.h"
+#include "ui/window_fit.h"
 
 namespace lenti::ui {
 
@@ -49,6 +51,9 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   progress_ = std::make_unique<ThrottledProgress>(*progress_bar_sink_);
   background_ = std::make_unique<BackgroundWork>(*dialogs_, *progress_bar_sink_);
   connect(background_.get(), &BackgroundWork::BusyChanged, this, &MainWindow::ShowBusy);
+  lens_panel_ = new LensGroup(state_.lens, *dialogs_, preferences_band_);
+  lens_panel_->setGeometry(620, 16, 640, 94);
+  connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::UpdateCommands);
   ConnectHandlers();
   FillWorkArea();
   CreateWorkDir();
@@ -74,27 +79,15 @@ void MainWindow::CreateWorkDir() {
 }
 
 void MainWindow::FillWorkArea() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  const QRect area = screen->availableGeometry();
-  setFixedSize(area.size());
-  move(area.topLeft());
-}
-
-void MainWindow::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (filled_work_area_) return;
-  filled_work_area_ = true;
-  // The frame is known only once the window is shown: shrink the client so
-  // that the whole window, frame included, fills the work area.
-  QTimer::singleShot(0, this, [this] {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    const QRect area = screen->availableGeometry();
-    const QSize frame = frameGeometry().size() - size();
-    setFixedSize(area.size() - frame);
-    move(area.topLeft());
+  // The whole window, frame included, fills the work area; the centre band
+  // gives up the height the frame takes.
+  OuterFit* fit = OuterFit::KeepOuterRect(*this, [this] {
+    const QScreen* on = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    return on != nullptr ? on->availableGeometry() : QRect();
   });
+  // A panel that appears or goes changes the work area.
+  if (QScreen* on = QGuiApplication::primaryScreen())
+    connect(on, &QScreen::availableGeometryChanged, fit, &OuterFit::Fit);
 }
 
 void MainWindow::ConnectHandlers() {
@@ -138,6 +131,11 @@ void MainWindow::UpdateCommands() {
   align_bars_box_->setChecked(s.align_bars_checked);  // emits toggled, never clicked
   apply_text_button_->setEnabled(s.apply_text);
   photo_view_->setEnabled(s.place_text);
+  lens_panel_->Refresh(state_.photos.FrameCount, view_->CurrentMode());
+}
+
+void MainWindow::RememberLensSettings(std::unique_ptr<QSettings> store) {
+  lens_panel_->RememberIn(std::move(store));
 }
 
 void MainWindow::OnImportSlot(int slot) {
