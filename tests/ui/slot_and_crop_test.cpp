@@ -165,7 +165,7 @@ class SlotAndCropTest : public QObject {
     Import(3, text);
     // The documented text first; the file and the formats taken below it.
     QCOMPARE(messages_, QStringList{"File format error!\n\"notes.jpg\" is not a photo the program "
-                                    "takes: JPEG (.jpg, .jpeg) or BMP (.bmp)."});
+                                    "takes: JPEG (.jpg, .jpeg), PNG (.png), TIFF (.tif, .tiff) or BMP (.bmp)."});
     QVERIFY(form_->State().photos.SlotFiles[2].empty());
     QCOMPARE(form_->State().photos.FrameCount, 2);
   }
