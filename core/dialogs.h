@@ -28,8 +28,10 @@ class Dialogs {
   virtual void AskColour(Color& colour) = 0;
   // A question with Yes and No buttons; true for Yes.
   virtual bool AskYesNo(const std::string& question) = 0;
-  // The printer set-up dialog; its outcome is not consulted.
-  virtual void ShowPrinterSetup() = 0;
+  // The printer set-up dialog; true when it was confirmed. Printing on a
+  // printer does not consult the outcome; a file output is written only
+  // after a confirmed set-up.
+  virtual bool ShowPrinterSetup() = 0;
   // A plain message box with an OK button.
   virtual void ShowMessage(const std::string& text) = 0;
   // The error box of a failed command, with an empty title.

@@ -36,6 +36,7 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   std::vector<Cursor> screen_cursors;
   std::map<Command, Cursor> button_cursors;
   int printer_setup_shown = 0;
+  bool printer_setup_confirmed = true;  // what the set-up dialog answers
   int open_dialogs_shown = 0;
   int save_dialogs_shown = 0;
   Picture view;
@@ -75,7 +76,10 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
     yes_no_answers.pop_front();
     return yes;
   }
-  void ShowPrinterSetup() override { ++printer_setup_shown; }
+  bool ShowPrinterSetup() override {
+    ++printer_setup_shown;
+    return printer_setup_confirmed;
+  }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowError(const std::string& text) override { errors.push_back(text); }
 

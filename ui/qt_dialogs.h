@@ -43,7 +43,7 @@ class QtDialogs : public Dialogs {
     std::function<std::optional<QColor>(const QColor& initial)> run_colour_dialog;
     // A Yes/No question: true for Yes.
     std::function<bool(const QString& question)> ask_yes_no;
-    std::function<void()> show_printer_setup;
+    std::function<void()> show_printer_setup;  // a set-up that is confirmed
     std::function<void(const QString& text)> show_error;
   };
 
@@ -59,7 +59,7 @@ class QtDialogs : public Dialogs {
   void AskFont(Font& font) override;
   void AskColour(Color& colour) override;
   bool AskYesNo(const std::string& question) override;
-  void ShowPrinterSetup() override;
+  bool ShowPrinterSetup() override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
 
