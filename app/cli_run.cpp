@@ -7,6 +7,7 @@
 #include "app/cli_chart.h"
 #include "app/cli_merge.h"
 #include "app/cli_progress.h"
+#include "app/cli_view.h"
 
 namespace lenti::cli {
 
@@ -14,6 +15,7 @@ namespace {
 
 std::string RunCommand(const Command& command, std::ostream& err, bool show_progress) {
   if (command.kind == Command::Kind::Chart) return RunChart(command.chart);
+  if (command.kind == Command::Kind::View) return RunView(command.view);
   ProgressBar bar(err, show_progress);
   return RunMerge(command.merge, [&bar](int done, int total) { bar.Update(done, total); });
 }
