@@ -18,6 +18,7 @@
 #include "ui/qt_main_view.h"
 #include "ui/qt_printer.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -31,6 +32,7 @@ class QSlider;
 namespace lenti::ui {
 
 class CropShape;
+class LensViewWindow;
 class PictureView;
 class TestChartWindow;
 
@@ -47,6 +49,8 @@ class MainWindow : public QMainWindow {
   QtMainView& View() { return *view_; }
   ProgressSink& Progress() { return *progress_; }
   TestChartWindow& TestChart() { return *test_chart_; }
+  // The "View through lens" window; null until first opened.
+  LensViewWindow* LensView() { return lens_view_; }
   const std::string& WorkDir() const { return work_dir_; }
   // Long work (a merge) is running: every command is disabled meanwhile.
   bool Busy() const;
@@ -81,6 +85,7 @@ class MainWindow : public QMainWindow {
   void OnExit();
   void OnWebLink();
   void ShowTestChartWindow();
+  void ShowLensViewWindow();
   void OnCancelWork();
 
  private:
@@ -119,6 +124,8 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<ThrottledProgress> progress_;
   std::unique_ptr<class BackgroundWork> background_;  // goes before the dialogs it uses
   TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
+  LensViewWindow* lens_view_ = nullptr;    // made when first asked for
+  QAction* lens_view_action_ = nullptr;
   bool filled_work_area_ = false;
 
   // Preferences
