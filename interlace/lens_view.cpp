@@ -159,7 +159,7 @@ LensViewStart LensViewDefaults(const MakerState& state) {
   start.axis = StripAxisOf(state.merged);
   start.sheet.lpi = static_cast<double>(geometry.LensLpiX) / 10000;
   start.sheet.dpi = static_cast<double>(geometry.OutputDpiX) / 10000;
-  start.sheet.phase = 0;
+  start.sheet.phase = static_cast<double>(geometry.PhaseX10000) / 10000;
   start.frame_count = geometry.FrameCount;
   return start;
 }

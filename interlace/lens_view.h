@@ -62,8 +62,8 @@ std::vector<int32_t> LensViewLines(int32_t extent, const LensSheet& sheet, doubl
 Mode StripAxisOf(const MergedPicture& merged);
 
 // What the lens view starts from for the current merged picture: the strip
-// axis as the picture stands, the sheet of the merge's own pitch over the
-// merge's resolution (phase 0), and the merge's frame count.
+// axis as the picture stands, the sheet of the merge's own pitch and phase
+// over the merge's resolution, and the merge's frame count.
 struct LensViewStart {
   Mode axis = Mode::PortraitRows;
   LensSheet sheet;

@@ -1,6 +1,5 @@
 #include "ui/lens_view_window.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -19,6 +18,7 @@
 
 #include "core/numerics.h"
 #include "finishing/text_overlay.h"
+#include "interlace/lens_input.h"
 #include "ui/guard.h"
 #include "ui/picture_view.h"
 #include "ui/widget_helpers.h"
@@ -53,18 +53,11 @@ namespace {
 
 constexpr int kPlayStep = 10;  // slider positions per Play tick: 0.01 of a lens
 
-// A decimal number as typed: "." always, "," as well (the comma locales'
-// separator); nothing else around it but blanks.
-std::optional<double> TypedNumber(const QString& text) {
-  std::string typed = text.trimmed().toStdString();
-  for (char& c : typed) {
-    if (c == ',') c = '.';
-  }
-  double value = 0;
-  const char* end = typed.data() + typed.size();
-  const auto [ptr, ec] = std::from_chars(typed.data(), end, value);
-  if (typed.empty() || ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
-  return value;
+// The pitch as typed: "." or "," before the decimals, up to six of them.
+std::optional<double> TypedPitch(const QString& text) {
+  int64_t millionths = 0;
+  if (!ReadFixedPoint(text.toStdString(), 6, millionths)) return std::nullopt;
+  return static_cast<double>(millionths) / 1e6;
 }
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
@@ -218,7 +211,7 @@ void LensViewWindow::OnReset() {
 void LensViewWindow::OnAngleChanged() { Redraw(); }
 
 void LensViewWindow::OnPitchEdited() {
-  const std::optional<double> lpi = TypedNumber(pitch_edit_->text());
+  const std::optional<double> lpi = TypedPitch(pitch_edit_->text());
   if (!lpi) {
     fault_ = QStringLiteral("The sheet pitch must be a number of lines per inch, such as 21.25");
   } else {

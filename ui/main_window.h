@@ -61,7 +61,6 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private slots:
@@ -126,7 +125,6 @@ class MainWindow : public QMainWindow {
   TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
   LensViewWindow* lens_view_ = nullptr;    // made when first asked for
   QAction* lens_view_action_ = nullptr;
-  bool filled_work_area_ = false;
 
   // Preferences
   QGroupBox* preferences_band_ = nullptr;

@@ -14,6 +14,8 @@
 #include "interlace/geometry.h"
 #include "interlace/interleave.h"
 #include "interlace/lens_view.h"
+#include "interlace/native_geometry.h"
+#include "interlace/native_interleave.h"
 
 namespace lenti {
 namespace {
@@ -122,6 +124,53 @@ INSTANTIATE_TEST_SUITE_P(BothModes, CleanFrames,
                                            CleanCase{4, Mode::PortraitRows},
                                            CleanCase{5, Mode::LandscapeColumns},
                                            CleanCase{12, Mode::PortraitRows}));
+
+struct NativeCase {
+  int n;
+  Mode mode;
+  int64_t lpi_x;
+  int32_t dpi;
+  int32_t phase_x10000;
+};
+
+class NativeCleanFrames : public ::testing::TestWithParam<NativeCase> {};
+
+// A merge at a printer's resolution has a fractional lens period and may
+// start its lenses at a phase: a sheet of its pitch and phase still shows
+// each frame everywhere (the lenses cut by the picture's edges left out).
+TEST_P(NativeCleanFrames, EachAngleShowsItsFrameAtTheMergesPitchAndPhase) {
+  const auto [n, mode, lpi_x, dpi, phase_x10000] = GetParam();
+  LensSettings lens;
+  lens.LensLpiX = lpi_x;
+  lens.OutputDpi = dpi;
+  lens.PhaseX10000 = phase_x10000;
+  lens.WidthCmX100 = 500;  // a small picture: 5 x 6 cm
+  lens.HeightCmX100 = 600;
+  const LensGeometry g = ComputeLensGeometry(n, lens, mode);
+  ASSERT_TRUE(g.native_interleave);
+  std::vector<Raster> slices;
+  std::vector<const Raster*> pointers;
+  for (int k = 0; k < n; ++k) {
+    slices.emplace_back(g.slice.width, g.slice.height, PixelFormat::pf24bit);
+    slices.back().FillRect(slices.back().ClipRect(), FrameColour(k));
+  }
+  for (const Raster& s : slices) pointers.push_back(&s);
+  const Raster picture = InterleaveNative(pointers, g, n, mode);
+  const LensSheet sheet{lpi_x / 10000.0, static_cast<double>(dpi), phase_x10000 / 10000.0};
+  const int edge = static_cast<int>(std::ceil(2 * LensPixels(sheet)));
+  for (int k = 0; k < n; ++k) {
+    const std::vector<int> frames = ShownFrames(RenderLensView(picture, mode, sheet, FrameAngle(k, n)), mode, n);
+    int wrong = 0;
+    for (size_t line = edge; line + edge < frames.size(); ++line) wrong += frames[line] != k;
+    EXPECT_EQ(wrong, 0) << "frame " << k;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FractionalLenses, NativeCleanFrames,
+    ::testing::Values(NativeCase{4, Mode::PortraitRows, 400000, 300, 0},          // 7.5 px per lens
+                      NativeCase{3, Mode::LandscapeColumns, 601200, 600, 3000},   // 9.98 px, phase 0.3
+                      NativeCase{5, Mode::PortraitRows, 400000, 720, -5000}));    // 18 px, phase -0.5
 
 TEST(LensView, AFrameIsSeenOverTheMiddleOfItsShareOfTheAngle) {
   // Two frames of 7 px under a 14 px lens: angles 0 to 0.5 see frame 0,
@@ -246,11 +295,12 @@ TEST(LensView, TheWindowStartsFromTheMergesOwnSheet) {
   state.merged.Geometry = MergeGeometry{4, kLpi2125, m.geometry.StripWidth, m.geometry.OutputDpiX,
                                         m.geometry.OutputWidth, m.geometry.OutputHeight,
                                         Mode::LandscapeColumns};
+  state.merged.Geometry.PhaseX10000 = -2500;
   const LensViewStart start = LensViewDefaults(state);
   EXPECT_EQ(start.axis, Mode::LandscapeColumns);
   EXPECT_EQ(start.sheet.lpi, 21.25);
   EXPECT_EQ(start.sheet.dpi, 340);
-  EXPECT_EQ(start.sheet.phase, 0);
+  EXPECT_EQ(start.sheet.phase, -0.25);
   EXPECT_EQ(start.frame_count, 4);
   EXPECT_EQ(ViewAngleCaption(FrameAngle(2, 4), 4), "Angle 0.625: frame 3 of 4");
   EXPECT_EQ(ViewAngleCaption(0.999, 4), "Angle 0.999: frame 4 of 4");
