@@ -54,7 +54,7 @@ std::string RunView(const ViewArgs& args) {
   const Raster& raster = picture.raster;
   const std::string sizes = Format("%d x %d px", raster.Width(), raster.Height());
   const std::string lens = Format("%s lpi over %s dpi, %s px per lens", FloatToStr(sheet.lpi).c_str(),
-                                  FloatToStr(sheet.dpi).c_str(), FloatToStr(LensPixels(sheet)).c_str());
+                                  FloatToStr(sheet.dpi).c_str(), Format("%.4g", LensPixels(sheet)).c_str());
   if (args.frames == 0) {
     SavePictureFile(RenderLensView(raster, args.mode, sheet, *args.angle), args.output, sheet.dpi);
     return "view " + sizes + " at angle " + FloatToStr(*args.angle) + ": " + lens + " -> " + args.output;
