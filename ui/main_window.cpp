@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 
 #include "core/command_states.h"
 #include "core/work_dir.h"
@@ -24,6 +25,7 @@
 #include "ui/background_work.h"
 #include "ui/crop_shape.h"
 #include "ui/guard.h"
+#include "ui/lens_group.h"
 #include "ui/lens_view_window.h"
 #include "ui/picture_view.h"
 #include "ui/print_preview.h"
@@ -50,6 +52,9 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   progress_ = std::make_unique<ThrottledProgress>(*progress_bar_sink_);
   background_ = std::make_unique<BackgroundWork>(*dialogs_, *progress_bar_sink_);
   connect(background_.get(), &BackgroundWork::BusyChanged, this, &MainWindow::ShowBusy);
+  lens_panel_ = new LensGroup(state_.lens, *dialogs_, preferences_band_);
+  lens_panel_->setGeometry(620, 16, 640, 94);
+  connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::UpdateCommands);
   ConnectHandlers();
   FillWorkArea();
   CreateWorkDir();
@@ -129,6 +134,11 @@ void MainWindow::UpdateCommands() {
   photo_view_->setEnabled(s.place_text);
   lens_view_action_->setEnabled(s.view_through_lens);
   if (lens_view_ != nullptr && lens_view_->isVisible()) lens_view_->Follow();
+  lens_panel_->Refresh(state_.photos.FrameCount, view_->CurrentMode());
+}
+
+void MainWindow::RememberLensSettings(std::unique_ptr<QSettings> store) {
+  lens_panel_->RememberIn(std::move(store));
 }
 
 void MainWindow::OnImportSlot(int slot) {

@@ -27,11 +27,13 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QSettings;
 class QSlider;
 
 namespace lenti::ui {
 
 class CropShape;
+class LensGroup;
 class LensViewWindow;
 class PictureView;
 class TestChartWindow;
@@ -51,6 +53,10 @@ class MainWindow : public QMainWindow {
   TestChartWindow& TestChart() { return *test_chart_; }
   // The "View through lens" window; null until first opened.
   LensViewWindow* LensView() { return lens_view_; }
+  LensGroup& Lens() { return *lens_panel_; }
+  // The Lens group takes its remembered settings from `store` and keeps
+  // every change there (the program passes its QSettings; tests a file).
+  void RememberLensSettings(std::unique_ptr<QSettings> store);
   const std::string& WorkDir() const { return work_dir_; }
   // Long work (a merge) is running: every command is disabled meanwhile.
   bool Busy() const;
@@ -125,6 +131,7 @@ class MainWindow : public QMainWindow {
   TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
   LensViewWindow* lens_view_ = nullptr;    // made when first asked for
   QAction* lens_view_action_ = nullptr;
+  LensGroup* lens_panel_ = nullptr;        // the visible Lens group, in the Preferences band
 
   // Preferences
   QGroupBox* preferences_band_ = nullptr;
