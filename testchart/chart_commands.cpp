@@ -1,6 +1,7 @@
 // The commands of the test chart window: Create, Save, Print and the hidden
 // Reset, each reading the window's settings and the shared state.
 #include "delivery/picture_file.h"
+#include "delivery/print.h"
 #include "core/error.h"
 #include "core/numerics.h"
 #include "testchart/test_chart.h"
@@ -9,6 +10,9 @@ namespace lenti {
 namespace {
 
 constexpr const char* kPrinterDpiMismatch = "打印机DPI设置不对!";
+// The highest resolution a PDF file takes from the chart (the DPI box's
+// own range ends far below).
+constexpr int32_t kMaxFileDpi = 9600;
 
 // The preview shows 100 pixels per inch of chart.
 int32_t PreviewLength(int chart_length, int32_t dpi) {
@@ -66,19 +70,34 @@ void PrintTestChart(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
     return;
   }
   printer.SelectDefaultPrinter();
-  dialogs.ShowPrinterSetup();
+  const bool confirmed = dialogs.ShowPrinterSetup();
+  if (printer.WritesFile()) {
+    // A cancelled set-up writes no file. A file has no resolution of its
+    // own: it takes the chart's, one chart pixel per file pixel.
+    if (!confirmed) return;
+    const int32_t chart_dpi = StrToInt(dpi_box_text);
+    if (chart_dpi >= 1 && chart_dpi <= kMaxFileDpi) printer.UseFileResolution(chart_dpi);
+  }
   state.printer.PrinterDpi = printer.DpiX();
   // What the DPI box shows now, not the dpi the chart was made with.
-  if (StrToInt(dpi_box_text) != state.printer.PrinterDpi) {
-    dialogs.ShowMessage(kPrinterDpiMismatch);
+  const int32_t box_dpi = StrToInt(dpi_box_text);
+  if (box_dpi != state.printer.PrinterDpi) {
+    dialogs.ShowMessage(PrinterDpiMismatchText(state.printer.PrinterDpi, box_dpi));
     return;
   }
-  const Raster& chart = *state.chart.TestChart;
+  if (!PrintChartOnPage(*state.chart.TestChart, printer)) return;
+  const std::string written = printer.WrittenFile();
+  if (!written.empty()) dialogs.ShowMessage(WrittenFileMessage(written));
+}
+
+std::string PrinterDpiMismatchText(int32_t printer_dpi, int32_t chart_dpi) {
+  return Format("%s (printer %d dpi, chart %d dpi)", kPrinterDpiMismatch, printer_dpi, chart_dpi);
+}
+
+bool PrintChartOnPage(const Raster& chart, PrinterPort& printer) {
   const Rect dest =
       ChartPrintRectangle(printer.PageWidth(), printer.PageHeight(), chart.Width(), chart.Height());
-  printer.BeginDoc();
-  printer.StretchDraw(dest, chart);
-  printer.EndDoc();
+  return PrintOnePage(printer, dest, chart);
 }
 
 Rect ChartPrintRectangle(int page_width, int page_height, int chart_width, int chart_height) {

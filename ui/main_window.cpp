@@ -219,8 +219,9 @@ void MainWindow::OnSave() {
 
 void MainWindow::OnPrint() {
   Run([&] {
-    const PrintPreviewLayout layout = PreparePrint(state_, *dialogs_, printer_);
-    auto* preview = new PrintPreview(state_, *dialogs_, printer_, layout, this);
+    const std::optional<PrintPreviewLayout> layout = PreparePrint(state_, *dialogs_, printer_);
+    if (!layout) return;  // a file output whose set-up was cancelled
+    auto* preview = new PrintPreview(state_, *dialogs_, printer_, *layout, this);
     preview->show();  // modeless: the main window stays usable; deleted when closed
   });
 }

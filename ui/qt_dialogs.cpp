@@ -18,8 +18,10 @@ namespace {
 // The label a person reads, then the patterns Qt filters by (the details
 // are hidden, so the label shows exactly as written).
 const QStringList kOpenFilters = {
-    QStringLiteral("All (*.jpg;*.bmp) (*.jpg *.jpeg *.bmp)"),
+    QStringLiteral("All (*.jpg;*.png;*.tif;*.bmp) (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)"),
     QStringLiteral("JPEG Image File (*.jpg) (*.jpg)"),
+    QStringLiteral("PNG Image File (*.png) (*.png)"),
+    QStringLiteral("TIFF Image File (*.tif) (*.tif *.tiff)"),
     QStringLiteral("Bitmaps (*.bmp) (*.bmp)"),
 };
 // BMP first, the default; the type chosen here decides for a name typed
@@ -115,7 +117,11 @@ std::string QtDialogs::AskSavePicture() {
   // The one dialog of the run opens with the name chosen last in either window.
   if (!last_save_name_.isEmpty()) save_dialog_->selectFile(last_save_name_);
   const QString name = WithChosenSuffix(RunFileDialog(*save_dialog_), save_dialog_->selectedNameFilter());
-  if (!name.isEmpty()) last_save_name_ = name;
+  if (!name.isEmpty()) {
+    last_save_name_ = name;
+    // Print jobs are titled after the file last saved.
+    printer_.SetJobTitle(QFileInfo(name).fileName());
+  }
   return LocalPath(name);
 }
 
@@ -131,9 +137,12 @@ void QtDialogs::AskFont(Font& font) {
   if (chosen) font = FromQFont(*chosen, font);
 }
 
-void QtDialogs::ShowPrinterSetup() {
-  if (hooks.show_printer_setup) return hooks.show_printer_setup();
-  printer_.ShowSetupDialog(DialogParent());
+bool QtDialogs::ShowPrinterSetup() {
+  if (hooks.show_printer_setup) {
+    hooks.show_printer_setup();
+    return true;
+  }
+  return printer_.ShowSetupDialog(DialogParent());
 }
 
 void QtDialogs::ShowMessage(const std::string& text) {

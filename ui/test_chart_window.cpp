@@ -13,6 +13,8 @@
 #include <QResizeEvent>
 #include <QSpinBox>
 
+#include "core/error.h"
+#include "core/numerics.h"
 #include "ui/guard.h"
 #include "ui/picture_view.h"
 #include "ui/qt_main_view.h"
@@ -81,9 +83,14 @@ class UpDown : public QSpinBox {
 
  private:
   void Follow(const QString& text) {
-    bool ok = false;
-    const double typed = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(typed)) return;
+    // The program's one number rule: "." or the locale's separator.
+    double typed = 0;
+    try {
+      typed = static_cast<double>(StrToFloat(text.toStdString()));
+    } catch (const Error&) {
+      return;
+    }
+    if (!std::isfinite(typed)) return;
     const QSignalBlocker quiet(this);  // the buddy keeps exactly what was typed
     setValue(static_cast<int>(std::clamp(std::trunc(typed), 0.0, 100.0)));
   }
