@@ -18,6 +18,7 @@
 #include "ui/qt_main_view.h"
 #include "ui/qt_printer.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -33,6 +34,7 @@ namespace lenti::ui {
 
 class CropShape;
 class LensGroup;
+class LensViewWindow;
 class PictureView;
 class TestChartWindow;
 
@@ -49,6 +51,8 @@ class MainWindow : public QMainWindow {
   QtMainView& View() { return *view_; }
   ProgressSink& Progress() { return *progress_; }
   TestChartWindow& TestChart() { return *test_chart_; }
+  // The "View through lens" window; null until first opened.
+  LensViewWindow* LensView() { return lens_view_; }
   LensGroup& Lens() { return *lens_panel_; }
   // The Lens group takes its remembered settings from `store` and keeps
   // every change there (the program passes its QSettings; tests a file).
@@ -86,6 +90,7 @@ class MainWindow : public QMainWindow {
   void OnExit();
   void OnWebLink();
   void ShowTestChartWindow();
+  void ShowLensViewWindow();
   void OnCancelWork();
 
  private:
@@ -124,6 +129,8 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<ThrottledProgress> progress_;
   std::unique_ptr<class BackgroundWork> background_;  // goes before the dialogs it uses
   TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
+  LensViewWindow* lens_view_ = nullptr;    // made when first asked for
+  QAction* lens_view_action_ = nullptr;
   LensGroup* lens_panel_ = nullptr;        // the visible Lens group, in the Preferences band
 
   // Preferences
