@@ -7,6 +7,7 @@
 
 #include "core/error.h"
 #include "core/numerics.h"
+#include "interlace/lens_input.h"
 
 namespace lenti::cli {
 
@@ -61,6 +62,16 @@ int64_t LensPitch(const std::string& option, const std::string& text) {
   const int64_t fixed = Round(lpi * 10000);
   if (fixed < 1) Fail(option + " " + text + " is too fine: less than 0.0001 lines per inch");
   return fixed;
+}
+
+// A Lens group setting read as the window reads it; its message names the option.
+template <typename Parse>
+auto LensOption(const std::string& option, const std::string& text, Parse parse) {
+  try {
+    return parse(text);
+  } catch (const Error& e) {
+    Fail(option + ": " + e.what());
+  }
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -183,7 +194,31 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
       {"-o", true, false, [&](const std::string& v) { m.output = v; }},
       {"--output", true, false, [&](const std::string& v) { m.output = v; }},
       {"--mode", true, false, [&](const std::string& v) { m.mode = ParseMode(v); }},
-      {"--lpi", true, false, [&](const std::string& v) { m.lens_lpi_x = LensPitch("--lpi", v); }},
+      {"--lpi", true, false,
+       [&](const std::string& v) {
+         m.lens_lpi_x = LensPitch("--lpi", v);
+         // The window's range on top of the pitch rule above.
+         LensOption("--lpi", v, [](const std::string& t) { return ParseLensPitch(t); });
+       }},
+      {"--dpi", true, false,
+       [&](const std::string& v) {
+         m.output_dpi = LensOption("--dpi", v, [](const std::string& t) { return ParseOutputDpi(t); });
+       }},
+      {"--phase", true, false,
+       [&](const std::string& v) {
+         m.phase_x10000 = LensOption("--phase", v, [](const std::string& t) { return ParsePhase(t); });
+       }},
+      {"--size", true, false,
+       [&](const std::string& v) {
+         const PictureSizeCm size =
+             LensOption("--size", v, [](const std::string& t) { return ParsePictureSize(t); });
+         m.width_cm_x100 = size.width;
+         m.height_cm_x100 = size.height;
+       }},
+      {"--sampling", true, false,
+       [&](const std::string& v) {
+         m.sampling = LensOption("--sampling", v, [](const std::string& t) { return ParseSampling(t); });
+       }},
       {"--crop", true, true,
        [&](const std::string& v) {
          const auto [slot, rect] = ParseCrop(v);
@@ -273,11 +308,23 @@ ChartArgs ParseChart(const std::vector<std::string>& args) {
 std::string UsageText() {
   return "usage: vexaro merge -o OUT.bmp [--mode portrait|landscape] [--lpi 21.25] "
          "[--crop K=L,T,W,H]...\n"
+         "                    [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]\n"
          "                    [--text TEXT [--font \"FAMILY:SIZE[:bold][:italic]\"] [--text-at X,Y]]\n"
          "                    [--rotate N] [--align-bars] [--pdf OUT.pdf [--page A4|A3|Letter] "
          "[--printer-dpi N]]\n"
          "                    PHOTO1 PHOTO2 [... PHOTO16]\n"
          "       vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]\n";
+}
+
+LensSettings LensOf(const MergeArgs& args) {
+  LensSettings lens;
+  lens.LensLpiX = args.lens_lpi_x;
+  lens.OutputDpi = args.output_dpi;
+  lens.PhaseX10000 = args.phase_x10000;
+  lens.WidthCmX100 = args.width_cm_x100;
+  lens.HeightCmX100 = args.height_cm_x100;
+  lens.sampling = args.sampling;
+  return lens;
 }
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {

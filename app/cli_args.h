@@ -2,6 +2,7 @@
 // out. Pure: no I/O, no exit, no exception escapes (it is fuzzed).
 //
 //   vexaro merge -o OUT.bmp [--mode portrait|landscape] [--lpi 21.25]
+//                [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]
 //                [--crop K=L,T,W,H]... [--text TEXT [--font "FAMILY:SIZE[:bold][:italic]"]
 //                [--text-at X,Y]] [--rotate N] [--align-bars]
 //                [--pdf OUT.pdf [--page A4|A3|Letter] [--printer-dpi N]]
@@ -20,6 +21,7 @@
 
 #include "core/color.h"
 #include "core/geometry.h"
+#include "core/lens_settings.h"
 #include "core/maker_state.h"
 
 namespace lenti::cli {
@@ -31,6 +33,13 @@ struct MergeArgs {
   std::string output;
   Mode mode = Mode::PortraitRows;
   int64_t lens_lpi_x = 212500;  // lines per inch x 10000
+  // The Lens group's other settings, with its defaults: --dpi (absent:
+  // nearest to 300 dpi), --phase, --size (upright, cm x 100), --sampling.
+  int32_t output_dpi = kNearest300Dpi;
+  int32_t phase_x10000 = 0;
+  int32_t width_cm_x100 = kClassicWidthCmX100;
+  int32_t height_cm_x100 = kClassicHeightCmX100;
+  Sampling sampling = Sampling::Nearest;
   std::map<int, Rect> crops;    // slot (1-based) -> crop in source pixels
   std::optional<std::string> text;
   Font font;                    // "MS Sans Serif" 8 unless --font
@@ -42,6 +51,9 @@ struct MergeArgs {
   int printer_dpi = 600;
   std::vector<std::string> photos;  // slot k is photos[k - 1]
 };
+
+// The lens settings the merge options give (FlipMode stays "Up-Down").
+LensSettings LensOf(const MergeArgs& args);
 
 struct ChartArgs {
   std::string output;

@@ -14,18 +14,16 @@
 #include "intake/crop_frame.h"
 #include "intake/photo_source.h"
 #include "interlace/merge.h"
+#include "interlace/lens_input.h"
 #include "interlace/merge_pipeline.h"
+#include "interlace/native_geometry.h"
 
 namespace lenti::cli {
 
 namespace {
 
-MergeRequest RequestFor(const MergeArgs& args, const OutputGeometry& geometry, Size slice,
-                        unsigned threads) {
-  MergeRequest request;
-  request.geometry = geometry;
-  request.slice = slice;
-  request.mode = args.mode;
+MergeRequest RequestFor(const MergeArgs& args, const LensGeometry& geometry, unsigned threads) {
+  MergeRequest request = RequestForLens(geometry, args.mode, args.sampling);
   request.open = OpenPhotoSource;
   request.default_rect = [mode = args.mode](Size photo) { return DefaultSourceRect(photo, mode); };
   request.threads = threads;
@@ -56,10 +54,15 @@ void PrintToPdf(MakerState& state, const MergeArgs& args) {
 
 std::string Summary(const MakerState& state, const MergeArgs& args) {
   const Raster& picture = *state.merged.MergedBitmap;
-  std::string line = Format("merged %d frames: %d x %d px, %s dpi, strip %d px -> %s",
-                            state.merged.Geometry.FrameCount, picture.Width(), picture.Height(),
-                            FloatToStr(static_cast<Extended>(state.merged.Geometry.OutputDpiX) / 10000).c_str(),
-                            state.merged.Geometry.StripWidth, args.output.c_str());
+  const MergeGeometry& g = state.merged.Geometry;
+  // A classic merge names its strip; a native one its lens period first.
+  std::string strips = Format("strip %d px", g.StripWidth);
+  if (g.Native) {
+    strips = PixelsText(LensPeriodPx(g)) + " px per lens" + (g.StripWidth > 0 ? ", " + strips : "");
+  }
+  std::string line = Format("merged %d frames: %d x %d px, %s dpi, %s -> %s", g.FrameCount, picture.Width(),
+                            picture.Height(), FloatToStr(static_cast<Extended>(g.OutputDpiX) / 10000).c_str(),
+                            strips.c_str(), args.output.c_str());
   if (args.pdf) line += ", " + *args.pdf;
   return line;
 }
@@ -69,14 +72,17 @@ std::string Summary(const MakerState& state, const MergeArgs& args) {
 MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFunction& progress) {
   MakerState state;
   state.photos.FrameCount = static_cast<int32_t>(args.photos.size());
-  state.lens.LensLpiX = args.lens_lpi_x;
+  state.lens = LensOf(args);
+  // Bad settings and a picture beyond memory are refused before any photo is read.
+  const LensGeometry geometry = ComputeLensGeometry(state.photos.FrameCount, state.lens, args.mode);
   MergeResult result;
   result.frame_count = state.photos.FrameCount;
   result.lens_lpi_x = state.lens.LensLpiX;
   result.mode = args.mode;
-  result.geometry = ComputeOutputGeometry(state.photos.FrameCount, state.lens.LensLpiX, args.mode);
-  result.slice = SliceSize(result.geometry.OutputWidth, result.geometry.OutputHeight,
-                           state.photos.FrameCount, args.mode);
+  result.geometry = geometry.output;
+  result.slice = geometry.slice;
+  result.native_resolution = geometry.native_resolution;
+  result.phase_x10000 = state.lens.PhaseX10000;
 
   // One step per photo, one for the interleave.
   const int total = state.photos.FrameCount + 1;
@@ -87,7 +93,7 @@ MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFu
   };
   MergeProgress steps;
   steps.frame_done = [&step](int) { step(); };
-  result.merged = RunMergePipeline(RequestFor(args, result.geometry, result.slice, threads), steps);
+  result.merged = RunMergePipeline(RequestFor(args, geometry, threads), steps);
   step();
   AdoptMergeResult(state, std::move(result));
   return state;

@@ -7,7 +7,7 @@
 // | group     | what                                        | written by                         | read by                     |
 // |-----------|---------------------------------------------|------------------------------------|-----------------------------|
 // | `photos`  | photo files, frame count, crops, the drag   | intake/ (import, select, crop)     | interlace/, ui/             |
-// | `lens`    | lens pitch, interlace type                  | ui/ (the window's controls)        | intake/, interlace/, finishing/, testchart/ |
+// | `lens`    | lens pitch, resolution, phase, size, sampling, interlace type | ui/ (the window's controls)        | intake/, interlace/, finishing/, testchart/ |
 // | `merged`  | the merged picture, its one geometry, band  | interlace/ (a merge replaces it whole), finishing/ (turn, bars) | delivery/, ui/ |
 // | `overlay` | the pending text, its font and place        | finishing/                         | delivery/, ui/              |
 // | `printer` | the resolution of the last print set-up     | delivery/ (RecordPrinterDpi)       | delivery/                   |
@@ -21,6 +21,7 @@
 #include <string>
 
 #include "core/color.h"
+#include "core/lens_settings.h"
 #include "core/raster.h"
 
 namespace lenti {
@@ -62,11 +63,6 @@ struct SlotState {
   int32_t DragStartY = 0;
 };
 
-struct LensSettings {
-  int64_t LensLpiX = 212500;  // 21.25 lines per inch x 10000
-  // "Up-Down" (the default) puts the alignment bars at the bottom, "3D" at the right.
-  bool FlipMode = false;
-};
 
 // The geometry of the merge that made the current MergedBitmap. Saving and
 // the alignment bars use it, not a StripWidth changed by a later import.
@@ -78,7 +74,18 @@ struct MergeGeometry {
   int32_t OutputWidth = 0;
   int32_t OutputHeight = 0;
   Mode mode = Mode::PortraitRows;
+  // Made at a printer's native resolution: the lens period is
+  // OutputDpiX / LensLpiX pixels, fractional in general, and StripWidth is
+  // the whole strip width when that period splits into whole strips, else 0.
+  bool Native = false;
+  int32_t PhaseX10000 = 0;  // where the first lens starts, 1/10000 of a lens
 };
+
+// Pixels per lens along the strip axis: OutputDpiX / LensLpiX (exactly
+// FrameCount x StripWidth for a classic merge). 0 before the first merge.
+inline Extended LensPeriodPx(const MergeGeometry& g) {
+  return g.LensLpiX == 0 ? 0 : static_cast<Extended>(g.OutputDpiX) / static_cast<Extended>(g.LensLpiX);
+}
 
 struct MergedPicture {
   std::optional<Raster> MergedBitmap;  // none until the first merge

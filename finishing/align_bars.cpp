@@ -1,5 +1,7 @@
 #include "finishing/align_bars.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <limits>
 
@@ -49,30 +51,56 @@ int GrownSize(int size, int64_t band) {
   return static_cast<int>(grown);
 }
 
+// Where the bars lie, counted from the band's outer edge: bar k from
+// offset[k] to offset[k] + thickness, the band `band` pixels deep.
+struct BarLayout {
+  int32_t band = 0;
+  std::array<int32_t, kBarCount> offset{};
+  int32_t thickness = 0;
+};
+
+// Whole lens pitches: bar k at k x pitch.
+BarLayout WholePitchBars(int32_t pitch, int32_t thickness) {
+  BarLayout bars;
+  bars.band = kBarCount * pitch;
+  for (int k = 0; k < kBarCount; ++k) bars.offset[k] = k * pitch;
+  bars.thickness = thickness;
+  return bars;
+}
+
+// A native picture's true, fractional pitch p: bar k at Round(k x p), half a
+// lens thick, the band Round(4 x p) deep.
+BarLayout TruePitchBars(Extended period) {
+  if (period * kBarCount > std::numeric_limits<int32_t>::max() / 2) throw OutOfMemory();
+  BarLayout bars;
+  bars.band = static_cast<int32_t>(Round(period * kBarCount));
+  for (int k = 0; k < kBarCount; ++k) bars.offset[k] = static_cast<int32_t>(Round(period * k));
+  bars.thickness = std::max<int32_t>(1, static_cast<int32_t>(Trunc(period / 2)));
+  return bars;
+}
+
 // Upright bars in the columns added at the right edge.
-void AddColumnsAtRight(MakerState& state, int32_t pitch, int32_t thickness) {
+void AddColumnsAtRight(MakerState& state, const BarLayout& bars) {
   Raster& picture = *state.merged.MergedBitmap;
-  const int32_t band = kBarCount * pitch;
-  const int width = GrownSize(picture.Width(), band);
+  const int width = GrownSize(picture.Width(), bars.band);
   picture.SetWidth(width);
   picture.SetBrushColor(kBlack);
   for (int k = 0; k < kBarCount; ++k) {
-    picture.Rectangle(width - k * pitch - thickness, 0, width - k * pitch, picture.Height());
+    picture.Rectangle(width - bars.offset[k] - bars.thickness, 0, width - bars.offset[k], picture.Height());
   }
-  state.merged.AlignBandWidth = band;
+  state.merged.AlignBandWidth = bars.band;
 }
 
 // Lying bars in the rows added at the bottom edge.
-void AddRowsAtBottom(MakerState& state, int32_t pitch, int32_t thickness) {
+void AddRowsAtBottom(MakerState& state, const BarLayout& bars) {
   Raster& picture = *state.merged.MergedBitmap;
-  const int32_t band = kBarCount * pitch;
-  const int height = GrownSize(picture.Height(), band);
+  const int height = GrownSize(picture.Height(), bars.band);
   picture.SetHeight(height);
   picture.SetBrushColor(kBlack);
   for (int k = 0; k < kBarCount; ++k) {
-    picture.Rectangle(0, height - k * pitch - thickness, picture.Width(), height - k * pitch);
+    picture.Rectangle(0, height - bars.offset[k] - bars.thickness, picture.Width(), height - bars.offset[k]);
   }
-  state.merged.AlignBandHeight = band;
+  state.merged.AlignBandHeight = bars.band;
 }
 
 // The part of `picture` inside `keep`, as a new raster of the same format.
@@ -132,14 +160,20 @@ void AddAlignBand(MakerState& state) {
   if (BandBelongsToPicture(state)) return;  // ticked twice: no second band
   ForgetBand(state);
   const MergeGeometry& g = state.merged.Geometry;
-  const int32_t pitch = LensPitchPx(g.FrameCount, g.StripWidth);
-  if (pitch <= 0) return;
-  const int32_t thickness = BarThickness(g.FrameCount, g.StripWidth);
+  BarLayout bars;
+  if (g.Native) {
+    bars = TruePitchBars(LensPeriodPx(g));
+  } else {
+    const int32_t pitch = LensPitchPx(g.FrameCount, g.StripWidth);
+    if (pitch <= 0) return;
+    bars = WholePitchBars(pitch, BarThickness(g.FrameCount, g.StripWidth));
+  }
+  if (bars.band <= 0) return;
   PrepareBandCanvas(*state.merged.MergedBitmap);
   if (state.lens.FlipMode) {
-    AddRowsAtBottom(state, pitch, thickness);
+    AddRowsAtBottom(state, bars);
   } else {
-    AddColumnsAtRight(state, pitch, thickness);
+    AddColumnsAtRight(state, bars);
   }
 }
 

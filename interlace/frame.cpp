@@ -9,6 +9,7 @@
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/numerics.h"
+#include "interlace/area_sampling.h"
 #include "interlace/frame.h"
 
 namespace lenti {
@@ -74,7 +75,7 @@ std::unique_ptr<PhotoSource> OpenBmpPhotoSource(const std::string& path) {
   return std::make_unique<BmpPhotoSource>(path);
 }
 
-Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int slot) {
+Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int slot, Sampling sampling) {
   if (crop.IsEmpty()) throw Error(EmptyCropText(slot));
   const Size size = source.PixelSize();
   const Rect region = crop.Intersected(Rect{0, 0, size.width, size.height});
@@ -82,7 +83,7 @@ Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int sl
   if (!region.IsEmpty()) pixels = source.ReadRegion(region);
   // A 24-bit region that is the whole crop needs no copy before scaling.
   if (!region.IsEmpty() && region == crop && pixels.Format() == PixelFormat::pf24bit) {
-    return ScaleCropToSlice(pixels, slice);
+    return ScaleCropBySampling(pixels, slice, sampling);
   }
   // The crop raster: the region copied pixel for pixel; whatever of the
   // crop lies outside the photo stays white.
@@ -93,7 +94,7 @@ Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int sl
     cropped.CopyRect(dest, pixels, pixels.ClipRect());
   }
   pixels = Raster();
-  return ScaleCropToSlice(cropped, slice);
+  return ScaleCropBySampling(cropped, slice, sampling);
 }
 
 void WriteWorkFileAtomically(const Raster& slice, const std::string& work_file) {

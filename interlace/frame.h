@@ -42,9 +42,11 @@ Rect MapCropToSource(const CropRecord& record, int64_t scale);
 std::string EmptyCropText(int slot);
 
 // Cuts `crop` (source pixels) out of the photo, pixels outside it white, and
-// draws it scaled onto a 24-bit slice. Raises EmptyCropText before anything
-// is read for an empty or inverted rectangle.
-Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int slot);
+// draws it scaled onto a 24-bit slice (nearest neighbour as StretchDraw, or
+// by area). Raises EmptyCropText before anything is read for an empty or
+// inverted rectangle.
+Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int slot,
+                       Sampling sampling = Sampling::Nearest);
 
 // A crop raster drawn scaled onto a new 24-bit slice (StretchDraw,
 // proportions not kept).

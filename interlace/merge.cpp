@@ -9,6 +9,7 @@
 #include "interlace/interleave.h"
 #include "interlace/merge.h"
 #include "interlace/merge_pipeline.h"
+#include "interlace/native_geometry.h"
 
 namespace lenti {
 
@@ -27,11 +28,9 @@ bool SlotInUse(const MakerState& state, int slot) { return slot <= 2 || state.ph
 
 // The request of a merge, copied from the state on the window's thread so
 // that the work reads nothing a command may change.
-MergeRequest BuildRequest(const MakerState& state, const MergeResult& result, const std::string& work_dir) {
-  MergeRequest request;
-  request.geometry = result.geometry;
-  request.slice = result.slice;
-  request.mode = result.mode;
+MergeRequest BuildRequest(const MakerState& state, const LensGeometry& geometry, Mode mode,
+                          const std::string& work_dir) {
+  MergeRequest request = RequestForLens(geometry, mode, state.lens.sampling);
   for (int slot = 1; slot <= kSlotCount; ++slot) {
     if (!SlotInUse(state, slot)) continue;
     request.frames.push_back(PipelineFrame{
@@ -61,17 +60,18 @@ Raster RunRequest(const MergeRequest& request, ProgressSink& progress) {
 
 class MergeJob : public MergeWork {
  public:
-  MergeJob(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir)
+  MergeJob(MakerState& state, Dialogs& dialogs, MainView& view, const LensGeometry& geometry, Mode mode,
+           const std::string& work_dir)
       : state_(state), dialogs_(dialogs), view_(view) {
-    const Mode mode = view.CurrentMode();
     outcome_.align_bar_was_checked = state.merged.AlignBarsTicked;
     result_.frame_count = state.photos.FrameCount;
     result_.lens_lpi_x = state.lens.LensLpiX;
     result_.mode = mode;
-    result_.geometry = ComputeOutputGeometry(state.photos.FrameCount, state.lens.LensLpiX, mode);
-    result_.slice = SliceSize(result_.geometry.OutputWidth, result_.geometry.OutputHeight,
-                              state.photos.FrameCount, mode);
-    request_ = BuildRequest(state, result_, work_dir);
+    result_.geometry = geometry.output;
+    result_.slice = geometry.slice;
+    result_.native_resolution = geometry.native_resolution;
+    result_.phase_x10000 = state.lens.PhaseX10000;
+    request_ = BuildRequest(state, geometry, mode, work_dir);
   }
 
   const MergeOutcome& Outcome() const override { return outcome_; }
@@ -118,7 +118,7 @@ void AdoptMergeResult(MakerState& state, MergeResult&& result) {
   MergedPicture& merged = state.merged;
   merged.Geometry = MergeGeometry{result.frame_count, result.lens_lpi_x, g.StripWidth,
                                   g.OutputDpiX,       g.OutputWidth,      g.OutputHeight,
-                                  result.mode};
+                                  result.mode,        result.native_resolution, result.phase_x10000};
   merged.AlignBandWidth = 0;
   merged.AlignBandHeight = 0;
   merged.AlignBarsTicked = false;
@@ -132,8 +132,11 @@ std::unique_ptr<MergeWork> StartMerge(MakerState& state, Dialogs& dialogs, MainV
     dialogs.ShowMessage(missing);
     return nullptr;
   }
+  // Bad settings are refused before anything changes, the rectangle included.
+  const Mode mode = view.CurrentMode();
+  const LensGeometry geometry = ComputeLensGeometry(state.photos.FrameCount, state.lens, mode);
   view.SetCropVisible(false);
-  return std::make_unique<MergeJob>(state, dialogs, view, work_dir);
+  return std::make_unique<MergeJob>(state, dialogs, view, geometry, mode, work_dir);
 }
 
 MergeOutcome Merge(MakerState& state, Dialogs& dialogs, MainView& view, ProgressSink& progress,

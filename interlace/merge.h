@@ -31,6 +31,8 @@ struct MergeResult {
   int32_t frame_count = 0;
   int64_t lens_lpi_x = 0;
   Mode mode = Mode::PortraitRows;
+  bool native_resolution = false;  // made at the printer's resolution
+  int32_t phase_x10000 = 0;
 };
 
 // Makes `result` the current picture: MergedBitmap and its geometry; the
@@ -58,8 +60,9 @@ class MergeWork : public LongWork {
   virtual const MergeOutcome& Outcome() const = 0;
 };
 
-// The slot check (a message and no work when a slot is missing), the crop
-// rectangle hidden, the Mode read; the work refers to `state`, `dialogs`
+// The slot check (a message and no work when a slot is missing), the lens
+// settings and the picture they give checked (a clear error and no change
+// otherwise), the crop rectangle hidden, the Mode read; the work refers to `state`, `dialogs`
 // and `view` for Finish only.
 std::unique_ptr<MergeWork> StartMerge(MakerState& state, Dialogs& dialogs, MainView& view,
                                       const std::string& work_dir);

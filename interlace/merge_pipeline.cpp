@@ -12,6 +12,7 @@
 
 #include "core/error.h"
 #include "interlace/interleave.h"
+#include "interlace/native_interleave.h"
 
 namespace lenti {
 
@@ -86,7 +87,7 @@ Raster SliceFrame(const PipelineFrame& frame, const MergeRequest& request, Memor
   Raster slice;
   {
     const BudgetHold hold(budget, std::min(budget.Limit(), FramePeakBytes(*source, crop, request.slice)));
-    slice = SliceFromSource(*source, crop, request.slice, frame.slot);
+    slice = SliceFromSource(*source, crop, request.slice, frame.slot, request.sampling);
     source.reset();
   }
   if (CancelRequested(request)) throw Cancelled();
@@ -196,8 +197,19 @@ Raster RunMergePipeline(const MergeRequest& request, const MergeProgress& progre
     if (CancelRequested(request)) throw Cancelled();
     if (progress.strip_done) progress.strip_done();
   };
-  return InterleaveSlices(frames, request.geometry, static_cast<int32_t>(frames.size()), request.mode,
-                          strip_done);
+  const auto frame_count = static_cast<int32_t>(frames.size());
+  if (request.native) return InterleaveNative(frames, *request.native, frame_count, request.mode, strip_done);
+  return InterleaveSlices(frames, request.geometry, frame_count, request.mode, strip_done);
+}
+
+MergeRequest RequestForLens(const LensGeometry& geometry, Mode mode, Sampling sampling) {
+  MergeRequest request;
+  request.geometry = geometry.output;
+  request.slice = geometry.slice;
+  request.mode = mode;
+  request.sampling = sampling;
+  if (geometry.native_interleave) request.native = geometry;
+  return request;
 }
 
 }  // namespace lenti

@@ -19,6 +19,7 @@
 #include "core/raster.h"
 #include "interlace/frame.h"
 #include "interlace/geometry.h"
+#include "interlace/native_geometry.h"
 
 namespace lenti {
 
@@ -34,6 +35,11 @@ struct MergeRequest {
   OutputGeometry geometry;
   Size slice;
   Mode mode = Mode::PortraitRows;
+  // How each frame is scaled to its slice.
+  Sampling sampling = Sampling::Nearest;
+  // Set: the native interleave makes the picture at this period and phase
+  // (geometry and slice must be its own); absent: the classic strips.
+  std::optional<LensGeometry> native;
   PhotoOpener open = OpenBmpPhotoSource;
   // The crop of a frame without one, from the photo's pixel size.
   std::function<Rect(Size photo)> default_rect;
@@ -60,7 +66,12 @@ unsigned MachineThreads();
 std::vector<Raster> PrepareSlices(const MergeRequest& request,
                                   const std::function<void(int slot)>& frame_done = {});
 
-// PrepareSlices, then InterleaveSlices into the merged picture.
+// The request for a merge of `lens`: geometry, slice, sampling and, unless
+// the classic interleave serves, the native layout. Frames, opener and the
+// rest are left to the caller.
+MergeRequest RequestForLens(const LensGeometry& geometry, Mode mode, Sampling sampling);
+
+// PrepareSlices, then InterleaveSlices (or InterleaveNative) into the merged picture.
 Raster RunMergePipeline(const MergeRequest& request, const MergeProgress& progress = {});
 
 }  // namespace lenti

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTimer>
 
 #include "core/command_states.h"
 #include "core/work_dir.h"
@@ -29,6 +28,7 @@
 #include "ui/print_preview.h"
 #include "ui/test_chart_window.h"
 #include "ui/web_address.h"
+#include "ui/window_fit.h"
 
 namespace lenti::ui {
 
@@ -74,27 +74,15 @@ void MainWindow::CreateWorkDir() {
 }
 
 void MainWindow::FillWorkArea() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  const QRect area = screen->availableGeometry();
-  setFixedSize(area.size());
-  move(area.topLeft());
-}
-
-void MainWindow::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (filled_work_area_) return;
-  filled_work_area_ = true;
-  // The frame is known only once the window is shown: shrink the client so
-  // that the whole window, frame included, fills the work area.
-  QTimer::singleShot(0, this, [this] {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    const QRect area = screen->availableGeometry();
-    const QSize frame = frameGeometry().size() - size();
-    setFixedSize(area.size() - frame);
-    move(area.topLeft());
+  // The whole window, frame included, fills the work area; the centre band
+  // gives up the height the frame takes.
+  OuterFit* fit = OuterFit::KeepOuterRect(*this, [this] {
+    const QScreen* on = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    return on != nullptr ? on->availableGeometry() : QRect();
   });
+  // A panel that appears or goes changes the work area.
+  if (QScreen* on = QGuiApplication::primaryScreen())
+    connect(on, &QScreen::availableGeometryChanged, fit, &OuterFit::Fit);
 }
 
 void MainWindow::ConnectHandlers() {

@@ -57,7 +57,6 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private slots:
@@ -119,7 +118,6 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<ThrottledProgress> progress_;
   std::unique_ptr<class BackgroundWork> background_;  // goes before the dialogs it uses
   TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
-  bool filled_work_area_ = false;
 
   // Preferences
   QGroupBox* preferences_band_ = nullptr;

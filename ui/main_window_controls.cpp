@@ -9,6 +9,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -27,6 +29,9 @@ namespace {
 constexpr int kPreferencesHeight = 113;
 constexpr int kPhotoSourceWidth = 297;
 constexpr int kCommandWidth = 134;
+// The side bands' controls end here (the Input text group; "裁切" under "&Exit").
+constexpr int kPhotoSourceHeight = 545;
+constexpr int kCommandHeight = 388;
 const QColor kMediumGrey(128, 128, 128);
 
 // Four rows of four slots: buttons (50 x 25) above their thumbnails (65 x 57).
@@ -55,6 +60,35 @@ QLabel* ImageLabel(QWidget* parent, const char* name, const QImage& image, QPoin
   return label;
 }
 
+// A side band keeps its width; on a screen too low for it the band scrolls
+// up and down, the scroll bar beside it, and the centre gives up the width.
+class SideBand : public QScrollArea {
+ public:
+  SideBand(QGroupBox* band, const char* name) : band_(band) {
+    setObjectName(QString::fromLatin1(name));
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setWidgetResizable(true);  // as high as the band's row, never lower than its controls
+    setWidget(band);
+    FitWidth(false);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QScrollArea::resizeEvent(event);
+    FitWidth(height() < band_->minimumHeight());
+  }
+
+ private:
+  void FitWidth(bool scrolls) {
+    const int width = band_->width() + (scrolls ? verticalScrollBar()->sizeHint().width() : 0);
+    if (this->width() != width || minimumWidth() != width) setFixedWidth(width);
+  }
+
+  QGroupBox* band_;
+};
+
 }  // namespace
 
 void MainWindow::BuildControls() {
@@ -66,9 +100,9 @@ void MainWindow::BuildControls() {
 
   auto* middle = new QHBoxLayout;
   middle->setSpacing(0);
-  middle->addWidget(BuildPhotoSourceBand());
+  middle->addWidget(new SideBand(BuildPhotoSourceBand(), "PhotoSourceScroller"));
   middle->addWidget(BuildCentreBand(), 1);
-  middle->addWidget(BuildCommandBand());
+  middle->addWidget(new SideBand(BuildCommandBand(), "CommandScroller"));
   rows->addLayout(middle, 1);
   setCentralWidget(central);
 
@@ -100,6 +134,7 @@ QGroupBox* MainWindow::BuildPreferencesBand() {
 QGroupBox* MainWindow::BuildPhotoSourceBand() {
   photo_source_band_ = Group(nullptr, "GroupBox1", "Photo Source");
   photo_source_band_->setFixedWidth(kPhotoSourceWidth);
+  photo_source_band_->setMinimumHeight(kPhotoSourceHeight);
   for (int index = 0; index < kSlotCount; ++index) {
     const int row = index / 4, column = index % 4;
     slot_buttons_[index] = PlacedButton(photo_source_band_, kSlotControlNames[index].button,
@@ -122,6 +157,7 @@ QGroupBox* MainWindow::BuildPhotoSourceBand() {
 QGroupBox* MainWindow::BuildCommandBand() {
   command_band_ = Group(nullptr, "GroupBox3", "Command");
   command_band_->setFixedWidth(kCommandWidth);
+  command_band_->setMinimumHeight(kCommandHeight);
   const auto at = [](int top) { return QRect(17, top, 100, 30); };
   about_button_ = PlacedButton(command_band_, "Button9", "&About", at(28));
   merge_button_ = PlacedButton(command_band_, "BitBtn1", "&Merge", at(76));

@@ -18,6 +18,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -196,21 +199,57 @@ class MainWindowTest : public QObject {
     QCOMPARE(Find("GroupBox2")->height(), 113);
     QCOMPARE(Find("GroupBox1")->width(), 297);
     QCOMPARE(Find("GroupBox3")->width(), 134);
-    // Left band, view, right band side by side under the top band.
-    const QWidget* left = Find("GroupBox1");
+    // Left band, view, right band side by side under the top band (a side
+    // band's scroll bar, where the screen is too low, stands beside it).
+    const QWidget* client = form_->centralWidget();
+    const auto at = [client](const QWidget* widget) { return widget->mapTo(client, QPoint(0, 0)); };
+    const QWidget* left = Find("PhotoSourceScroller");
     const QWidget* view = Find("CentreBand");
-    const QWidget* right = Find("GroupBox3");
-    QCOMPARE(view->x(), left->x() + left->width());
-    QCOMPARE(right->x(), view->x() + view->width());
-    QCOMPARE(left->y(), Find("GroupBox2")->height());
+    const QWidget* right = Find("CommandScroller");
+    QCOMPARE(at(left).x(), 0);
+    QCOMPARE(at(view).x(), at(left).x() + left->width());
+    QCOMPARE(at(right).x(), at(view).x() + view->width());
+    QCOMPARE(at(right).x() + right->width(), client->width());
+    QCOMPARE(at(Find("GroupBox1")).y(), Find("GroupBox2")->height());
     // The progress bar runs along the bottom of the centre band, under the view.
     const QWidget* bar = Find("ProgressBar1");
-    const QPoint bar_at = bar->mapTo(form_->centralWidget(), QPoint(0, 0));
-    QCOMPARE(bar_at.y() + bar->height(), form_->centralWidget()->height());
-    QCOMPARE(bar_at.x(), view->x());
+    QCOMPARE(at(bar).y() + bar->height(), client->height());
+    QCOMPARE(at(bar).x(), at(view).x());
     const QWidget* box = Find("ScrollBox1");
-    QCOMPARE(box->mapTo(form_->centralWidget(), QPoint(0, 0)).x(), view->x());
+    QCOMPARE(at(box).x(), at(view).x());
     QCOMPARE(bar->width(), box->width());  // Cancel shows only while work runs
+  }
+
+  // The whole window, frame included, is the screen's work area: the view's
+  // bottom and the progress bar are on the screen.
+  void theWholeWindowFitsTheScreensWorkArea() {
+    const QRect area = form_->screen()->availableGeometry();
+    QTRY_COMPARE(form_->frameGeometry(), area);
+    QVERIFY(form_->frameGeometry().height() > form_->height());  // the test has a frame to fit
+    const QWidget* bar = Find("ProgressBar1");
+    const QRect on_screen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+    QVERIFY(area.contains(on_screen));
+  }
+
+  // A screen too low for the photo source band (a window of 500 pixels):
+  // the band keeps every control and its width and scrolls, while the centre
+  // band stays inside the window.
+  void aScreenTooLowScrollsTheSideBandsAndNotTheView() {
+    form_->setFixedSize(800, 500);
+    QTRY_COMPARE(form_->centralWidget()->height() + form_->menuBar()->height(), 500);
+    auto* scroller = Find<QScrollArea>("PhotoSourceScroller");
+    const QWidget* band = Find("GroupBox1");
+    QCOMPARE(band->width(), 297);
+    QVERIFY(band->height() >= Find("GroupBox7")->geometry().bottom());
+    QVERIFY(scroller->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(scroller->viewport()->width(), 297);  // the scroll bar stands beside the band
+    scroller->ensureWidgetVisible(Find("Button26"));
+    const QWidget* apply = Find("Button26");
+    QVERIFY(scroller->viewport()->rect().contains(
+        QRect(apply->mapTo(scroller->viewport(), QPoint(0, 0)), apply->size())));
+    const QWidget* centre = Find("CentreBand");
+    QCOMPARE(centre->mapTo(form_->centralWidget(), QPoint(0, centre->height())).y(),
+             form_->centralWidget()->height());
   }
 
   void theViewImageFillsTheClientAreaInsideTheTwoPixelBorder() {

@@ -1,0 +1,258 @@
+// Reading, checking and describing the lens settings.
+#include "interlace/lens_input.h"
+
+#include <cctype>
+#include <cmath>
+#include <vector>
+
+#include "core/error.h"
+#include "interlace/native_geometry.h"
+
+namespace lenti {
+namespace {
+
+constexpr int64_t kFixedPointLimit = 1000000000000;  // 10^12
+constexpr const char* kAreaAverageText = "area average";
+
+std::string Trimmed(const std::string& text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+  while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Drops a trailing unit word ("720 dpi", "14.5cm", "40 lpi").
+std::string WithoutUnit(const std::string& text, const std::string& unit) {
+  const std::string lower = LowerCase(text);
+  if (lower.size() > unit.size() && lower.compare(lower.size() - unit.size(), unit.size(), unit) == 0) {
+    return Trimmed(text.substr(0, text.size() - unit.size()));
+  }
+  return text;
+}
+
+std::string FixedText(int64_t value, int decimals) {
+  Extended scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  return FloatToStr(static_cast<Extended>(value) / scale);
+}
+
+// "-0.5 .. 0.5"-style range texts from fixed-point limits.
+std::string RangeText(int64_t low, int64_t high, int decimals) {
+  return FixedText(low, decimals) + " and " + FixedText(high, decimals);
+}
+
+}  // namespace
+
+bool ReadFixedPoint(const std::string& text, int decimals, int64_t& value) {
+  const std::string t = Trimmed(text);
+  size_t i = 0;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+  int64_t whole = 0;
+  bool digits = false;
+  for (; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) {
+    whole = whole * 10 + (t[i] - '0');
+    digits = true;
+    if (whole > kFixedPointLimit) return false;
+  }
+  // The places kept, then the first dropped digit and whether any later
+  // one is not zero, for rounding ties to even.
+  int64_t fraction = 0;
+  int kept = 0;
+  int first_dropped = -1;
+  bool later_nonzero = false;
+  if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
+    for (++i; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) {
+      const int digit = t[i] - '0';
+      digits = true;
+      if (kept < decimals) {
+        fraction = fraction * 10 + digit;
+        ++kept;
+      } else if (first_dropped < 0) {
+        first_dropped = digit;
+      } else if (digit != 0) {
+        later_nonzero = true;
+      }
+    }
+  }
+  if (!digits || i != t.size()) return false;
+  for (; kept < decimals; ++kept) fraction *= 10;
+  int64_t scale = 1;
+  for (int k = 0; k < decimals; ++k) scale *= 10;
+  int64_t result = whole * scale + fraction;
+  if (first_dropped > 5 || (first_dropped == 5 && (later_nonzero || result % 2 == 1))) ++result;
+  value = negative ? -result : result;
+  return true;
+}
+
+int64_t ParseLensPitch(const std::string& text) {
+  int64_t lpi_x = 0;
+  if (!ReadFixedPoint(WithoutUnit(text, "lpi"), 4, lpi_x)) {
+    throw Error("The lens pitch " + Quoted(text) + " is not a number");
+  }
+  LensSettings lens;
+  lens.LensLpiX = lpi_x;
+  CheckLensSettings(lens);
+  return lpi_x;
+}
+
+int32_t ParseOutputDpi(const std::string& text) {
+  const std::string t = Trimmed(text);
+  if (t.empty() || LowerCase(t) == kNearest300Text) return kNearest300Dpi;
+  const std::string number = WithoutUnit(t, "dpi");
+  int64_t dpi = 0;
+  if (number.find_first_of(".,") != std::string::npos || !ReadFixedPoint(number, 0, dpi)) {
+    throw Error("The output resolution " + Quoted(text) + " is not a whole number of dpi");
+  }
+  if (dpi < kMinNativeDpi || dpi > kMaxNativeDpi) {
+    throw Error(Format("The output resolution must lie between %d and %d dpi, not %s", kMinNativeDpi,
+                       kMaxNativeDpi, t.c_str()));
+  }
+  return static_cast<int32_t>(dpi);
+}
+
+int32_t ParsePhase(const std::string& text) {
+  int64_t phase = 0;
+  if (!ReadFixedPoint(text, 4, phase)) throw Error("The phase " + Quoted(text) + " is not a number");
+  if (phase < -kMaxPhaseX10000 || phase > kMaxPhaseX10000) {
+    throw Error("The phase must lie between -0.5 and 0.5 of a lens, not " + Trimmed(text));
+  }
+  return static_cast<int32_t>(phase);
+}
+
+int32_t ParseCentimetres(const std::string& text, const char* side) {
+  int64_t cm = 0;
+  if (!ReadFixedPoint(WithoutUnit(text, "cm"), 2, cm)) {
+    throw Error(Format("The picture %s %s is not a number of centimetres", side, Quoted(text).c_str()));
+  }
+  if (cm <= 0 || cm > kMaxPictureCmX100) {
+    throw Error(Format("The picture %s must be more than 0 and at most %s cm, not %s", side,
+                       FixedText(kMaxPictureCmX100, 2).c_str(), Trimmed(text).c_str()));
+  }
+  return static_cast<int32_t>(cm);
+}
+
+PictureSizeCm ParsePictureSize(const std::string& text) {
+  // "x", "X" or the multiplication sign (two bytes in UTF-8) between the sides.
+  size_t at = std::string::npos, length = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == 'x' || text[i] == 'X') {
+      at = i, length = 1;
+      break;
+    }
+    if (text.compare(i, 2, "\xC3\x97") == 0) {
+      at = i, length = 2;
+      break;
+    }
+  }
+  if (at == std::string::npos) {
+    throw Error("The picture size must be WIDTH x HEIGHT in cm (14.5x17.5), not " + Quoted(text));
+  }
+  return PictureSizeCm{ParseCentimetres(text.substr(0, at), "width"),
+                       ParseCentimetres(text.substr(at + length), "height")};
+}
+
+Sampling ParseSampling(const std::string& text) {
+  const std::string t = LowerCase(Trimmed(text));
+  if (t == "nearest") return Sampling::Nearest;
+  if (t == "area" || t == kAreaAverageText) return Sampling::Area;
+  throw Error("The sampling must be nearest or area, not " + Quoted(text));
+}
+
+void CheckLensSettings(const LensSettings& lens) {
+  if (lens.LensLpiX < kMinLensLpiX || lens.LensLpiX > kMaxLensLpiX) {
+    throw Error("The lens pitch must lie between " + RangeText(kMinLensLpiX, kMaxLensLpiX, 4) +
+                " lpi, not " + FixedText(lens.LensLpiX, 4));
+  }
+  if (lens.OutputDpi != kNearest300Dpi && (lens.OutputDpi < kMinNativeDpi || lens.OutputDpi > kMaxNativeDpi)) {
+    throw Error(Format("The output resolution must lie between %d and %d dpi, not %d", kMinNativeDpi,
+                       kMaxNativeDpi, lens.OutputDpi));
+  }
+  if (lens.PhaseX10000 < -kMaxPhaseX10000 || lens.PhaseX10000 > kMaxPhaseX10000) {
+    throw Error("The phase must lie between -0.5 and 0.5 of a lens, not " + FixedText(lens.PhaseX10000, 4));
+  }
+  const auto check_side = [](int32_t cm, const char* side) {
+    if (cm <= 0 || cm > kMaxPictureCmX100) {
+      throw Error(Format("The picture %s must be more than 0 and at most %s cm, not %s", side,
+                         FixedText(kMaxPictureCmX100, 2).c_str(), FixedText(cm, 2).c_str()));
+    }
+  };
+  check_side(lens.WidthCmX100, "width");
+  check_side(lens.HeightCmX100, "height");
+}
+
+std::string LensFieldText(const LensSettings& lens, LensField field) {
+  switch (field) {
+    case LensField::Pitch:
+      return FixedText(lens.LensLpiX, 4);
+    case LensField::OutputDpi:
+      return lens.OutputDpi == kNearest300Dpi ? std::string(kNearest300Text) : std::to_string(lens.OutputDpi);
+    case LensField::Phase:
+      return FixedText(lens.PhaseX10000, 4);
+    case LensField::Width:
+      return FixedText(lens.WidthCmX100, 2);
+    case LensField::Height:
+      return FixedText(lens.HeightCmX100, 2);
+    case LensField::Sampling:
+      return lens.sampling == Sampling::Area ? kAreaAverageText : "nearest";
+  }
+  return "";
+}
+
+void SetLensField(LensSettings& lens, LensField field, const std::string& text) {
+  // Everything is read before anything is written.
+  switch (field) {
+    case LensField::Pitch:
+      lens.LensLpiX = ParseLensPitch(text);
+      return;
+    case LensField::OutputDpi:
+      lens.OutputDpi = ParseOutputDpi(text);
+      return;
+    case LensField::Phase:
+      lens.PhaseX10000 = ParsePhase(text);
+      return;
+    case LensField::Width:
+      lens.WidthCmX100 = ParseCentimetres(text, "width");
+      return;
+    case LensField::Height:
+      lens.HeightCmX100 = ParseCentimetres(text, "height");
+      return;
+    case LensField::Sampling:
+      lens.sampling = ParseSampling(text);
+      return;
+  }
+}
+
+std::string PixelsText(Extended pixels) {
+  const int64_t hundredths = Round(pixels * 100);
+  return FixedText(hundredths, 2);
+}
+
+LensReadout DescribeLens(const LensSettings& lens, int32_t frame_count, Mode mode) {
+  LensReadout readout;
+  LensGeometry g;
+  try {
+    g = ComputeLensGeometry(frame_count, lens, mode);
+  } catch (const Error& e) {
+    readout.warning = e.what();
+    return readout;
+  }
+  readout.lens = PixelsText(g.period) + " px per lens";
+  if (g.output.StripWidth > 0) readout.lens += Format(", strip %d px", g.output.StripWidth);
+  readout.picture = FloatToStr(static_cast<Extended>(g.output.OutputDpiX) / 10000) + " dpi, " +
+                    Format("%d x %d px", g.output.OutputWidth, g.output.OutputHeight);
+  if (g.period < frame_count) {
+    readout.warning = Format("A lens gets %s px for %d frames: some frames are left out under each lens",
+                             PixelsText(g.period).c_str(), frame_count);
+  }
+  return readout;
+}
+
+}  // namespace lenti
