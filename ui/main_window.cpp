@@ -50,6 +50,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   background_ = std::make_unique<BackgroundWork>(*dialogs_, *progress_bar_sink_);
   connect(background_.get(), &BackgroundWork::BusyChanged, this, &MainWindow::ShowBusy);
   ConnectHandlers();
+  BuildSlotCommands();
   FillWorkArea();
   CreateWorkDir();
 
@@ -126,6 +127,7 @@ void MainWindow::UpdateCommands() {
   align_bars_box_->setChecked(s.align_bars_checked);  // emits toggled, never clicked
   apply_text_button_->setEnabled(s.apply_text);
   photo_view_->setEnabled(s.place_text);
+  UpdateSlotCommands();
 }
 
 void MainWindow::OnImportSlot(int slot) {
