@@ -3,10 +3,12 @@
 // splash shows for two seconds or until clicked, then the main window runs
 // until it is closed.
 #include <exception>
+#include <memory>
 #include <optional>
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSettings>
 
 #include "core/work_dir_lock.h"
 #include "ui/guard.h"
@@ -35,6 +37,8 @@ int main(int argc, char** argv) {
   }
 
   lenti::ui::MainWindow form(work_dir->Dir());
+  // The Lens group's settings are remembered between runs.
+  form.RememberLensSettings(std::make_unique<QSettings>(QStringLiteral("Vexaro"), QStringLiteral("Photo Maker")));
   QObject::connect(&form, &lenti::ui::MainWindow::Closed, &app, &QCoreApplication::quit);
   {
     lenti::ui::AboutWindow splash(lenti::ui::AboutMode::Splash);

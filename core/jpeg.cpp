@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "core/error.h"
+#include "core/exif_orientation.h"
 #include "core/file_io.h"
 
 namespace lenti {
@@ -128,10 +129,14 @@ struct DecodePlan {
 // Each Guarded* function holds the setjmp of one libjpeg phase and returns
 // false when libjpeg raised an error. Nothing with a destructor lives in
 // them: a longjmp does not run destructors.
-bool GuardedReadHeader(Decoder* d, const uint8_t* data, size_t size) {
+bool GuardedReadHeader(Decoder* d, const uint8_t* data, size_t size, bool keep_markers) {
   if (setjmp(d->trap.jump) != 0) return false;
   jpeg_create_decompress(&d->cinfo);
   jpeg_mem_src(&d->cinfo, data, static_cast<unsigned long>(size));
+  if (keep_markers) {
+    jpeg_save_markers(&d->cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&d->cinfo, JPEG_APP0 + 2, 0xFFFF);
+  }
   jpeg_read_header(&d->cinfo, TRUE);
   return true;
 }
@@ -200,8 +205,9 @@ bool GuardedFinish(Decoder* d) {
   return true;
 }
 
-void ReadHeader(Decoder& d, const uint8_t* data, size_t size, const std::string& name) {
-  if (!GuardedReadHeader(&d, data, data == nullptr ? 0 : size)) Invalid(name, d.trap.message);
+void ReadHeader(Decoder& d, const uint8_t* data, size_t size, const std::string& name,
+                bool keep_markers = false) {
+  if (!GuardedReadHeader(&d, data, data == nullptr ? 0 : size, keep_markers)) Invalid(name, d.trap.message);
 }
 
 // The region clipped to the photo; empty when nothing of it lies inside.
@@ -278,6 +284,42 @@ Raster Decode(const uint8_t* data, size_t size, const std::string& name, const R
   // decoder's destructor discards it.
   if (plan.bottom == c.output_height && !GuardedFinish(&d)) Invalid(name, d.trap.message);
   return raster;
+}
+
+// The APP2 chunks of an ICC profile: "ICC_PROFILE\0", the chunk's number
+// (from 1) and the number of chunks, then the chunk's bytes.
+constexpr char kIccTag[] = "ICC_PROFILE";
+constexpr size_t kIccHeader = sizeof kIccTag + 2;
+
+std::vector<uint8_t> JoinIccChunks(jpeg_saved_marker_ptr markers) {
+  std::vector<jpeg_saved_marker_ptr> chunks;
+  for (jpeg_saved_marker_ptr m = markers; m != nullptr; m = m->next) {
+    if (m->marker != JPEG_APP0 + 2 || m->data_length < kIccHeader) continue;
+    if (std::memcmp(m->data, kIccTag, sizeof kIccTag) != 0) continue;
+    const unsigned number = m->data[sizeof kIccTag];
+    const unsigned count = m->data[sizeof kIccTag + 1];
+    if (count == 0 || number == 0 || number > count) return {};
+    if (chunks.empty()) chunks.assign(count, nullptr);
+    if (chunks.size() != count || chunks[number - 1] != nullptr) return {};
+    chunks[number - 1] = m;
+  }
+  std::vector<uint8_t> profile;
+  for (jpeg_saved_marker_ptr m : chunks) {
+    if (m == nullptr) return {};
+    profile.insert(profile.end(), m->data + kIccHeader, m->data + m->data_length);
+  }
+  return profile;
+}
+
+int MarkerOrientation(jpeg_saved_marker_ptr markers) {
+  static const uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+  for (jpeg_saved_marker_ptr m = markers; m != nullptr; m = m->next) {
+    if (m->marker == JPEG_APP0 + 1 && m->data_length >= sizeof kExif &&
+        std::memcmp(m->data, kExif, sizeof kExif) == 0) {
+      return ExifOrientation(m->data, m->data_length);
+    }
+  }
+  return 1;
 }
 
 // ---- encoding ----
@@ -382,6 +424,17 @@ Raster DecodeJpeg(const uint8_t* data, size_t size, const std::string& name) {
 
 Raster DecodeJpegRegion(const uint8_t* data, size_t size, const std::string& name, const Rect& region) {
   return Decode(data, size, name, region);
+}
+
+JpegMarkers ReadJpegMarkers(const uint8_t* data, size_t size, const std::string& name) {
+  Decoder d;
+  ReadHeader(d, data, size, name, true);
+  return JpegMarkers{MarkerOrientation(d.cinfo.marker_list), JoinIccChunks(d.cinfo.marker_list)};
+}
+
+StoredPhoto DecodeJpegPhoto(const uint8_t* data, size_t size, const std::string& name) {
+  JpegMarkers markers = ReadJpegMarkers(data, size, name);
+  return StoredPhoto{DecodeJpeg(data, size, name), std::move(markers.icc_profile), markers.orientation};
 }
 
 Raster LoadJpegFile(const std::string& path) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/raster.h"
+#include "core/stored_photo.h"
 
 namespace lenti {
 
@@ -39,6 +40,19 @@ Raster DecodeJpegRegion(const uint8_t* data, size_t size, const std::string& nam
                         const Rect& region);
 
 Raster LoadJpegFile(const std::string& path);
+
+// What the photo's markers say about how it is shown: the orientation of
+// its EXIF block (APP1, read by ExifOrientation) and its colour profile (the
+// APP2 "ICC_PROFILE" chunks joined in order; a set with a chunk missing,
+// doubled or out of range counts as no profile).
+struct JpegMarkers {
+  int orientation = 1;
+  std::vector<uint8_t> icc_profile;
+};
+JpegMarkers ReadJpegMarkers(const uint8_t* data, size_t size, const std::string& name);
+
+// The whole photo with its orientation and profile, for ViewedPhoto.
+StoredPhoto DecodeJpegPhoto(const uint8_t* data, size_t size, const std::string& name);
 
 // True when the bytes start with the JPEG SOI marker FF D8 FF.
 bool LooksLikeJpeg(const uint8_t* data, size_t size);

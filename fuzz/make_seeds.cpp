@@ -1,11 +1,14 @@
-// Writes the seed corpora of the fuzz targets from the project's own writers:
+// Writes the seed corpora of the fuzz targets from the project's own writers
+// and the tests' forms (PNG, TIFF, EXIF blocks, ICC profiles):
 // BMP at every depth the reader knows (bottom-up, top-down, bit fields) and
 // colour, grey and progressive JPEGs. Usage: make_seeds <corpus root>.
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,7 @@
 #include "core/file_io.h"
 #include "core/jpeg.h"
 #include "core/raster.h"
+#include "photo_forms.h"
 
 namespace {
 
@@ -84,7 +88,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string root = argv[1];
-  for (const char* dir : {"", "/bmp", "/jpeg", "/picture", "/cli_args"}) mkdir((root + dir).c_str(), 0755);
+  for (const char* dir : {"", "/bmp", "/jpeg", "/picture", "/cli_args", "/png", "/tiff", "/exif"}) mkdir((root + dir).c_str(), 0755);
 
   Write(root + "/bmp/24.bmp", lenti::EncodeBmp(Gradient(47, 33, lenti::PixelFormat::pf24bit)));
   Write(root + "/bmp/8.bmp", lenti::EncodeBmp(Gradient(47, 33, lenti::PixelFormat::pf8bit)));
@@ -111,6 +115,104 @@ int main(int argc, char** argv) {
   Write(root + "/picture/bmp", prefixed(0, lenti::EncodeBmp(Gradient(9, 5, lenti::PixelFormat::pf24bit))));
   Write(root + "/picture/jpg", prefixed(2, lenti::EncodeJpeg(colour, 50)));
   Write(root + "/picture/png", prefixed(5, {0x89, 'P', 'N', 'G'}));
+
+  // PNG: each colour type, 1 to 16 bits, interlaced, transparency, a profile.
+  namespace forms = lenti::forms;
+  auto sample = [](int x, int y, int c) -> unsigned { return static_cast<unsigned>(x * 7 + y * 3 + c * 40); };
+  struct PngSeed {
+    const char* name;
+    int type;
+    int depth;
+    bool interlaced;
+  };
+  for (const PngSeed& p : {PngSeed{"rgb8", PNG_COLOR_TYPE_RGB, 8, false}, PngSeed{"rgb16", PNG_COLOR_TYPE_RGB, 16, false},
+                           PngSeed{"grey1", PNG_COLOR_TYPE_GRAY, 1, false}, PngSeed{"grey4", PNG_COLOR_TYPE_GRAY, 4, true},
+                           PngSeed{"grey16", PNG_COLOR_TYPE_GRAY, 16, false}, PngSeed{"ga8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, false},
+                           PngSeed{"rgba8-adam7", PNG_COLOR_TYPE_RGBA, 8, true}, PngSeed{"rgba16", PNG_COLOR_TYPE_RGBA, 16, false},
+                           PngSeed{"palette4", PNG_COLOR_TYPE_PALETTE, 4, false}}) {
+    const unsigned top = (1u << p.depth) - 1;
+    forms::PngForm form = forms::MakePng(11, 6, p.type, p.depth, p.interlaced,
+                                         [sample, top](int x, int y, int c) { return sample(x, y, c) % (top + 1); });
+    if (p.type == PNG_COLOR_TYPE_PALETTE) {
+      for (int i = 0; i < 16; ++i) form.palette.push_back({uint8_t(i * 16), uint8_t(255 - i * 9), uint8_t(i * 3)});
+      form.trns = {0, 128, 255, 40};
+    }
+    Write(root + "/png/" + p.name + ".png", forms::EncodePng(form));
+  }
+  forms::PngForm p3 = forms::MakePng(8, 4, PNG_COLOR_TYPE_RGB, 8, false, sample);
+  p3.icc = forms::DisplayP3Profile();
+  Write(root + "/png/p3.png", forms::EncodePng(p3));
+
+  // TIFF: both pixel paths, compressions, alpha, tiles, planes, orientation, profile.
+  auto tiff = [&](const char* name, std::function<void(forms::TiffForm&)> change) {
+    forms::TiffForm f;
+    f.width = 9;
+    f.height = 5;
+    f.sample = [](int x, int y, int c) -> unsigned { return static_cast<unsigned>(x * 20 + y * 9 + c * 50) % 256; };
+    change(f);
+    Write(root + "/tiff/" + name + ".tif", forms::EncodeTiff(f));
+  };
+  tiff("rgb", [](forms::TiffForm&) {});
+  tiff("rgb-lzw-turned", [](forms::TiffForm& f) {
+    f.compression = COMPRESSION_LZW;
+    f.orientation = 6;
+  });
+  tiff("rgb16-deflate", [](forms::TiffForm& f) {
+    f.bits = 16;
+    f.compression = COMPRESSION_ADOBE_DEFLATE;
+  });
+  tiff("rgba", [](forms::TiffForm& f) {
+    f.samples = 4;
+    f.extra = EXTRASAMPLE_UNASSALPHA;
+  });
+  tiff("grey-packbits", [](forms::TiffForm& f) {
+    f.photometric = PHOTOMETRIC_MINISBLACK;
+    f.samples = 1;
+    f.compression = COMPRESSION_PACKBITS;
+  });
+  tiff("bilevel", [](forms::TiffForm& f) {
+    f.photometric = PHOTOMETRIC_MINISWHITE;
+    f.samples = 1;
+    f.bits = 1;
+    f.sample = [](int x, int y, int) -> unsigned { return (x ^ y) & 1; };
+  });
+  tiff("palette", [](forms::TiffForm& f) {
+    f.photometric = PHOTOMETRIC_PALETTE;
+    f.samples = 1;
+    f.bits = 2;
+    f.colormap = {0, 65535, 0, 9000, 0, 0, 65535, 9000, 0, 0, 0, 9000};
+    f.sample = [](int x, int y, int) -> unsigned { return (x + y) % 4; };
+  });
+  tiff("cmyk", [](forms::TiffForm& f) {
+    f.photometric = PHOTOMETRIC_SEPARATED;
+    f.samples = 4;
+  });
+  tiff("tiles-p3", [](forms::TiffForm& f) {
+    f.width = 20;
+    f.height = 18;
+    f.tile = 16;
+    f.icc = forms::DisplayP3Profile();
+  });
+  tiff("planes", [](forms::TiffForm& f) {
+    f.planar = PLANARCONFIG_SEPARATE;
+    f.orientation = 3;
+  });
+
+  // EXIF blocks (first byte even) and ICC profiles (first byte odd).
+  for (uint16_t orientation : {1, 3, 6, 8}) {
+    for (bool big : {false, true}) {
+      std::vector<uint8_t> exif = forms::ExifWithOrientation(orientation, big);
+      exif.erase(exif.begin(), exif.begin() + 6);  // the target puts "Exif\0\0" back
+      exif.insert(exif.begin(), 0);
+      Write(root + "/exif/orientation" + std::to_string(orientation) + (big ? "-mm" : "-ii"), exif);
+    }
+  }
+  for (const auto& [name, profile] : {std::pair<const char*, std::vector<uint8_t>>{"p3", forms::DisplayP3Profile()},
+                                      {"grey", forms::GreyProfile(1.8)}}) {
+    std::vector<uint8_t> seed = profile;
+    seed.insert(seed.begin(), 1);
+    Write(root + "/exif/icc-" + std::string(name), seed);
+  }
 
   // The command line: arguments separated by NUL bytes.
   auto args = [](std::initializer_list<const char*> list) {

@@ -15,7 +15,6 @@
 #include "core/bmp_writer.h"
 #include "core/error.h"
 #include "core/file_io.h"
-#include "core/jpeg.h"
 #include "core/picture.h"
 #include "core/strip_width.h"
 #include "core/work_dir.h"
@@ -45,9 +44,11 @@ void WriteWorkingFile(const Raster& photo, const std::string& path) {
   file.Commit();
 }
 
-ImportedPhoto ConvertJpeg(const std::string& chosen, const std::string& work_file) {
+// A JPEG, PNG or TIFF photo is converted to the slot's BMP working file as
+// a viewer shows it (in sRGB, turned as its orientation says).
+ImportedPhoto ConvertPhoto(PhotoKind kind, const std::string& chosen, const std::string& work_file) {
   const std::vector<uint8_t> bytes = ReadWholeFile(chosen, kMaxPhotoFileBytes);
-  Raster photo = DecodeJpeg(bytes.data(), bytes.size(), chosen);
+  Raster photo = DecodeViewedPhoto(kind, bytes, chosen);
   Raster thumbnail = MakeThumbnail(photo);
   WriteWorkingFile(photo, work_file);
   return ImportedPhoto{work_file, std::move(thumbnail), Picture(std::move(photo))};
@@ -102,7 +103,7 @@ void ImportPhoto(MakerState& state, MainView& view, const std::string& work_dir,
   // Written last of all that may fail, so that a failure before it keeps
   // the previous working file.
   ImportedPhoto photo =
-      kind == PhotoKind::Jpeg ? ConvertJpeg(chosen, PhotoWorkFile(work_dir, slot)) : CheckBmp(chosen);
+      kind == PhotoKind::Bmp ? CheckBmp(chosen) : ConvertPhoto(kind, chosen, PhotoWorkFile(work_dir, slot));
 
   // Nothing below can fail: the slot changes as a whole.
   state.photos.SlotFiles[slot - 1] = photo.slot_file;

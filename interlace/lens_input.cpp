@@ -249,8 +249,8 @@ LensReadout DescribeLens(const LensSettings& lens, int32_t frame_count, Mode mod
   readout.picture = FloatToStr(static_cast<Extended>(g.output.OutputDpiX) / 10000) + " dpi, " +
                     Format("%d x %d px", g.output.OutputWidth, g.output.OutputHeight);
   if (g.period < frame_count) {
-    readout.warning = Format("A lens gets %s px for %d frames: some frames are left out under each lens",
-                             PixelsText(g.period).c_str(), frame_count);
+    readout.warning = Format("Too few pixels: %s px per lens for %d frames", PixelsText(g.period).c_str(),
+                             frame_count);
   }
   return readout;
 }

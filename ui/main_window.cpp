@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 
 #include "core/command_states.h"
 #include "core/work_dir.h"
@@ -24,6 +25,7 @@
 #include "ui/background_work.h"
 #include "ui/crop_shape.h"
 #include "ui/guard.h"
+#include "ui/lens_group.h"
 #include "ui/picture_view.h"
 #include "ui/print_preview.h"
 #include "ui/test_chart_window.h"
@@ -49,6 +51,9 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   progress_ = std::make_unique<ThrottledProgress>(*progress_bar_sink_);
   background_ = std::make_unique<BackgroundWork>(*dialogs_, *progress_bar_sink_);
   connect(background_.get(), &BackgroundWork::BusyChanged, this, &MainWindow::ShowBusy);
+  lens_panel_ = new LensGroup(state_.lens, *dialogs_, preferences_band_);
+  lens_panel_->setGeometry(620, 16, 640, 94);
+  connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::UpdateCommands);
   ConnectHandlers();
   BuildSlotCommands();
   FillWorkArea();
@@ -128,6 +133,11 @@ void MainWindow::UpdateCommands() {
   apply_text_button_->setEnabled(s.apply_text);
   photo_view_->setEnabled(s.place_text);
   UpdateSlotCommands();
+  lens_panel_->Refresh(state_.photos.FrameCount, view_->CurrentMode());
+}
+
+void MainWindow::RememberLensSettings(std::unique_ptr<QSettings> store) {
+  lens_panel_->RememberIn(std::move(store));
 }
 
 void MainWindow::OnImportSlot(int slot) {

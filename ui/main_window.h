@@ -28,11 +28,13 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QSettings;
 class QSlider;
 
 namespace lenti::ui {
 
 class CropShape;
+class LensGroup;
 class PictureView;
 class SlotStrip;
 class TestChartWindow;
@@ -50,6 +52,10 @@ class MainWindow : public QMainWindow {
   QtMainView& View() { return *view_; }
   ProgressSink& Progress() { return *progress_; }
   TestChartWindow& TestChart() { return *test_chart_; }
+  LensGroup& Lens() { return *lens_panel_; }
+  // The Lens group takes its remembered settings from `store` and keeps
+  // every change there (the program passes its QSettings; tests a file).
+  void RememberLensSettings(std::unique_ptr<QSettings> store);
   const std::string& WorkDir() const { return work_dir_; }
   // Long work (a merge) is running: every command is disabled meanwhile.
   bool Busy() const;
@@ -131,6 +137,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<ThrottledProgress> progress_;
   std::unique_ptr<class BackgroundWork> background_;  // goes before the dialogs it uses
   TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
+  LensGroup* lens_panel_ = nullptr;        // the visible Lens group, in the Preferences band
 
   // Preferences
   QGroupBox* preferences_band_ = nullptr;

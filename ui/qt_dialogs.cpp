@@ -18,8 +18,10 @@ namespace {
 // The label a person reads, then the patterns Qt filters by (the details
 // are hidden, so the label shows exactly as written).
 const QStringList kOpenFilters = {
-    QStringLiteral("All (*.jpg;*.bmp) (*.jpg *.jpeg *.bmp)"),
+    QStringLiteral("All (*.jpg;*.png;*.tif;*.bmp) (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)"),
     QStringLiteral("JPEG Image File (*.jpg) (*.jpg)"),
+    QStringLiteral("PNG Image File (*.png) (*.png)"),
+    QStringLiteral("TIFF Image File (*.tif) (*.tif *.tiff)"),
     QStringLiteral("Bitmaps (*.bmp) (*.bmp)"),
 };
 // BMP first, the default; the type chosen here decides for a name typed

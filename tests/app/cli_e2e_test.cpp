@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"missing_file", {"merge", "-o", "@out.bmp", "@a.jpg", "@gone.jpg"}, 1,
                 "vexaro: Cannot open file \"@gone.jpg\". No such file or directory", false},
         Failure{"not_a_photo", {"merge", "-o", "@out.bmp", "@a.jpg", "@notes.jpg"}, 1,
-                "vexaro: File format error! \"@notes.jpg\" is neither a JPEG nor a BMP photo", false},
+                "vexaro: File format error! \"@notes.jpg\" is not a JPEG, PNG, TIFF or BMP photo", false},
         Failure{"empty_crop_off_nothing", {"merge", "-o", "@out.bmp", "--crop", "2=0,0,0,5", "@a.jpg", "@b.BMP"}, 2,
                 "vexaro: --crop 2=0,0,0,5: the width and height must be at least 1", true},
         Failure{"bad_crop", {"merge", "-o", "@out.bmp", "--crop", "1=0,0,10", "@a.jpg", "@b.BMP"}, 2,

@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +25,7 @@
 #include "core/file_io.h"
 #include "core/jpeg.h"
 #include "core/raster.h"
+#include "photo_forms.h"
 #include "temp_dir.h"
 
 namespace lenti {
@@ -168,9 +172,88 @@ std::vector<Case> HostileCases() {
                      }
                      return WriteBytes(d / "huge.jpg", b);
                    }});
+  // PNG: cut anywhere, CRCs broken, a tiny file declaring a huge photo.
+  const Bytes png = forms::EncodePng(forms::MakePng(40, 30, PNG_COLOR_TYPE_RGB, 8, false, [](int x, int y, int c) {
+    return static_cast<unsigned>(x * 5 + y * 3 + c * 70) % 256;
+  }));
+  for (size_t cut : {size_t{7}, size_t{8}, size_t{16}, size_t{33}, size_t{45}, png.size() / 2, png.size() - 12,
+                     png.size() - 1}) {
+    cases.push_back({"png truncated at " + std::to_string(cut), [png, cut](const fs::path& d) {
+                       return WriteBytes(d / "cut.png", Bytes(png.begin(), png.begin() + cut));
+                     }});
+  }
+  cases.push_back({"png bad IHDR CRC", [png](const fs::path& d) {
+                     Bytes b = png;
+                     b[29] ^= 0x40;
+                     return WriteBytes(d / "crc.png", b);
+                   }});
+  cases.push_back({"png bad IDAT CRC", [png](const fs::path& d) {
+                     Bytes b = png;
+                     b[b.size() - 12 - 1] ^= 0x01;  // the last byte of IDAT's CRC, before IEND
+                     return WriteBytes(d / "crc.png", b);
+                   }});
+  cases.push_back({"png of 1 KB declaring 50000 x 50000", [png](const fs::path& d) {
+                     Bytes b = png;
+                     b.resize(1024, 0);
+                     for (size_t at : {size_t{16}, size_t{20}}) b[at] = 0, b[at + 1] = 0, b[at + 2] = 0xC3, b[at + 3] = 0x50;
+                     const uint32_t crc = static_cast<uint32_t>(crc32(crc32(0, nullptr, 0), b.data() + 12, 17));
+                     for (int i = 0; i < 4; ++i) b[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+                     return WriteBytes(d / "huge.png", b);
+                   }});
+  // TIFF: cut, directories past the end or looping, strips past the end, huge.
+  forms::TiffForm form;
+  form.width = 48;
+  form.height = 32;
+  form.rows_per_strip = 8;
+  form.compression = COMPRESSION_ADOBE_DEFLATE;
+  form.sample = [](int x, int y, int c) -> unsigned { return static_cast<unsigned>(x * 5 + y * 7 + c * 60) % 256; };
+  const Bytes tiff = forms::EncodeTiff(form);
+  const uint32_t ifd = tiff[4] | tiff[5] << 8 | tiff[6] << 16 | uint32_t{tiff[7]} << 24;
+  const size_t entries = tiff[ifd] | tiff[ifd + 1] << 8;
+  const size_t next = ifd + 2 + 12 * entries;
+  auto entry_of = [tiff, ifd, entries](uint16_t tag) {
+    for (size_t i = 0; i < entries; ++i) {
+      const size_t at = ifd + 2 + 12 * i;
+      if ((tiff[at] | tiff[at + 1] << 8) == tag) return at;
+    }
+    return size_t{0};
+  };
+  auto patched_tiff = [tiff](std::string name, std::function<void(Bytes&)> patch) {
+    return Case{std::move(name), [tiff, patch](const fs::path& d) {
+                  Bytes b = tiff;
+                  patch(b);
+                  return WriteBytes(d / "bad.tif", b);
+                }};
+  };
+  for (size_t cut : {size_t{4}, size_t{8}, size_t{20}, tiff.size() / 2, tiff.size() - 1}) {
+    cases.push_back({"tiff truncated at " + std::to_string(cut), [tiff, cut](const fs::path& d) {
+                       return WriteBytes(d / "cut.tif", Bytes(tiff.begin(), tiff.begin() + cut));
+                     }});
+  }
+  cases.push_back(patched_tiff("tiff IFD offset past the end", [](Bytes& b) { Put32(b, 4, 0x7FFFFFF0u); }));
+  cases.push_back(patched_tiff("tiff next IFD past the end", [next](Bytes& b) { Put32(b, next, 0x7FFFFF00u); }));
+  cases.push_back(patched_tiff("tiff IFD loop", [next, ifd](Bytes& b) { Put32(b, next, ifd); }));
+  cases.push_back(patched_tiff("tiff IFD pointing at the header", [](Bytes& b) { Put32(b, 4, 0); }));
+  cases.push_back(patched_tiff("tiff strips past the end", [entry_of](Bytes& b) {
+    Put32(b, entry_of(TIFFTAG_STRIPOFFSETS) + 8, 0x7FFFFF00u);
+  }));
+  cases.push_back(patched_tiff("tiff strip byte counts past the end", [entry_of](Bytes& b) {
+    Put32(b, entry_of(TIFFTAG_STRIPBYTECOUNTS) + 8, 0x7FFFFF00u);
+  }));
+  cases.push_back(patched_tiff("tiff 65500 x 65500", [entry_of](Bytes& b) {
+    Put32(b, entry_of(TIFFTAG_IMAGEWIDTH) + 8, 65500);
+    Put32(b, entry_of(TIFFTAG_IMAGELENGTH) + 8, 65500);
+  }));
+  cases.push_back(patched_tiff("tiff zero width", [entry_of](Bytes& b) { Put32(b, entry_of(TIFFTAG_IMAGEWIDTH) + 8, 0); }));
+  cases.push_back(patched_tiff("tiff 7 bits per sample", [entry_of](Bytes& b) {
+    Put16(b, entry_of(TIFFTAG_BITSPERSAMPLE) + 8, 7);
+  }));
   cases.push_back({"zero-length file", [](const fs::path& d) { return WriteBytes(d / "empty.jpg", {}); }});
   cases.push_back({"PNG signature", [](const fs::path& d) {
                      return WriteBytes(d / "x.png", {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0});
+                   }});
+  cases.push_back({"GIF signature", [](const fs::path& d) {
+                     return WriteBytes(d / "x.png", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0});
                    }});
   cases.push_back({"a directory", [](const fs::path& d) {
                      fs::create_directory(d / "folder.jpg");
@@ -234,6 +317,57 @@ TEST_F(Hostile, EveryBadPhotoFailsCleanlyAndWritesNothing) {
   }
   std::printf("hostile inputs: %d of %zu handled cleanly\n", handled, cases.size());
   EXPECT_EQ(handled, static_cast<int>(cases.size()));
+}
+
+// Damage that only costs the photo its extras: an EXIF block with bad
+// offsets (the photo is taken as stored) and a damaged ICC profile (taken as
+// sRGB). The merge succeeds and makes exactly the pixels of the same photo
+// without them.
+TEST_F(Hostile, DamagedExifAndProfilesFallBackToThePlainPhoto) {
+  Raster photo = Photo(64, 48);
+  const Bytes jpeg = EncodeJpeg(photo, 90);
+  Bytes exif = forms::ExifWithOrientation(6);
+  Put32(exif, 10, 0x7FFFFFF0u);  // the first directory far past the end
+  Bytes bad_icc = forms::DisplayP3Profile();
+  // The tags' data after the tag table turned to noise (curves, matrix, white point).
+  const size_t tags = size_t{bad_icc[128]} << 24 | bad_icc[129] << 16 | bad_icc[130] << 8 | bad_icc[131];
+  for (size_t i = 132 + 12 * tags; i < bad_icc.size(); ++i) bad_icc[i] = static_cast<uint8_t>(i * 29);
+  forms::PngForm png = forms::MakePng(64, 48, PNG_COLOR_TYPE_RGB, 8, false, [&photo](int x, int y, int c) -> unsigned {
+    const Color k = photo.PixelColor(x, y);
+    return c == 0 ? k.r : c == 1 ? k.g : k.b;
+  });
+  const std::string plain_png = WriteBytes(dir_ / "plain.png", forms::EncodePng(png));
+  png.icc = bad_icc;
+  struct Fallback {
+    std::string name;
+    std::string damaged;
+    std::string plain;
+  };
+  const std::string plain_jpeg = WriteBytes(dir_ / "plain.jpg", jpeg);
+  const std::vector<Fallback> cases = {
+      {"jpeg exif with bad offsets", WriteBytes(dir_ / "exif.jpg", forms::WithJpegSegment(jpeg, 0xE1, exif)), plain_jpeg},
+      {"jpeg damaged profile", WriteBytes(dir_ / "icc.jpg", forms::WithJpegIcc(jpeg, bad_icc)), plain_jpeg},
+      {"jpeg profile with a chunk missing",
+       WriteBytes(dir_ / "chunk.jpg", forms::WithJpegIcc(jpeg, forms::DisplayP3Profile(), 100)), plain_jpeg},
+      {"png damaged profile", WriteBytes(dir_ / "icc.png", forms::EncodePng(png)), plain_png},
+  };
+  // The chunked profile loses its second chunk.
+  Bytes chunked = ReadWholeFile(cases[2].damaged);
+  for (size_t i = 0; i + 14 < chunked.size(); ++i) {
+    if (std::memcmp(&chunked[i], "ICC_PROFILE", 11) == 0 && chunked[i + 12] == 2) chunked[i + 12] = 1;
+  }
+  WriteBytes(cases[2].damaged, chunked);
+  const std::string want = (dir_ / "want.bmp").string();
+  for (const Fallback& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RunResult plain = RunVexaro({"merge", "-o", want, good_, c.plain});
+    ASSERT_EQ(plain.exit_code, 0) << plain.err;
+    const std::string got = (dir_ / "got.bmp").string();
+    const RunResult r = RunVexaro({"merge", "-o", got, good_, c.damaged});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadWholeFile(got), ReadWholeFile(want));
+  }
 }
 
 TEST_F(Hostile, AGoodMergeStillWorksBesideThem) {

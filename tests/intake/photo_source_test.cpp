@@ -112,7 +112,7 @@ TEST(Recognition, GoesByContentNotByName) {
   EXPECT_EQ(RecognisePhotoFile(dir.File("c.jpg")), PhotoKind::Other);
   EXPECT_EQ(RecognisePhotoFile(dir.File("d.bmp")), PhotoKind::Other);
   EXPECT_EQ(ErrorOf([&] { OpenPhotoSource(dir.File("d.bmp")); }),
-            "File format error! \"" + dir.File("d.bmp") + "\" is neither a JPEG nor a BMP photo");
+            "File format error! \"" + dir.File("d.bmp") + "\" is not a JPEG, PNG, TIFF or BMP photo");
   EXPECT_EQ(ErrorOf([&] { RecognisePhotoFile(dir.File("gone.jpg")); }),
             "Cannot open file \"" + dir.File("gone.jpg") + "\". No such file or directory");
 }
@@ -233,7 +233,7 @@ TEST_F(ParallelSlices, ARefusedFileSaysItIsNoPhoto) {
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()),
-              "File format error! \"" + jobs_[0].path + "\" is neither a JPEG nor a BMP photo");
+              "File format error! \"" + jobs_[0].path + "\" is not a JPEG, PNG, TIFF or BMP photo");
   }
 }
 

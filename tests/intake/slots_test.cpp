@@ -334,7 +334,7 @@ struct RefusedCase {
 
 const RefusedCase kRefusedCases[] = {
     {"TextNamedJpg", "notes.jpg", {'h', 'e', 'l', 'l', 'o'}},
-    {"PngSignature", "pic.png", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}},
+    {"GifSignature", "pic.png", {'G', 'I', 'F', '8', '9', 'a', 1, 0}},
     {"EmptyFile", "empty.jpg", {}},
     {"HalfJpegSignature", "short.jpg", {0xFF, 0xD8}},
     {"OneByte", "one.bmp", {'B'}},
@@ -385,6 +385,9 @@ const FailedCase kFailedCases[] = {
     {"TruncatedBmp", "cut.bmp", TruncatedBmp()},
     {"GarbageJpeg", "garbage.jpg", GarbageAfterSignature({0xFF, 0xD8, 0xFF})},
     {"GarbageBmp", "garbage.bmp", GarbageAfterSignature({'B', 'M'})},
+    {"PngSignatureOnly", "sig.png", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}},
+    {"GarbagePng", "garbage.png", GarbageAfterSignature({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})},
+    {"GarbageTiff", "garbage.tif", GarbageAfterSignature({'I', 'I', 42, 0})},
 };
 
 class FailedTable : public UnchangedTest, public ::testing::WithParamInterface<FailedCase> {};

@@ -148,7 +148,7 @@ TEST(LensReadout, SaysWhatTheSettingGives) {
 
   lens.LensLpiX = 601200;  // 9.98 px for 16 frames
   EXPECT_EQ(DescribeLens(lens, 16, Mode::PortraitRows).warning,
-            "A lens gets 9.98 px for 16 frames: some frames are left out under each lens");
+            "Too few pixels: 9.98 px per lens for 16 frames");
   lens.OutputDpi = 100;
   lens.LensLpiX = 2000000;
   const LensReadout refused = DescribeLens(lens, 2, Mode::PortraitRows);

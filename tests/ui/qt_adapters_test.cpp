@@ -66,8 +66,8 @@ class QtAdaptersTest : public QObject {
     QCOMPARE(mode, QFileDialog::AcceptOpen);
     QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFiles);  // several photos at once
     QCOMPARE(suffix, QStringLiteral("jpg"));
-    QCOMPARE(filters.size(), 3);
-    QCOMPARE(selected, QStringLiteral("All (*.jpg;*.bmp)"));  // the first, shown without details
+    QCOMPARE(filters.size(), 5);
+    QCOMPARE(selected, QStringLiteral("All (*.jpg;*.png;*.tif;*.bmp)"));  // the first, shown without details
     QVERIFY(dialog.testOption(QFileDialog::HideNameFilterDetails));
     for (const QString& name : names) QVERIFY2(!name.endsWith("left-over.jpg"), qPrintable(name));
   }
@@ -77,9 +77,12 @@ class QtAdaptersTest : public QObject {
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QStringList>("patterns");
-    QTest::newRow("all") << 0 << "All (*.jpg;*.bmp)" << QStringList{"*.jpg", "*.jpeg", "*.bmp"};
+    QTest::newRow("all") << 0 << "All (*.jpg;*.png;*.tif;*.bmp)"
+                         << QStringList{"*.jpg", "*.jpeg", "*.png", "*.tif", "*.tiff", "*.bmp"};
     QTest::newRow("jpeg") << 1 << "JPEG Image File (*.jpg)" << QStringList{"*.jpg"};
-    QTest::newRow("bitmaps") << 2 << "Bitmaps (*.bmp)" << QStringList{"*.bmp"};
+    QTest::newRow("png") << 2 << "PNG Image File (*.png)" << QStringList{"*.png"};
+    QTest::newRow("tiff") << 3 << "TIFF Image File (*.tif)" << QStringList{"*.tif", "*.tiff"};
+    QTest::newRow("bitmaps") << 4 << "Bitmaps (*.bmp)" << QStringList{"*.bmp"};
   }
 
   void theFilterLabelsReadAsWrittenAndMatchTheirPatterns() {
