@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "core/error.h"
 #include "core/numerics.h"
 #include "finishing/text_overlay.h"
 
@@ -57,9 +58,12 @@ bool SizeOver(const Raster& picture, int64_t output_dpi_x, const PrinterPort& pr
 
 }  // namespace
 
-PrintPreviewLayout PreparePrint(MakerState& state, Dialogs& dialogs, PrinterPort& printer) {
+std::optional<PrintPreviewLayout> PreparePrint(MakerState& state, Dialogs& dialogs,
+                                               PrinterPort& printer) {
   printer.SelectDefaultPrinter();
-  dialogs.ShowPrinterSetup();
+  // A printer prints whatever the set-up's outcome (a cancel keeps the
+  // default printer); a file is written only after a confirmed set-up.
+  if (!dialogs.ShowPrinterSetup() && printer.WritesFile()) return std::nullopt;
   state.printer.PrinterDpi = printer.DpiX();
   const Extended dpi = state.printer.PrinterDpi;
 
@@ -99,8 +103,8 @@ Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x,
               RoundToInt((hp + ph) / 2)};
 }
 
-void PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
-  if (!state.merged.MergedBitmap) return;
+bool PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
+  if (!state.merged.MergedBitmap) return false;
   const Raster& merged = *state.merged.MergedBitmap;
   const int page_width = printer.PageWidth();
   const int page_height = printer.PageHeight();
@@ -110,9 +114,24 @@ void PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
   // The paper gets the picture Save would write.
   std::optional<Raster> with_text;
   const Raster& picture = PictureWithText(state, with_text);
-  printer.BeginDoc();
-  printer.StretchDraw(dest, picture);
-  printer.EndDoc();
+  return PrintOnePage(printer, dest, picture);
+}
+
+bool PrintOnePage(PrinterPort& printer, const Rect& dest, const Raster& raster) {
+  if (!printer.BeginDoc()) return false;
+  try {
+    printer.StretchDraw(dest, raster);
+    printer.EndDoc();
+  } catch (...) {
+    // Neither a half page on the printer nor a half-written file.
+    printer.Abort();
+    throw;
+  }
+  return true;
+}
+
+std::string WrittenFileMessage(const std::string& path) {
+  return Format("Printed to \"%s\".", path.c_str());
 }
 
 }  // namespace lenti

@@ -1,6 +1,8 @@
 // "&Print": the page preview at 25 px per inch and the true-size print.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/dialogs.h"
@@ -25,14 +27,21 @@ struct PrintPreviewLayout {
 Raster DrawPreviewPage(const PrintPreviewLayout& layout);
 
 // Steps of "&Print" before the preview opens: default printer, the set-up
-// dialog, PrinterDpi, and the preview's layout.
-PrintPreviewLayout PreparePrint(MakerState& state, Dialogs& dialogs, PrinterPort& printer);
+// dialog, PrinterDpi, and the preview's layout. Nothing (no preview) when
+// the job would go into a file and the set-up was cancelled: a cancelled
+// set-up never writes a file.
+std::optional<PrintPreviewLayout> PreparePrint(MakerState& state, Dialogs& dialogs,
+                                               PrinterPort& printer);
 
 // Where the picture lands on the page, centred at true size.
 Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x, int printer_dpi,
                     int page_width, int page_height);
 
 // One page with the picture (pending text included) centred at true size.
-void PrintMergedBitmap(const MakerState& state, PrinterPort& printer);
+// False when the person declined to name the file of a file output.
+bool PrintMergedBitmap(const MakerState& state, PrinterPort& printer);
+
+// What a finished job says when it went into a file: where the file is.
+std::string WrittenFileMessage(const std::string& path);
 
 }  // namespace lenti

@@ -71,10 +71,11 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
 void PrintPreview::OnPrint() {
   bool printed = false;
   Guarded(dialogs_, [&] {
-    PrintMergedBitmap(state_, printer_);
-    printed = true;
+    printed = PrintMergedBitmap(state_, printer_);
+    const std::string written = printer_.WrittenFile();
+    if (printed && !written.empty()) dialogs_.ShowMessage(WrittenFileMessage(written));
   });
-  // A failed job leaves the preview open for another try.
+  // A failed job, or a file name not given, leaves the preview open for another try.
   if (printed) close();
 }
 

@@ -42,7 +42,7 @@ class QtDialogs : public Dialogs {
     // The font dialog: the chosen font, or none when cancelled.
     std::function<std::optional<QFont>(const QFont& initial)> run_font_dialog;
     std::function<void(const QString& text)> show_message;
-    std::function<void()> show_printer_setup;
+    std::function<void()> show_printer_setup;  // a set-up that is confirmed
     std::function<void(const QString& text)> show_error;
   };
 
@@ -56,7 +56,7 @@ class QtDialogs : public Dialogs {
   std::vector<std::string> AskOpenPictures() override;
   std::string AskSavePicture() override;
   void AskFont(Font& font) override;
-  void ShowPrinterSetup() override;
+  bool ShowPrinterSetup() override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
 
