@@ -78,7 +78,18 @@ std::optional<PrintPreviewLayout> PreparePrint(MakerState& state, Dialogs& dialo
   const int64_t output_dpi_x = state.merged.Geometry.OutputDpiX;
   PlaceOutline(layout, *state.merged.MergedBitmap, output_dpi_x);
   layout.size_over = SizeOver(*state.merged.MergedBitmap, output_dpi_x, printer, state.printer.PrinterDpi);
+  layout.resample_note = ResampleNote(output_dpi_x, state.printer.PrinterDpi);
   return layout;
+}
+
+std::string ResampleNote(int64_t output_dpi_x, int printer_dpi) {
+  if (printer_dpi <= 0 || output_dpi_x == int64_t{printer_dpi} * 10000) return "";
+  const std::string picture = FloatToStr(static_cast<Extended>(output_dpi_x) / 10000);
+  std::string note = Format("The printer will resample: it prints at %d dpi, the picture is %s dpi. "
+                            "An output resolution of %d dpi in the Lens group avoids it",
+                            printer_dpi, picture.c_str(), printer_dpi);
+  if (output_dpi_x % 10000 == 0) note += Format(", or a printer set to %s dpi", picture.c_str());
+  return note + ".";
 }
 
 Raster DrawPreviewPage(const PrintPreviewLayout& layout) {

@@ -21,7 +21,14 @@ struct PrintPreviewLayout {
   Rect outline;          // the output's outline on the page picture
   std::vector<Point> diagonals;  // (L,T) (R,B) (L,B) (R,T)
   bool size_over = false;        // "Print size over!"
+  // Empty when each picture pixel is one printer pixel; else that the
+  // printer will resample and which resolution would avoid it.
+  std::string resample_note;
 };
+
+// The note for a picture of `output_dpi_x` (dpi x 10000) on a printer of
+// `printer_dpi`: empty when they are equal.
+std::string ResampleNote(int64_t output_dpi_x, int printer_dpi);
 
 // The page picture the preview window shows: white, outline and diagonals.
 Raster DrawPreviewPage(const PrintPreviewLayout& layout);
