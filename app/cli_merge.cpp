@@ -25,7 +25,10 @@ namespace {
 MergeRequest RequestFor(const MergeArgs& args, const LensGeometry& geometry, unsigned threads) {
   MergeRequest request = RequestForLens(geometry, args.mode, args.sampling);
   request.open = OpenPhotoSource;
-  request.default_rect = [mode = args.mode](Size photo) { return DefaultSourceRect(photo, mode); };
+  // The crop frame's rectangle at the picture's ratio.
+  request.default_rect = [ratio = CropRatioFor(LensOf(args), args.mode)](Size photo) {
+    return DefaultSourceRect(photo, ratio);
+  };
   request.threads = threads;
   // --reverse: the last photo becomes the first frame. Each keeps its own
   // number (its --crop, the photo named in an error) as given.

@@ -17,13 +17,14 @@ struct CommandStates {
   bool align_bars_checked = false;
   bool apply_text = false;
   bool place_text = false;  // clicks on the view place the text
+  bool view_through_lens = false;
 };
 
 inline CommandStates DeriveCommandStates(const MakerState& state) {
   const bool merged = state.merged.MergedBitmap.has_value();
   CommandStates s;
   // The output commands come with the first merge and stay.
-  s.save = s.rotate = s.print = s.align_bars = s.place_text = merged;
+  s.save = s.rotate = s.print = s.align_bars = s.place_text = s.view_through_lens = merged;
   s.align_bars_checked = state.merged.AlignBarsTicked;
   s.apply_text = state.overlay.ApplyEnabled && merged;
   return s;

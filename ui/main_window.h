@@ -35,6 +35,7 @@ namespace lenti::ui {
 
 class CropShape;
 class LensGroup;
+class LensViewWindow;
 class PictureView;
 class SlotStrip;
 class TestChartWindow;
@@ -52,6 +53,8 @@ class MainWindow : public QMainWindow {
   QtMainView& View() { return *view_; }
   ProgressSink& Progress() { return *progress_; }
   TestChartWindow& TestChart() { return *test_chart_; }
+  // The "View through lens" window; null until first opened.
+  LensViewWindow* LensView() { return lens_view_; }
   LensGroup& Lens() { return *lens_panel_; }
   // The Lens group takes its remembered settings from `store` and keeps
   // every change there (the program passes its QSettings; tests a file).
@@ -89,6 +92,7 @@ class MainWindow : public QMainWindow {
   void OnExit();
   void OnWebLink();
   void ShowTestChartWindow();
+  void ShowLensViewWindow();
   void OnCancelWork();
   // The slots as a whole (main_window_slots.cpp).
   void OnOpenCommand();
@@ -137,6 +141,8 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<ThrottledProgress> progress_;
   std::unique_ptr<class BackgroundWork> background_;  // goes before the dialogs it uses
   TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
+  LensViewWindow* lens_view_ = nullptr;    // made when first asked for
+  QAction* lens_view_action_ = nullptr;
   LensGroup* lens_panel_ = nullptr;        // the visible Lens group, in the Preferences band
 
   // Preferences

@@ -150,8 +150,8 @@ TEST_P(ParseBad, GivesAUsageErrorThatSaysWhatIsWrong) {
 INSTANTIATE_TEST_SUITE_P(
     Lists, ParseBad,
     ::testing::Values(
-        Bad{"nothing", {}, "missing command: merge or chart"},
-        Bad{"unknown_command", {"blend"}, "unknown command \"blend\": use merge or chart"},
+        Bad{"nothing", {}, "missing command: merge, chart or view"},
+        Bad{"unknown_command", {"blend"}, "unknown command \"blend\": use merge, chart or view"},
         Bad{"one_photo", MergeWith({}, 1), "merge needs 2 to 16 photos, 1 given"},
         Bad{"seventeen_photos", MergeWith({}, 17), "merge needs 2 to 16 photos, 17 given"},
         Bad{"no_output", {"merge", "a.jpg", "b.jpg"}, "merge needs -o OUT.bmp"},
