@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include "ui/open_dialog_preview.h"
 #include "ui/qt_printer.h"
 
 namespace lenti::ui {
@@ -94,7 +95,9 @@ QtDialogs::QtDialogs(QWidget* window, QtPrinterPort& printer)
       open_dialog_(MakeFileDialog(window, "OpenPictureDialog1", QFileDialog::AcceptOpen,
                                   kOpenFilters, "jpg")),
       save_dialog_(MakeFileDialog(window, "SavePictureDialog1", QFileDialog::AcceptSave,
-                                  kSaveFilters, "bmp")) {}
+                                  kSaveFilters, "bmp")) {
+  AddOpenDialogPreview(*open_dialog_);
+}
 
 QWidget* QtDialogs::DialogParent() const {
   QWidget* active = QApplication::activeWindow();
@@ -125,6 +128,8 @@ std::vector<std::string> QtDialogs::AskOpenPictures() {
   for (const QString& name : RunOpenDialog(*open_dialog_)) {
     if (!name.isEmpty()) files.push_back(LocalPath(name));
   }
+  // The next time it opens in the folder of the photos chosen now.
+  if (!files.empty()) open_dialog_->setDirectory(QFileInfo(QFile::decodeName(files.front().c_str())).absolutePath());
   return files;
 }
 
