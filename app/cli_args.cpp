@@ -248,6 +248,7 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
          m.quarter_turns = ((turns % 4) + 4) % 4;
        }},
       {"--align-bars", false, false, [&](const std::string&) { m.align_bars = true; }},
+      {"--reverse", false, false, [&](const std::string&) { m.reverse = true; }},
       {"--pdf", true, false, [&](const std::string& v) { m.pdf = v; }},
       {"--page", true, false,
        [&](const std::string& v) {
@@ -372,7 +373,7 @@ std::string UsageText() {
          "[--crop K=L,T,W,H]...\n"
          "                    [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]\n"
          "                    [--text TEXT [--font \"FAMILY:SIZE[:bold][:italic]\"] [--text-at X,Y]]\n"
-         "                    [--rotate N] [--align-bars] [--pdf OUT.pdf [--page A4|A3|Letter] "
+         "                    [--rotate N] [--align-bars] [--reverse] [--pdf OUT.pdf [--page A4|A3|Letter] "
          "[--printer-dpi N]]\n"
          "                    PHOTO1 PHOTO2 [... PHOTO16]\n"
          "       vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]\n"

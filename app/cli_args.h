@@ -4,7 +4,7 @@
 //   vexaro merge -o OUT.bmp [--mode portrait|landscape] [--lpi 21.25]
 //                [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]
 //                [--crop K=L,T,W,H]... [--text TEXT [--font "FAMILY:SIZE[:bold][:italic]"]
-//                [--text-at X,Y]] [--rotate N] [--align-bars]
+//                [--text-at X,Y]] [--rotate N] [--align-bars] [--reverse]
 //                [--pdf OUT.pdf [--page A4|A3|Letter] [--printer-dpi N]]
 //                PHOTO1 PHOTO2 [... PHOTO16]
 //   vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]
@@ -51,7 +51,10 @@ struct MergeArgs {
   std::optional<std::string> pdf;
   std::string page = "A4";
   int printer_dpi = 600;
-  std::vector<std::string> photos;  // slot k is photos[k - 1]
+  std::vector<std::string> photos;  // photo k is photos[k - 1]
+  // The frames in the reverse order of the photos (a 3D set shot the other
+  // way round); --crop K still names photo K as given.
+  bool reverse = false;
 };
 
 // The lens settings the merge options give (FlipMode stays "Up-Down").

@@ -21,8 +21,10 @@ struct RecordedPicture {
 // reads back as 318.75, not 318.743; the plain conversion when none does.
 double DpiOfPelsPerMeter(int32_t ppm);
 
-// A BMP picture (recognised by its content) and its stamped resolution.
-// Anything else raises "File format error! ..." naming the file.
+// A BMP, PNG or TIFF picture (recognised by its content) and the resolution
+// it records: the BMP stamp, PNG's pHYs in pixels per metre, TIFF's
+// XResolution (inch or cm). Anything else raises "File format error! ..."
+// naming the file.
 RecordedPicture LoadRecordedPicture(const std::string& path);
 
 }  // namespace lenti

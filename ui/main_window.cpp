@@ -56,6 +56,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   lens_panel_->setGeometry(620, 16, 640, 94);
   connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::UpdateCommands);
   ConnectHandlers();
+  BuildSlotCommands();
   FillWorkArea();
   CreateWorkDir();
 
@@ -137,6 +138,7 @@ void MainWindow::UpdateCommands() {
   align_bars_box_->setChecked(s.align_bars_checked);  // emits toggled, never clicked
   apply_text_button_->setEnabled(s.apply_text);
   photo_view_->setEnabled(s.place_text);
+  UpdateSlotCommands();
   lens_view_action_->setEnabled(s.view_through_lens);
   if (lens_view_ != nullptr && lens_view_->isVisible()) lens_view_->Follow();
   lens_panel_->Refresh(state_.photos.FrameCount, view_->CurrentMode());

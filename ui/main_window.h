@@ -11,6 +11,7 @@
 #include <string>
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include "core/maker_state.h"
 #include "core/progress.h"
@@ -36,6 +37,7 @@ class CropShape;
 class LensGroup;
 class LensViewWindow;
 class PictureView;
+class SlotStrip;
 class TestChartWindow;
 
 class MainWindow : public QMainWindow {
@@ -92,6 +94,12 @@ class MainWindow : public QMainWindow {
   void ShowTestChartWindow();
   void ShowLensViewWindow();
   void OnCancelWork();
+  // The slots as a whole (main_window_slots.cpp).
+  void OnOpenCommand();
+  void OnFilesDropped(int slot, const QStringList& files);
+  void OnSlotDropped(int from, int to);
+  void OnRemovePhoto(int slot);
+  void OnReverseOrder();
 
  private:
   // The controls, in the bands of the window (main_window_controls.cpp).
@@ -107,6 +115,10 @@ class MainWindow : public QMainWindow {
   void ShowBusy(bool busy);
   void BuildHiddenControls(QGroupBox* preferences, QGroupBox* command);
   void BuildMenu();
+  // Drag and drop on the slots, their context menu, the File and Photos
+  // menus with the desktop's standard keys (main_window_slots.cpp).
+  void BuildSlotCommands();
+  void UpdateSlotCommands();
   void ConnectHandlers();
   MainWidgets Widgets() const;
 
@@ -174,6 +186,13 @@ class MainWindow : public QMainWindow {
   QPushButton* fit_and_frame_button_ = nullptr;
   QPushButton* align_button_ = nullptr;
   QLabel* web_link_ = nullptr;
+  // The slots as a whole, and the keys of the commands
+  SlotStrip* slot_strip_ = nullptr;
+  QAction* open_action_ = nullptr;
+  QAction* save_action_ = nullptr;
+  QAction* print_action_ = nullptr;
+  QAction* quit_action_ = nullptr;
+  QAction* remove_current_action_ = nullptr;
 };
 
 }  // namespace lenti::ui

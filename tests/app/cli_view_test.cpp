@@ -109,16 +109,22 @@ TEST_F(ViewCommand, EachFrameAtItsAngleInBothModesWithTheRecordedResolution) {
   }
 }
 
-TEST_F(ViewCommand, ViewsAreWrittenInTheTypesSaveWrites) {
+TEST_F(ViewCommand, ViewsAreWrittenAndReadInTheTypesSaveWrites) {
   const std::string merged = Merge(2, "portrait");
+  const RecordedPicture bmp = LoadRecordedPicture(merged);
   for (const char* name : {"v.png", "v.TIF", "v.tiff"}) {
-    const CliRun run = Vexaro({"view", merged, "--lpi", "21.3", "--angle", "0.5", "-o", dir_ / name});
+    const CliRun run = Vexaro({"view", merged, "--lpi", "21.25", "--angle", "0.75", "-o", dir_ / name});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<uint8_t> bytes = ReadWholeFile(dir_ / name);
     ASSERT_GT(bytes.size(), 8u);
     const bool png = std::string(name) == "v.png";
     EXPECT_EQ(bytes[0], png ? 0x89 : 'I') << name;
-    EXPECT_EQ(bytes[1], png ? 'P' : 'I') << name;
+    // Read back with its resolution: the same size, 297.5 dpi, frame 2.
+    const RecordedPicture view = LoadRecordedPicture(dir_ / name);
+    EXPECT_EQ(view.raster.Width(), bmp.raster.Width()) << name;
+    ASSERT_TRUE(view.dpi.has_value()) << name;
+    EXPECT_EQ(*view.dpi, 297.5) << name;
+    ExpectFrameEverywhere(view.raster, true, 14, kFrameColours[1]);
   }
 }
 
@@ -141,7 +147,7 @@ TEST_F(ViewCommand, BadFilesFailWithExitOneAndWriteNothing) {
     const char* error;
   } cases[] = {
       {{"view", dir_ / "missing.bmp", "--lpi", "21.25", "--angle", "0.5", "-o", out}, "Cannot open file"},
-      {{"view", dir_ / "notes.bmp", "--lpi", "21.25", "--angle", "0.5", "-o", out}, "is not a BMP picture"},
+      {{"view", dir_ / "notes.bmp", "--lpi", "21.25", "--angle", "0.5", "-o", out}, "is not a BMP, PNG or TIFF picture"},
       {{"view", dir_ / "unstamped.bmp", "--lpi", "21.25", "--angle", "0.5", "-o", out},
        "records no resolution: give it with --dpi"},
       {{"view", merged, "--lpi", "400", "--angle", "0.5", "-o", out}, "narrower than one pixel"},

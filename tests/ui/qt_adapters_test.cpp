@@ -5,6 +5,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QLabel>
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -16,6 +21,8 @@
 
 #include "ui/crop_shape.h"
 #include "ui/main_window.h"
+#include "core/bmp_writer.h"
+#include "ui/open_dialog_preview.h"
 #include "ui/picture_view.h"
 
 using namespace lenti;
@@ -62,13 +69,48 @@ class QtAdaptersTest : public QObject {
       names = shown.selectedFiles();
       return temp_.path() + "/photo.JPG";
     };
-    QCOMPARE(Dialogs().AskOpenPicture(), (temp_.path() + "/photo.JPG").toStdString());
+    QCOMPARE(Dialogs().AskOpenPictures(), std::vector<std::string>{(temp_.path() + "/photo.JPG").toStdString()});
     QCOMPARE(mode, QFileDialog::AcceptOpen);
+    QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFiles);  // several photos at once
     QCOMPARE(suffix, QStringLiteral("jpg"));
     QCOMPARE(filters.size(), 5);
     QCOMPARE(selected, QStringLiteral("All (*.jpg;*.png;*.tif;*.bmp)"));  // the first, shown without details
     QVERIFY(dialog.testOption(QFileDialog::HideNameFilterDetails));
     for (const QString& name : names) QVERIFY2(!name.endsWith("left-over.jpg"), qPrintable(name));
+  }
+
+  void theOpenDialogPreviewsTheChosenFileAndOpensInTheLastFolder() {
+    QFileDialog& dialog = Dialogs().OpenPictureDialog();
+    auto* preview = dialog.findChild<QLabel*>(QStringLiteral("OpenPicturePreview"));
+    QVERIFY(preview != nullptr);
+    QDir(temp_.path()).mkpath(QStringLiteral("shots"));
+    const QString photo = temp_.path() + "/shots/wide.bmp";
+    Raster wide(400, 100);
+    wide.FillRect(Rect{0, 0, 400, 100}, Color{0, 0, 255});
+    SaveBmpFile(wide, photo.toStdString());
+    emit dialog.currentChanged(photo);
+    QCOMPARE(preview->pixmap().size(), QSize(kPreviewSide, 50));
+    QCOMPARE(preview->toolTip(), QStringLiteral("400 x 100 px"));
+    emit dialog.currentChanged(temp_.path() + "/shots");
+    QVERIFY(preview->pixmap().isNull());
+    QCOMPARE(preview->text(), QStringLiteral("No preview"));
+
+    Dialogs().hooks.run_open_dialog = [&](QFileDialog&) { return QStringList{photo}; };
+    Dialogs().AskOpenPictures();
+    QCOMPARE(QFileInfo(dialog.directory().absolutePath()).canonicalFilePath(),
+             QFileInfo(temp_.path() + "/shots").canonicalFilePath());
+
+    // Closing takes the name completer's list with it.
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name != nullptr && name->completer() != nullptr);
+    dialog.show();
+    name->setText(temp_.path() + "/sh");
+    name->completer()->setCompletionPrefix(temp_.path() + "/sh");
+    name->completer()->complete();
+    QTRY_VERIFY(name->completer()->popup()->isVisible());
+    emit dialog.finished(QDialog::Accepted);
+    QVERIFY(!name->completer()->popup()->isVisible());
+    dialog.hide();
   }
 
   // The label the person reads, and the patterns Qt filters with.
