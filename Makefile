@@ -14,7 +14,7 @@ endif
 CONFIGURE = cmake -S . -G Ninja -DLENTI_WERROR=$(WERROR) $(CMAKE_FLAGS)
 LSAN_OPTIONS_SANITIZE = suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
-.PHONY: all deps build test run demo bench fuzz fuzz-build test-sanitize check-layers clean
+.PHONY: all deps build test run demo bench fuzz fuzz-build test-sanitize check-layers install package clean
 
 all: build
 
@@ -40,6 +40,16 @@ demo: deps
 bench: deps
 	@$(MAKE) --no-print-directory build
 	scripts/run-bench $(BUILD)
+
+# Both programs, the desktop entry, the icon and the manual pages under
+# PREFIX (DESTDIR=... stages them elsewhere, as packagers do).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package (build/vexaro-photo-maker_<version>_<arch>.deb) of the same files under /usr.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The layering alone, without a build (make test runs it too).
 check-layers:

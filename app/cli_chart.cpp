@@ -19,4 +19,13 @@ std::string RunChart(const ChartArgs& args) {
                 args.dpi, first.c_str(), last.c_str(), args.output.c_str());
 }
 
+std::vector<std::string> ChartRowLines(const ChartArgs& args) {
+  const Paper paper = PaperTable(args.paper_index);
+  const std::vector<std::string> labels =
+      ChartRowLabels(args.dpi, paper.Wcm, paper.Hcm, args.lens_lpi_x, kChartStep, kChartLines);
+  std::vector<std::string> lines;
+  for (size_t i = 0; i < labels.size(); ++i) lines.push_back(Format("row %zu: %s lpi", i + 1, labels[i].c_str()));
+  return lines;
+}
+
 }  // namespace lenti::cli

@@ -13,7 +13,11 @@ namespace lenti::cli {
 namespace {
 
 std::string RunCommand(const Command& command, std::ostream& err, bool show_progress) {
-  if (command.kind == Command::Kind::Chart) return RunChart(command.chart);
+  if (command.kind == Command::Kind::Chart) {
+    std::string text = RunChart(command.chart);
+    for (const std::string& row : ChartRowLines(command.chart)) text += "\n" + row;
+    return text;
+  }
   ProgressBar bar(err, show_progress);
   return RunMerge(command.merge, [&bar](int done, int total) { bar.Update(done, total); });
 }

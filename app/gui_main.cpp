@@ -5,11 +5,13 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QSettings>
 
+#include "core/work_dir.h"
 #include "core/work_dir_lock.h"
 #include "ui/guard.h"
 #include "ui/main_window.h"
@@ -28,15 +30,27 @@ int main(int argc, char** argv) {
   // the two never overwrite each other's working files. The lock is held
   // until the program ends.
   std::optional<lenti::WorkDirLock> work_dir;
+  std::string dir;
   try {
     work_dir = lenti::WorkDirLock::Acquire(lenti::DefaultWorkParent());
+    dir = work_dir->Dir();
   } catch (const std::exception& e) {
+    // The error box, then the window all the same: the person sees what is
+    // wrong, and the commands that need the folder report it when used.
+    // The window checks the first folder itself and shows why it cannot be
+    // made; a failure it would not meet (the lock) is shown here.
+    dir = lenti::DefaultWorkDir();
+    bool window_reports_it = false;
+    try {
+      lenti::EnsureWorkDir(dir);
+    } catch (const std::exception&) {
+      window_reports_it = true;
+    }
     // No window yet to own the box: the one error box, on its own.
-    QMessageBox::critical(nullptr, QString(), lenti::ui::ErrorBoxText(e.what()));
-    return 1;
+    if (!window_reports_it) QMessageBox::critical(nullptr, QString(), lenti::ui::ErrorBoxText(e.what()));
   }
 
-  lenti::ui::MainWindow form(work_dir->Dir());
+  lenti::ui::MainWindow form(dir);
   // The Lens group's settings are remembered between runs.
   form.RememberLensSettings(std::make_unique<QSettings>(QStringLiteral("Vexaro"), QStringLiteral("Photo Maker")));
   QObject::connect(&form, &lenti::ui::MainWindow::Closed, &app, &QCoreApplication::quit);

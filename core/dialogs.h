@@ -23,8 +23,10 @@ class Dialogs {
   // The font dialog on `font` (the shared font object): a confirmed choice
   // changes it in place, a cancel leaves it.
   virtual void AskFont(Font& font) = 0;
-  // The printer set-up dialog; its outcome is not consulted.
-  virtual void ShowPrinterSetup() = 0;
+  // The printer set-up dialog; true when it was confirmed. Printing on a
+  // printer does not consult the outcome; a file output is written only
+  // after a confirmed set-up.
+  virtual bool ShowPrinterSetup() = 0;
   // A plain message box with an OK button.
   virtual void ShowMessage(const std::string& text) = 0;
   // The error box of a failed command, with an empty title.

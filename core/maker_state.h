@@ -7,7 +7,7 @@
 // | group     | what                                        | written by                         | read by                     |
 // |-----------|---------------------------------------------|------------------------------------|-----------------------------|
 // | `photos`  | photo files, frame count, crops, the drag   | intake/ (import, select, crop)     | interlace/, ui/             |
-// | `lens`    | lens pitch, resolution, phase, size, sampling, interlace type | ui/ (the window's controls)        | intake/, interlace/, finishing/, testchart/ |
+// | `lens`    | lens pitch, resolution, phase, size, sampling, interlace type | ui/ (the Lens group), testchart/ (Use this pitch) | intake/, interlace/, finishing/, testchart/ |
 // | `merged`  | the merged picture, its one geometry, band  | interlace/ (a merge replaces it whole), finishing/ (turn, bars) | delivery/, ui/ |
 // | `overlay` | the pending text, its font and place        | finishing/                         | delivery/, ui/              |
 // | `printer` | the resolution of the last print set-up     | delivery/ (RecordPrinterDpi)       | delivery/                   |
@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/color.h"
 #include "core/lens_settings.h"
@@ -119,6 +120,10 @@ struct PrinterState {
 struct TestChartState {
   std::optional<Raster> TestChart;  // none until the first chart
   int32_t TestDpi = 0;
+  // The chart's rows from the top: each one's label ("39.5296") and the
+  // rows' height in chart pixels, for picking a row to merge with.
+  std::vector<std::string> RowLabels;
+  int32_t RowHeight = 0;
 };
 
 struct MakerState {

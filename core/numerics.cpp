@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <clocale>
+#include <locale.h>
 
 #include "core/error.h"
 
@@ -21,6 +23,32 @@ int64_t CheckedToInt64(Extended value) {
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The "C" locale for conversions that must not follow the process's
+// LC_NUMERIC (the desktop program sets the user's locale).
+locale_t ClassicLocale() {
+  static const locale_t classic = newlocale(LC_ALL_MASK, "C", locale_t{});
+  return classic;
+}
+
+// The text with the current locale's decimal separator, where it is not
+// ".", written as "." (a separator of several bytes too).
+std::string WithPointSeparator(const std::string& text) {
+  const lconv* conv = std::localeconv();
+  const std::string separator = conv != nullptr && conv->decimal_point != nullptr ? conv->decimal_point : ".";
+  if (separator.empty() || separator == ".") return text;
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    if (text.compare(i, separator.size(), separator) == 0) {
+      out += '.';
+      i += separator.size();
+    } else {
+      out += text[i++];
+    }
+  }
+  return out;
+}
 
 int DigitValue(char c, int base) {
   int v;
@@ -90,7 +118,8 @@ Extended StrToFloat(const std::string& text) {
   size_t end = text.size();
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
-  const std::string trimmed = text.substr(begin, end - begin);
+  // "." always; the locale's own separator too.
+  const std::string trimmed = WithPointSeparator(text.substr(begin, end - begin));
   // Only plain decimal notation: no hexadecimal, "inf" or "nan".
   bool digit_seen = false;
   for (char c : trimmed) {
@@ -103,7 +132,7 @@ Extended StrToFloat(const std::string& text) {
   if (!digit_seen) throw InvalidFloat(text);
   errno = 0;
   char* stop = nullptr;
-  const Extended value = std::strtold(trimmed.c_str(), &stop);
+  const Extended value = strtold_l(trimmed.c_str(), &stop, ClassicLocale());
   if (stop != trimmed.c_str() + trimmed.size() || errno == ERANGE || !std::isfinite(value)) {
     throw InvalidFloat(text);
   }
@@ -113,8 +142,12 @@ Extended StrToFloat(const std::string& text) {
 std::string FloatToStr(Extended value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  // "." in every locale, so that what is written reads back everywhere (and
+  // the chart's labels are the same pixels in every locale).
   char buffer[64];
+  const locale_t previous = uselocale(ClassicLocale());
   std::snprintf(buffer, sizeof buffer, "%.15Lg", value);
+  uselocale(previous);
   std::string text = buffer;
   // %Lg writes exponents as e+20; the toolkit writes E+20.
   for (char& c : text) {

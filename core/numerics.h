@@ -30,11 +30,14 @@ Extended Divide(Extended a, Extended b);
 // "$", "x", "X" or "0x". Anything else, the empty text included, raises
 // "'%s' is not a valid integer value". The value must fit 32 bits.
 int32_t StrToInt(const std::string& text);
-// A decimal number with "." as separator, optional exponent, surrounding
-// blanks allowed. Failure raises "'%s' is not a valid floating point value".
+// A decimal number with "." as separator, or the current locale's decimal
+// separator ("39,5" under de_DE), optional exponent, surrounding blanks
+// allowed. Failure raises "'%s' is not a valid floating point value".
 Extended StrToFloat(const std::string& text);
 // General format: up to 15 significant digits, no trailing zeros
-// (40, 39.5296, 21.25); exponent notation only for very large or small values.
+// (40, 39.5296, 21.25); exponent notation only for very large or small
+// values. Always "." as separator, whatever the locale (StrToFloat reads it
+// back in every locale).
 std::string FloatToStr(Extended value);
 
 }  // namespace lenti

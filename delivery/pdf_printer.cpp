@@ -129,7 +129,15 @@ int PdfPrinter::PageHeight() const {
   return static_cast<int>(Round(static_cast<Extended>(page_.height_mm) / kMmPerInch * dpi_));
 }
 
-void PdfPrinter::BeginDoc() { placed_.clear(); }
+void PdfPrinter::UseFileResolution(int dpi) {
+  if (dpi >= 1) dpi_ = dpi;
+}
+
+bool PdfPrinter::BeginDoc() {
+  placed_.clear();
+  written_.clear();
+  return true;
+}
 
 void PdfPrinter::StretchDraw(const Rect& dest, const Raster& raster) {
   // An empty rectangle or raster puts nothing on paper (and a zero scale in
@@ -200,6 +208,7 @@ void PdfPrinter::EndDoc() {
   out.Close();
   file.Commit();
   placed_.clear();
+  written_ = path_;
 }
 
 }  // namespace lenti

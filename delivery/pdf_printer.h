@@ -23,9 +23,13 @@ class PdfPrinter : public PrinterPort {
   int PageWidth() const override;
   int PageHeight() const override;
   int DpiX() const override { return dpi_; }
-  void BeginDoc() override;
+  bool WritesFile() const override { return true; }
+  void UseFileResolution(int dpi) override;
+  bool BeginDoc() override;  // always true: the file is named already
   void StretchDraw(const Rect& dest, const Raster& raster) override;
   void EndDoc() override;  // writes the file atomically
+  void Abort() override { placed_.clear(); }  // nothing is on disk before EndDoc
+  std::string WrittenFile() const override { return written_; }
 
  private:
   struct Placed {
@@ -36,6 +40,7 @@ class PdfPrinter : public PrinterPort {
   PageSize page_;
   int dpi_;
   std::vector<Placed> placed_;
+  std::string written_;
 };
 
 }  // namespace lenti

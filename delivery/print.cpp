@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "core/error.h"
 #include "core/numerics.h"
 #include "finishing/text_overlay.h"
 
@@ -57,9 +58,12 @@ bool SizeOver(const Raster& picture, int64_t output_dpi_x, const PrinterPort& pr
 
 }  // namespace
 
-PrintPreviewLayout PreparePrint(MakerState& state, Dialogs& dialogs, PrinterPort& printer) {
+std::optional<PrintPreviewLayout> PreparePrint(MakerState& state, Dialogs& dialogs,
+                                               PrinterPort& printer) {
   printer.SelectDefaultPrinter();
-  dialogs.ShowPrinterSetup();
+  // A printer prints whatever the set-up's outcome (a cancel keeps the
+  // default printer); a file is written only after a confirmed set-up.
+  if (!dialogs.ShowPrinterSetup() && printer.WritesFile()) return std::nullopt;
   state.printer.PrinterDpi = printer.DpiX();
   const Extended dpi = state.printer.PrinterDpi;
 
@@ -74,7 +78,18 @@ PrintPreviewLayout PreparePrint(MakerState& state, Dialogs& dialogs, PrinterPort
   const int64_t output_dpi_x = state.merged.Geometry.OutputDpiX;
   PlaceOutline(layout, *state.merged.MergedBitmap, output_dpi_x);
   layout.size_over = SizeOver(*state.merged.MergedBitmap, output_dpi_x, printer, state.printer.PrinterDpi);
+  layout.resample_note = ResampleNote(output_dpi_x, state.printer.PrinterDpi);
   return layout;
+}
+
+std::string ResampleNote(int64_t output_dpi_x, int printer_dpi) {
+  if (printer_dpi <= 0 || output_dpi_x == int64_t{printer_dpi} * 10000) return "";
+  const std::string picture = FloatToStr(static_cast<Extended>(output_dpi_x) / 10000);
+  std::string note = Format("The printer will resample: it prints at %d dpi, the picture is %s dpi. "
+                            "An output resolution of %d dpi in the Lens group avoids it",
+                            printer_dpi, picture.c_str(), printer_dpi);
+  if (output_dpi_x % 10000 == 0) note += Format(", or a printer set to %s dpi", picture.c_str());
+  return note + ".";
 }
 
 Raster DrawPreviewPage(const PrintPreviewLayout& layout) {
@@ -99,8 +114,8 @@ Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x,
               RoundToInt((hp + ph) / 2)};
 }
 
-void PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
-  if (!state.merged.MergedBitmap) return;
+bool PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
+  if (!state.merged.MergedBitmap) return false;
   const Raster& merged = *state.merged.MergedBitmap;
   const int page_width = printer.PageWidth();
   const int page_height = printer.PageHeight();
@@ -110,9 +125,24 @@ void PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
   // The paper gets the picture Save would write.
   std::optional<Raster> with_text;
   const Raster& picture = PictureWithText(state, with_text);
-  printer.BeginDoc();
-  printer.StretchDraw(dest, picture);
-  printer.EndDoc();
+  return PrintOnePage(printer, dest, picture);
+}
+
+bool PrintOnePage(PrinterPort& printer, const Rect& dest, const Raster& raster) {
+  if (!printer.BeginDoc()) return false;
+  try {
+    printer.StretchDraw(dest, raster);
+    printer.EndDoc();
+  } catch (...) {
+    // Neither a half page on the printer nor a half-written file.
+    printer.Abort();
+    throw;
+  }
+  return true;
+}
+
+std::string WrittenFileMessage(const std::string& path) {
+  return Format("Printed to \"%s\".", path.c_str());
 }
 
 }  // namespace lenti

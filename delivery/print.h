@@ -1,6 +1,8 @@
 // "&Print": the page preview at 25 px per inch and the true-size print.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/dialogs.h"
@@ -19,20 +21,34 @@ struct PrintPreviewLayout {
   Rect outline;          // the output's outline on the page picture
   std::vector<Point> diagonals;  // (L,T) (R,B) (L,B) (R,T)
   bool size_over = false;        // "Print size over!"
+  // Empty when each picture pixel is one printer pixel; else that the
+  // printer will resample and which resolution would avoid it.
+  std::string resample_note;
 };
+
+// The note for a picture of `output_dpi_x` (dpi x 10000) on a printer of
+// `printer_dpi`: empty when they are equal.
+std::string ResampleNote(int64_t output_dpi_x, int printer_dpi);
 
 // The page picture the preview window shows: white, outline and diagonals.
 Raster DrawPreviewPage(const PrintPreviewLayout& layout);
 
 // Steps of "&Print" before the preview opens: default printer, the set-up
-// dialog, PrinterDpi, and the preview's layout.
-PrintPreviewLayout PreparePrint(MakerState& state, Dialogs& dialogs, PrinterPort& printer);
+// dialog, PrinterDpi, and the preview's layout. Nothing (no preview) when
+// the job would go into a file and the set-up was cancelled: a cancelled
+// set-up never writes a file.
+std::optional<PrintPreviewLayout> PreparePrint(MakerState& state, Dialogs& dialogs,
+                                               PrinterPort& printer);
 
 // Where the picture lands on the page, centred at true size.
 Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x, int printer_dpi,
                     int page_width, int page_height);
 
 // One page with the picture (pending text included) centred at true size.
-void PrintMergedBitmap(const MakerState& state, PrinterPort& printer);
+// False when the person declined to name the file of a file output.
+bool PrintMergedBitmap(const MakerState& state, PrinterPort& printer);
+
+// What a finished job says when it went into a file: where the file is.
+std::string WrittenFileMessage(const std::string& path);
 
 }  // namespace lenti

@@ -1,6 +1,7 @@
 // The commands of the test chart window: Create, Save, Print and the hidden
 // Reset, each reading the window's settings and the shared state.
 #include "delivery/picture_file.h"
+#include "delivery/print.h"
 #include "core/error.h"
 #include "core/numerics.h"
 #include "testchart/test_chart.h"
@@ -9,6 +10,9 @@ namespace lenti {
 namespace {
 
 constexpr const char* kPrinterDpiMismatch = "打印机DPI设置不对!";
+// The highest resolution a PDF file takes from the chart (the DPI box's
+// own range ends far below).
+constexpr int32_t kMaxFileDpi = 9600;
 
 // The preview shows 100 pixels per inch of chart.
 int32_t PreviewLength(int chart_length, int32_t dpi) {
@@ -34,10 +38,14 @@ void CreateChart(MakerState& state, ChartView& view, const ChartSettings& settin
   const int32_t step = StrToInt(settings.step_text);
   Raster chart = GenerateTestChart(dpi, paper.Wcm, paper.Hcm, lx, step, lines);
   const Raster preview = ChartPreview(chart, dpi);
+  std::vector<std::string> labels = ChartRowLabels(dpi, paper.Wcm, paper.Hcm, lx, step, lines);
+  const int64_t row_height = ComputeChartQuantities(dpi, paper.Wcm, paper.Hcm, lx, step, lines).RH;
   // The chart and the resolution it was made for change together: a failed
   // Create must not leave the previous chart to be saved under a new dpi.
   state.chart.TestChart = std::move(chart);
   state.chart.TestDpi = dpi;
+  state.chart.RowLabels = std::move(labels);
+  state.chart.RowHeight = static_cast<int32_t>(row_height);
   view.SetChartPreview(preview);
 }
 
@@ -66,24 +74,76 @@ void PrintTestChart(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
     return;
   }
   printer.SelectDefaultPrinter();
-  dialogs.ShowPrinterSetup();
+  const bool confirmed = dialogs.ShowPrinterSetup();
+  if (printer.WritesFile()) {
+    // A cancelled set-up writes no file. A file has no resolution of its
+    // own: it takes the chart's, one chart pixel per file pixel.
+    if (!confirmed) return;
+    const int32_t chart_dpi = StrToInt(dpi_box_text);
+    if (chart_dpi >= 1 && chart_dpi <= kMaxFileDpi) printer.UseFileResolution(chart_dpi);
+  }
   state.printer.PrinterDpi = printer.DpiX();
   // What the DPI box shows now, not the dpi the chart was made with.
-  if (StrToInt(dpi_box_text) != state.printer.PrinterDpi) {
-    dialogs.ShowMessage(kPrinterDpiMismatch);
+  const int32_t box_dpi = StrToInt(dpi_box_text);
+  if (box_dpi != state.printer.PrinterDpi) {
+    dialogs.ShowMessage(PrinterDpiMismatchText(state.printer.PrinterDpi, box_dpi));
     return;
   }
-  const Raster& chart = *state.chart.TestChart;
+  if (!PrintChartOnPage(*state.chart.TestChart, printer)) return;
+  const std::string written = printer.WrittenFile();
+  if (!written.empty()) dialogs.ShowMessage(WrittenFileMessage(written));
+}
+
+std::string PrinterDpiMismatchText(int32_t printer_dpi, int32_t chart_dpi) {
+  return Format("%s (printer %d dpi, chart %d dpi)", kPrinterDpiMismatch, printer_dpi, chart_dpi);
+}
+
+bool PrintChartOnPage(const Raster& chart, PrinterPort& printer) {
   const Rect dest =
       ChartPrintRectangle(printer.PageWidth(), printer.PageHeight(), chart.Width(), chart.Height());
-  printer.BeginDoc();
-  printer.StretchDraw(dest, chart);
-  printer.EndDoc();
+  return PrintOnePage(printer, dest, chart);
 }
 
 Rect ChartPrintRectangle(int page_width, int page_height, int chart_width, int chart_height) {
   const int64_t pw = page_width, ph = page_height, cw = chart_width, ch = chart_height;
   return Rect{RoundHalf(pw - cw), RoundHalf(ph - ch), RoundHalf(pw + cw), RoundHalf(ph + ch)};
+}
+
+std::vector<std::string> ChartRowLabels(int32_t dpi, int32_t wcm, int32_t hcm, int64_t lx, int32_t step,
+                                        int32_t lines) {
+  const ChartQuantities q = ComputeChartQuantities(dpi, wcm, hcm, lx, step, lines);
+  std::vector<std::string> labels;
+  for (int i = 1; i <= lines; ++i) labels.push_back(RowLabel(q, RowSourceWidth(q, i, step), dpi));
+  return labels;
+}
+
+int ChartRowAt(const TestChartState& chart, int64_t y) {
+  if (!chart.TestChart || chart.RowHeight < 1 || y < 0) return 0;
+  const int64_t row = y / chart.RowHeight + 1;
+  return row <= static_cast<int64_t>(chart.RowLabels.size()) ? static_cast<int>(row) : 0;
+}
+
+void UseChartPitch(MakerState& state, Dialogs& dialogs, int row) {
+  if (!state.chart.TestChart) {
+    dialogs.ShowMessage(kNoChartYet);
+    return;
+  }
+  const auto rows = static_cast<int>(state.chart.RowLabels.size());
+  if (row < 1 || row > rows) throw Error(Format("Pick one of the chart's rows 1 to %d", rows));
+  const std::string& label = state.chart.RowLabels[static_cast<size_t>(row - 1)];
+  const int64_t lx = LpiTextToLx(label);
+  if (lx < kMinLensLpiX || lx > kMaxLensLpiX) {
+    throw Error(Format("Row %d's %s lpi cannot be used: the lens pitch must lie between 5 and 300 lpi",
+                       row, label.c_str()));
+  }
+  const int32_t dpi = state.chart.TestDpi;
+  if (dpi < kMinNativeDpi || dpi > kMaxNativeDpi) {
+    throw Error(Format("A chart made at %d dpi cannot be used: the output resolution must lie between "
+                       "%d and %d dpi",
+                       dpi, kMinNativeDpi, kMaxNativeDpi));
+  }
+  state.lens.LensLpiX = lx;
+  state.lens.OutputDpi = dpi;
 }
 
 ChartSettings ResetChartSettings(const MakerState& state) {

@@ -75,11 +75,36 @@ Raster ChartPreview(const Raster& chart, int32_t dpi);
 void SaveChart(const MakerState& state, Dialogs& dialogs);
 // "&Print": default printer, set-up dialog, the DPI check against the box's
 // current text, then the chart centred at one chart pixel per printer pixel;
-// before the first chart it only shows kNoChartYet.
+// before the first chart it only shows kNoChartYet. A file output (PDF)
+// takes the box's dpi, is written only after a confirmed set-up, and the
+// message names the file written.
 void PrintTestChart(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
                     const std::string& dpi_box_text);
 // Each edge Round((page -/+ chart) / 2), ties to even.
 Rect ChartPrintRectangle(int page_width, int page_height, int chart_width, int chart_height);
+// Every row's label from the top, as the chart prints them.
+std::vector<std::string> ChartRowLabels(int32_t dpi, int32_t wcm, int32_t hcm, int64_t lx, int32_t step,
+                                        int32_t lines);
+
+// The row (1-based) that chart pixel row `y` lies in, or 0 outside the rows
+// or before the first chart.
+int ChartRowAt(const TestChartState& chart, int64_t y);
+
+// "Use this pitch": the lens pitch becomes row `row`'s label (1-based, as
+// the chart shows it) and the output resolution the chart's DPI, so that
+// printed at that DPI each lens lies over exactly the strips made for it.
+// Before the first chart only kNoChartYet is shown. A row that is not on
+// the chart, or a label or DPI the Lens group cannot take, raises a clear
+// error and changes nothing.
+void UseChartPitch(MakerState& state, Dialogs& dialogs, int row);
+
+// The job of "&Print" once the printer is chosen and checked: one page with
+// the chart centred at one chart pixel per printer pixel.
+// False when the person declined to name the file of a file output.
+bool PrintChartOnPage(const Raster& chart, PrinterPort& printer);
+// "打印机DPI设置不对!" with both resolutions, e.g.
+// "打印机DPI设置不对! (printer 600 dpi, chart 1200 dpi)".
+std::string PrinterDpiMismatchText(int32_t printer_dpi, int32_t chart_dpi);
 // The hidden "&Reset": A4, 360 dpi, the lens pitch, 11 lines, step 15.
 ChartSettings ResetChartSettings(const MakerState& state);
 

@@ -33,6 +33,7 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   std::vector<Cursor> screen_cursors;
   std::map<Command, Cursor> button_cursors;
   int printer_setup_shown = 0;
+  bool printer_setup_confirmed = true;  // what the set-up dialog answers
   int open_dialogs_shown = 0;
   int save_dialogs_shown = 0;
   Picture view;
@@ -60,7 +61,10 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
     font = font_answers.front();
     font_answers.pop_front();
   }
-  void ShowPrinterSetup() override { ++printer_setup_shown; }
+  bool ShowPrinterSetup() override {
+    ++printer_setup_shown;
+    return printer_setup_confirmed;
+  }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowError(const std::string& text) override { errors.push_back(text); }
 

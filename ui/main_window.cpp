@@ -61,6 +61,11 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   test_chart_ = new TestChartWindow(state_, *dialogs_, printer_, this);
   test_chart_->setWindowFlag(Qt::Window, true);  // its own window, hidden until asked for
   test_chart_->hide();
+  // "Use this pitch" in the chart window sets the lens.
+  connect(test_chart_, &TestChartWindow::LensChosen, this, [this] {
+    lens_panel_->ShowSettings();
+    UpdateCommands();
+  });
   UpdateCommands();
 }
 
@@ -216,8 +221,9 @@ void MainWindow::OnSave() {
 
 void MainWindow::OnPrint() {
   Run([&] {
-    const PrintPreviewLayout layout = PreparePrint(state_, *dialogs_, printer_);
-    auto* preview = new PrintPreview(state_, *dialogs_, printer_, layout, this);
+    const std::optional<PrintPreviewLayout> layout = PreparePrint(state_, *dialogs_, printer_);
+    if (!layout) return;  // a file output whose set-up was cancelled
+    auto* preview = new PrintPreview(state_, *dialogs_, printer_, *layout, this);
     preview->show();  // modeless: the main window stays usable; deleted when closed
   });
 }

@@ -62,6 +62,13 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
   warning->move(160, 80);
   warning->adjustSize();
 
+  // Whether each picture pixel is one printer pixel.
+  auto* note = new QLabel(QString::fromStdString(layout.resample_note), this);
+  note->setObjectName(QStringLiteral("ResampleNote"));
+  note->setWordWrap(true);
+  note->setGeometry(8, 458, 469, 30);
+  note->setVisible(!layout.resample_note.empty());
+
   connect(MakeButton(this, "Button1", "&Print", 224), &QPushButton::clicked, this,
           &PrintPreview::OnPrint);
   connect(MakeButton(this, "Button2", "&Cancel", 344), &QPushButton::clicked, this,
@@ -71,10 +78,11 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
 void PrintPreview::OnPrint() {
   bool printed = false;
   Guarded(dialogs_, [&] {
-    PrintMergedBitmap(state_, printer_);
-    printed = true;
+    printed = PrintMergedBitmap(state_, printer_);
+    const std::string written = printer_.WrittenFile();
+    if (printed && !written.empty()) dialogs_.ShowMessage(WrittenFileMessage(written));
   });
-  // A failed job leaves the preview open for another try.
+  // A failed job, or a file name not given, leaves the preview open for another try.
   if (printed) close();
 }
 

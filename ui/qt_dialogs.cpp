@@ -117,7 +117,11 @@ std::string QtDialogs::AskSavePicture() {
   // The one dialog of the run opens with the name chosen last in either window.
   if (!last_save_name_.isEmpty()) save_dialog_->selectFile(last_save_name_);
   const QString name = WithChosenSuffix(RunFileDialog(*save_dialog_), save_dialog_->selectedNameFilter());
-  if (!name.isEmpty()) last_save_name_ = name;
+  if (!name.isEmpty()) {
+    last_save_name_ = name;
+    // Print jobs are titled after the file last saved.
+    printer_.SetJobTitle(QFileInfo(name).fileName());
+  }
   return LocalPath(name);
 }
 
@@ -133,9 +137,12 @@ void QtDialogs::AskFont(Font& font) {
   if (chosen) font = FromQFont(*chosen, font);
 }
 
-void QtDialogs::ShowPrinterSetup() {
-  if (hooks.show_printer_setup) return hooks.show_printer_setup();
-  printer_.ShowSetupDialog(DialogParent());
+bool QtDialogs::ShowPrinterSetup() {
+  if (hooks.show_printer_setup) {
+    hooks.show_printer_setup();
+    return true;
+  }
+  return printer_.ShowSetupDialog(DialogParent());
 }
 
 void QtDialogs::ShowMessage(const std::string& text) {

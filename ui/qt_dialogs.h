@@ -38,7 +38,7 @@ class QtDialogs : public Dialogs {
     // The font dialog: the chosen font, or none when cancelled.
     std::function<std::optional<QFont>(const QFont& initial)> run_font_dialog;
     std::function<void(const QString& text)> show_message;
-    std::function<void()> show_printer_setup;
+    std::function<void()> show_printer_setup;  // a set-up that is confirmed
     std::function<void(const QString& text)> show_error;
   };
 
@@ -52,7 +52,7 @@ class QtDialogs : public Dialogs {
   std::string AskOpenPicture() override;
   std::string AskSavePicture() override;
   void AskFont(Font& font) override;
-  void ShowPrinterSetup() override;
+  bool ShowPrinterSetup() override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
 

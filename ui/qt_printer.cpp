@@ -1,29 +1,59 @@
-// The desktop's printer: a QPrinter at high resolution on the system's
-// default printer. Without any printer the job goes to a PDF file (Qt's own
-// PDF output), named in the set-up dialog or, by default, a new file in the
-// user's documents folder; printing then works instead of failing. Nothing
-// is created on disk before a job starts.
+// The desktop's printer: a QPrinter on the system's default printer, at the
+// resolution its queue is set to (or the one chosen in the set-up dialog),
+// not Qt's fixed 1200 dpi. Without any printer the job goes to a PDF file
+// (Qt's own PDF output): the save dialog asks where when the job starts, in
+// a folder that exists; the file is written beside its name and renamed
+// into place when the job has ended, so an aborted job leaves nothing.
 #include "ui/qt_printer.h"
 
 #include <cerrno>
+#include <utility>
+#include <vector>
 
+#include <cups/cups.h>
+
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QStandardPaths>
 
 #include "core/error.h"
+#include "core/file_io.h"
+#include "delivery/printer_resolution.h"
 #include "ui/picture_view.h"
 
 namespace lenti::ui {
+namespace {
+
+// The options Qt's CUPS engine sends with the job (what the set-up
+// dialog's printer properties chose), as key, value pairs. Qt's own CUPS
+// support keeps them under this engine property.
+const auto kCupsOptionsProperty = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+std::vector<std::pair<std::string, std::string>> JobOptions(QPrinter& printer) {
+  const QStringList list = printer.printEngine()->property(kCupsOptionsProperty).toStringList();
+  std::vector<std::pair<std::string, std::string>> options;
+  for (qsizetype i = 0; i + 1 < list.size(); i += 2) {
+    options.emplace_back(list[i].toStdString(), list[i + 1].toStdString());
+  }
+  return options;
+}
+
+QString ProgramName() { return QStringLiteral("Vexaro Photo Maker"); }
+
+}  // namespace
 
 QString DefaultPdfPath() {
   QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (folder.isEmpty()) folder = QDir::homePath();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
   // A new name each time: a print never replaces an earlier one unasked.
   QString path = QDir(folder).filePath(QStringLiteral("print.pdf"));
   for (int n = 2; QFileInfo::exists(path); ++n) {
@@ -32,35 +62,66 @@ QString DefaultPdfPath() {
   return path;
 }
 
+int QueueResolution(const QString& printer_name) {
+  const QByteArray name = printer_name.toUtf8();
+  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+  if (dest == nullptr) return 0;
+  // The person's own default (lpoptions) before the queue's.
+  std::vector<std::pair<std::string, std::string>> options;
+  for (int i = 0; i < dest->num_options; ++i) {
+    options.emplace_back(dest->options[i].name, dest->options[i].value);
+  }
+  int dpi = ResolutionFromOptions(options);
+  if (dpi == 0) {
+    if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+      ipp_attribute_t* attr =
+          cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution");
+      if (attr != nullptr && ippGetValueTag(attr) == IPP_TAG_RESOLUTION) {
+        int vertical = 0;
+        ipp_res_t units = IPP_RES_PER_INCH;
+        const int horizontal = ippGetResolution(attr, 0, &vertical, &units);
+        dpi = ParseResolutionChoice(std::to_string(horizontal) +
+                                    (units == IPP_RES_PER_CM ? "dpcm" : "dpi"));
+      }
+      cupsFreeDestInfo(info);
+    }
+  }
+  cupsFreeDests(1, dest);
+  return dpi;
+}
+
 struct QtPrinterPort::Job {
   QPainter painter;
+  std::unique_ptr<AtomicFile> file;  // a PDF job's file, renamed into place at the end
+  QString file_name;                 // the name the person chose
 };
 
-QtPrinterPort::QtPrinterPort() { SelectDefaultPrinter(); }
+QString QtPrinterPort::SetupButtonText() { return QStringLiteral("Pre&view..."); }
+
+QtPrinterPort::QtPrinterPort() : title_(ProgramName()) { SelectDefaultPrinter(); }
 
 QtPrinterPort::~QtPrinterPort() {
-  if (job_ && job_->painter.isActive()) job_->painter.end();
+  if (job_) Abort();
 }
 
 void QtPrinterPort::SelectDefaultPrinter() {
-  job_.reset();
+  if (job_) Abort();
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
   // A new QPrinter forgets the printer, paper and orientation of an earlier set-up.
   printer_ = info.isNull() ? std::make_unique<QPrinter>(QPrinter::HighResolution)
                            : std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-  // No printer installed: Qt's PDF output, the file named when it is needed.
+  // No printer installed: Qt's PDF output, the file named when the job starts.
   if (info.isNull()) printer_->setOutputFormat(QPrinter::PdfFormat);
+  UseQueueResolution();
 }
 
-void QtPrinterPort::UsePdfOutput() {
-  printer_->setOutputFormat(QPrinter::PdfFormat);
-  const QString chosen = printer_->outputFileName();
-  // Our own default name is renewed once a print has used it; a name the
-  // person chose in the dialog is kept as it is.
-  if (chosen.isEmpty() || (chosen == default_pdf_path_ && QFileInfo::exists(chosen))) {
-    default_pdf_path_ = DefaultPdfPath();
-    printer_->setOutputFileName(default_pdf_path_);
-  }
+void QtPrinterPort::UseQueueResolution() {
+  if (WritesFile()) return;
+  // The set-up dialog's choice, else the queue's own setting; Qt's
+  // HighResolution (1200) only when CUPS says neither.
+  int dpi = ResolutionFromOptions(JobOptions(*printer_));
+  if (dpi == 0) dpi = QueueResolution(printer_->printerName());
+  if (dpi > 0) printer_->setResolution(dpi);
 }
 
 int QtPrinterPort::PageWidth() const {
@@ -73,56 +134,120 @@ int QtPrinterPort::PageHeight() const {
 
 int QtPrinterPort::DpiX() const { return printer_->resolution(); }
 
-void QtPrinterPort::BeginDoc() {
-  // A job an earlier failure left open is ended first.
-  job_.reset();
-  if (printer_->outputFormat() == QPrinter::PdfFormat) {
-    UsePdfOutput();
-    // The documents folder may not exist yet on a fresh account.
-    if (printer_->outputFileName() == default_pdf_path_) {
-      QDir().mkpath(QFileInfo(default_pdf_path_).absolutePath());
-    }
-  }
+bool QtPrinterPort::WritesFile() const { return printer_->outputFormat() == QPrinter::PdfFormat; }
+
+void QtPrinterPort::UseFileResolution(int dpi) {
+  if (WritesFile() && dpi > 0) printer_->setResolution(dpi);
+}
+
+QString QtPrinterPort::AskPdfFile(const QString& suggested) {
+  if (hooks.ask_pdf_file) return hooks.ask_pdf_file(suggested);
+  QFileDialog dialog(dialog_parent_, QStringLiteral("Print to PDF file"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
+  dialog.setDefaultSuffix(QStringLiteral("pdf"));
+  dialog.setDirectory(QFileInfo(suggested).absolutePath());
+  dialog.selectFile(QFileInfo(suggested).fileName());
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.selectedFiles().value(0);
+}
+
+bool QtPrinterPort::BeginDoc() {
+  // A job an earlier failure left open is dropped first.
+  if (job_) Abort();
+  written_file_.clear();
   auto job = std::make_unique<Job>();
+  if (WritesFile()) {
+    QString suggested = printer_->outputFileName();
+    if (suggested.isEmpty() || !QFileInfo(suggested).absoluteDir().exists()) {
+      suggested = DefaultPdfPath();
+    }
+    job->file_name = AskPdfFile(suggested);
+    if (job->file_name.isEmpty()) return false;
+    // Raises "Cannot create file" naming the chosen file when its folder is
+    // missing or not writable.
+    job->file = std::make_unique<AtomicFile>(job->file_name.toStdString());
+    printer_->setOutputFileName(QString::fromStdString(job->file->TempPath()));
+  }
+  printer_->setDocName(title_);
   errno = 0;
-  if (!job->painter.begin(printer_.get())) {
-    if (printer_->outputFormat() == QPrinter::PdfFormat) {
-      throw CannotCreateFile(printer_->outputFileName().toStdString(),
-                             SystemReason(errno ? errno : EACCES));
+  const bool begun = job->painter.begin(printer_.get());
+  if (!begun) {
+    if (job->file) {
+      printer_->setOutputFileName(job->file_name);
+      throw CannotCreateFile(job->file_name.toStdString(), SystemReason(errno ? errno : EACCES));
     }
     throw Error(PrintFailureText("start"));
   }
   job_ = std::move(job);
+  return true;
 }
 
 void QtPrinterPort::StretchDraw(const Rect& dest, const Raster& raster) {
   if (!job_ || !job_->painter.isActive()) throw Error("The printer is not printing");
   QPainter& painter = job_->painter;
-  // Nearest neighbour: the strips must reach the paper as they are.
+  // Nearest neighbour: the strips must reach the paper as they are. Qt's PDF
+  // engine, which also makes the job a CUPS queue gets, stores a colour
+  // picture as a JPEG unless told to keep it lossless (Flate): a JPEG blends
+  // strips of 1 to 7 pixels into their neighbours.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.setRenderHint(QPainter::LosslessImageRendering, true);
   painter.drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), RasterImage(raster));
 }
 
 void QtPrinterPort::EndDoc() {
   if (!job_ || !job_->painter.isActive()) throw Error("The printer is not printing");
-  const bool ended = job_->painter.end();
-  job_.reset();
+  std::unique_ptr<Job> job = std::move(job_);
+  const bool ended = job->painter.end();
+  // The next set-up dialog shows the chosen name, not the temporary.
+  if (job->file) printer_->setOutputFileName(job->file_name);
   if (!ended) throw Error(PrintFailureText("finish"));
+  if (job->file) {
+    job->file->Commit();
+    written_file_ = job->file_name;
+  }
 }
 
-void QtPrinterPort::ShowSetupDialog(QWidget* parent) {
-  // With file output the dialog opens on the default name.
-  if (printer_->outputFormat() == QPrinter::PdfFormat) UsePdfOutput();
+void QtPrinterPort::Abort() {
+  std::unique_ptr<Job> job = std::move(job_);
+  if (!job) return;
+  // The printer drops the job; a PDF's temporary goes with the Job.
+  if (job->painter.isActive()) {
+    printer_->abort();
+    job->painter.end();
+  }
+  if (job->file) printer_->setOutputFileName(job->file_name);
+}
+
+std::string QtPrinterPort::WrittenFile() const { return written_file_.toStdString(); }
+
+bool QtPrinterPort::ShowSetupDialog(QWidget* parent) {
+  dialog_parent_ = parent;
+  // With file output the dialog opens on a name in a folder that exists.
+  if (WritesFile() && (printer_->outputFileName().isEmpty() ||
+                       !QFileInfo(printer_->outputFileName()).absoluteDir().exists())) {
+    printer_->setOutputFileName(DefaultPdfPath());
+  }
   QPrintDialog dialog(printer_.get(), parent);
-  dialog.exec();
+  // It opens the preview; the preview's own button prints.
+  if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(SetupButtonText());
+  }
+  const bool confirmed =
+      hooks.run_setup_dialog ? hooks.run_setup_dialog(dialog) : dialog.exec() == QDialog::Accepted;
+  // The dialog may have chosen another printer or a resolution.
+  if (confirmed) UseQueueResolution();
+  return confirmed;
+}
+
+void QtPrinterPort::SetJobTitle(const QString& title) {
+  title_ = title.isEmpty() ? ProgramName() : title;
 }
 
 QPrinter& QtPrinterPort::Printer() { return *printer_; }
 
 std::string QtPrinterPort::PrintFailureText(const char* step) const {
-  const QString target = printer_->outputFormat() == QPrinter::PdfFormat
-                             ? printer_->outputFileName()
-                             : printer_->printerName();
+  const QString target = WritesFile() ? printer_->outputFileName() : printer_->printerName();
   return Format("Cannot %s the print job on \"%s\"", step, target.toStdString().c_str());
 }
 

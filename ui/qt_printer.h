@@ -1,8 +1,10 @@
 // The PrinterPort of the desktop: a QPrinter on the system's default
-// printer; the set-up dialog is QPrintDialog (with no printer installed it
-// offers printing to a PDF file).
+// printer at the queue's own resolution; the set-up dialog is QPrintDialog
+// (with no printer installed it offers printing to a PDF file, whose name
+// a save dialog asks when the job starts).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -11,41 +13,70 @@
 
 #include "delivery/printer_port.h"
 
+class QPrintDialog;
 class QPrinter;
 class QWidget;
 
 namespace lenti::ui {
 
-
-// A PDF file name in the user's documents folder that no file has yet
-// ("print.pdf", "print-2.pdf", ...).
+// A PDF file name no file has yet ("print.pdf", "print-2.pdf", ...) in the
+// user's documents folder, or the home folder when there is none: always
+// in a folder that exists, so that nothing is created unasked.
 QString DefaultPdfPath();
+
+// The queue's current resolution setting in dpi (the person's own default
+// first, then the queue's); 0 when CUPS does not say.
+int QueueResolution(const QString& printer_name);
 
 class QtPrinterPort : public PrinterPort {
  public:
+  // Empty hooks show the real dialogs.
+  struct Hooks {
+    // Where a PDF job goes: the chosen file name, "" when cancelled.
+    std::function<QString(const QString& suggested)> ask_pdf_file;
+    // Runs the prepared set-up dialog; true when confirmed.
+    std::function<bool(QPrintDialog& dialog)> run_setup_dialog;
+  };
+  // What the set-up dialog's confirming button says: it opens the preview.
+  static QString SetupButtonText();
+
   QtPrinterPort();
   ~QtPrinterPort() override;
   void SelectDefaultPrinter() override;
   int PageWidth() const override;
   int PageHeight() const override;
   int DpiX() const override;
-  void BeginDoc() override;
+  bool WritesFile() const override;
+  void UseFileResolution(int dpi) override;
+  bool BeginDoc() override;
   void StretchDraw(const Rect& dest, const Raster& raster) override;
   void EndDoc() override;
+  void Abort() override;
+  std::string WrittenFile() const override;
 
-  // The set-up dialog on this printer; its outcome is not consulted.
-  void ShowSetupDialog(QWidget* parent);
+  // The set-up dialog on this printer; true when confirmed. A confirmed
+  // choice of printer or resolution applies.
+  bool ShowSetupDialog(QWidget* parent);
+  // The title of the jobs from now on (the file last saved); the program's
+  // name until one is set.
+  void SetJobTitle(const QString& title);
+  QString JobTitle() const { return title_; }
   // The current printer; replaced by SelectDefaultPrinter().
   QPrinter& Printer();
 
+  Hooks hooks;
+
  private:
   struct Job;
-  // Qt's PDF output, to a default file unless one was chosen.
-  void UsePdfOutput();
+  // The resolution of the queue the printer is on, once chosen.
+  void UseQueueResolution();
+  QString AskPdfFile(const QString& suggested);
   std::string PrintFailureText(const char* step) const;
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<Job> job_;
-  QString default_pdf_path_;  // the file name this port chose itself
+  QWidget* dialog_parent_ = nullptr;
+  QString title_;
+  QString written_file_;
 };
 
 }  // namespace lenti::ui

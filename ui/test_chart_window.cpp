@@ -13,6 +13,8 @@
 #include <QResizeEvent>
 #include <QSpinBox>
 
+#include "core/error.h"
+#include "core/numerics.h"
 #include "ui/guard.h"
 #include "ui/picture_view.h"
 #include "ui/qt_main_view.h"
@@ -81,9 +83,14 @@ class UpDown : public QSpinBox {
 
  private:
   void Follow(const QString& text) {
-    bool ok = false;
-    const double typed = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(typed)) return;
+    // The program's one number rule: "." or the locale's separator.
+    double typed = 0;
+    try {
+      typed = static_cast<double>(StrToFloat(text.toStdString()));
+    } catch (const Error&) {
+      return;
+    }
+    if (!std::isfinite(typed)) return;
     const QSignalBlocker quiet(this);  // the buddy keeps exactly what was typed
     setValue(static_cast<int>(std::clamp(std::trunc(typed), 0.0, 100.0)));
   }
@@ -99,6 +106,7 @@ struct TestChartWindow::Controls {
   QLineEdit* step_edit = nullptr;      // step (hidden)
   QFrame* preview_panel = nullptr;
   PictureView* preview = nullptr;
+  QComboBox* row_box = nullptr;  // the chart's rows, by their labels
 };
 
 TestChartWindow::TestChartWindow(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
@@ -148,6 +156,17 @@ void TestChartWindow::BuildControls() {
   reset->setVisible(false);
   connect(reset, &QPushButton::clicked, this, &TestChartWindow::OnReset);
 
+  // The row that looked even through the sheet, picked from the list or
+  // by a click on it in the preview, gives the main window's lens.
+  Label(this, "RowLabel", "Row:", 436);
+  c.row_box = Named(new QComboBox(this), "RowBox");
+  c.row_box->setGeometry(kBoxLeft, 436, kBoxWidth, kBoxHeight);
+  c.row_box->setToolTip(QStringLiteral("The row that looks even through the lens sheet"));
+  QPushButton* use = Button(this, "UseRowButton", "Use this pitch", 466);
+  use->setToolTip(QStringLiteral("The main window's lens pitch becomes this row's and its output "
+                                 "resolution the chart's DPI"));
+  connect(use, &QPushButton::clicked, this, &TestChartWindow::OnUseRow);
+
   c.preview_panel = Named(new QFrame(this), "Panel2");
   c.preview_panel->setFrameStyle(QFrame::Box | QFrame::Plain);
   c.preview_panel->setLineWidth(1);
@@ -158,6 +177,7 @@ void TestChartWindow::BuildControls() {
   c.preview_panel->setGeometry(kPanelAtStart);
   c.preview = Named(new PictureView(c.preview_panel), "Image1");
   c.preview->SetBackground(Qt::white);
+  connect(c.preview, &PictureView::MouseReleased, this, &TestChartWindow::OnPreviewReleased);
   PlacePreview();
 }
 
@@ -205,6 +225,35 @@ void TestChartWindow::ApplySettings(const ChartSettings& settings) {
 
 void TestChartWindow::OnCreate() {
   Guarded(dialogs_, [&] { CreateChart(state_, *this, CurrentSettings()); });
+  ShowRows();
+}
+
+void TestChartWindow::ShowRows() {
+  QComboBox* box = controls_->row_box;
+  box->clear();
+  for (const std::string& label : state_.chart.RowLabels) box->addItem(QString::fromStdString(label));
+  // The centre row carries the nominal pitch.
+  if (!state_.chart.RowLabels.empty()) box->setCurrentIndex(static_cast<int>(state_.chart.RowLabels.size()) / 2);
+}
+
+void TestChartWindow::OnUseRow() {
+  bool used = false;
+  Guarded(dialogs_, [&] {
+    const bool had_chart = state_.chart.TestChart.has_value();
+    UseChartPitch(state_, dialogs_, controls_->row_box->currentIndex() + 1);
+    used = had_chart;
+  });
+  if (used) emit LensChosen();
+}
+
+void TestChartWindow::OnPreviewReleased(QPoint pos) {
+  const PictureView* preview = controls_->preview;
+  const QRect shown = preview->DisplayRect();
+  if (!state_.chart.TestChart || shown.isEmpty() || !shown.contains(pos)) return;
+  // The preview shows the whole chart: back to chart pixel rows.
+  const int64_t y = int64_t{pos.y() - shown.top()} * state_.chart.TestChart->Height() / shown.height();
+  const int row = ChartRowAt(state_.chart, y);
+  if (row > 0) controls_->row_box->setCurrentIndex(row - 1);
 }
 
 void TestChartWindow::OnSave() {

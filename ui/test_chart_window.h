@@ -35,6 +35,10 @@ class TestChartWindow : public QWidget, public ChartView {
   // Puts settings into the controls (what the hidden "&Reset" does).
   void ApplySettings(const ChartSettings& settings);
 
+ signals:
+  // "Use this pitch" set the lens pitch and the output resolution.
+  void LensChosen();
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
@@ -44,12 +48,16 @@ class TestChartWindow : public QWidget, public ChartView {
   void OnPrint();
   void OnClose();
   void OnReset();  // hidden
+  void OnUseRow();
+  void OnPreviewReleased(QPoint pos);
 
  private:
   struct Controls;
   void BuildControls();
   // The preview panel fills the right side; the preview fills the panel.
   void PlacePreview();
+  // The row list shows the rows of the chart made last.
+  void ShowRows();
 
   MakerState& state_;
   Dialogs& dialogs_;

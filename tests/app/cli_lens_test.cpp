@@ -5,11 +5,14 @@
 
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/cli_args.h"
+#include "app/cli_chart.h"
 #include "app/cli_merge.h"
+#include "app/cli_run.h"
 #include "core/bmp_reader.h"
 #include "core/bmp_writer.h"
 #include "core/error.h"
@@ -164,6 +167,25 @@ TEST_P(NativeMerge, PicturesThatCannotBeMadeAreRefusedBeforeAnyPhotoIsRead) {
   args_.width_cm_x100 = args_.height_cm_x100 = 20000;
   EXPECT_NE(ErrorOf([&] { RunMerge(args_); }).find("more than memory allows"), std::string::npos);
   EXPECT_FALSE(fs::exists(args_.output));
+}
+
+TEST(ChartRows, EachRowsLabelOnALineOfItsOwnAfterTheSummary) {
+  TempDir dir;
+  const std::string out_file = dir / "chart.bmp";
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"chart", "-o", out_file, "--dpi", "300"}, out, err, false), kExitOk) << err.str();
+  std::vector<std::string> lines;
+  std::istringstream text(out.str());
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 12u) << out.str();
+  EXPECT_EQ(lines[0].rfind("chart 1535 x 2717 px, 300 dpi, LPI 38.2056 to 41.7333 -> ", 0), 0u);
+  EXPECT_EQ(lines[1], "row 1: 38.2056 lpi");
+  EXPECT_EQ(lines[6], "row 6: 39.9694 lpi");
+  EXPECT_EQ(lines[11], "row 11: 41.7333 lpi");
+  // A row's label is a pitch the merge takes as it is printed.
+  const ParseResult merge = ParseArguments(MergeWith({"--lpi", "39.9694", "--dpi", "300"}));
+  ASSERT_TRUE(merge.command) << merge.error;
+  EXPECT_EQ(merge.command->merge.lens_lpi_x, 399694);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, NativeMerge, ::testing::Values(Mode::PortraitRows, Mode::LandscapeColumns));

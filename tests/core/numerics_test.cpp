@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "comma_locale.h"
+
 #include "core/error.h"
 
 namespace lenti {
@@ -80,6 +82,34 @@ TEST(FloatToStr, GeneralFormatWithoutTrailingZeros) {
   EXPECT_EQ(FloatToStr(397510 / 10000.0L), "39.751");
   EXPECT_EQ(FloatToStr(-3), "-3");
   EXPECT_EQ(FloatToStr(0.1L), "0.1");
+}
+
+// Under a comma locale (LC_NUMERIC as QApplication sets it from the
+// environment) "." is still read, the locale's "," too, and what
+// FloatToStr writes reads back.
+TEST(NumbersInACommaLocale, PointAlwaysCommaTooAndWhatIsWrittenReadsBack) {
+  testing::CommaLocale comma;
+  if (!comma.available()) GTEST_SKIP() << "localedef is not installed";
+  ASSERT_TRUE(comma.active()) << "localedef made no usable comma locale";
+  char probe[16];
+  std::snprintf(probe, sizeof probe, "%.2f", 1.5);
+  ASSERT_STREQ(probe, "1,50") << "the comma locale is not in force: the test proves nothing";
+
+  const struct {
+    const char* text;
+    Extended value;
+  } read[] = {{"39.5", 39.5L}, {"39,5", 39.5L}, {" 21,25 ", 21.25L}, {"1,5E2", 150}, {"40", 40}};
+  for (const auto& c : read) EXPECT_EQ(StrToFloat(c.text), c.value) << c.text;
+  for (const char* bad : {"1.5,3", "1,5,3", ",", "1.000,5"}) {
+    EXPECT_THROW(StrToFloat(bad), Error) << bad;
+  }
+  for (const Extended value : {21.25L, 39.5296L, 0.1L, -3.0L, 1e20L, 422.75L}) {
+    const std::string written = FloatToStr(value);
+    EXPECT_EQ(written.find(','), std::string::npos) << written;
+    EXPECT_EQ(StrToFloat(written), value) << written;
+    EXPECT_EQ(FloatToStr(StrToFloat(written)), written);
+  }
+  EXPECT_EQ(FloatToStr(212500 / 10000.0L), "21.25");
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ class FakePrinter : public PrinterPort {
   std::vector<Rect> drawn_rects;
   std::vector<Raster> drawn;
   bool fail_begin = false;
+  bool fail_draw = false;
+  bool writes_file = false;
 
   void SelectDefaultPrinter() override {
     calls.push_back("select");
@@ -41,16 +43,22 @@ class FakePrinter : public PrinterPort {
   int PageWidth() const override { return current.width; }
   int PageHeight() const override { return current.height; }
   int DpiX() const override { return current.dpi; }
-  void BeginDoc() override {
+  bool WritesFile() const override { return writes_file; }
+  void UseFileResolution(int) override { calls.push_back("file dpi"); }
+  bool BeginDoc() override {
     calls.push_back("begin");
     if (fail_begin) throw Error("The printer is out of paper");
+    return true;
   }
   void StretchDraw(const Rect& dest, const Raster& raster) override {
     calls.push_back("draw");
+    if (fail_draw) throw Error("The printer's memory is full");
     drawn_rects.push_back(dest);
     drawn.push_back(raster);
   }
   void EndDoc() override { calls.push_back("end"); }
+  void Abort() override { calls.push_back("abort"); }
+  std::string WrittenFile() const override { return {}; }
 };
 
 // A frontend whose printer set-up dialog runs `on_setup` (a confirmed choice).
@@ -58,10 +66,11 @@ class SetupFrontend : public testing::FakeFrontend {
  public:
   std::function<void()> on_setup;
   std::vector<std::string>* calls = nullptr;
-  void ShowPrinterSetup() override {
-    FakeFrontend::ShowPrinterSetup();
+  bool ShowPrinterSetup() override {
+    const bool confirmed = FakeFrontend::ShowPrinterSetup();
     if (calls) calls->push_back("setup");
     if (on_setup) on_setup();
+    return confirmed;
   }
 };
 
@@ -114,7 +123,7 @@ TEST_P(PrintPage, LayoutWarningAndPrintRectangle) {
   MakerState state = StateWithPicture(c.picture_width, c.picture_height, c.output_dpi_x);
   testing::FakeFrontend frontend;
 
-  const PrintPreviewLayout layout = PreparePrint(state, frontend, printer);
+  const PrintPreviewLayout layout = PreparePrint(state, frontend, printer).value();
 
   EXPECT_EQ(state.printer.PrinterDpi, c.printer_dpi);
   EXPECT_EQ(layout.image_width, c.image_width);
@@ -156,7 +165,7 @@ TEST(PreparePrint, OneInchBeyondThePageIsNoWarningAndMoreIs) {
     const int picture_width = c.picture_height == 1 ? 78125 : 1;
     MakerState state = StateWithPicture(picture_width, c.picture_height, 2500000);
     testing::FakeFrontend frontend;
-    EXPECT_EQ(PreparePrint(state, frontend, printer).size_over, c.size_over)
+    EXPECT_EQ(PreparePrint(state, frontend, printer)->size_over, c.size_over)
         << c.page_width << " x " << c.page_height;
   }
 }
@@ -171,7 +180,7 @@ TEST(PreparePrint, DefaultPrinterFirstThenSetupThenItsResolution) {
   // The person picks a 300 dpi printer with a 1500 x 1800 area.
   frontend.on_setup = [&] { printer.current = {300, 1500, 1800}; };
 
-  const PrintPreviewLayout layout = PreparePrint(state, frontend, printer);
+  const PrintPreviewLayout layout = PreparePrint(state, frontend, printer).value();
 
   EXPECT_EQ(printer.calls, (std::vector<std::string>{"select", "setup"}));
   EXPECT_EQ(state.printer.PrinterDpi, 300);
@@ -184,10 +193,24 @@ TEST(PreparePrint, CancelledSetupStillGivesTheDefaultPrintersLayout) {
   printer.current = {150, 100, 100};
   MakerState state = StateWithPicture(1698, 2049, 2975000);
   testing::FakeFrontend frontend;  // the dialog changes nothing
-  const PrintPreviewLayout layout = PreparePrint(state, frontend, printer);
+  const PrintPreviewLayout layout = PreparePrint(state, frontend, printer).value();
   EXPECT_EQ(frontend.printer_setup_shown, 1);
   EXPECT_EQ(state.printer.PrinterDpi, 600);
   EXPECT_EQ(layout.outline, (Rect{29, 52, 171, 224}));
+}
+
+// A file output (no printer installed) is written only after a confirmed
+// set-up: a cancel opens no preview and asks nothing more.
+TEST(PreparePrint, CancelledSetupOfAFileOutputStopsTheCommand) {
+  for (const bool confirmed : {true, false}) {
+    FakePrinter printer;
+    printer.writes_file = true;
+    MakerState state = StateWithPicture(1698, 2049, 2975000);
+    testing::FakeFrontend frontend;
+    frontend.printer_setup_confirmed = confirmed;
+    EXPECT_EQ(PreparePrint(state, frontend, printer).has_value(), confirmed);
+    EXPECT_EQ(state.printer.PrinterDpi, confirmed ? 600 : 0);
+  }
 }
 
 TEST(PreparePrint, PrinterReportingNoResolutionRaisesInsteadOfDividingByZero) {
@@ -278,6 +301,21 @@ TEST(PrintMergedBitmap, PrinterErrorsReachTheCaller) {
     EXPECT_STREQ(e.what(), "The printer is out of paper");
   }
   EXPECT_TRUE(printer.drawn.empty());
+}
+
+// A job that failed before it started is not aborted; one that failed
+// after is, so that the printer drops the half page.
+TEST(PrintMergedBitmap, AFailureAfterTheJobStartedAbortsIt) {
+  FakePrinter printer;
+  printer.fail_draw = true;
+  MakerState state = StateWithPicture(16, 8, 2975000);
+  state.printer.PrinterDpi = 600;
+  EXPECT_THROW(PrintMergedBitmap(state, printer), Error);
+  EXPECT_EQ(printer.calls, (std::vector<std::string>{"begin", "draw", "abort"}));
+  printer = FakePrinter{};
+  printer.fail_begin = true;
+  EXPECT_THROW(PrintMergedBitmap(state, printer), Error);
+  EXPECT_EQ(printer.calls, (std::vector<std::string>{"begin"}));
 }
 
 TEST(PrintMergedBitmap, NoPictureNoJob) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "comma_locale.h"
 #include "fake_frontend.h"
 #include "testchart/test_chart.h"
 
@@ -26,25 +27,46 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FakeFrontend;
 
-// Records every call; the page and resolution are set by the test.
+// Records every call; the page and resolution are set by the test. As a
+// file output (`file` not empty) it takes the resolution it is given and
+// names the file it wrote.
 class FakePrinter : public PrinterPort {
  public:
   int page_width = 4800, page_height = 6600, dpi = 600;
+  std::string file;          // "" for a printer
+  bool decline_file = false; // the person cancels the file's save dialog
+  bool fail_end = false;     // the job fails once started
   std::vector<std::string> calls;
   Rect drawn_at{};
   Size drawn_size{};
+  std::string written;
 
   void SelectDefaultPrinter() override { calls.push_back("default"); }
   int PageWidth() const override { return page_width; }
   int PageHeight() const override { return page_height; }
   int DpiX() const override { return dpi; }
-  void BeginDoc() override { calls.push_back("begin"); }
+  bool WritesFile() const override { return !file.empty(); }
+  void UseFileResolution(int file_dpi) override {
+    calls.push_back("file dpi");
+    if (WritesFile()) dpi = file_dpi;
+  }
+  bool BeginDoc() override {
+    calls.push_back("begin");
+    written.clear();
+    return !(WritesFile() && decline_file);
+  }
   void StretchDraw(const Rect& dest, const Raster& raster) override {
     calls.push_back("draw");
     drawn_at = dest;
     drawn_size = Size{raster.Width(), raster.Height()};
   }
-  void EndDoc() override { calls.push_back("end"); }
+  void EndDoc() override {
+    calls.push_back("end");
+    if (fail_end) throw Error("The printer ran out of paper");
+    written = file;
+  }
+  void Abort() override { calls.push_back("abort"); }
+  std::string WrittenFile() const override { return written; }
   bool Printed() const { return !calls.empty() && calls.back() == "end"; }
 };
 
@@ -279,6 +301,21 @@ TEST(ChartCommands, SaveAndPrintBeforeCreateOnlySayThereIsNoChart) {
   EXPECT_EQ(state.printer.PrinterDpi, 0);
 }
 
+// Reset writes the lens pitch into the LPI box and Create reads it back,
+// under a comma locale too; "39.5" and "39,5" both mean 39.5 lines there.
+TEST(ResetChartSettings, WhatResetWritesCreateReadsUnderACommaLocale) {
+  testing::CommaLocale comma;
+  if (!comma.available()) GTEST_SKIP() << "localedef is not installed";
+  ASSERT_TRUE(comma.active());
+  MakerState state;
+  state.lens.LensLpiX = 212500;
+  const ChartSettings reset = ResetChartSettings(state);
+  EXPECT_EQ(reset.lpi_text, "21.25");
+  EXPECT_EQ(LpiTextToLx(reset.lpi_text), 212500);
+  EXPECT_EQ(LpiTextToLx("39.5"), 395000);
+  EXPECT_EQ(LpiTextToLx("39,5"), 395000);
+}
+
 // ------------------------------------------------------------------- Print
 
 struct PrintCase {
@@ -294,8 +331,8 @@ void PrintTo(const PrintCase& c, std::ostream* os) { *os << c.name; }
 // The chart was made at 600 dpi; the box is read at the time of printing.
 const PrintCase kPrintCases[] = {
     {"printer_matches", 600, "600", true, "", ""},
-    {"printer_below_the_box", 600, "1200", false, "打印机DPI设置不对!", ""},
-    {"printer_above_the_box", 1200, "600", false, "打印机DPI设置不对!", ""},
+    {"printer_below_the_box", 600, "1200", false, "打印机DPI设置不对! (printer 600 dpi, chart 1200 dpi)", ""},
+    {"printer_above_the_box", 1200, "600", false, "打印机DPI设置不对! (printer 1200 dpi, chart 600 dpi)", ""},
     {"box_changed_to_the_printer", 1200, "1200", true, "", ""},
     {"box_not_a_number", 600, "6OO", false, "", "'6OO' is not a valid integer value"},
 };
@@ -335,6 +372,59 @@ TEST(PrintTestChart, CentresTheA4ChartAt600DpiWithTiesToEven) {
   CreateChart(state, frontend, Settings("600"));
   PrintTestChart(state, frontend, printer, "600");
   EXPECT_EQ(printer.drawn_at, (Rect{864, 584, 3936, 6016}));
+}
+
+// A PDF file takes the box's dpi, so every chart prints to a file at one
+// chart pixel per file pixel; a cancelled set-up or save dialog writes nothing.
+struct FilePrintCase {
+  const char* name;
+  bool setup_confirmed;
+  bool decline_file;
+  std::vector<std::string> calls;
+  std::vector<std::string> messages;
+};
+void PrintTo(const FilePrintCase& c, std::ostream* os) { *os << c.name; }
+
+class FilePrintTest : public ::testing::TestWithParam<FilePrintCase> {};
+
+TEST_P(FilePrintTest, TakesTheChartsDpiAndSaysWhereTheFileWent) {
+  const FilePrintCase& c = GetParam();
+  MakerState state;
+  FakeFrontend frontend;
+  frontend.printer_setup_confirmed = c.setup_confirmed;
+  FakePrinter printer;
+  printer.file = "/home/someone/chart.pdf";
+  printer.dpi = 1200;  // the file output's start value
+  printer.decline_file = c.decline_file;
+  CreateChart(state, frontend, Settings("600"));
+  PrintTestChart(state, frontend, printer, "600");
+  EXPECT_EQ(printer.calls, c.calls);
+  EXPECT_EQ(frontend.messages, c.messages);
+  if (c.setup_confirmed) {
+    EXPECT_EQ(state.printer.PrinterDpi, 600);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, FilePrintTest,
+    ::testing::Values(
+        FilePrintCase{"confirmed", true, false,
+                      {"default", "file dpi", "begin", "draw", "end"},
+                      {"Printed to \"/home/someone/chart.pdf\"."}},
+        FilePrintCase{"setup_cancelled", false, false, {"default"}, {}},
+        FilePrintCase{"no_file_named", true, true, {"default", "file dpi", "begin"}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PrintTestChart, AFailureAfterTheJobStartedAbortsIt) {
+  MakerState state;
+  FakeFrontend frontend;
+  FakePrinter printer;
+  printer.fail_end = true;
+  CreateChart(state, frontend, Settings("600"));
+  EXPECT_EQ(ErrorText([&] { PrintTestChart(state, frontend, printer, "600"); }),
+            "The printer ran out of paper");
+  EXPECT_EQ(printer.calls, (std::vector<std::string>{"default", "begin", "draw", "end", "abort"}));
+  EXPECT_TRUE(frontend.messages.empty());
 }
 
 TEST(ChartPrintRectangle, HalvesRoundToEven) {

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -15,6 +16,8 @@
 
 #include "ui/lens_group.h"
 #include "ui/main_window.h"
+#include "ui/picture_view.h"
+#include "ui/test_chart_window.h"
 
 using namespace lenti;
 using namespace lenti::ui;
@@ -140,6 +143,40 @@ class LensGroupTest : public QObject {
     Type(Find<QComboBox>("LensDpiBox")->lineEdit(), QStringLiteral("200"));
     QCOMPARE(Readout(), QString());
     QVERIFY(Warning().contains(QStringLiteral("finer than a pixel")));
+  }
+
+  void useThisPitchInTheChartWindowSetsTheLens() {
+    form_->RememberLensSettings(std::make_unique<QSettings>(Ini(), QSettings::IniFormat));
+    TestChartWindow& chart = form_->TestChart();
+    chart.show();
+    auto* rows = chart.findChild<QComboBox*>(QStringLiteral("RowBox"));
+    auto* use = chart.findChild<QPushButton*>(QStringLiteral("UseRowButton"));
+    QVERIFY(rows != nullptr && use != nullptr);
+    QCOMPARE(rows->count(), 0);
+    use->click();  // no chart yet: only the message
+    QCOMPARE(messages_, QStringList({QString::fromLatin1(kNoChartYet)}));
+    QVERIFY(form_->State().lens == LensSettings{});
+
+    auto* dpi = chart.findChild<QComboBox*>(QStringLiteral("ComboBox2"));
+    dpi->setCurrentText(QStringLiteral("600"));
+    chart.findChild<QPushButton*>(QStringLiteral("Button5"))->click();  // Create
+    QCOMPARE(rows->count(), 11);
+    QCOMPARE(rows->currentText(), QStringLiteral("40"));  // the centre row
+    // A click on the second row of the preview picks it.
+    auto* preview = chart.findChild<PictureView*>(QStringLiteral("Image1"));
+    const QRect shown = preview->DisplayRect();
+    const int row_height = shown.height() * form_->State().chart.RowHeight / form_->State().chart.TestChart->Height();
+    QTest::mouseClick(preview, Qt::LeftButton, {}, QPoint(shown.center().x(), shown.top() + row_height * 3 / 2));
+    QCOMPARE(rows->currentIndex(), 1);
+    const QString label = rows->currentText();
+    use->click();
+    QCOMPARE(form_->State().lens.LensLpiX, int64_t(label.toDouble() * 10000 + 0.5));
+    QCOMPARE(form_->State().lens.OutputDpi, 600);
+    QCOMPARE(Find<QComboBox>("LensPitchBox")->currentText(), label);
+    QCOMPARE(Find<QComboBox>("LensDpiBox")->currentText(), QStringLiteral("600"));
+    QVERIFY(Readout().contains(QStringLiteral("600 dpi, 3425 x 4134 px")));
+    QCOMPARE(QSettings(Ini(), QSettings::IniFormat).value("lens/pitch").toString(), label);
+    QVERIFY(errors_.isEmpty());
   }
 
   void theSettingsAreRememberedBetweenRuns() {

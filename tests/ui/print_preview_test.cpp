@@ -3,7 +3,9 @@
 // pressed, and the desktop printer port falling back to a PDF file on a
 // machine without printers.
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -35,14 +37,19 @@ class FakePrinter : public PrinterPort {
   int PageWidth() const override { return 4800; }
   int PageHeight() const override { return 6600; }
   int DpiX() const override { return 600; }
-  void BeginDoc() override {
+  bool WritesFile() const override { return false; }
+  void UseFileResolution(int) override {}
+  bool BeginDoc() override {
     if (fail_begin) throw Error("The printer is offline");
+    return true;
   }
   void StretchDraw(const Rect& dest, const Raster& raster) override {
     rects.push_back(dest);
     sizes.push_back(Size{raster.Width(), raster.Height()});
   }
   void EndDoc() override {}
+  void Abort() override {}
+  std::string WrittenFile() const override { return {}; }
 };
 
 // The layout of a 1698 x 2049 output at 297.5 dpi on an 8 x 11 inch area at 600 dpi.
@@ -187,13 +194,20 @@ class PrintPreviewTest : public QObject {
     QVERIFY(form.isVisible());
   }
 
-  // Without a printer the port prints into a PDF file in the documents
-  // folder instead of failing, the picture's colours intact (BGR rows).
+  // Without a printer the port prints into a PDF file instead of failing,
+  // the picture's colours intact (BGR rows). The save dialog proposes a new
+  // name in a folder that exists: the home folder when there is no
+  // documents folder, which is not created.
   void withoutPrinterTheJobBecomesAPdfFile() {
     if (!QPrinterInfo::availablePrinters().isEmpty()) {
       QSKIP("a printer is installed here: the test would print on paper");
     }
     QtPrinterPort port;
+    QStringList suggested;
+    port.hooks.ask_pdf_file = [&](const QString& name) {
+      suggested << name;
+      return name;
+    };
     port.SelectDefaultPrinter();
     QCOMPARE(port.Printer().outputFormat(), QPrinter::PdfFormat);
     QCOMPARE(port.DpiX(), port.Printer().resolution());
@@ -206,15 +220,26 @@ class PrintPreviewTest : public QObject {
     state.printer.PrinterDpi = port.DpiX();
     PrintMergedBitmap(state, port);
 
-    const QString pdf = home_.path() + "/Documents/print.pdf";
+    const QString pdf = home_.path() + "/print.pdf";
+    QCOMPARE(suggested, QStringList{pdf});
+    QCOMPARE(QString::fromStdString(port.WrittenFile()), pdf);
+    QVERIFY(!QFileInfo::exists(home_.path() + "/Documents"));
     QFile file(pdf);
     QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(pdf));
     QCOMPARE(file.read(5), QByteArray("%PDF-"));
     file.close();
 
-    // A second print keeps the first file and takes a new name.
-    PrintMergedBitmap(state, port);
-    QVERIFY(QFile::exists(home_.path() + "/Documents/print-2.pdf"));
+    // A second print after a new set-up proposes a new name; a cancelled
+    // save dialog writes nothing and reports nothing written.
+    port.SelectDefaultPrinter();
+    port.hooks.ask_pdf_file = [&](const QString& name) {
+      suggested << name;
+      return QString();
+    };
+    QVERIFY(!PrintMergedBitmap(state, port));
+    QCOMPARE(suggested.value(1), home_.path() + "/print-2.pdf");
+    QVERIFY(port.WrittenFile().empty());
+    QVERIFY(!QFile::exists(home_.path() + "/print-2.pdf"));
 
     // The page centre lies on the picture: it must be red, not blue.
     const QString stem = home_.path() + "/centre";
@@ -228,22 +253,26 @@ class PrintPreviewTest : public QObject {
              qPrintable(centre.name()));
   }
 
+  // The set-up dialog's button says that it opens the preview; closed, the
+  // dialog counts as cancelled.
   void setupDialogOffersTheDefaultPdfName() {
     if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a printer is installed here");
     QtPrinterPort port;
     port.SelectDefaultPrinter();
-    bool shown = false;
-    // The dialog is modal: close it as soon as it is up (its outcome is ignored).
+    QString button;
+    // The dialog is modal: close it as soon as it is up.
     QTimer::singleShot(0, [&] {
       if (QWidget* dialog = QApplication::activeModalWidget()) {
-        shown = true;
+        if (auto* box = dialog->findChild<QDialogButtonBox*>())
+          button = box->button(QDialogButtonBox::Ok)->text();
         dialog->close();
       }
     });
-    port.ShowSetupDialog(nullptr);
-    QVERIFY(shown);
+    QVERIFY(!port.ShowSetupDialog(nullptr));
+    QCOMPARE(button, QtPrinterPort::SetupButtonText());
     QCOMPARE(port.Printer().outputFormat(), QPrinter::PdfFormat);
-    QVERIFY(port.Printer().outputFileName().startsWith(home_.path() + "/Documents/print"));
+    QCOMPARE(port.Printer().outputFileName(), DefaultPdfPath());
+    QVERIFY(port.Printer().outputFileName().startsWith(home_.path() + "/print"));
   }
 
   void wrapRasterKeepsEveryFormat() {

@@ -30,9 +30,13 @@ class FakePrinter : public PrinterPort {
   int PageWidth() const override { return 9600; }
   int PageHeight() const override { return 13200; }
   int DpiX() const override { return dpi; }
-  void BeginDoc() override {}
+  bool WritesFile() const override { return false; }
+  void UseFileResolution(int) override {}
+  bool BeginDoc() override { return true; }
   void StretchDraw(const Rect&, const Raster&) override {}
   void EndDoc() override { ++pages; }
+  void Abort() override {}
+  std::string WrittenFile() const override { return {}; }
 };
 
 QString Caption(const QWidget* widget) { return widget->property("text").toString(); }
@@ -260,7 +264,8 @@ class TestChartWindowTest : public QObject {
     Find<QComboBox>("ComboBox2")->setCurrentText(QStringLiteral("600"));
     QTest::mouseClick(Find<QPushButton>("Button2"), Qt::LeftButton);
     QCOMPARE(printer_.pages, 1);
-    QCOMPARE(frontend_.messages, std::vector<std::string>{"打印机DPI设置不对!"});
+    QCOMPARE(frontend_.messages,
+             std::vector<std::string>{"打印机DPI设置不对! (printer 1200 dpi, chart 600 dpi)"});
     QCOMPARE(state_.printer.PrinterDpi, 1200);
 
     const QString path = dir.filePath(QStringLiteral("chart.bmp"));
