@@ -8,6 +8,7 @@
 #include "core/error.h"
 #include "core/numerics.h"
 #include "interlace/lens_input.h"
+#include "interlace/lens_view.h"
 
 namespace lenti::cli {
 
@@ -247,6 +248,7 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
          m.quarter_turns = ((turns % 4) + 4) % 4;
        }},
       {"--align-bars", false, false, [&](const std::string&) { m.align_bars = true; }},
+      {"--reverse", false, false, [&](const std::string&) { m.reverse = true; }},
       {"--pdf", true, false, [&](const std::string& v) { m.pdf = v; }},
       {"--page", true, false,
        [&](const std::string& v) {
@@ -303,6 +305,67 @@ ChartArgs ParseChart(const std::vector<std::string>& args) {
   return c;
 }
 
+// A decimal number from `low` to `high` (`high` itself only when
+// `high_included`).
+double NumberInRange(const std::string& option, const std::string& text, double low, double high,
+                     bool high_included, const std::string& what) {
+  Extended value = 0;
+  try {
+    value = StrToFloat(text);
+  } catch (const Error&) {
+    Fail(option + ": " + Quoted(text) + " is not a number");
+  }
+  if (!std::isfinite(value) || value < low || value > high || (!high_included && value == high)) {
+    Fail(option + " must be " + what + ", not " + text);
+  }
+  return static_cast<double>(value);
+}
+
+ViewArgs ParseView(const std::vector<std::string>& args) {
+  ViewArgs v;
+  bool lpi_given = false;
+  const auto positive = [](const std::string& option, const std::string& text, double high,
+                           const std::string& what) {
+    const double value = NumberInRange(option, text, 0, high, true, what);
+    if (value <= 0) Fail(option + " must be " + what + ", not " + text);
+    return value;
+  };
+  const std::vector<Option> table{
+      {"-o", true, false, [&](const std::string& x) { v.output = x; }},
+      {"--output", true, false, [&](const std::string& x) { v.output = x; }},
+      {"--mode", true, false, [&](const std::string& x) { v.mode = ParseMode(x); }},
+      {"--lpi", true, false,
+       [&](const std::string& x) {
+         v.lpi = positive("--lpi", x, kMaxViewLpi, "more than 0 and at most 1000 lines per inch");
+         lpi_given = true;
+       }},
+      {"--dpi", true, false,
+       [&](const std::string& x) { v.dpi = positive("--dpi", x, kMaxViewDpi, "more than 0 and at most 100000 dpi"); }},
+      {"--phase", true, false,
+       [&](const std::string& x) {
+         v.phase = NumberInRange("--phase", x, -kMaxViewPhase, kMaxViewPhase, true,
+                                 "from -0.5 to 0.5 of a lens");
+       }},
+      {"--angle", true, false,
+       [&](const std::string& x) { v.angle = NumberInRange("--angle", x, 0, 1, false, "from 0 up to (not including) 1"); }},
+      {"--frames", true, false, [&](const std::string& x) { v.frames = IntInRange("--frames", x, 1, 99); }},
+  };
+  std::vector<std::string> operands;
+  ParseOptions(args, 1, table, operands);
+  if (operands.size() != 1) {
+    Fail("view needs one merged picture, " + std::to_string(operands.size()) + " given");
+  }
+  v.picture = operands[0];
+  if (!lpi_given) Fail("view needs --lpi, the pitch of the lens sheet");
+  if (v.angle.has_value() == (v.frames > 0)) Fail("view needs either --angle A or --frames N");
+  if (v.output.empty()) Fail(v.frames > 0 ? "view needs -o DIR/" : "view needs -o VIEW.bmp");
+  if (v.dpi && *v.dpi / v.lpi < 1) {
+    Fail("a lens of --lpi " + FloatToStr(v.lpi) + " over --dpi " + FloatToStr(*v.dpi) +
+         " is narrower than one pixel");
+  }
+  return v;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -310,10 +373,12 @@ std::string UsageText() {
          "[--crop K=L,T,W,H]...\n"
          "                    [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]\n"
          "                    [--text TEXT [--font \"FAMILY:SIZE[:bold][:italic]\"] [--text-at X,Y]]\n"
-         "                    [--rotate N] [--align-bars] [--pdf OUT.pdf [--page A4|A3|Letter] "
+         "                    [--rotate N] [--align-bars] [--reverse] [--pdf OUT.pdf [--page A4|A3|Letter] "
          "[--printer-dpi N]]\n"
          "                    PHOTO1 PHOTO2 [... PHOTO16]\n"
-         "       vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]\n";
+         "       vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]\n"
+         "       vexaro view MERGED --lpi L [--mode portrait|landscape] [--dpi D] [--phase F]\n"
+         "                   (--angle A -o VIEW.bmp | --frames N -o DIR/)\n";
 }
 
 LensSettings LensOf(const MergeArgs& args) {
@@ -330,7 +395,7 @@ LensSettings LensOf(const MergeArgs& args) {
 ParseResult ParseArguments(const std::vector<std::string>& args) {
   ParseResult result;
   try {
-    if (args.empty()) Fail("missing command: merge or chart");
+    if (args.empty()) Fail("missing command: merge, chart or view");
     Command command;
     for (const std::string& arg : args) {
       if (arg == "--") break;
@@ -348,8 +413,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     } else if (verb == "chart") {
       command.kind = Command::Kind::Chart;
       command.chart = ParseChart(args);
+    } else if (verb == "view") {
+      command.kind = Command::Kind::View;
+      command.view = ParseView(args);
     } else {
-      Fail("unknown command " + Quoted(verb) + ": use merge or chart");
+      Fail("unknown command " + Quoted(verb) + ": use merge, chart or view");
     }
     result.command = std::move(command);
   } catch (const UsageError& e) {

@@ -4,10 +4,12 @@
 //   vexaro merge -o OUT.bmp [--mode portrait|landscape] [--lpi 21.25]
 //                [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]
 //                [--crop K=L,T,W,H]... [--text TEXT [--font "FAMILY:SIZE[:bold][:italic]"]
-//                [--text-at X,Y]] [--rotate N] [--align-bars]
+//                [--text-at X,Y]] [--rotate N] [--align-bars] [--reverse]
 //                [--pdf OUT.pdf [--page A4|A3|Letter] [--printer-dpi N]]
 //                PHOTO1 PHOTO2 [... PHOTO16]
 //   vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]
+//   vexaro view MERGED --lpi L [--mode portrait|landscape] [--dpi D] [--phase F]
+//               (--angle A -o VIEW.bmp | --frames N -o DIR/)
 //
 // Options take their value as the next argument or after "=" (--lpi=40);
 // "--" ends the options.
@@ -49,7 +51,10 @@ struct MergeArgs {
   std::optional<std::string> pdf;
   std::string page = "A4";
   int printer_dpi = 600;
-  std::vector<std::string> photos;  // slot k is photos[k - 1]
+  std::vector<std::string> photos;  // photo k is photos[k - 1]
+  // The frames in the reverse order of the photos (a 3D set shot the other
+  // way round); --crop K still names photo K as given.
+  bool reverse = false;
 };
 
 // The lens settings the merge options give (FlipMode stays "Up-Down").
@@ -62,11 +67,25 @@ struct ChartArgs {
   int64_t lens_lpi_x = 400000;  // 40 lpi x 10000
 };
 
+// The merged picture seen through a lens sheet: one view at --angle, or
+// --frames N views at the angles (k + 0.5) / N.
+struct ViewArgs {
+  std::string picture;
+  std::string output;  // the view, or with --frames a folder (or a name to number)
+  Mode mode = Mode::PortraitRows;
+  double lpi = 0;
+  std::optional<double> dpi;  // the file's recorded resolution unless given
+  double phase = 0;           // lenses
+  std::optional<double> angle;
+  int frames = 0;             // 0: one view at `angle`
+};
+
 struct Command {
-  enum class Kind { Merge, Chart, Help };
+  enum class Kind { Merge, Chart, View, Help };
   Kind kind = Kind::Help;
   MergeArgs merge;
   ChartArgs chart;
+  ViewArgs view;
 };
 
 // Either a command or the text of the usage error.

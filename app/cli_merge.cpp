@@ -25,9 +25,15 @@ namespace {
 MergeRequest RequestFor(const MergeArgs& args, const LensGeometry& geometry, unsigned threads) {
   MergeRequest request = RequestForLens(geometry, args.mode, args.sampling);
   request.open = OpenPhotoSource;
-  request.default_rect = [mode = args.mode](Size photo) { return DefaultSourceRect(photo, mode); };
+  // The crop frame's rectangle at the picture's ratio.
+  request.default_rect = [ratio = CropRatioFor(LensOf(args), args.mode)](Size photo) {
+    return DefaultSourceRect(photo, ratio);
+  };
   request.threads = threads;
-  for (size_t i = 0; i < args.photos.size(); ++i) {
+  // --reverse: the last photo becomes the first frame. Each keeps its own
+  // number (its --crop, the photo named in an error) as given.
+  for (size_t k = 0; k < args.photos.size(); ++k) {
+    const size_t i = args.reverse ? args.photos.size() - 1 - k : k;
     const int slot = static_cast<int>(i) + 1;
     PipelineFrame frame{slot, args.photos[i], std::nullopt, ""};
     if (const auto crop = args.crops.find(slot); crop != args.crops.end()) frame.source_rect = crop->second;

@@ -7,6 +7,7 @@
 #include "app/cli_chart.h"
 #include "app/cli_merge.h"
 #include "app/cli_progress.h"
+#include "app/cli_view.h"
 
 namespace lenti::cli {
 
@@ -18,6 +19,7 @@ std::string RunCommand(const Command& command, std::ostream& err, bool show_prog
     for (const std::string& row : ChartRowLines(command.chart)) text += "\n" + row;
     return text;
   }
+  if (command.kind == Command::Kind::View) return RunView(command.view);
   ProgressBar bar(err, show_progress);
   return RunMerge(command.merge, [&bar](int done, int total) { bar.Update(done, total); });
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/color.h"
 
@@ -15,8 +16,9 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
 
-  // The open-picture dialog, its file name cleared first; "" when cancelled.
-  virtual std::string AskOpenPicture() = 0;
+  // The open-picture dialog, its file name cleared first: the files chosen
+  // (one or several, in the dialog's order); none when cancelled.
+  virtual std::vector<std::string> AskOpenPictures() = 0;
   // The one save dialog (shared by the main and the test chart window, so it
   // opens with the last name used); "" when cancelled.
   virtual std::string AskSavePicture() = 0;

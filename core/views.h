@@ -38,6 +38,10 @@ class MainView : public virtual BusyIndicator {
   virtual void SetViewPicture(const Picture& picture) = 0;
   // Thumbnail of slot (1..16): a 65 x 57 raster.
   virtual void SetThumbnail(int slot, const Raster& thumbnail) = 0;
+  // The thumbnail slot (1..16) shows; an empty raster when it shows none.
+  virtual Raster Thumbnail(int slot) const = 0;
+  // The slot shows no thumbnail (an emptied slot).
+  virtual void ClearThumbnail(int slot) = 0;
 
   // The red crop rectangle, bounds in view pixels.
   virtual Rect CropBounds() const = 0;

@@ -30,19 +30,18 @@ Cursor CursorAt(const Rect& bounds, int x, int y) {
   return InResizeZone(bounds, x, y) ? Cursor::SizeNWSE : Cursor::SizeAll;
 }
 
-// The height that goes with `width` in the Mode: division first, then
-// multiplication (290 -> 350 upright, 290 -> 240 across).
-int32_t HeightForWidth(int32_t width, Mode mode) {
+// The height that goes with `width` at the picture's ratio: division
+// first, then multiplication (290 -> 350 upright, 290 -> 240 across).
+int32_t HeightForWidth(int32_t width, CropRatio ratio) {
   const Extended w = width;
-  return static_cast<int32_t>(mode == Mode::PortraitRows ? Round(w / 145 * 175)
-                                                         : Round(w / 175 * 145));
+  return static_cast<int32_t>(Round(w / ratio.wide * ratio.high));
 }
 
 // The smallest width not below `x` whose height is also at least the floor
 // (across, a width of 8 would give a height of 7: it takes 10).
-int32_t ResizeWidth(int x, Mode mode) {
+int32_t ResizeWidth(int x, CropRatio ratio) {
   int32_t width = std::clamp<int32_t>(x, kMinCropSide, static_cast<int32_t>(kMaxViewCoordinate));
-  while (HeightForWidth(width, mode) < kMinCropSide) ++width;
+  while (HeightForWidth(width, ratio) < kMinCropSide) ++width;
   return width;
 }
 
@@ -52,10 +51,10 @@ Rect Moved(const Rect& bounds, int64_t dx, int64_t dy) {
   return Rect{left, top, left + bounds.Width(), top + bounds.Height()};
 }
 
-Rect Resized(const Rect& bounds, int x, Mode mode) {
-  const int32_t width = ResizeWidth(x, mode);
+Rect Resized(const Rect& bounds, int x, CropRatio ratio) {
+  const int32_t width = ResizeWidth(x, ratio);
   return Rect{bounds.left, bounds.top, bounds.left + width,
-              bounds.top + HeightForWidth(width, mode)};
+              bounds.top + HeightForWidth(width, ratio)};
 }
 
 void WriteRecord(CropRecord& record, const Rect& bounds) {
@@ -87,7 +86,7 @@ void CropMouseMove(MakerState& state, MainView& view, int x, int y) {
   // x and y are relative to the rectangle as it stands, so adding the
   // distance from the press point keeps the grabbed point under the mouse.
   const Rect next = state.photos.DragMode == CropDrag::Resize
-                        ? Resized(bounds, x, view.CurrentMode())
+                        ? Resized(bounds, x, CropRatioFor(state.lens, view.CurrentMode()))
                         : Moved(bounds, int64_t{x} - state.photos.DragStartX, int64_t{y} - state.photos.DragStartY);
   view.SetCropBounds(next);
   WriteRecord(state.photos.CropRects[state.photos.CurrentSlot], next);

@@ -58,13 +58,26 @@ Fit ComputeFit(Size photo, Size view_box) {
   return fit;
 }
 
+CropRatio CropRatioFor(const LensSettings& lens, Mode mode) {
+  const bool portrait = mode == Mode::PortraitRows;
+  if (HasClassicSize(lens)) return portrait ? CropRatio{145, 175} : CropRatio{175, 145};
+  return portrait ? CropRatio{lens.WidthCmX100, lens.HeightCmX100}
+                  : CropRatio{lens.HeightCmX100, lens.WidthCmX100};
+}
+
 Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode) {
   // Ratio of the printed picture: 145 wide to 175 high upright, the other
   // way round across.
-  const bool portrait = mode == Mode::PortraitRows;
-  const int64_t across = portrait ? 145 : 175;
-  const int64_t along = portrait ? 175 : 145;
-  const Extended threshold = portrait ? kPortraitThreshold : kLandscapeThreshold;
+  return DefaultCropRect(fit, view_box, CropRatioFor(LensSettings{}, mode));
+}
+
+Rect DefaultCropRect(const Fit& fit, Size view_box, CropRatio ratio) {
+  const int64_t across = ratio.wide;
+  const int64_t along = ratio.high;
+  // The classic ratios keep their constants; any other is wide / high x 10000.
+  const Extended threshold = across == 145 && along == 175   ? kPortraitThreshold
+                             : across == 175 && along == 145 ? kLandscapeThreshold
+                                                             : Divide(across, along) * 10000;
 
   int32_t width, height;
   if (static_cast<Extended>(fit.aspect) >= threshold) {
@@ -79,9 +92,11 @@ Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode) {
   return Rect{left, top, left + width, top + height};
 }
 
-Rect DefaultSourceRect(Size photo, Mode mode) {
+Rect DefaultSourceRect(Size photo, Mode mode) { return DefaultSourceRect(photo, CropRatioFor(LensSettings{}, mode)); }
+
+Rect DefaultSourceRect(Size photo, CropRatio ratio) {
   const Fit fit = ComputeFit(photo, photo);
-  const Rect view = DefaultCropRect(fit, photo, mode);
+  const Rect view = DefaultCropRect(fit, photo, ratio);
   const CropRecord record{view.left, view.top, view.right, view.bottom, fit.offset_x, fit.offset_y, true};
   return MapCropToSource(record, fit.scale);
 }
@@ -94,7 +109,7 @@ void FitAndFrame(MakerState& state, MainView& view) {
   const Fit fit = ComputeFit(Size{picture.Width(), picture.Height()}, view_box);
   CropRecord& record = state.photos.CropRects[state.photos.CurrentSlot];
   const Rect bounds = record.Saved ? Rect{record.Left, record.Top, record.Right, record.Bottom}
-                                   : DefaultCropRect(fit, view_box, view.CurrentMode());
+                                   : DefaultCropRect(fit, view_box, CropRatioFor(state.lens, view.CurrentMode()));
 
   record.OffsetX = fit.offset_x;
   record.OffsetY = fit.offset_y;

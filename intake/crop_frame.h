@@ -25,13 +25,24 @@ struct Fit {
   int64_t scale = 0;    // source px per view px x 10000
 };
 Fit ComputeFit(Size photo, Size view_box);
+
+// The crop rectangle's ratio, width to height: the picture's, as the Mode
+// turns it (145:175 upright and 175:145 across for the classic 14.5 x 17.5 cm;
+// another picture size gives its own, in cm x 100).
+struct CropRatio {
+  int64_t wide = 145;
+  int64_t high = 175;
+};
+CropRatio CropRatioFor(const LensSettings& lens, Mode mode);
 // The default rectangle: the largest of the Mode's ratio inside the fitted
 // photo, centred in the view box.
 Rect DefaultCropRect(const Fit& fit, Size view_box, Mode mode);
+Rect DefaultCropRect(const Fit& fit, Size view_box, CropRatio ratio);
 
 // The crop the crop frame places on a new photo, in the photo's own pixels:
 // a view box the size of the photo, scale 1 (the command line's default).
 Rect DefaultSourceRect(Size photo, Mode mode);
+Rect DefaultSourceRect(Size photo, CropRatio ratio);
 
 // FitAndFrame (also the hidden "裁切" button): fits the view's picture,
 // records offset and scale for the current slot, places the saved or the

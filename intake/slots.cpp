@@ -8,6 +8,7 @@
 #include "intake/slots.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "core/bmp_reader.h"
@@ -19,6 +20,7 @@
 #include "core/work_dir.h"
 #include "intake/crop_frame.h"
 #include "intake/photo_source.h"
+#include "intake/slot_order.h"
 
 namespace lenti {
 namespace {
@@ -80,26 +82,16 @@ Picture LoadSlotPicture(const std::string& path, const Picture& current) {
   return picture;
 }
 
-}  // namespace
-
-Raster MakeThumbnail(const Raster& photo) {
-  Raster thumbnail(kThumbnailWidth, kThumbnailHeight);
-  // The whole photo fills the thumbnail; proportions are not kept.
-  thumbnail.StretchDraw(Rect{0, 0, kThumbnailWidth, kThumbnailHeight}, photo);
-  return thumbnail;
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir,
-                    int slot) {
-  CheckSlotNumber(slot);
-  const std::string chosen = dialogs.AskOpenPicture();
-  if (chosen.empty()) return;  // cancelled: the slot keeps its photo and its framing
-
-  const PhotoKind kind = RecognisePhotoFile(chosen);
-  if (kind == PhotoKind::Other) {
-    dialogs.ShowMessage("File format error!");
-    return;
-  }
+// A file recognised as a photo into the slot: working file, thumbnail,
+// FrameCount, StripWidth, a forgotten rectangle, the slot selected. Raises
+// with the slot as it was.
+void ImportPhoto(MakerState& state, MainView& view, const std::string& work_dir, int slot,
+                 const std::string& chosen, PhotoKind kind) {
   // Slots 3..16 take part in the merge once filled; the strip width follows
   // with the import rule (250, not the merge's 300).
   int32_t frame_count = state.photos.FrameCount;
@@ -126,6 +118,87 @@ void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const s
   // the file back.
   state.photos.CurrentSlot = static_cast<uint8_t>(slot - 1);
   ShowSlotPicture(state, view, photo.view);
+}
+
+}  // namespace
+
+Raster MakeThumbnail(const Raster& photo) {
+  Raster thumbnail(kThumbnailWidth, kThumbnailHeight);
+  // The whole photo fills the thumbnail; proportions are not kept.
+  thumbnail.StretchDraw(Rect{0, 0, kThumbnailWidth, kThumbnailHeight}, photo);
+  return thumbnail;
+}
+
+void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir,
+                    int slot) {
+  CheckSlotNumber(slot);
+  const std::vector<std::string> chosen = dialogs.AskOpenPictures();
+  if (chosen.empty()) return;  // cancelled: the slot keeps its photo and its framing
+  if (chosen.size() > 1) return ImportFiles(state, dialogs, view, work_dir, slot, chosen);
+
+  const PhotoKind kind = RecognisePhotoFile(chosen.front());
+  if (kind == PhotoKind::Other) {
+    dialogs.ShowMessage("File format error!");
+    return;
+  }
+  ImportPhoto(state, view, work_dir, slot, chosen.front(), kind);
+}
+
+void ImportFiles(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir,
+                 int first_slot, const std::vector<std::string>& files) {
+  CheckSlotNumber(first_slot);
+  const std::vector<std::string> ordered = NaturalOrder(files);
+  const size_t free_slots = static_cast<size_t>(kSlotCount - first_slot + 1);
+  if (ordered.size() > free_slots) {
+    const std::string slots = free_slots == 1 ? Format("slot %d", kSlotCount)
+                                              : Format("slots %d to %d", first_slot, kSlotCount);
+    std::string text = "Too many photos for " + slots + "; nothing was imported. Left over:";
+    for (size_t k = free_slots; k < ordered.size(); ++k) text += "\n" + FileNameOf(ordered[k]);
+    dialogs.ShowMessage(text);
+    return;
+  }
+  BusyCursor busy(view);
+  std::vector<std::string> refused;
+  int slot = first_slot;
+  for (const std::string& file : ordered) {
+    // Each file on its own: one that fails is named at the end, the others go on.
+    try {
+      const PhotoKind kind = RecognisePhotoFile(file);
+      if (kind == PhotoKind::Other) {
+        refused.push_back(FileNameOf(file) + ": File format error!");
+        continue;
+      }
+      ImportPhoto(state, view, work_dir, slot, file, kind);
+      ++slot;
+    } catch (const std::bad_alloc&) {
+      refused.push_back(FileNameOf(file) + ": Out of memory");
+    } catch (const Error& e) {
+      refused.push_back(FileNameOf(file) + ": " + e.what());
+    }
+  }
+  if (refused.empty()) return;
+  std::string text = "Not imported:";
+  for (const std::string& line : refused) text += "\n" + line;
+  dialogs.ShowMessage(text);
+}
+
+void ImportDroppedFiles(MakerState& state, Dialogs& dialogs, MainView& view,
+                        const std::string& work_dir, int slot, const std::vector<std::string>& files) {
+  if (files.empty()) return;
+  if (slot == 0) slot = FirstEmptySlot(state.photos);
+  if (slot == 0) {
+    std::string text = "Every photo slot is filled; nothing was imported. Drop photos on a slot to "
+                       "replace the photos from there on. Left over:";
+    for (const std::string& file : NaturalOrder(files)) text += "\n" + FileNameOf(file);
+    dialogs.ShowMessage(text);
+    return;
+  }
+  ImportFiles(state, dialogs, view, work_dir, slot, files);
+}
+
+int OpenCommandSlot(const SlotState& photos) {
+  if (!photos.SlotFiles[photos.CurrentSlot].empty()) return photos.CurrentSlot + 1;
+  return FirstEmptySlot(photos);
 }
 
 void SelectSlot(MakerState& state, MainView& view, int slot) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/dialogs.h"
@@ -19,7 +20,10 @@ namespace lenti::testing {
 class FakeFrontend : public Dialogs, public MainView, public ChartView, public ProgressSink {
  public:
   // ---- script ----
-  std::deque<std::string> open_answers;  // AskOpenPicture pops the front ("" = cancel)
+  // AskOpenPictures answers from open_many_answers while it holds any, then
+  // pops one file from open_answers ("" = cancel).
+  std::deque<std::vector<std::string>> open_many_answers;
+  std::deque<std::string> open_answers;
   std::deque<std::string> save_answers;  // AskSavePicture pops the front
   std::deque<Font> font_answers;         // AskFont: a value = confirmed, none left = cancel
   Mode mode = Mode::PortraitRows;
@@ -48,9 +52,16 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   Cursor ScreenCursor() const { return screen_cursors.empty() ? Cursor::Default : screen_cursors.back(); }
 
   // ---- Dialogs ----
-  std::string AskOpenPicture() override {
+  std::vector<std::string> AskOpenPictures() override {
     ++open_dialogs_shown;
-    return Pop(open_answers);
+    if (!open_many_answers.empty()) {
+      std::vector<std::string> files = std::move(open_many_answers.front());
+      open_many_answers.pop_front();
+      return files;
+    }
+    const std::string file = Pop(open_answers);
+    if (file.empty()) return {};
+    return {file};
   }
   std::string AskSavePicture() override {
     ++save_dialogs_shown;
@@ -76,6 +87,11 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   const Picture& ViewPicture() const override { return view; }
   void SetViewPicture(const Picture& picture) override { view = picture; }
   void SetThumbnail(int slot, const Raster& thumbnail) override { thumbnails[slot] = thumbnail; }
+  Raster Thumbnail(int slot) const override {
+    const auto found = thumbnails.find(slot);
+    return found == thumbnails.end() ? Raster() : found->second;
+  }
+  void ClearThumbnail(int slot) override { thumbnails.erase(slot); }
   Rect CropBounds() const override { return crop; }
   void SetCropBounds(const Rect& bounds) override { crop = bounds; }
   void SetCropVisible(bool visible) override { crop_visible = visible; }

@@ -26,6 +26,7 @@
 #include "ui/crop_shape.h"
 #include "ui/guard.h"
 #include "ui/lens_group.h"
+#include "ui/lens_view_window.h"
 #include "ui/picture_view.h"
 #include "ui/print_preview.h"
 #include "ui/test_chart_window.h"
@@ -55,6 +56,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   lens_panel_->setGeometry(620, 16, 640, 94);
   connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::UpdateCommands);
   ConnectHandlers();
+  BuildSlotCommands();
   FillWorkArea();
   CreateWorkDir();
 
@@ -136,6 +138,9 @@ void MainWindow::UpdateCommands() {
   align_bars_box_->setChecked(s.align_bars_checked);  // emits toggled, never clicked
   apply_text_button_->setEnabled(s.apply_text);
   photo_view_->setEnabled(s.place_text);
+  UpdateSlotCommands();
+  lens_view_action_->setEnabled(s.view_through_lens);
+  if (lens_view_ != nullptr && lens_view_->isVisible()) lens_view_->Follow();
   lens_panel_->Refresh(state_.photos.FrameCount, view_->CurrentMode());
 }
 
@@ -243,6 +248,15 @@ void MainWindow::ShowTestChartWindow() {
   test_chart_->show();
   test_chart_->raise();
   test_chart_->activateWindow();
+}
+
+void MainWindow::ShowLensViewWindow() {
+  if (!state_.merged.MergedBitmap) return;
+  if (lens_view_ == nullptr) lens_view_ = new LensViewWindow(state_, *dialogs_, this);
+  lens_view_->show();
+  lens_view_->Follow();
+  lens_view_->raise();
+  lens_view_->activateWindow();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include "core/maker_state.h"
 #include "core/progress.h"
@@ -18,6 +19,7 @@
 #include "ui/qt_main_view.h"
 #include "ui/qt_printer.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -33,7 +35,9 @@ namespace lenti::ui {
 
 class CropShape;
 class LensGroup;
+class LensViewWindow;
 class PictureView;
+class SlotStrip;
 class TestChartWindow;
 
 class MainWindow : public QMainWindow {
@@ -49,6 +53,8 @@ class MainWindow : public QMainWindow {
   QtMainView& View() { return *view_; }
   ProgressSink& Progress() { return *progress_; }
   TestChartWindow& TestChart() { return *test_chart_; }
+  // The "View through lens" window; null until first opened.
+  LensViewWindow* LensView() { return lens_view_; }
   LensGroup& Lens() { return *lens_panel_; }
   // The Lens group takes its remembered settings from `store` and keeps
   // every change there (the program passes its QSettings; tests a file).
@@ -86,7 +92,14 @@ class MainWindow : public QMainWindow {
   void OnExit();
   void OnWebLink();
   void ShowTestChartWindow();
+  void ShowLensViewWindow();
   void OnCancelWork();
+  // The slots as a whole (main_window_slots.cpp).
+  void OnOpenCommand();
+  void OnFilesDropped(int slot, const QStringList& files);
+  void OnSlotDropped(int from, int to);
+  void OnRemovePhoto(int slot);
+  void OnReverseOrder();
 
  private:
   // The controls, in the bands of the window (main_window_controls.cpp).
@@ -102,6 +115,10 @@ class MainWindow : public QMainWindow {
   void ShowBusy(bool busy);
   void BuildHiddenControls(QGroupBox* preferences, QGroupBox* command);
   void BuildMenu();
+  // Drag and drop on the slots, their context menu, the File and Photos
+  // menus with the desktop's standard keys (main_window_slots.cpp).
+  void BuildSlotCommands();
+  void UpdateSlotCommands();
   void ConnectHandlers();
   MainWidgets Widgets() const;
 
@@ -124,6 +141,8 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<ThrottledProgress> progress_;
   std::unique_ptr<class BackgroundWork> background_;  // goes before the dialogs it uses
   TestChartWindow* test_chart_ = nullptr;  // a Qt child: deleted with the window
+  LensViewWindow* lens_view_ = nullptr;    // made when first asked for
+  QAction* lens_view_action_ = nullptr;
   LensGroup* lens_panel_ = nullptr;        // the visible Lens group, in the Preferences band
 
   // Preferences
@@ -167,6 +186,13 @@ class MainWindow : public QMainWindow {
   QPushButton* fit_and_frame_button_ = nullptr;
   QPushButton* align_button_ = nullptr;
   QLabel* web_link_ = nullptr;
+  // The slots as a whole, and the keys of the commands
+  SlotStrip* slot_strip_ = nullptr;
+  QAction* open_action_ = nullptr;
+  QAction* save_action_ = nullptr;
+  QAction* print_action_ = nullptr;
+  QAction* quit_action_ = nullptr;
+  QAction* remove_current_action_ = nullptr;
 };
 
 }  // namespace lenti::ui

@@ -242,6 +242,9 @@ void MainWindow::BuildMenu() {
   QAction* chart = tools->addAction(QStringLiteral("Pitch test chart..."));
   chart->setObjectName(QStringLiteral("PitchTestChartAction"));
   connect(chart, &QAction::triggered, this, &MainWindow::ShowTestChartWindow);
+  lens_view_action_ = tools->addAction(QStringLiteral("View through lens..."));
+  lens_view_action_->setObjectName(QStringLiteral("ViewThroughLensAction"));
+  connect(lens_view_action_, &QAction::triggered, this, &MainWindow::ShowLensViewWindow);
 }
 
 MainWidgets MainWindow::Widgets() const {

@@ -77,13 +77,13 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
 
 void PrintPreview::OnPrint() {
   bool printed = false;
-  Guarded(dialogs_, [&] {
-    printed = PrintMergedBitmap(state_, printer_);
-    const std::string written = printer_.WrittenFile();
-    if (printed && !written.empty()) dialogs_.ShowMessage(WrittenFileMessage(written));
-  });
+  Guarded(dialogs_, [&] { printed = PrintMergedBitmap(state_, printer_); });
   // A failed job, or a file name not given, leaves the preview open for another try.
-  if (printed) close();
+  if (!printed) return;
+  const std::string written = printer_.WrittenFile();
+  // The preview stays above other windows: it goes before the message shows.
+  close();
+  if (!written.empty()) Guarded(dialogs_, [&] { dialogs_.ShowMessage(WrittenFileMessage(written)); });
 }
 
 void PrintPreview::OnCancel() { close(); }

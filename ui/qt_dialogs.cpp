@@ -37,7 +37,8 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setOption(QFileDialog::HideNameFilterDetails);
   dialog->setAcceptMode(mode);
-  dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+  // Several photos at once fill the slots from the one asked for on.
+  dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFiles
                                                       : QFileDialog::AnyFile);
   // The save replaces a file without asking, as it always did.
   if (mode == QFileDialog::AcceptSave) dialog->setOption(QFileDialog::DontConfirmOverwrite);
@@ -106,11 +107,25 @@ QString QtDialogs::RunFileDialog(QFileDialog& dialog) {
   return dialog.selectedFiles().value(0);
 }
 
-std::string QtDialogs::AskOpenPicture() {
+QStringList QtDialogs::RunOpenDialog(QFileDialog& dialog) {
+  if (hooks.run_open_dialog) return hooks.run_open_dialog(dialog);
+  if (hooks.run_file_dialog) {
+    const QString name = hooks.run_file_dialog(dialog);
+    return name.isEmpty() ? QStringList() : QStringList{name};
+  }
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
+std::vector<std::string> QtDialogs::AskOpenPictures() {
   // The name is cleared before the dialog shows (selectFile ignores "").
   if (auto* name = open_dialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
     name->clear();
-  return LocalPath(RunFileDialog(*open_dialog_));
+  std::vector<std::string> files;
+  for (const QString& name : RunOpenDialog(*open_dialog_)) {
+    if (!name.isEmpty()) files.push_back(LocalPath(name));
+  }
+  return files;
 }
 
 std::string QtDialogs::AskSavePicture() {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QFont>
 #include <QString>
@@ -35,6 +36,9 @@ class QtDialogs : public Dialogs {
   struct Hooks {
     // Runs a prepared file dialog; returns the chosen name, "" when cancelled.
     std::function<QString(QFileDialog& dialog)> run_file_dialog;
+    // Runs the open dialog, where several files may be chosen; none when
+    // cancelled. Without it the open dialog goes through run_file_dialog.
+    std::function<QStringList(QFileDialog& dialog)> run_open_dialog;
     // The font dialog: the chosen font, or none when cancelled.
     std::function<std::optional<QFont>(const QFont& initial)> run_font_dialog;
     std::function<void(const QString& text)> show_message;
@@ -49,7 +53,7 @@ class QtDialogs : public Dialogs {
   QFileDialog& OpenPictureDialog() { return *open_dialog_; }
   QFileDialog& SavePictureDialog() { return *save_dialog_; }
 
-  std::string AskOpenPicture() override;
+  std::vector<std::string> AskOpenPictures() override;
   std::string AskSavePicture() override;
   void AskFont(Font& font) override;
   bool ShowPrinterSetup() override;
@@ -60,6 +64,7 @@ class QtDialogs : public Dialogs {
   // Dialogs belong to the window the person is working in.
   QWidget* DialogParent() const;
   QString RunFileDialog(QFileDialog& dialog);
+  QStringList RunOpenDialog(QFileDialog& dialog);
 
   QWidget* window_;
   QtPrinterPort& printer_;

@@ -43,6 +43,16 @@ void QtMainView::SetThumbnail(int slot, const Raster& thumbnail) {
   w_.thumbnails[slot - 1]->SetPicture(Picture(thumbnail));
 }
 
+Raster QtMainView::Thumbnail(int slot) const {
+  if (slot < 1 || slot > kSlotCount) return Raster();
+  return w_.thumbnails[slot - 1]->GetPicture().Graphic();
+}
+
+void QtMainView::ClearThumbnail(int slot) {
+  if (slot < 1 || slot > kSlotCount) return;
+  w_.thumbnails[slot - 1]->SetPicture(Picture());
+}
+
 Rect QtMainView::CropBounds() const { return w_.crop_shape->Bounds(); }
 
 void QtMainView::SetCropBounds(const Rect& bounds) { w_.crop_shape->SetBounds(bounds); }

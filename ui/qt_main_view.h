@@ -40,6 +40,8 @@ class QtMainView : public MainView {
   const Picture& ViewPicture() const override;
   void SetViewPicture(const Picture& picture) override;
   void SetThumbnail(int slot, const Raster& thumbnail) override;
+  Raster Thumbnail(int slot) const override;
+  void ClearThumbnail(int slot) override;
   Rect CropBounds() const override;
   void SetCropBounds(const Rect& bounds) override;
   void SetCropVisible(bool visible) override;

@@ -12,6 +12,7 @@
 
 #include <cups/cups.h>
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -142,7 +143,9 @@ void QtPrinterPort::UseFileResolution(int dpi) {
 
 QString QtPrinterPort::AskPdfFile(const QString& suggested) {
   if (hooks.ask_pdf_file) return hooks.ask_pdf_file(suggested);
-  QFileDialog dialog(dialog_parent_, QStringLiteral("Print to PDF file"));
+  // Above the window the print was started from (the preview stays on top).
+  QWidget* active = QApplication::activeWindow();
+  QFileDialog dialog(active != nullptr ? active : dialog_parent_, QStringLiteral("Print to PDF file"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
   dialog.setDefaultSuffix(QStringLiteral("pdf"));

@@ -61,13 +61,14 @@ INSTANTIATE_TEST_SUITE_P(
                EXPECT_EQ(m.text_at, (Point{100, 100}));
                EXPECT_EQ(m.quarter_turns, 0);
                EXPECT_FALSE(m.align_bars);
+               EXPECT_FALSE(m.reverse);
                EXPECT_FALSE(m.pdf.has_value());
                EXPECT_EQ(m.photos, Photos(2));
              }},
         Good{"everything",
              MergeWith({"--mode", "landscape", "--lpi=40.5", "--crop", "2=-10,5,300,200", "--text",
                         "Hello 你好", "--font", "DejaVu Sans:24:italic:bold", "--text-at", "-3,7",
-                        "--rotate", "5", "--align-bars", "--pdf", "o.pdf", "--page", "Letter",
+                        "--rotate", "5", "--align-bars", "--reverse", "--pdf", "o.pdf", "--page", "Letter",
                         "--printer-dpi", "1200"},
                        3),
              [](const Command& c) {
@@ -84,6 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                EXPECT_EQ(m.text_at, (Point{-3, 7}));
                EXPECT_EQ(m.quarter_turns, 1);
                EXPECT_TRUE(m.align_bars);
+               EXPECT_TRUE(m.reverse);
                EXPECT_EQ(*m.pdf, "o.pdf");
                EXPECT_EQ(m.page, "Letter");
                EXPECT_EQ(m.printer_dpi, 1200);
@@ -148,8 +150,8 @@ TEST_P(ParseBad, GivesAUsageErrorThatSaysWhatIsWrong) {
 INSTANTIATE_TEST_SUITE_P(
     Lists, ParseBad,
     ::testing::Values(
-        Bad{"nothing", {}, "missing command: merge or chart"},
-        Bad{"unknown_command", {"blend"}, "unknown command \"blend\": use merge or chart"},
+        Bad{"nothing", {}, "missing command: merge, chart or view"},
+        Bad{"unknown_command", {"blend"}, "unknown command \"blend\": use merge, chart or view"},
         Bad{"one_photo", MergeWith({}, 1), "merge needs 2 to 16 photos, 1 given"},
         Bad{"seventeen_photos", MergeWith({}, 17), "merge needs 2 to 16 photos, 17 given"},
         Bad{"no_output", {"merge", "a.jpg", "b.jpg"}, "merge needs -o OUT.bmp"},

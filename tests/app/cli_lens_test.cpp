@@ -19,6 +19,7 @@
 #include "core/file_io.h"
 #include "error_of.h"
 #include "fake_frontend.h"
+#include "intake/crop_frame.h"
 #include "interlace/merge.h"
 #include "pattern_photos.h"
 #include "temp_dir.h"
@@ -167,6 +168,27 @@ TEST_P(NativeMerge, PicturesThatCannotBeMadeAreRefusedBeforeAnyPhotoIsRead) {
   args_.width_cm_x100 = args_.height_cm_x100 = 20000;
   EXPECT_NE(ErrorOf([&] { RunMerge(args_); }).find("more than memory allows"), std::string::npos);
   EXPECT_FALSE(fs::exists(args_.output));
+}
+
+TEST(PictureSize, TheDefaultCropTakesThePicturesRatio) {
+  // 10 x 15 cm upright is 2:3; across 3:2. The classic size keeps 145:175.
+  LensSettings lens;
+  lens.WidthCmX100 = 1000;
+  lens.HeightCmX100 = 1500;
+  const Rect upright = DefaultSourceRect(Size{4000, 3000}, CropRatioFor(lens, Mode::PortraitRows));
+  EXPECT_EQ(upright, (Rect{1000, 0, 3000, 3000}));
+  const Rect across = DefaultSourceRect(Size{4000, 3000}, CropRatioFor(lens, Mode::LandscapeColumns));
+  EXPECT_EQ(across, (Rect{0, 166, 4000, 2833}));
+  EXPECT_EQ(DefaultSourceRect(Size{4000, 3000}, CropRatioFor(LensSettings{}, Mode::PortraitRows)),
+            DefaultSourceRect(Size{4000, 3000}, Mode::PortraitRows));
+  // A resize keeps the ratio too.
+  MakerState state;
+  state.lens = lens;
+  FakeFrontend ui;
+  ui.crop = Rect{10, 10, 110, 160};
+  CropMouseDown(state, ui, 95, 145);
+  CropMouseMove(state, ui, 200, 300);
+  EXPECT_EQ(ui.crop, (Rect{10, 10, 210, 310}));
 }
 
 TEST(ChartRows, EachRowsLabelOnALineOfItsOwnAfterTheSummary) {

@@ -20,6 +20,7 @@
 #include "core/jpeg.h"
 #include "fake_frontend.h"
 #include "intake/crop_frame.h"
+#include "intake/slot_order.h"
 #include "interlace/merge.h"
 
 #include "pattern_photos.h"
@@ -55,7 +56,8 @@ class SameAsDesktop : public ::testing::TestWithParam<Mode> {
                    {3, Rect{30, 30, 200, 230}}};       // grey photo
   }
 
-  Raster DesktopMerge() {
+  // `reverse`: the window's "Reverse order" before the merge.
+  Raster DesktopMerge(bool reverse = false) {
     MakerState state;
     state.photos.FrameCount = 3;
     for (int slot = 1; slot <= 3; ++slot) {
@@ -72,6 +74,7 @@ class SameAsDesktop : public ::testing::TestWithParam<Mode> {
     }
     FakeFrontend ui;
     ui.mode = GetParam();
+    if (reverse) ReverseSlots(state, ui, dir_ / "work");
     EXPECT_TRUE(Merge(state, ui, ui, ui, dir_ / "work").merged);
     return *state.merged.MergedBitmap;
   }
@@ -97,6 +100,22 @@ TEST_P(SameAsDesktop, DefaultCropsToo) {
     args_.crops[slot] = DefaultSourceRect(Size{photo.Width(), photo.Height()}, GetParam());
   }
   EXPECT_TRUE(SamePixels(*cli.merged.MergedBitmap, DesktopMerge()));
+}
+
+// --reverse is the window's "Reverse order": each photo keeps its crop.
+TEST_P(SameAsDesktop, ReverseIsTheWindowsReverseOrder) {
+  args_.reverse = true;
+  const MakerState reversed = MergePhotos(args_, 2);
+  EXPECT_TRUE(SamePixels(*reversed.merged.MergedBitmap, DesktopMerge(true)));
+
+  // The same as naming the photos the other way round, crops renumbered.
+  MergeArgs by_hand = args_;
+  by_hand.reverse = false;
+  by_hand.photos = {args_.photos[2], args_.photos[1], args_.photos[0]};
+  by_hand.crops = {{1, args_.crops.at(3)}, {2, args_.crops.at(2)}, {3, args_.crops.at(1)}};
+  EXPECT_TRUE(SamePixels(*reversed.merged.MergedBitmap, *MergePhotos(by_hand, 1).merged.MergedBitmap));
+  args_.reverse = false;
+  EXPECT_FALSE(SamePixels(*reversed.merged.MergedBitmap, *MergePhotos(args_, 1).merged.MergedBitmap));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, SameAsDesktop,

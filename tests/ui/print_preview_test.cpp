@@ -49,7 +49,8 @@ class FakePrinter : public PrinterPort {
   }
   void EndDoc() override {}
   void Abort() override {}
-  std::string WrittenFile() const override { return {}; }
+  std::string WrittenFile() const override { return written; }
+  std::string written;  // as a file output, the file each job writes
 };
 
 // The layout of a 1698 x 2049 output at 297.5 dpi on an 8 x 11 inch area at 600 dpi.
@@ -182,6 +183,17 @@ class PrintPreviewTest : public QObject {
     QCOMPARE(printer_.sizes[0], (Size{2049, 1698}));
     QCOMPARE(printer_.rects[0], (Rect{334, 1588, 4466, 5012}));
     QVERIFY(!older.isVisible());
+    QTRY_VERIFY(alive.isNull());
+  }
+
+  // A print into a file closes the preview, then says where the file went.
+  void printIntoAFileSaysWhereItWent() {
+    printer_.written = "/home/someone/print.pdf";
+    QPointer<PrintPreview> alive(new PrintPreview(state_, dialogs_, printer_, LetterLayout(false), nullptr));
+    alive->show();
+    dialogs_.messages.clear();
+    QTest::mouseClick(Find<QPushButton>(*alive, "Button1"), Qt::LeftButton);
+    QCOMPARE(dialogs_.messages, std::vector<std::string>{"Printed to \"/home/someone/print.pdf\"."});
     QTRY_VERIFY(alive.isNull());
   }
 

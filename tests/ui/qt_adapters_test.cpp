@@ -62,8 +62,9 @@ class QtAdaptersTest : public QObject {
       names = shown.selectedFiles();
       return temp_.path() + "/photo.JPG";
     };
-    QCOMPARE(Dialogs().AskOpenPicture(), (temp_.path() + "/photo.JPG").toStdString());
+    QCOMPARE(Dialogs().AskOpenPictures(), std::vector<std::string>{(temp_.path() + "/photo.JPG").toStdString()});
     QCOMPARE(mode, QFileDialog::AcceptOpen);
+    QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFiles);  // several photos at once
     QCOMPARE(suffix, QStringLiteral("jpg"));
     QCOMPARE(filters.size(), 5);
     QCOMPARE(selected, QStringLiteral("All (*.jpg;*.png;*.tif;*.bmp)"));  // the first, shown without details
