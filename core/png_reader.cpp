@@ -159,7 +159,7 @@ StoredPhoto DecodePng(const uint8_t* data, size_t size, const std::string& name)
   }
 
   StoredPhoto photo;
-  photo.pixels = Raster(static_cast<int>(layout.width), static_cast<int>(layout.height), format);
+  photo.pixels = Raster::ForFilling(static_cast<int>(layout.width), static_cast<int>(layout.height), format);
   Raster& raster = photo.pixels;
   if (colours == 1) raster.SetPalette(GreyPalette());
   const int height = static_cast<int>(layout.height);

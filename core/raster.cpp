@@ -80,6 +80,19 @@ Raster::Raster(int width, int height, PixelFormat format) : format_(format) {
   SetSize(width, height);
 }
 
+Raster Raster::ForFilling(int width, int height, PixelFormat format) {
+  if (width < 0 || height < 0) throw OutOfMemory();
+  Raster r;
+  r.format_ = format;
+  r.palette_ = DefaultPalette(format);
+  r.Allocate(width, height, format);
+  const size_t used = (static_cast<size_t>(width) * BitsPerPixel(format) + 7) / 8;
+  if (used < r.stride_) {
+    for (int y = 0; y < height; ++y) std::memset(r.Row(y) + used, 0, r.stride_ - used);
+  }
+  return r;
+}
+
 void Raster::Allocate(int width, int height, PixelFormat format) {
   CheckRasterSize(width, height, format);
   const size_t stride = static_cast<size_t>(RowBytes(static_cast<uint64_t>(width), format));

@@ -77,6 +77,10 @@ class Raster {
  public:
   Raster() = default;  // empty: 0 x 0, 24-bit
   Raster(int width, int height, PixelFormat format = PixelFormat::pf24bit);
+  // A raster whose pixels the caller writes completely (a decoder's output):
+  // only the padding at the end of each row is zeroed, the pixels are left
+  // as the memory had them, which saves a pass over a whole photo.
+  static Raster ForFilling(int width, int height, PixelFormat format);
 
   int Width() const { return width_; }
   int Height() const { return height_; }

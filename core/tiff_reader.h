@@ -1,11 +1,12 @@
 // TIFF photos through libtiff (the first image of the file).
 //
 // 8- and 16-bit grey and RGB photos in strips (16 bits scaled to 8 with
-// rounding) are read line by line straight into the raster; every other
+// rounding) are read strip by strip (straight into the raster where its rows
+// lie back to back); every other
 // kind libtiff can turn into RGBA (palette, bilevel, CMYK, YCbCr, tiles,
 // planes) goes through its RGBA reader. Transparency (an extra alpha
 // sample) is composited on white. Grey photos without transparency read
-// line by line become 8-bit rasters with a grey palette, all others 24-bit.
+// by strips become 8-bit rasters with a grey palette, all others 24-bit.
 // The Orientation tag and the ICC profile tag are kept for the photo's
 // turn and its conversion to sRGB; the pixels stay in the order the file
 // stores them.
