@@ -2,6 +2,7 @@
 // (dialog and drop), swap, reverse and remove keeping each photo's crop,
 // scale, thumbnail and working files together; FrameCount and StripWidth
 // after removals; a failed step leaving every slot and file as it was.
+#include "intake/photo_source.h"
 #include "intake/slot_order.h"
 
 #include <gtest/gtest.h>
@@ -253,7 +254,8 @@ TEST_F(SlotOrderTest, MixedGoodAndBadFilesImportTheGoodOnesAndNameTheRest) {
 TEST_F(SlotOrderTest, OneFileChosenIsImportedAsBefore) {
   fe.open_many_answers.push_back({Text("one.jpg")});
   ImportIntoSlot(state, fe, fe, work, 1);
-  EXPECT_EQ(fe.messages, std::vector<std::string>{"File format error!"});
+  EXPECT_EQ(fe.messages, std::vector<std::string>{FileFormatMessage(Text("one.jpg"))});
+  EXPECT_EQ(fe.messages[0].rfind("File format error!\n", 0), 0u) << fe.messages[0];
   fe.open_many_answers.push_back({temp / "gone.jpg"});
   EXPECT_THROW(ImportIntoSlot(state, fe, fe, work, 1), Error);
   EXPECT_EQ(Photos(), std::vector<int>(kSlotCount, 0));
