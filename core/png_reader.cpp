@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/png_callbacks.h"
 
 namespace lenti {
 namespace {
@@ -22,14 +23,6 @@ struct ReadContext {
   size_t at = 0;
   char message[256] = {};
 };
-
-[[noreturn]] void OnError(png_structp png, png_const_charp text) {
-  auto* context = static_cast<ReadContext*>(png_get_error_ptr(png));
-  std::strncpy(context->message, text, sizeof context->message - 1);
-  png_longjmp(png, 1);
-}
-
-void OnWarning(png_structp, png_const_charp) {}
 
 void ReadBytes(png_structp png, png_bytep out, size_t count) {
   auto* context = static_cast<ReadContext*>(png_get_io_ptr(png));
@@ -140,7 +133,7 @@ StoredPhoto DecodePng(const uint8_t* data, size_t size, const std::string& name)
   Decoder d;
   d.context.data = data;
   d.context.size = data == nullptr ? 0 : size;
-  d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d.context, OnError, OnWarning);
+  d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d.context, KeepPngErrorAndJump<ReadContext>, IgnorePngWarning);
   if (d.png == nullptr) throw OutOfMemory();
   d.info = png_create_info_struct(d.png);
   if (d.info == nullptr) throw OutOfMemory();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/png_callbacks.h"
 #include "core/file_io.h"
 #include "core/numerics.h"
 #include "delivery/raster_rows.h"
@@ -24,14 +25,6 @@ struct WriteContext {
   std::exception_ptr write_error;
   char message[256] = {};
 };
-
-[[noreturn]] void OnError(png_structp png, png_const_charp text) {
-  auto* context = static_cast<WriteContext*>(png_get_error_ptr(png));
-  std::strncpy(context->message, text, sizeof context->message - 1);
-  png_longjmp(png, 1);
-}
-
-void OnWarning(png_structp, png_const_charp) {}
 
 void WriteBytes(png_structp png, png_bytep data, size_t size) {
   auto* context = static_cast<WriteContext*>(png_get_io_ptr(png));
@@ -100,7 +93,7 @@ void WritePngFile(const Raster& raster, const std::string& path, const std::stri
   WriteContext context;
   context.file = &file;
   Encoder e;
-  e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &context, OnError, OnWarning);
+  e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &context, KeepPngErrorAndJump<WriteContext>, IgnorePngWarning);
   if (e.png != nullptr) e.info = png_create_info_struct(e.png);
   if (e.png == nullptr || e.info == nullptr) throw OutOfMemory();
   png_set_write_fn(e.png, &context, WriteBytes, FlushNothing);
