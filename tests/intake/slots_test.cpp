@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -497,6 +498,8 @@ struct CancelCase {
   int first_slot;
   std::vector<const char*> kinds;  // "jpg" or "bmp"
 };
+
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
 
 const CancelCase kCancelCases[] = {
     {"OnePhoto", 5, {"jpg"}},
