@@ -49,6 +49,9 @@ Rect DefaultSourceRect(Size photo, CropRatio ratio);
 // default rectangle and shows it. Raises "Invalid floating point operation"
 // for an empty picture, before anything is written.
 void FitAndFrame(MakerState& state, MainView& view);
+// The same for a picture of `picture` pixels that the view does not show
+// (the earlier photos of a multi-file import, whose pixels are gone).
+void FitAndFrame(MakerState& state, MainView& view, Size picture);
 
 // The rectangle's mouse handlers; x and y are relative to its top-left
 // corner. The press decides the drag (state.photos.DragMode): in the

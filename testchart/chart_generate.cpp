@@ -138,19 +138,31 @@ Raster BuildGrating(const ChartQuantities& q) {
 }
 
 Raster GenerateTestChart(int32_t dpi, int32_t wcm, int32_t hcm, int64_t lx, int32_t step,
-                         int32_t lines) {
+                         int32_t lines, const ChartSteps& steps) {
   RefuseBadCounts(dpi, step, lines);
   const ChartQuantities q = ComputeChartQuantities(dpi, wcm, hcm, lx, step, lines);
   RefuseUnsoundChart(dpi, wcm, lx, step, lines, q);
 
+  // Between two pieces: the piece reported, a cancel honoured.
+  auto piece_done = [&steps] {
+    if (steps.piece_done) steps.piece_done();
+    if (steps.cancel != nullptr) steps.cancel->ThrowIfRequested();
+  };
   const Raster grating = BuildGrating(q);
+  piece_done();
   Raster chart(ToInt(q.CW), ToInt(q.CH), PixelFormat::pf1bit);
   Font font = chart.GetFont();
   font.size = ToInt(q.FS);
   chart.SetFont(font);
-  for (int i = 1; i <= lines; ++i) DrawRow(chart, grating, q, i, dpi, step);
+  for (int i = 1; i <= lines; ++i) {
+    DrawRow(chart, grating, q, i, dpi, step);
+    piece_done();
+  }
   DrawReferenceStripe(chart, grating, q, dpi);
+  piece_done();
   return chart;
 }
+
+int64_t ChartPieces(int32_t lines) { return int64_t{lines} + 2; }
 
 }  // namespace lenti
