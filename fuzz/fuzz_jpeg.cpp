@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int64_t kDecodePixels = 1024 * 1024;
+constexpr int64_t kDecodePixels = 512 * 512;
 
 }  // namespace
 
