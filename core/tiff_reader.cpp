@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/rgb_order.h"
 
 namespace lenti {
 namespace {
@@ -103,6 +104,11 @@ class TiffIn {
   TIFF* get() const { return tif_; }
   bool HasError() const { return !file_.message.empty(); }
   bool Loops() const { return file_.loops; }
+  // The `count` bytes at `offset` of the file; null unless all lie inside it.
+  const uint8_t* BytesAt(uint64_t offset, uint64_t count) const {
+    if (offset > file_.size || count > file_.size - offset) return nullptr;
+    return file_.data + offset;
+  }
   [[noreturn]] void Fail(const char* fallback) const {
     throw Error("TIFF image is not valid: " + name_ + ": " + (file_.message.empty() ? fallback : file_.message));
   }
@@ -186,14 +192,42 @@ void ConvertLine(const LineLayout& l, const uint8_t* line, uint8_t* dst, uint32_
   }
 }
 
-// RGB to BGR in place.
-void SwapRedAndBlue(uint8_t* p, size_t pixels) {
-  for (size_t x = 0; x < pixels; ++x, p += 3) std::swap(p[0], p[2]);
+// One row of the file's samples into the raster's row.
+void StoreLine(const LineLayout& layout, const uint8_t* line, uint8_t* row, uint32_t width) {
+  if (layout.bytes != 1 || layout.samples != layout.colours) {
+    ConvertLine(layout, line, row, width);
+  } else if (layout.colours == 3) {
+    SwapRedAndBlue(line, row, width);
+  } else {
+    std::memcpy(row, line, width);
+  }
+}
+
+// Whether the strips' bytes in the file are the samples libtiff would hand
+// over: no compression, 8-bit samples (nothing to byte-swap) and the usual
+// bit order (nothing to reverse).
+bool StoredAsDecoded(TIFF* tif, const LineLayout& layout) {
+  return layout.bytes == 1 && Field<uint16_t>(tif, TIFFTAG_COMPRESSION) == COMPRESSION_NONE &&
+         Field<uint16_t>(tif, TIFFTAG_FILLORDER) == FILLORDER_MSB2LSB;
+}
+
+// Strip `index` where it lies in the file, when the whole strip as its
+// directory records it lies inside the file and holds the `bytes` needed.
+// Null otherwise: libtiff then reads it and names what is wrong.
+const uint8_t* StripInFile(const TiffIn& in, tstrip_t index, uint64_t bytes) {
+  int error = 0;
+  const uint64_t offset = TIFFGetStrileOffsetWithErr(in.get(), index, &error);
+  if (error != 0) return nullptr;
+  const uint64_t recorded = TIFFGetStrileByteCountWithErr(in.get(), index, &error);
+  if (error != 0 || recorded < bytes) return nullptr;
+  return in.BytesAt(offset, recorded);
 }
 
 // Strip by strip (libtiff decodes a whole strip in one call, several times
-// faster than line by line). A strip of 8-bit grey or RGB whose rows lie
-// back to back in the raster (no row padding) is decoded straight into it.
+// faster than line by line), each strip turned into raster rows while it is
+// still in the cache. An uncompressed strip is read where it lies in the
+// file (the photo is in memory): one pass from the file into the raster
+// instead of libtiff's copy and a second pass over it.
 void ReadStrips(const TiffIn& in, const LineLayout& layout, uint32_t width, uint32_t height, Raster& raster) {
   TIFF* tif = in.get();
   const uint64_t line_bytes = uint64_t{width} * layout.samples * layout.bytes;
@@ -202,27 +236,21 @@ void ReadStrips(const TiffIn& in, const LineLayout& layout, uint32_t width, uint
   if (rows_per_strip == 0 || rows_per_strip > height) rows_per_strip = height;
   const uint64_t strip_bytes = line_bytes * rows_per_strip;
   if (strip_bytes > kMaxRasterBytes) in.Fail("strips too large");
-  const bool packed = layout.bytes == 1 && layout.samples == layout.colours && raster.Stride() == line_bytes;
-  std::vector<uint8_t> strip(packed ? 0 : static_cast<size_t>(strip_bytes));
+  const bool in_place = StoredAsDecoded(tif, layout);
+  std::vector<uint8_t> decoded;  // taken when the first strip needs libtiff
   for (uint32_t top = 0; top < height; top += rows_per_strip) {
     const uint32_t rows = std::min(rows_per_strip, height - top);
-    const tmsize_t want = static_cast<tmsize_t>(line_bytes * rows);
+    const uint64_t want = line_bytes * rows;
     const tstrip_t index = TIFFComputeStrip(tif, top, 0);
-    uint8_t* out = packed ? raster.Row(static_cast<int>(top)) : strip.data();
-    if (TIFFReadEncodedStrip(tif, index, out, want) != want) in.Fail("cannot read the pixels");
-    if (packed) {
-      if (layout.colours == 3) SwapRedAndBlue(out, size_t{width} * rows);
-      continue;
+    const uint8_t* lines = in_place ? StripInFile(in, index, want) : nullptr;
+    if (lines == nullptr) {
+      decoded.resize(static_cast<size_t>(strip_bytes));
+      const auto got = TIFFReadEncodedStrip(tif, index, decoded.data(), static_cast<tmsize_t>(want));
+      if (got != static_cast<tmsize_t>(want)) in.Fail("cannot read the pixels");
+      lines = decoded.data();
     }
     for (uint32_t r = 0; r < rows; ++r) {
-      const uint8_t* line = strip.data() + line_bytes * r;
-      uint8_t* row = raster.Row(static_cast<int>(top + r));
-      if (layout.bytes == 1 && layout.samples == layout.colours) {
-        std::memcpy(row, line, static_cast<size_t>(line_bytes));
-        if (layout.colours == 3) SwapRedAndBlue(row, width);
-      } else {
-        ConvertLine(layout, line, row, width);
-      }
+      StoreLine(layout, lines + line_bytes * r, raster.Row(static_cast<int>(top + r)), width);
     }
   }
 }

@@ -1,10 +1,9 @@
 // TIFF photos through libtiff (the first image of the file).
 //
 // 8- and 16-bit grey and RGB photos in strips (16 bits scaled to 8 with
-// rounding) are read strip by strip (straight into the raster where its rows
-// lie back to back); every other
-// kind libtiff can turn into RGBA (palette, bilevel, CMYK, YCbCr, tiles,
-// planes) goes through its RGBA reader. Transparency (an extra alpha
+// rounding) are read strip by strip (uncompressed 8-bit strips straight from
+// the file's bytes); every other kind libtiff can turn into RGBA (palette,
+// bilevel, CMYK, YCbCr, tiles, planes) goes through its RGBA reader. Transparency (an extra alpha
 // sample) is composited on white. Grey photos without transparency read
 // by strips become 8-bit rasters with a grey palette, all others 24-bit.
 // The Orientation tag and the ICC profile tag are kept for the photo's

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/rgb_order.h"
+
 namespace lenti {
 namespace {
 
@@ -38,11 +40,7 @@ void FileRows::CopyRgbRow(int y, uint8_t* out) const {
     std::memcpy(out, in, FileRowBytes());
     return;
   }
-  for (int x = 0; x < width; ++x, in += 3, out += 3) {
-    out[0] = in[2];
-    out[1] = in[1];
-    out[2] = in[0];
-  }
+  SwapRedAndBlue(in, out, static_cast<size_t>(width));
 }
 
 }  // namespace lenti

@@ -1,13 +1,16 @@
-// What a phone JPEG carries beside its pixels, on arbitrary bytes. The first
-// byte picks the path: even, the bytes are an EXIF block (libexif, then the
-// turn of a small photo); odd, they are an ICC profile (lcms2 on a colour
-// and on a grey photo). Both end in a JPEG's markers as well.
+// What a phone JPEG carries beside its pixels, on arbitrary bytes, through
+// the path a photo takes: the bytes go into a small JPEG's markers, which
+// DecodeJpegPhoto reads and ViewedPhoto applies. The first byte picks the
+// marker: even, the bytes are an EXIF block (libexif, then the turn);
+// odd, they are an ICC profile (lcms2 on the colour photo, and directly on
+// a grey one, which the colour JPEG cannot reach). Each block is parsed
+// once per input; the photos are made once.
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "core/error.h"
-#include "core/exif_orientation.h"
 #include "core/icc_to_srgb.h"
 #include "core/jpeg.h"
 
@@ -21,21 +24,29 @@ lenti::Raster Small(lenti::PixelFormat format) {
   return r;
 }
 
+const lenti::Raster& SmallGrey() {
+  static const lenti::Raster grey = Small(lenti::PixelFormat::pf8bit);
+  return grey;
+}
+
 const std::vector<uint8_t>& TinyJpeg() {
   static const std::vector<uint8_t> jpeg = lenti::EncodeJpeg(Small(lenti::PixelFormat::pf24bit), 80);
   return jpeg;
 }
 
-// The JPEG with one APPn segment of `payload` (cut to a segment's size).
-std::vector<uint8_t> WithSegment(uint8_t marker, const std::vector<uint8_t>& payload) {
+// The JPEG with one APPn segment of `head` then `payload` (cut to a segment's size).
+std::vector<uint8_t> WithSegment(uint8_t marker, const std::vector<uint8_t>& head, const uint8_t* payload,
+                                 size_t size) {
   const std::vector<uint8_t>& jpeg = TinyJpeg();
-  const size_t length = payload.size() > 65533 ? 65533 : payload.size();
+  const size_t length = head.size() + size > 65533 ? 65533 : head.size() + size;
   std::vector<uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+  out.reserve(jpeg.size() + length + 4);
   out.push_back(0xFF);
   out.push_back(marker);
   out.push_back(static_cast<uint8_t>((length + 2) >> 8));
   out.push_back(static_cast<uint8_t>(length + 2));
-  out.insert(out.end(), payload.begin(), payload.begin() + static_cast<std::ptrdiff_t>(length));
+  out.insert(out.end(), head.begin(), head.end());
+  out.insert(out.end(), payload, payload + (length - head.size()));
   out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
   return out;
 }
@@ -44,27 +55,21 @@ std::vector<uint8_t> WithSegment(uint8_t marker, const std::vector<uint8_t>& pay
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
-  const std::vector<uint8_t> bytes(data + 1, data + size);
+  const uint8_t* bytes = data + 1;
+  const size_t count = size - 1;
   try {
     std::vector<uint8_t> jpeg;
     if (data[0] % 2 == 0) {
-      const int orientation = lenti::ExifOrientation(bytes.data(), bytes.size());
-      if (orientation < 1 || orientation > 8) __builtin_trap();
-      const lenti::Raster turned = lenti::ApplyOrientation(Small(lenti::PixelFormat::pf24bit), orientation);
-      if (turned.Width() * turned.Height() != 15) __builtin_trap();
-      std::vector<uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0};
-      exif.insert(exif.end(), bytes.begin(), bytes.end());
-      jpeg = WithSegment(0xE1, exif);
+      jpeg = WithSegment(0xE1, {'E', 'x', 'i', 'f', 0, 0}, bytes, count);
     } else {
-      lenti::Raster colour = Small(lenti::PixelFormat::pf24bit);
-      lenti::ConvertToSrgb(colour, bytes);
-      lenti::Raster grey = Small(lenti::PixelFormat::pf8bit);
-      lenti::ConvertToSrgb(grey, bytes);
-      std::vector<uint8_t> chunk = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1};
-      chunk.insert(chunk.end(), bytes.begin(), bytes.end());
-      jpeg = WithSegment(0xE2, chunk);
+      lenti::Raster grey = SmallGrey();
+      lenti::ConvertToSrgb(grey, std::vector<uint8_t>(bytes, bytes + count));
+      jpeg = WithSegment(0xE2, {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1}, bytes, count);
     }
-    (void)lenti::ViewedPhoto(lenti::DecodeJpegPhoto(jpeg.data(), jpeg.size(), "fuzz.jpg"));
+    lenti::StoredPhoto stored = lenti::DecodeJpegPhoto(jpeg.data(), jpeg.size(), "fuzz.jpg");
+    if (stored.orientation < 1 || stored.orientation > 8) __builtin_trap();
+    const lenti::Raster shown = lenti::ViewedPhoto(std::move(stored));
+    if (shown.Width() * shown.Height() != 15) __builtin_trap();
   } catch (const lenti::Error&) {
   }
   return 0;

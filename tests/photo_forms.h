@@ -132,6 +132,7 @@ struct TiffForm {
   uint16_t planar = PLANARCONFIG_CONTIG;
   uint16_t compression = COMPRESSION_NONE;
   uint16_t orientation = 0;  // 0: no tag
+  uint16_t fill_order = FILLORDER_MSB2LSB;  // LSB2MSB: libtiff reverses the bits of every byte stored
   uint32_t rows_per_strip = 2;
   uint32_t tile = 0;  // tile side (a multiple of 16); 0: strips
   SampleFn sample;
@@ -184,6 +185,7 @@ inline Bytes EncodeTiff(const TiffForm& f) {
     TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
   }
   if (f.orientation != 0) TIFFSetField(tif, TIFFTAG_ORIENTATION, f.orientation);
+  if (f.fill_order != FILLORDER_MSB2LSB) TIFFSetField(tif, TIFFTAG_FILLORDER, f.fill_order);
   if (!f.icc.empty()) TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(f.icc.size()), f.icc.data());
   if (!f.colormap.empty()) {
     const size_t n = f.colormap.size() / 3;

@@ -49,6 +49,23 @@ std::vector<TiffCase> Cases() {
     cases.push_back({"rgb 8 compression " + std::to_string(compression), Rgb(compression), PixelFormat::pf24bit,
                      RgbColour});
   }
+  // Wide enough for whole 16-pixel blocks of the red/blue turn plus a rest,
+  // in strips of 3 rows ending in a short one; uncompressed strips are read
+  // where they lie in the file, the others through libtiff.
+  for (uint16_t compression : {COMPRESSION_NONE, COMPRESSION_ADOBE_DEFLATE}) {
+    TiffForm wide = Rgb(compression);
+    wide.width = 37;
+    wide.height = 11;
+    wide.rows_per_strip = 3;
+    wide.sample = [](int x, int y, int c) -> unsigned { return c == 0 ? x * 7 : c == 1 ? y * 23 : x * 3 + y; };
+    cases.push_back({"rgb 8 wide, short last strip, compression " + std::to_string(compression), wide,
+                     PixelFormat::pf24bit,
+                     [](int x, int y) { return Color{uint8_t(x * 7), uint8_t(y * 23), uint8_t(x * 3 + y)}; }});
+  }
+  // Stored with the bits of each byte reversed: libtiff turns them back.
+  TiffForm reversed = Rgb(COMPRESSION_NONE);
+  reversed.fill_order = FILLORDER_LSB2MSB;
+  cases.push_back({"rgb 8 bits stored reversed", reversed, PixelFormat::pf24bit, RgbColour});
   TiffForm rgb16 = Rgb(COMPRESSION_ADOBE_DEFLATE);
   rgb16.bits = 16;
   rgb16.sample = [](int x, int y, int c) -> unsigned { return (c == 0 ? x * 30 : c == 1 ? y * 50 : 77) * 257 + 90; };
@@ -62,6 +79,15 @@ std::vector<TiffCase> Cases() {
     return Color{g, g, g};
   };
   cases.push_back({"grey 8", grey, PixelFormat::pf8bit, grey_colour});
+  TiffForm wide_grey = grey;
+  wide_grey.width = 37;  // raster rows padded to 40 bytes
+  wide_grey.height = 9;
+  wide_grey.rows_per_strip = 4;
+  wide_grey.sample = [](int x, int y, int) -> unsigned { return x * 6 + y; };
+  cases.push_back({"grey 8 wide, short last strip", wide_grey, PixelFormat::pf8bit, [](int x, int y) {
+                     const uint8_t g = static_cast<uint8_t>(x * 6 + y);
+                     return Color{g, g, g};
+                   }});
   TiffForm grey16 = grey;
   grey16.bits = 16;
   grey16.sample = [](int x, int y, int) -> unsigned { return (x * 20 + y) * 257; };
@@ -166,6 +192,10 @@ void Put32(Bytes& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
+uint32_t Get32(const Bytes& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
+}
+
 // The offset of the entry of `tag` in the first directory (little-endian file).
 size_t EntryOf(const Bytes& b, uint16_t tag) {
   const size_t ifd = b[4] | b[5] << 8 | b[6] << 16 | size_t{b[7]} << 24;
@@ -177,8 +207,12 @@ size_t EntryOf(const Bytes& b, uint16_t tag) {
   return 0;
 }
 
-TEST(TiffReader, DamagedFilesRaiseErrors) {
-  TiffForm form = Rgb(COMPRESSION_ADOBE_DEFLATE);
+// Compressed strips go through libtiff; uncompressed ones are read where
+// they lie in the file, and must be refused the same way.
+class DamagedTiff : public ::testing::TestWithParam<uint16_t> {};
+
+TEST_P(DamagedTiff, RaisesErrors) {
+  TiffForm form = Rgb(GetParam());
   form.width = 64;
   form.height = 64;
   form.rows_per_strip = 16;
@@ -200,6 +234,18 @@ TEST(TiffReader, DamagedFilesRaiseErrors) {
       {"strips past the end", [](Bytes& b) { Put32(b, EntryOf(b, TIFFTAG_STRIPOFFSETS) + 8, 0x7FFFFF00u); },
        "TIFF image is not valid: x.tif: "},
       {"truncated strips", [](Bytes& b) { b.resize(b.size() / 3); }, "TIFF image is not valid: x.tif: "},
+      {"last strip ends past the end",
+       [](Bytes& b) {
+         const uint32_t offsets = Get32(b, EntryOf(b, TIFFTAG_STRIPOFFSETS) + 8);  // four strips
+         Put32(b, offsets + 12, static_cast<uint32_t>(b.size() - 10));
+       },
+       "TIFF image is not valid: x.tif: "},
+      {"strips recorded too short",
+       [](Bytes& b) {
+         const uint32_t counts = Get32(b, EntryOf(b, TIFFTAG_STRIPBYTECOUNTS) + 8);
+         for (int s = 0; s < 4; ++s) Put32(b, counts + 4 * s, 50);
+       },
+       "TIFF image is not valid: x.tif: "},
       {"65500 x 65500", [](Bytes& b) {
          Put32(b, EntryOf(b, TIFFTAG_IMAGEWIDTH) + 8, 65500);
          Put32(b, EntryOf(b, TIFFTAG_IMAGELENGTH) + 8, 65500);
@@ -214,6 +260,9 @@ TEST(TiffReader, DamagedFilesRaiseErrors) {
     EXPECT_THAT(ErrorOf([&] { DecodeTiff(b.data(), b.size(), "x.tif"); }), StartsWith(c.error));
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Compressions, DamagedTiff, ::testing::Values(COMPRESSION_NONE, COMPRESSION_ADOBE_DEFLATE),
+                         [](const auto& info) { return info.param == COMPRESSION_NONE ? "none" : "deflate"; });
 
 }  // namespace
 }  // namespace lenti

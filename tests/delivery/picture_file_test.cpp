@@ -222,13 +222,28 @@ INSTANTIATE_TEST_SUITE_P(Pictures, SaveRoundTrip,
 
 TEST(SavePictureFile, EveryLzwAndUncompressedTiffReadsBackTheSame) {
   TempDir dir;
-  const Raster raster = Gradient(50, 20);
-  for (const TiffCompression compression : {TiffCompression::None, TiffCompression::Lzw}) {
-    const std::string path = dir / "plain.tif";
-    WriteTiffFile(raster, path, path, 300, compression);
-    const TiffContent c = ReadTiff(path);
-    EXPECT_EQ(c.compression, compression == TiffCompression::None ? COMPRESSION_NONE : COMPRESSION_LZW);
-    ExpectSamePixels(raster, c.rows, 24);
+  // 2001 x 200 in colour takes two uncompressed strips of 1 MB, the second
+  // one short.
+  const struct {
+    const char* name;
+    Raster raster;
+    int bits;
+  } pictures[] = {{"small", Gradient(50, 20), 24}, {"two strips", Gradient(2001, 200), 24}, {"chart", Bars(45, 31), 1}};
+  for (const auto& picture : pictures) {
+    for (const TiffCompression compression : {TiffCompression::None, TiffCompression::Lzw}) {
+      SCOPED_TRACE(std::string(picture.name) + (compression == TiffCompression::None ? " none" : " lzw"));
+      const std::string path = dir / "plain.tif";
+      WriteTiffFile(picture.raster, path, path, 297.5, compression);
+      const TiffContent c = ReadTiff(path);
+      EXPECT_EQ(c.compression, compression == TiffCompression::None ? COMPRESSION_NONE : COMPRESSION_LZW);
+      ExpectSamePixels(picture.raster, c.rows, picture.bits);
+      const auto rationals = ResolutionRationals(ReadBytes(path));
+      ASSERT_EQ(rationals.size(), 2u);
+      for (const auto& [num, den] : rationals) {
+        EXPECT_EQ(num, 595u);
+        EXPECT_EQ(den, 2u);
+      }
+    }
   }
 }
 
