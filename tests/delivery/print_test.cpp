@@ -213,6 +213,20 @@ TEST(PreparePrint, CancelledSetupOfAFileOutputStopsTheCommand) {
   }
 }
 
+// The preview's resample note comes only with a printer: a PDF file holds
+// the picture's own pixels.
+TEST(PreparePrint, TheResampleNoteIsForAPrinterOnly) {
+  for (const bool file : {false, true}) {
+    FakePrinter printer;
+    printer.writes_file = file;
+    MakerState state = StateWithPicture(1698, 2049, 2975000);
+    testing::FakeFrontend frontend;
+    const PrintPreviewLayout layout = PreparePrint(state, frontend, printer).value();
+    EXPECT_EQ(layout.resample_note.empty(), file) << (file ? "PDF file" : "printer");
+    EXPECT_EQ(layout.outline, (Rect{29, 52, 171, 224})) << "the rest of the layout is the same";
+  }
+}
+
 TEST(PreparePrint, PrinterReportingNoResolutionRaisesInsteadOfDividingByZero) {
   FakePrinter printer;
   printer.defaults = {0, 4800, 6600};
