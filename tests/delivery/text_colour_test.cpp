@@ -12,6 +12,7 @@
 #include "delivery/print.h"
 #include "delivery/save.h"
 #include "fake_frontend.h"
+#include "fake_printer.h"
 #include "finishing/text_overlay.h"
 #include "temp_dir.h"
 
@@ -19,24 +20,8 @@ namespace lenti {
 namespace {
 
 using testing::FakeFrontend;
+using testing::FakePrinter;
 using testing::TempDir;
-
-// A printer that keeps the raster of the one page it is given.
-class PagePrinter : public PrinterPort {
- public:
-  std::optional<Raster> page;
-  void SelectDefaultPrinter() override {}
-  int PageWidth() const override { return 4800; }
-  int PageHeight() const override { return 6600; }
-  int DpiX() const override { return 600; }
-  bool WritesFile() const override { return false; }
-  void UseFileResolution(int) override {}
-  bool BeginDoc() override { return true; }
-  void StretchDraw(const Rect&, const Raster& raster) override { page = raster; }
-  void EndDoc() override {}
-  void Abort() override {}
-  std::string WrittenFile() const override { return {}; }
-};
 
 // What the glyphs left on a white picture: how many pixels are exactly
 // `ink`, and how many changed pixels are not a blend of white and `ink`.
@@ -96,9 +81,10 @@ enum class Delivery { Save, Print };
 
 Raster Deliver(Scene& s, Delivery how) {
   if (how == Delivery::Print) {
-    PagePrinter printer;
+    FakePrinter printer;
+    printer.SelectDefaultPrinter();
     EXPECT_TRUE(PrintMergedBitmap(s.state, printer));
-    return printer.page ? *printer.page : Raster();
+    return printer.drawn.size() == 1 ? printer.drawn.front() : Raster();
   }
   TempDir dir;
   const std::string path = (dir.path() / "merged.bmp").string();
