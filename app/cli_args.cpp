@@ -1,5 +1,6 @@
 #include "app/cli_args.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -368,18 +369,64 @@ ViewArgs ParseView(const std::vector<std::string>& args) {
 
 }  // namespace
 
-std::string UsageText() {
-  return "usage: vexaro merge -o OUT.bmp [--mode portrait|landscape] [--lpi 21.25] "
-         "[--crop K=L,T,W,H]...\n"
-         "                    [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]\n"
-         "                    [--text TEXT [--font \"FAMILY:SIZE[:bold][:italic]\"] [--text-at X,Y]]\n"
-         "                    [--rotate N] [--align-bars] [--reverse] [--pdf OUT.pdf [--page A4|A3|Letter] "
-         "[--printer-dpi N]]\n"
-         "                    PHOTO1 PHOTO2 [... PHOTO16]\n"
-         "       vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]\n"
-         "       vexaro view MERGED --lpi L [--mode portrait|landscape] [--dpi D] [--phase F]\n"
-         "                   (--angle A -o VIEW.bmp | --frames N -o DIR/)\n";
+namespace {
+
+constexpr const char* kMergeUsage =
+    "usage: vexaro merge -o OUT.bmp [--mode portrait|landscape] [--lpi 21.25] [--crop K=L,T,W,H]...\n"
+    "                    [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]\n"
+    "                    [--text TEXT [--font \"FAMILY:SIZE[:bold][:italic]\"] [--text-at X,Y]]\n"
+    "                    [--rotate N] [--align-bars] [--reverse] [--pdf OUT.pdf [--page A4|A3|Letter] "
+    "[--printer-dpi N]]\n"
+    "                    PHOTO1 PHOTO2 [... PHOTO16]\n";
+constexpr const char* kChartUsage =
+    "usage: vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]\n";
+constexpr const char* kViewUsage =
+    "usage: vexaro view MERGED --lpi L [--mode portrait|landscape] [--dpi D] [--phase F]\n"
+    "                   (--angle A -o VIEW.bmp | --frames N -o DIR/)\n";
+
+constexpr const char* kMergeOptions =
+    "\nInterleaves 2 to 16 photos (JPEG, BMP, PNG, TIFF; slots 1, 2, ... in order) into one\n"
+    "picture for a lens sheet.\n"
+    "  -o OUT             the picture: .bmp, .tif/.tiff or .png, with its resolution recorded\n"
+    "  --mode             portrait: strips are rows (14.5 x 17.5 cm); landscape: columns\n"
+    "  --lpi L            the lens sheet's lines per inch (21.25)\n"
+    "  --crop K=L,T,W,H   photo K's crop in its own pixels (default: the window's frame)\n"
+    "  --dpi D            the printer's native resolution (default: the classic one near 300)\n"
+    "  --phase F          where the first lens starts, in lenses (-0.5 to 0.5)\n"
+    "  --size WxH         the printed size in cm (14.5x17.5)\n"
+    "  --sampling         nearest (as the window always did) or area (averaged)\n"
+    "  --text TEXT        a line of text at --text-at X,Y (100,100) in --font\n"
+    "  --rotate N         N quarter turns counter-clockwise\n"
+    "  --align-bars       alignment bars beside the picture\n"
+    "  --reverse          the last photo becomes the first frame\n"
+    "  --pdf OUT.pdf      also a PDF page with the picture at its true size\n";
+constexpr const char* kChartOptions =
+    "\nDraws the pitch test chart: rows of bar gratings, each labelled with its lpi.\n"
+    "  -o OUT             the chart: .bmp, .tif/.tiff or .png, 1 bit, with its resolution\n"
+    "  --paper            A4, A3 or 8x10 (A4)\n"
+    "  --dpi D            the printer's resolution (1200)\n"
+    "  --lpi L            the lens sheet's nominal lines per inch (40)\n";
+constexpr const char* kViewOptions =
+    "\nShows what a lens sheet makes of a merged picture at a viewing angle.\n"
+    "  --lpi L            the lens sheet's lines per inch\n"
+    "  --dpi D            the picture's resolution (default: the one the file records)\n"
+    "  --phase F          where the first lens starts, in lenses\n"
+    "  --angle A          one view at A (0 up to 1 across one lens) into -o VIEW\n"
+    "  --frames N         N views at the angles (k + 0.5) / N into the folder -o DIR/\n";
+
+}  // namespace
+
+std::string UsageText(const std::string& topic) {
+  if (topic == "merge") return std::string(kMergeUsage) + kMergeOptions;
+  if (topic == "chart") return std::string(kChartUsage) + kChartOptions;
+  if (topic == "view") return std::string(kViewUsage) + kViewOptions;
+  // The second and third commands' lines line up under the first's.
+  return std::string(kMergeUsage) + "       " + (kChartUsage + 7) + "       " + (kViewUsage + 7) +
+         "       vexaro --version\n"
+         "       vexaro COMMAND --help\n";
 }
+
+std::string VersionText() { return std::string("vexaro (Vexaro Photo Maker) ") + LENTI_VERSION + "\n"; }
 
 LensSettings LensOf(const MergeArgs& args) {
   LensSettings lens;
@@ -392,22 +439,42 @@ LensSettings LensOf(const MergeArgs& args) {
   return lens;
 }
 
+namespace {
+
+bool IsCommandName(const std::string& word) { return word == "merge" || word == "chart" || word == "view"; }
+
+// --help anywhere before "--" asks for the usage of the command named first.
+std::optional<Command> HelpOrVersion(const std::vector<std::string>& args) {
+  Command command;
+  if (args[0] == "--version" || args[0] == "version") {
+    command.kind = Command::Kind::Version;
+    return command;
+  }
+  const bool asked = args[0] == "help" ||
+                     std::any_of(args.begin(), std::find(args.begin(), args.end(), "--"),
+                                 [](const std::string& arg) { return arg == "-h" || arg == "--help"; });
+  if (!asked) return std::nullopt;
+  command.kind = Command::Kind::Help;
+  // "vexaro merge --help" and "vexaro help merge".
+  const std::string& named = args[0] == "help" && args.size() > 1 ? args[1] : args[0];
+  if (IsCommandName(named)) command.topic = named;
+  return command;
+}
+
+}  // namespace
+
 ParseResult ParseArguments(const std::vector<std::string>& args) {
   ParseResult result;
   try {
     if (args.empty()) Fail("missing command: merge, chart or view");
-    Command command;
-    for (const std::string& arg : args) {
-      if (arg == "--") break;
-      if (arg == "-h" || arg == "--help") {
-        result.command = command;  // Help
-        return result;
-      }
+    if (std::optional<Command> asked = HelpOrVersion(args)) {
+      result.command = std::move(asked);
+      return result;
     }
     const std::string& verb = args[0];
-    if (verb == "help") {
-      command.kind = Command::Kind::Help;
-    } else if (verb == "merge") {
+    if (IsCommandName(verb)) result.topic = verb;
+    Command command;
+    if (verb == "merge") {
       command.kind = Command::Kind::Merge;
       command.merge = ParseMerge(args);
     } else if (verb == "chart") {

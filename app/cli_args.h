@@ -81,23 +81,33 @@ struct ViewArgs {
 };
 
 struct Command {
-  enum class Kind { Merge, Chart, View, Help };
+  enum class Kind { Merge, Chart, View, Help, Version };
   Kind kind = Kind::Help;
+  // For Help (and a usage error): the command whose usage to show, or ""
+  // for all of them.
+  std::string topic;
   MergeArgs merge;
   ChartArgs chart;
   ViewArgs view;
 };
 
-// Either a command or the text of the usage error.
+// Either a command or the text of the usage error (with the command it
+// concerns, when one was named, so that only its usage follows).
 struct ParseResult {
   std::optional<Command> command;
   std::string error;
+  std::string topic;
 };
 
 // `args` are argv[1..].
 ParseResult ParseArguments(const std::vector<std::string>& args);
 
-// The usage lines printed after a usage error and for --help.
-std::string UsageText();
+// The usage printed after a usage error and for --help: one command's
+// lines and options when `topic` names one (merge, chart, view), else the
+// lines of all three.
+std::string UsageText(const std::string& topic = "");
+
+// What --version prints: the program's name and version.
+std::string VersionText();
 
 }  // namespace lenti::cli

@@ -105,9 +105,12 @@ MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFu
   return state;
 }
 
+// The window's order: the Align-Bar band is added to the merged picture
+// when the box is ticked, the pending text is burned in at Save or before a
+// turn, so the text lies over the band where they meet.
 void ApplyFinishing(MakerState& state, const MergeArgs& args) {
-  if (args.text) BurnText(state, args);
   if (args.align_bars) AddAlignBand(state);
+  if (args.text) BurnText(state, args);
   for (int turn = 0; turn < args.quarter_turns; ++turn) {
     *state.merged.MergedBitmap = RotateQuarterCounterClockwise(*state.merged.MergedBitmap);
   }

@@ -30,11 +30,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
            bool show_progress) {
   const ParseResult parsed = ParseArguments(args);
   if (!parsed.command) {
-    err << "vexaro: " << parsed.error << "\n" << UsageText();
+    // The usage of the command that was named, not of all three.
+    err << "vexaro: " << parsed.error << "\n" << UsageText(parsed.topic);
     return kExitUsage;
   }
   if (parsed.command->kind == Command::Kind::Help) {
-    out << UsageText();
+    out << UsageText(parsed.command->topic);
+    return kExitOk;
+  }
+  if (parsed.command->kind == Command::Kind::Version) {
+    out << VersionText();
     return kExitOk;
   }
   try {

@@ -279,7 +279,7 @@ AtomicFile::~AtomicFile() {
   if (!committed_) ::unlink(temp_path_.c_str());
 }
 
-void AtomicFile::Commit() {
+void AtomicFile::Sync() {
   const int fd = ::open(temp_path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw CannotCreateFile(shown_path_, SystemReason(errno));
   if (::fsync(fd) != 0) {
@@ -288,6 +288,11 @@ void AtomicFile::Commit() {
     throw CannotCreateFile(shown_path_, SystemReason(errnum));
   }
   ::close(fd);
+  synced_ = true;
+}
+
+void AtomicFile::Commit() {
+  if (!synced_) Sync();
   // Checked again: something may have taken the name since the constructor.
   RequireReplaceableTarget(path_, shown_path_);
   if (::rename(temp_path_.c_str(), path_.c_str()) != 0) {

@@ -95,13 +95,17 @@ class AtomicFile {
   AtomicFile& operator=(const AtomicFile&) = delete;
 
   const std::string& TempPath() const { return temp_path_; }
-  // fsyncs the temporary file and renames it over the target.
+  // fsyncs the temporary file now, so that a later Commit only renames
+  // (the slow part done on a worker, the rename on the window's thread).
+  void Sync();
+  // fsyncs the temporary file (unless Sync did) and renames it over the target.
   void Commit();
 
  private:
   std::string shown_path_;
   std::string path_;
   std::string temp_path_;
+  bool synced_ = false;
   bool committed_ = false;
 };
 

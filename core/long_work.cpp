@@ -23,4 +23,23 @@ void RunToEnd(LongWork& work, ProgressSink& progress) {
   work.Finish(progress);
 }
 
+namespace {
+
+class UnshownProgress : public ProgressSink {
+ public:
+  void SetProgressRange(int, int) override {}
+  void SetProgress(int position) override { position_ = position; }
+  int Progress() const override { return position_; }
+
+ private:
+  int position_ = 0;
+};
+
+}  // namespace
+
+void RunToEnd(LongWork& work) {
+  UnshownProgress progress;
+  RunToEnd(work, progress);
+}
+
 }  // namespace lenti

@@ -68,5 +68,7 @@ class LongWork {
 // Run and Finish on the calling thread, never cancelled (the synchronous
 // commands, tests).
 void RunToEnd(LongWork& work, ProgressSink& progress);
+// The same where nothing shows the progress.
+void RunToEnd(LongWork& work);
 
 }  // namespace lenti

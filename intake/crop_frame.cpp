@@ -113,10 +113,14 @@ bool CropWithinReach(const CropRecord& record, const MainView& view) {
 
 void FitAndFrame(MakerState& state, MainView& view) {
   const Picture& picture = view.ViewPicture();
+  FitAndFrame(state, view, Size{picture.Width(), picture.Height()});
+}
+
+void FitAndFrame(MakerState& state, MainView& view, Size picture) {
   const Size view_box = ViewBox(view);
   // Everything is computed before anything is written, so an arithmetic
   // error (an empty picture) leaves the record and the rectangle as they were.
-  const Fit fit = ComputeFit(Size{picture.Width(), picture.Height()}, view_box);
+  const Fit fit = ComputeFit(picture, view_box);
   CropRecord& record = state.photos.CropRects[state.photos.CurrentSlot];
   const Rect bounds = record.Saved ? Rect{record.Left, record.Top, record.Right, record.Bottom}
                                    : DefaultCropRect(fit, view_box, CropRatioFor(state.lens, view.CurrentMode()));

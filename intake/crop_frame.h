@@ -49,6 +49,9 @@ Rect DefaultSourceRect(Size photo, CropRatio ratio);
 // default rectangle and shows it. Raises "Invalid floating point operation"
 // for an empty picture, before anything is written.
 void FitAndFrame(MakerState& state, MainView& view);
+// The same for a picture of `picture` pixels that the view does not show
+// (the earlier photos of a multi-file import, whose pixels are gone).
+void FitAndFrame(MakerState& state, MainView& view, Size picture);
 
 // Whether the person can still take hold of the saved rectangle: at least
 // kMinCropSide x kMinCropSide view pixels of it lie inside the view box.

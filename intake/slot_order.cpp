@@ -55,15 +55,6 @@ int NaturalCompare(const std::string& a, const std::string& b) {
   return 0;
 }
 
-std::string FileNameOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-void CheckSlotNumber(int slot) {
-  if (slot < 1 || slot > kSlotCount) throw Error(Format("There is no photo slot %d", slot));
-}
-
 bool FileExists(const std::string& path) {
   struct stat info {};
   return lstat(path.c_str(), &info) == 0;
@@ -234,6 +225,15 @@ void Rearrange(MakerState& state, MainView& view, const std::string& work_dir, c
 }
 
 }  // namespace
+
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void CheckSlotNumber(int slot) {
+  if (slot < 1 || slot > kSlotCount) throw Error(Format("There is no photo slot %d", slot));
+}
 
 bool NaturalLess(const std::string& a, const std::string& b) {
   const int order = NaturalCompare(a, b);

@@ -30,6 +30,11 @@ bool NaturalLess(const std::string& a, const std::string& b);
 // between equal names).
 std::vector<std::string> NaturalOrder(std::vector<std::string> paths);
 
+// The name of a file without its folder, as the messages name it.
+std::string FileNameOf(const std::string& path);
+// Raises "There is no photo slot N" for a number outside 1..16.
+void CheckSlotNumber(int slot);
+
 // The first slot (1..16) without a photo; 0 when every slot is filled.
 int FirstEmptySlot(const SlotState& photos);
 // The highest filled slot (1..16); 0 when none is.

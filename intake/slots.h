@@ -14,6 +14,10 @@
 
 namespace lenti {
 
+// The import commands below run the import work of intake/import_work.h to
+// its end on the calling thread (the command line's tests, benchmarks); the
+// window runs the same work off its thread.
+//
 // The slot command of slot k (the import button "01".."16"): asks for a
 // photo, fills the slot, draws its 65 x 57 thumbnail, raises FrameCount and
 // recomputes StripWidth (slots 3..16), forgets the slot's rectangle and

@@ -75,8 +75,22 @@ std::unique_ptr<PhotoSource> OpenBmpPhotoSource(const std::string& path) {
   return std::make_unique<BmpPhotoSource>(path);
 }
 
+// The crop is held whole while it is scaled: one too large for memory is
+// named with its photo and size rather than a bare "Out of memory".
+void RequireCropFitsInMemory(const Rect& crop, int slot) {
+  try {
+    CheckRasterSize(crop.Width(), crop.Height(), PixelFormat::pf24bit);
+  } catch (const Error&) {
+    const std::string photo = slot < 1 ? "" : Format(" of photo %d", slot);
+    throw Error(Format("The crop rectangle%s is too large: %d x %d pixels would need more than %llu MiB",
+                       photo.c_str(), crop.Width(), crop.Height(),
+                       static_cast<unsigned long long>(kMaxRasterBytes >> 20)));
+  }
+}
+
 Raster SliceFromSource(PhotoSource& source, const Rect& crop, Size slice, int slot, Sampling sampling) {
   if (crop.IsEmpty()) throw Error(EmptyCropText(slot));
+  RequireCropFitsInMemory(crop, slot);
   const Size size = source.PixelSize();
   const Rect region = crop.Intersected(Rect{0, 0, size.width, size.height});
   Raster pixels;

@@ -1,5 +1,8 @@
 // The commands of the test chart window: Create, Save, Print and the hidden
 // Reset, each reading the window's settings and the shared state.
+#include <algorithm>
+#include <cstdint>
+
 #include "delivery/picture_file.h"
 #include "delivery/print.h"
 #include "core/error.h"
@@ -22,31 +25,80 @@ int32_t PreviewLength(int chart_length, int32_t dpi) {
 // Half of a sum or difference of pixel counts, in floating point, ties to even.
 int32_t RoundHalf(int64_t twice) { return static_cast<int32_t>(Round(Extended(twice) / 2)); }
 
-}  // namespace
+// The settings of one Create, read and converted on the window's thread.
+struct ChartRequest {
+  Paper paper;
+  int32_t dpi = 0;
+  int64_t lx = 0;
+  int32_t lines = 0;
+  int32_t step = 0;
+};
 
+// The chart, its preview, labels and row height, made aside; the state
+// changes in Finish only.
+class CreateChartJob : public LongWork {
+ public:
+  CreateChartJob(MakerState& state, ChartView& view, const ChartRequest& request)
+      : state_(state), view_(view), request_(request) {}
+
+  void Run(ProgressSink& progress, const CancelToken& cancel) override {
+    const ChartRequest& r = request_;
+    // The chart's pieces, then its preview; a count refused below is never drawn.
+    const int64_t pieces = ChartPieces(r.lines) + 1;
+    progress.SetProgressRange(0, static_cast<int>(std::clamp<int64_t>(pieces, 1, INT32_MAX)));
+    progress.SetProgress(0);
+    ChartSteps steps;
+    steps.piece_done = [&progress] { progress.SetProgress(progress.Progress() + 1); };
+    steps.cancel = &cancel;
+    chart_ = GenerateTestChart(r.dpi, r.paper.Wcm, r.paper.Hcm, r.lx, r.step, r.lines, steps);
+    preview_ = ChartPreview(chart_, r.dpi);
+    labels_ = ChartRowLabels(r.dpi, r.paper.Wcm, r.paper.Hcm, r.lx, r.step, r.lines);
+    row_height_ = ComputeChartQuantities(r.dpi, r.paper.Wcm, r.paper.Hcm, r.lx, r.step, r.lines).RH;
+    progress.SetProgress(progress.Progress() + 1);
+    cancel.ThrowIfRequested();
+  }
+
+  void Finish(ProgressSink& bar) override {
+    // The chart and the resolution it was made for change together: a failed
+    // Create must not leave the previous chart to be saved under a new dpi.
+    state_.chart.TestChart = std::move(chart_);
+    state_.chart.TestDpi = request_.dpi;
+    state_.chart.RowLabels = std::move(labels_);
+    state_.chart.RowHeight = static_cast<int32_t>(row_height_);
+    view_.SetChartPreview(preview_);
+    bar.SetProgress(0);
+  }
+
+ private:
+  MakerState& state_;
+  ChartView& view_;
+  const ChartRequest request_;
+  Raster chart_;
+  Raster preview_;
+  std::vector<std::string> labels_;
+  int64_t row_height_ = 0;
+};
+
+}  // namespace
 
 int64_t LpiTextToLx(const std::string& lpi_text) {
   return Round(StrToFloat(lpi_text) * 10000);
 }
 
+std::unique_ptr<LongWork> StartCreateChart(MakerState& state, ChartView& view,
+                                           const ChartSettings& settings) {
+  ChartRequest request;
+  request.paper = PaperTable(settings.paper_index);
+  request.dpi = StrToInt(settings.dpi_text);
+  request.lx = LpiTextToLx(settings.lpi_text);
+  request.lines = StrToInt(settings.lines_text);
+  request.step = StrToInt(settings.step_text);
+  return std::make_unique<CreateChartJob>(state, view, request);
+}
+
 void CreateChart(MakerState& state, ChartView& view, const ChartSettings& settings) {
-  const Paper paper = PaperTable(settings.paper_index);
   BusyCursor busy(view);
-  const int32_t dpi = StrToInt(settings.dpi_text);
-  const int64_t lx = LpiTextToLx(settings.lpi_text);
-  const int32_t lines = StrToInt(settings.lines_text);
-  const int32_t step = StrToInt(settings.step_text);
-  Raster chart = GenerateTestChart(dpi, paper.Wcm, paper.Hcm, lx, step, lines);
-  const Raster preview = ChartPreview(chart, dpi);
-  std::vector<std::string> labels = ChartRowLabels(dpi, paper.Wcm, paper.Hcm, lx, step, lines);
-  const int64_t row_height = ComputeChartQuantities(dpi, paper.Wcm, paper.Hcm, lx, step, lines).RH;
-  // The chart and the resolution it was made for change together: a failed
-  // Create must not leave the previous chart to be saved under a new dpi.
-  state.chart.TestChart = std::move(chart);
-  state.chart.TestDpi = dpi;
-  state.chart.RowLabels = std::move(labels);
-  state.chart.RowHeight = static_cast<int32_t>(row_height);
-  view.SetChartPreview(preview);
+  RunToEnd(*StartCreateChart(state, view, settings));
 }
 
 Raster ChartPreview(const Raster& chart, int32_t dpi) {

@@ -47,16 +47,30 @@ void RefuseBadPaper(int32_t wcm, const ChartQuantities& q) {
 }
 
 // Every row's source width must lie inside the grating: the first and the
-// last row have the smallest and the largest.
-void RefuseBadStep(const ChartQuantities& q, int32_t step, int32_t lines) {
+// last row have the smallest and the largest. The rows spread around the
+// centre row, whose width is the nominal LPI's lenses at the integer pitch;
+// when even that row does not fit, no step can help: the pitch rounds so far
+// from the exact one (0.55 px to 1 px at 545 lpi and 300 dpi) that the
+// nominal lenses take more than the paper.
+void RefuseRowsOutsideGrating(int32_t dpi, int64_t lx, const ChartQuantities& q, int32_t step,
+                              int32_t lines) {
   const int64_t narrowest = RowSourceWidth(q, 1, step);
   const int64_t widest = RowSourceWidth(q, lines, step);
-  if (narrowest < 1 || widest > q.GW) {
-    throw Error(Format("The step of %d pixels is too large for this chart: the rows would need "
-                       "%lld to %lld grating columns, and the paper gives 1 to %lld.",
-                       step, static_cast<long long>(narrowest), static_cast<long long>(widest),
-                       static_cast<long long>(q.GW)));
+  if (narrowest >= 1 && widest <= q.GW) return;
+  const int64_t centre = RowSourceWidth(q, static_cast<int>(q.C), step);
+  if (centre < 1 || centre > q.GW) {
+    throw Error(Format("The LPI %s is too high for %d dpi on this paper: its pitch of %s pixels "
+                       "rounds to %lld, and the rows would need %lld to %lld grating columns where "
+                       "the paper gives 1 to %lld. Choose a lower LPI or a higher DPI.",
+                       FloatToStr(Extended(lx) / 10000).c_str(), dpi,
+                       FloatToStr(Extended(Round(Divide(dpi, lx) * 10000 * 10000)) / 10000).c_str(),
+                       static_cast<long long>(q.P), static_cast<long long>(narrowest),
+                       static_cast<long long>(widest), static_cast<long long>(q.GW)));
   }
+  throw Error(Format("The step of %d pixels is too large for this chart: the rows would need "
+                     "%lld to %lld grating columns, and the paper gives 1 to %lld.",
+                     step, static_cast<long long>(narrowest), static_cast<long long>(widest),
+                     static_cast<long long>(q.GW)));
 }
 
 void RefuseBeyondMemory(const char* what, int64_t width, int64_t height) {
@@ -73,7 +87,7 @@ void RefuseUnsoundChart(int32_t dpi, int32_t wcm, int64_t lx, int32_t step, int3
                         const ChartQuantities& q) {
   RefuseBadPitch(dpi, lx, q);
   RefuseBadPaper(wcm, q);
-  RefuseBadStep(q, step, lines);
+  RefuseRowsOutsideGrating(dpi, lx, q, step, lines);
   RefuseBeyondMemory("grating", q.GW, q.RH);
   RefuseBeyondMemory("chart", q.CW, q.CH);
 }
@@ -124,19 +138,31 @@ Raster BuildGrating(const ChartQuantities& q) {
 }
 
 Raster GenerateTestChart(int32_t dpi, int32_t wcm, int32_t hcm, int64_t lx, int32_t step,
-                         int32_t lines) {
+                         int32_t lines, const ChartSteps& steps) {
   RefuseBadCounts(dpi, step, lines);
   const ChartQuantities q = ComputeChartQuantities(dpi, wcm, hcm, lx, step, lines);
   RefuseUnsoundChart(dpi, wcm, lx, step, lines, q);
 
+  // Between two pieces: the piece reported, a cancel honoured.
+  auto piece_done = [&steps] {
+    if (steps.piece_done) steps.piece_done();
+    if (steps.cancel != nullptr) steps.cancel->ThrowIfRequested();
+  };
   const Raster grating = BuildGrating(q);
+  piece_done();
   Raster chart(ToInt(q.CW), ToInt(q.CH), PixelFormat::pf1bit);
   Font font = chart.GetFont();
   font.size = ToInt(q.FS);
   chart.SetFont(font);
-  for (int i = 1; i <= lines; ++i) DrawRow(chart, grating, q, i, dpi, step);
+  for (int i = 1; i <= lines; ++i) {
+    DrawRow(chart, grating, q, i, dpi, step);
+    piece_done();
+  }
   DrawReferenceStripe(chart, grating, q, dpi);
+  piece_done();
   return chart;
 }
+
+int64_t ChartPieces(int32_t lines) { return int64_t{lines} + 2; }
 
 }  // namespace lenti

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/dialogs.h"
 #include "core/geometry.h"
+#include "core/long_work.h"
 #include "core/raster.h"
 #include "core/views.h"
 #include "core/maker_state.h"
@@ -44,8 +47,18 @@ Raster BuildGrating(const ChartQuantities& q);
 // a step that takes a row's source width outside the grating and a chart
 // beyond memory (an LPI of 0 raises the division-by-zero error); then
 // builds the chart. Nothing is allocated before every check has passed.
+//
+// `steps` hears of each piece drawn (the grating, each row, the reference
+// stripe: ChartPieces(lines) in all) and may stop the drawing between two
+// of them (Cancelled).
+struct ChartSteps {
+  std::function<void()> piece_done;
+  const CancelToken* cancel = nullptr;
+};
 Raster GenerateTestChart(int32_t dpi, int32_t wcm, int32_t hcm, int64_t lx, int32_t step,
-                         int32_t lines);
+                         int32_t lines, const ChartSteps& steps = {});
+// How many pieces GenerateTestChart reports for `lines` rows.
+int64_t ChartPieces(int32_t lines);
 
 // The controls of the test chart window as "&Create" reads them.
 struct ChartSettings {
@@ -68,6 +81,14 @@ inline constexpr const char* kNoChartYet = "There is no test chart yet: press Cr
 // together, and only when everything succeeded. The hourglass is restored on
 // every exit.
 void CreateChart(MakerState& state, ChartView& view, const ChartSettings& settings);
+// "&Create" as long work. Start (on the window's thread) reads the settings
+// and raises their conversion errors; Run draws the chart and its preview
+// aside (the checks of GenerateTestChart raise there), cancellable between
+// its rows; Finish replaces the chart, its dpi, rows and preview together.
+// A cancelled or failed Create keeps the previous chart, dpi, rows and
+// preview.
+std::unique_ptr<LongWork> StartCreateChart(MakerState& state, ChartView& view,
+                                           const ChartSettings& settings);
 // The preview at 100 pixels per inch (black kept).
 Raster ChartPreview(const Raster& chart, int32_t dpi);
 // "&Save": the 1-bit BMP stamped with TestDpi, atomically; before the first

@@ -7,20 +7,23 @@
 
 namespace lenti::ui {
 
-BackgroundWork::BackgroundWork(Dialogs& dialogs, ProgressSink& bar) : dialogs_(dialogs), bar_(bar) {
+BackgroundWork::BackgroundWork(Dialogs& dialogs, ProgressSink& bar)
+    : dialogs_(dialogs), window_bar_(bar), bar_(&bar) {
   timer_.setInterval(33);
   connect(&timer_, &QTimer::timeout, this, &BackgroundWork::PaintProgress);
 }
 
 BackgroundWork::~BackgroundWork() { CancelAndWait(); }
 
-bool BackgroundWork::Start(std::unique_ptr<LongWork> work, std::function<void()> after) {
+bool BackgroundWork::Start(std::unique_ptr<LongWork> work, std::function<void()> after,
+                           ProgressSink* bar) {
   if (Busy() || work == nullptr) return false;
+  bar_ = bar != nullptr ? bar : &window_bar_;
   work_ = std::move(work);
   after_ = std::move(after);
   cancel_ = std::make_unique<CancelToken>();
   error_ = nullptr;
-  start_position_ = bar_.Progress();
+  start_position_ = bar_->Progress();
   // The work's own steps go from where the bar stands.
   shared_.Reset(start_position_);
   LongWork* job = work_.get();
@@ -53,8 +56,8 @@ void BackgroundWork::CancelAndWait() {
 }
 
 void BackgroundWork::PaintProgress() {
-  if (shared_.RangeSet()) bar_.SetProgressRange(shared_.Minimum(), shared_.Maximum());
-  bar_.SetProgress(shared_.Progress());
+  if (shared_.RangeSet()) bar_->SetProgressRange(shared_.Minimum(), shared_.Maximum());
+  bar_->SetProgress(shared_.Progress());
 }
 
 void BackgroundWork::WorkerStopped() {
@@ -71,7 +74,7 @@ void BackgroundWork::WorkerStopped() {
   std::unique_ptr<LongWork> work = std::move(work_);
   std::function<void()> after = std::move(after_);
   if (cancelled) {
-    bar_.SetProgress(start_position_);
+    bar_->SetProgress(start_position_);
   } else if (error_) {
     PaintProgress();  // a failed merge shows where it stopped
     const std::exception_ptr error = error_;
@@ -79,7 +82,7 @@ void BackgroundWork::WorkerStopped() {
   } else {
     PaintProgress();
     Guarded(dialogs_, [&] {
-      work->Finish(bar_);
+      work->Finish(*bar_);
       if (after) after();
     });
   }

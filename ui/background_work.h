@@ -30,8 +30,10 @@ class BackgroundWork : public QObject {
 
   bool Busy() const { return work_ != nullptr; }
   // Starts `work` (refused while other work runs); `after` runs once Finish
-  // has succeeded.
-  bool Start(std::unique_ptr<LongWork> work, std::function<void()> after = {});
+  // has succeeded. `bar` shows this work's progress instead of the window's
+  // bar (the test chart window's own).
+  bool Start(std::unique_ptr<LongWork> work, std::function<void()> after = {},
+             ProgressSink* bar = nullptr);
   // Asks running work to stop; the state stays as it was before it started.
   void Cancel();
   // Cancels and waits until the worker has stopped (closing the window).
@@ -45,7 +47,8 @@ class BackgroundWork : public QObject {
   void WorkerStopped();
 
   Dialogs& dialogs_;
-  ProgressSink& bar_;
+  ProgressSink& window_bar_;
+  ProgressSink* bar_;  // of the running work
   QTimer timer_;
   SharedProgress shared_;
   std::unique_ptr<CancelToken> cancel_;

@@ -20,6 +20,7 @@
 #include "finishing/text_overlay.h"
 #include "interlace/merge.h"
 #include "intake/crop_frame.h"
+#include "intake/import_work.h"
 #include "intake/slots.h"
 #include "ui/about_window.h"
 #include "ui/background_work.h"
@@ -65,6 +66,8 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   test_chart_ = new TestChartWindow(state_, *dialogs_, printer_, this);
   test_chart_->setWindowFlag(Qt::Window, true);  // its own window, hidden until asked for
   test_chart_->hide();
+  // Never two commands at once across both windows: one worker for both.
+  test_chart_->ShareBackgroundWork(*background_);
   // "Use this pitch" in the chart window sets the lens.
   connect(test_chart_, &TestChartWindow::LensChosen, this, [this] {
     lens_panel_->ShowSettings();
@@ -152,7 +155,9 @@ void MainWindow::RememberLensSettings(std::unique_ptr<QSettings> store) {
 }
 
 void MainWindow::OnImportSlot(int slot) {
-  Run([&] { ImportIntoSlot(state_, *dialogs_, *view_, work_dir_, slot); });
+  if (Busy()) return;
+  // The dialogs on this thread; the decode and the working file off it.
+  Run([&] { background_->Start(StartImportIntoSlot(state_, *dialogs_, *view_, work_dir_, slot)); });
 }
 
 void MainWindow::OnSelectSlot(int slot) {

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "ui/main_window.h"
+#include "ui/test_chart_window.h"
 #include "ui/widget_helpers.h"
 
 namespace lenti::ui {
@@ -52,9 +53,10 @@ void MainWindow::ShowBusy(bool busy) {
                                                            command_band_, view_box_, menuBar()}) {
     commands->setEnabled(!busy);
   }
-  // The other windows' commands (test chart, print preview) wait too.
+  // The other windows' commands (print preview...) wait too; the test chart
+  // window follows the work itself, its Cancel stays usable.
   for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-    if (child->isWindow()) child->setEnabled(!busy);
+    if (child->isWindow() && child != test_chart_) child->setEnabled(!busy);
   cancel_button_->setVisible(busy);
   if (busy) {
     cancel_button_->setFocus();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "core/command_states.h"
+#include "intake/import_work.h"
 #include "intake/slot_order.h"
 #include "intake/slots.h"
 #include "ui/background_work.h"
@@ -102,7 +103,9 @@ void MainWindow::OnOpenCommand() {
 
 void MainWindow::OnFilesDropped(int slot, const QStringList& files) {
   if (Busy()) return;
-  Run([&] { ImportDroppedFiles(state_, *dialogs_, *view_, work_dir_, slot, LocalPaths(files)); });
+  Run([&] {
+    background_->Start(StartImportDroppedFiles(state_, *dialogs_, *view_, work_dir_, slot, LocalPaths(files)));
+  });
 }
 
 void MainWindow::OnSlotDropped(int from, int to) {

@@ -7,14 +7,17 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSpinBox>
 
 #include "core/error.h"
 #include "core/numerics.h"
+#include "ui/background_work.h"
 #include "ui/guard.h"
 #include "ui/picture_view.h"
 #include "ui/qt_main_view.h"
@@ -108,6 +111,8 @@ struct TestChartWindow::Controls {
   QFrame* preview_panel = nullptr;
   PictureView* preview = nullptr;
   QComboBox* row_box = nullptr;  // the chart's rows, by their labels
+  QProgressBar* progress_bar = nullptr;  // shown while a Create runs
+  QPushButton* cancel_button = nullptr;  // likewise
 };
 
 TestChartWindow::TestChartWindow(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
@@ -122,9 +127,42 @@ TestChartWindow::TestChartWindow(MakerState& state, Dialogs& dialogs, PrinterPor
   // 694 x 578 outside, the window manager's frame included.
   OuterFit::StartOuterSize(*this, QSize(694, 578));
   BuildControls();
+  bar_sink_ = std::make_unique<QtProgressBar>(controls_->progress_bar);
+  own_work_ = std::make_unique<BackgroundWork>(dialogs_, *bar_sink_);
+  FollowWork(*own_work_);
 }
 
-TestChartWindow::~TestChartWindow() = default;
+TestChartWindow::~TestChartWindow() {
+  // A Create still running stops before the controls it reports to go.
+  if (own_work_ != nullptr) {
+    QObject::disconnect(own_work_.get(), nullptr, this, nullptr);
+    own_work_->CancelAndWait();
+  }
+}
+
+void TestChartWindow::ShareBackgroundWork(BackgroundWork& work) {
+  if (Busy()) return;  // the work of the moment keeps its worker
+  own_work_.reset();
+  FollowWork(work);
+}
+
+void TestChartWindow::FollowWork(BackgroundWork& work) {
+  work_ = &work;
+  connect(work_, &BackgroundWork::BusyChanged, this, &TestChartWindow::ShowBusy);
+}
+
+bool TestChartWindow::Busy() const { return work_->Busy(); }
+
+void TestChartWindow::ShowBusy(bool busy) {
+  Controls& c = *controls_;
+  if (!busy) creating_ = false;
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child != c.progress_bar && child != c.cancel_button) child->setEnabled(!busy);
+  }
+  c.progress_bar->setVisible(busy && creating_);
+  c.cancel_button->setVisible(busy && creating_);
+  if (busy && creating_) c.cancel_button->setFocus();
+}
 
 void TestChartWindow::SetScreenCursor(Cursor cursor) { SetApplicationCursor(cursor); }
 
@@ -169,6 +207,16 @@ void TestChartWindow::BuildControls() {
   use->setToolTip(QStringLiteral("The main window's lens pitch becomes this row's and its output "
                                  "resolution the chart's DPI"));
   connect(use, &QPushButton::clicked, this, &TestChartWindow::OnUseRow);
+
+  // A Create of a large chart takes seconds: its progress and a way out.
+  c.progress_bar = Named(new QProgressBar(this), "ChartProgressBar");
+  c.progress_bar->setGeometry(kLabelLeft, 506, kBoxLeft + kBoxWidth - kLabelLeft, 17);
+  c.progress_bar->setTextVisible(false);
+  c.progress_bar->hide();
+  c.cancel_button = Button(this, "ChartCancelButton", "Cancel", 530);
+  c.cancel_button->setToolTip(QStringLiteral("Stop the chart (Esc); the previous chart stays"));
+  c.cancel_button->hide();
+  connect(c.cancel_button, &QPushButton::clicked, this, &TestChartWindow::OnCancelCreate);
 
   c.preview_panel = Named(new QFrame(this), "Panel2");
   c.preview_panel->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -227,8 +275,25 @@ void TestChartWindow::ApplySettings(const ChartSettings& settings) {
 }
 
 void TestChartWindow::OnCreate() {
-  Guarded(dialogs_, [&] { CreateChart(state_, *this, CurrentSettings()); });
-  ShowRows();
+  if (Busy()) return;
+  // The settings are read here; the chart is drawn off the window's thread.
+  creating_ = true;
+  bool started = false;
+  Guarded(dialogs_, [&] {
+    started = work_->Start(StartCreateChart(state_, *this, CurrentSettings()), [this] { ShowRows(); },
+                           bar_sink_.get());
+  });
+  creating_ = started;
+}
+
+void TestChartWindow::OnCancelCreate() { work_->Cancel(); }
+
+void TestChartWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && Busy()) {
+    work_->Cancel();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TestChartWindow::ShowRows() {

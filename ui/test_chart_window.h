@@ -13,9 +13,13 @@
 #include "delivery/printer_port.h"
 #include "testchart/test_chart.h"
 
+class QKeyEvent;
 class QResizeEvent;
 
 namespace lenti::ui {
+
+class BackgroundWork;
+class QtProgressBar;
 
 // `dialogs` are the main window's (its save dialog and printer set-up
 // dialog are shared); `printer` the main window's printer.
@@ -34,6 +38,12 @@ class TestChartWindow : public QWidget, public ChartView {
   ChartSettings CurrentSettings() const;
   // Puts settings into the controls (what the hidden "&Reset" does).
   void ApplySettings(const ChartSettings& settings);
+  // "&Create" runs on `work` (the main window's), so that no command of
+  // either window runs while the other's work does; until then on the
+  // window's own.
+  void ShareBackgroundWork(BackgroundWork& work);
+  // Long work runs (a Create, or the main window's work when shared).
+  bool Busy() const;
 
  signals:
   // "Use this pitch" set the lens pitch and the output resolution.
@@ -41,6 +51,7 @@ class TestChartWindow : public QWidget, public ChartView {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private slots:
   void OnCreate();
@@ -50,6 +61,7 @@ class TestChartWindow : public QWidget, public ChartView {
   void OnReset();  // hidden
   void OnUseRow();
   void OnPreviewReleased(QPoint pos);
+  void OnCancelCreate();
 
  private:
   struct Controls;
@@ -58,12 +70,20 @@ class TestChartWindow : public QWidget, public ChartView {
   void PlacePreview();
   // The row list shows the rows of the chart made last.
   void ShowRows();
+  // While long work runs every control waits; a Create of this window shows
+  // its progress bar and Cancel.
+  void ShowBusy(bool busy);
+  void FollowWork(BackgroundWork& work);
 
   MakerState& state_;
   Dialogs& dialogs_;
   PrinterPort& printer_;
   // Pointers to the controls, which Qt's parent-child tree owns.
   std::unique_ptr<Controls> controls_;
+  std::unique_ptr<QtProgressBar> bar_sink_;
+  std::unique_ptr<BackgroundWork> own_work_;  // goes before the bar it paints
+  BackgroundWork* work_ = nullptr;            // own_work_ or the shared one
+  bool creating_ = false;                     // the running work is this window's Create
 };
 
 }  // namespace lenti::ui

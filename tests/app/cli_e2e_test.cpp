@@ -98,6 +98,32 @@ TEST_F(VexaroBinary, DrawsTheChart) {
   EXPECT_TRUE(fs::exists(Path("chart.bmp")));
 }
 
+// --version, and --help for one command or all of them; a usage error shows
+// the usage of the command it concerns.
+TEST_F(VexaroBinary, VersionAndEachCommandsOwnUsage) {
+  EXPECT_EQ(Vexaro({"--version"}).out, "vexaro (Vexaro Photo Maker) 1.10\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> shown, not_shown;
+  };
+  const std::vector<Case> cases{
+      {{"merge", "--help"}, {"usage: vexaro merge", "--sampling", "--align-bars"}, {"vexaro chart", "vexaro view"}},
+      {{"help", "chart"}, {"usage: vexaro chart", "--paper"}, {"vexaro merge", "vexaro view"}},
+      {{"view", "-h"}, {"usage: vexaro view", "--frames"}, {"vexaro merge", "vexaro chart"}},
+      {{"--help"}, {"usage: vexaro merge", "vexaro chart", "vexaro view", "--version"}, {}},
+  };
+  for (const Case& c : cases) {
+    const RunResult run = Vexaro(c.args);
+    EXPECT_EQ(run.status, 0) << c.args[0];
+    for (const std::string& text : c.shown) EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+    for (const std::string& text : c.not_shown) EXPECT_EQ(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+  }
+  const RunResult bad = Vexaro({"chart", "--dpi", "many", "-o", Path("c.bmp")});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("\nusage: vexaro chart"), std::string::npos) << bad.err;
+  EXPECT_EQ(bad.err.find("vexaro merge"), std::string::npos) << bad.err;
+}
+
 struct Failure {
   const char* name;
   std::vector<std::string> args;  // "@x" names a file in the test folder
@@ -154,6 +180,8 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"one_photo", {"merge", "-o", "@out.bmp", "@a.jpg"}, 2,
                 "vexaro: merge needs 2 to 16 photos, 1 given", true},
         Failure{"seventeen_photos", Seventeen(), 2, "vexaro: merge needs 2 to 16 photos, 17 given", true},
+        Failure{"crop_beyond_memory", {"merge", "-o", "@out.bmp", "--crop", "1=0,0,99999,99999", "@a.jpg", "@b.BMP"}, 1,
+                "vexaro: The crop rectangle of photo 1 is too large: 99999 x 99999 pixels", false},
         Failure{"unwritable_output", {"merge", "-o", "@notes.jpg/out.bmp", "@a.jpg", "@b.BMP"}, 1,
                 "vexaro: Cannot create file", false}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -18,6 +18,8 @@
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/jpeg.h"
+#include "delivery/save.h"
+#include "finishing/align_bars.h"
 #include "fake_frontend.h"
 #include "intake/crop_frame.h"
 #include "intake/slot_order.h"
@@ -178,6 +180,27 @@ TEST_F(MergeCommand, TextBarsAndTurnsChangeThePictureInThatOrder) {
   EXPECT_GT(text_pixels, 20) << "the text was not drawn at its place";
   // The last bar (black) is the turned band's last column, now the top row.
   EXPECT_EQ(after.PixelColor(1000, 0), kBlack);
+}
+
+// The window ticks Align-Bar on the merged picture and burns the pending
+// text in at Save, so text placed over the band's place lies on the band.
+TEST_F(MergeCommand, TextWithBarsWritesTheFileTheWindowSaves) {
+  args_.text = "EDGE";
+  args_.font.size = 24;
+  args_.text_at = Point{1680, 40};  // runs past the picture's right edge into the band
+  args_.align_bars = true;
+  RunMerge(args_);
+
+  MakerState window = MergePhotos(args_, 1);
+  FakeFrontend ui;
+  ToggleAlignBars(window, ui, true);
+  window.overlay.OverlayText = *args_.text;
+  window.overlay.OverlayFont = std::make_shared<Font>(args_.font);
+  window.overlay.TextX = args_.text_at.x;
+  window.overlay.TextY = args_.text_at.y;
+  ui.save_answers.push_back(dir_ / "window.bmp");
+  SaveMerged(window, ui);
+  EXPECT_EQ(ReadWholeFile(args_.output), ReadWholeFile(dir_ / "window.bmp"));
 }
 
 TEST_F(MergeCommand, AskedForAPdfItWritesOne) {

@@ -3,12 +3,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -18,6 +16,7 @@
 #include "core/bmp_writer.h"
 #include "core/error.h"
 #include "error_of.h"
+#include "file_size_limit.h"
 #include "tiny_disk.h"
 
 namespace lenti {
@@ -27,6 +26,7 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using lenti::testing::ErrorOf;
+using lenti::testing::FileSizeLimit;
 using lenti::testing::TempDir;
 using namespace lenti::bmp_forms;
 
@@ -186,15 +186,11 @@ TEST(SaveStampedBmpFile, AFullDiskLeavesTheOldFileUntouched) {
   const std::string path = dir.File("out.bmp");
   const std::vector<uint8_t> old(1000, 0x5A);
   WriteBytes(path, old);
-  struct rlimit saved;
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limit = saved;
-  limit.rlim_cur = 16 * 1024;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-  const std::string error = ErrorOf([&] { SaveStampedBmpFile(Raster(200, 200), path, 300); });
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
+  std::string error;
+  {
+    const FileSizeLimit full(16 * 1024);
+    error = ErrorOf([&] { SaveStampedBmpFile(Raster(200, 200), path, 300); });
+  }
   EXPECT_EQ(error, "Cannot create file \"" + path + "\". File too large");
   EXPECT_EQ(ReadBytes(path), old);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.bmp"});

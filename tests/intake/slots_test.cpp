@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -22,7 +23,9 @@
 #include "core/file_io.h"
 #include "core/jpeg.h"
 #include "core/work_dir.h"
+#include "cancel_after_steps.h"
 #include "fake_frontend.h"
+#include "intake/import_work.h"
 #include "temp_dir.h"
 #include "intake/crop_frame.h"
 
@@ -476,6 +479,127 @@ TEST_F(UnchangedTest, StripWidthFailureComesBeforeTheWorkingFile) {
   }
   before.ExpectUnchanged(state, fe);
   EXPECT_EQ(Bytes(PhotoWorkFile(work, 5)), working_before);
+}
+
+// ---- import as long work: cancelled, dropped or failed part-way ----
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// One photo from the dialog replacing slot 5's JPEG, or three photos
+// (JPEG, BMP, JPEG) from slot 4 on, so slot 5 and its working file are
+// among them.
+struct CancelCase {
+  const char* name;
+  int first_slot;
+  std::vector<const char*> kinds;  // "jpg" or "bmp"
+};
+
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
+
+const CancelCase kCancelCases[] = {
+    {"OnePhoto", 5, {"jpg"}},
+    {"ThreePhotos", 4, {"jpg", "bmp", "jpg"}},
+};
+
+class ImportCancelTable : public UnchangedTest, public ::testing::WithParamInterface<CancelCase> {
+ protected:
+  std::unique_ptr<LongWork> StartWork() {
+    const CancelCase& c = GetParam();
+    std::vector<std::string> files;
+    for (size_t k = 0; k < c.kinds.size(); ++k) {
+      const std::string name = "new" + std::to_string(k) + "." + c.kinds[k];
+      const Raster photo = TwoHalves(90 + 10 * static_cast<int>(k), 60);
+      files.push_back(std::string(c.kinds[k]) == "bmp" ? Bmp(name, photo) : Jpeg(name, photo));
+    }
+    if (files.size() == 1) {
+      fe.open_answers.push_back(files.front());
+    } else {
+      fe.open_many_answers.push_back(files);
+    }
+    return StartImportIntoSlot(state, fe, fe, work, c.first_slot);
+  }
+};
+
+// A cancel at any moment of the work, from before its first step to after
+// its last, changes nothing: no slot, thumbnail, count, crop or selection,
+// the working file of slot 5 keeps its bytes, and no working or temporary
+// file is left once the work is gone. None of the photos is kept.
+TEST_P(ImportCancelTable, KeepsEverythingAsItWas) {
+  const SlotSnapshot before(state, fe);
+  const int reports = 1 + 3 * static_cast<int>(GetParam().kinds.size());
+  for (int moment = 0; moment <= reports; ++moment) {
+    std::unique_ptr<LongWork> job = StartWork();
+    ASSERT_NE(job, nullptr);
+    CancelToken token;
+    testing::CancelAfterSteps progress(token, moment);
+    EXPECT_THROW(job->Run(progress, token), Cancelled) << "moment " << moment;
+    job.reset();
+    before.ExpectUnchanged(state, fe);
+    EXPECT_EQ(Bytes(PhotoWorkFile(work, 5)), working_before) << "moment " << moment;
+    EXPECT_EQ(NamesIn(work), std::vector<std::string>{"t05.bmp"}) << "moment " << moment;
+  }
+  EXPECT_TRUE(fe.messages.empty());
+}
+
+// Work that ran to its end but was never finished (the cancel came after
+// the last step) is the same as a cancel: its working files go with it.
+TEST_P(ImportCancelTable, WorkDroppedBeforeFinishKeepsEverything) {
+  const SlotSnapshot before(state, fe);
+  std::unique_ptr<LongWork> job = StartWork();
+  ASSERT_NE(job, nullptr);
+  CancelToken token;
+  testing::CancelAfterSteps progress(token, 1000);
+  job->Run(progress, token);
+  const int photos = static_cast<int>(GetParam().kinds.size());
+  EXPECT_EQ(progress.Maximum(), 3 * photos);
+  EXPECT_EQ(progress.Progress(), 3 * photos) << "the bar reaches its end";
+  job.reset();
+  before.ExpectUnchanged(state, fe);
+  EXPECT_EQ(Bytes(PhotoWorkFile(work, 5)), working_before);
+  EXPECT_EQ(NamesIn(work), std::vector<std::string>{"t05.bmp"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Imports, ImportCancelTable, ::testing::ValuesIn(kCancelCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UnchangedTest, SeveralFilesThatAllFailChangeNothingAndAreNamed) {
+  const SlotSnapshot before(state, fe);
+  ImportFiles(state, fe, fe, work, 5,
+              {File("a.jpg", TruncatedJpeg()), File("b.txt", {'h', 'i'})});
+  before.ExpectUnchanged(state, fe);
+  EXPECT_EQ(Bytes(PhotoWorkFile(work, 5)), working_before);
+  EXPECT_EQ(NamesIn(work), std::vector<std::string>{"t05.bmp"});
+  ASSERT_EQ(fe.messages.size(), 1u);
+  EXPECT_EQ(fe.messages[0].rfind("Not imported:\na.jpg: ", 0), 0u) << fe.messages[0];
+  EXPECT_NE(fe.messages[0].find("\nb.txt: File format error!"), std::string::npos) << fe.messages[0];
+}
+
+// A working file that cannot be put in place when the work finishes: the
+// slots before it are filled (each with its own working file), it and the
+// slots after it stay as they were, and no temporary file is left.
+TEST_F(UnchangedTest, ARenameThatFailsInFinishLeavesEachSlotWholeEitherWay) {
+  std::unique_ptr<LongWork> job = StartImportFiles(
+      state, fe, fe, work, 6, {Jpeg("p1.jpg", Gradient(40, 30)), Jpeg("p2.jpg", Gradient(30, 40))});
+  ASSERT_NE(job, nullptr);
+  CancelToken never;
+  testing::CancelAfterSteps progress(never, 1000);
+  job->Run(progress, never);
+  fs::create_directory(PhotoWorkFile(work, 7));  // something took slot 7's name meanwhile
+  EXPECT_THROW(job->Finish(progress), Error);
+  job.reset();
+  EXPECT_EQ(state.photos.SlotFiles[5], PhotoWorkFile(work, 6));
+  EXPECT_EQ(fe.thumbnails.count(6), 1u);
+  EXPECT_EQ(state.photos.FrameCount, 6);
+  EXPECT_TRUE(state.photos.SlotFiles[6].empty());
+  EXPECT_EQ(fe.thumbnails.count(7), 0u);
+  EXPECT_EQ(NamesIn(work), (std::vector<std::string>{"t05.bmp", "t06.bmp", "t07.bmp"}));
+  EXPECT_TRUE(fs::is_directory(PhotoWorkFile(work, 7)));
+  EXPECT_EQ(LoadBmpFile(PhotoWorkFile(work, 6)).Width(), 40);
 }
 
 // ---- selection ----

@@ -16,6 +16,8 @@
 #include "interlace/geometry.h"
 #include "interlace/merge.h"
 
+#include "error_of.h"
+#include "file_size_limit.h"
 #include "slicing.h"
 #include "temp_dir.h"
 
@@ -27,6 +29,8 @@ using testing::PrepareFrame;
 
 namespace fs = std::filesystem;
 
+using lenti::testing::ErrorOf;
+using lenti::testing::FileSizeLimit;
 using lenti::testing::TempDir;
 
 Color At(const Raster& raster, int x, int y) {
@@ -178,6 +182,22 @@ TEST_P(PrepareFrameTest, WritesTheSliceFileAndRecordsItsSize) {
     ASSERT_EQ(std::memcmp(written.Row(y), slice.Row(y), static_cast<size_t>(want.width) * 3), 0);
   }
   EXPECT_FALSE(fs::exists(dir_ / "x01.bmp.part"));
+}
+
+// A working file that cannot be written is named as the person knows it,
+// not by the temporary file beside it, and stays as it was.
+TEST_P(PrepareFrameTest, AFullDiskNamesTheWorkingFileAndLeavesItAsItWas) {
+  const std::vector<uint8_t> before{'o', 'l', 'd'};
+  const std::string work_file = dir_ / "x01.bmp";
+  WriteWholeFile(work_file, before.data(), before.size());
+  std::string error;
+  {
+    const FileSizeLimit full(64 * 1024);  // the slice is 5 MB
+    error = ErrorOf([&] { PrepareFrame(state_, geometry_, GetParam(), dir_ / "photo.bmp", work_file, 0); });
+  }
+  EXPECT_EQ(error, "Cannot create file \"" + work_file + "\". File too large");
+  EXPECT_EQ(ReadWholeFile(work_file), before);
+  EXPECT_EQ(dir_.Count(), 2u) << "the photo and x01.bmp, no temporary file left";
 }
 
 TEST_P(PrepareFrameTest, AFailureLeavesTheWorkingFileAsItWas) {

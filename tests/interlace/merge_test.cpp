@@ -17,6 +17,7 @@
 #include "core/command_states.h"
 #include "core/error.h"
 #include "core/file_io.h"
+#include "cancel_after_steps.h"
 #include "fake_frontend.h"
 #include "core/long_work.h"
 #include "interlace/merge.h"
@@ -316,22 +317,7 @@ TEST_F(MergeTest, AFailedFirstMergeLeavesTheOutputCommandsDisabled) {
 // stops it with Cancelled and leaves the previous picture as it was.
 class MergeCancelTest : public MergeTest, public ::testing::WithParamInterface<int> {};
 
-class CancelAfterSteps : public ProgressSink {
- public:
-  CancelAfterSteps(CancelToken& token, int steps) : token_(token), steps_(steps) {}
-  void SetProgressRange(int, int) override {}
-  void SetProgress(int position) override {
-    position_ = position;
-    if (++seen_ >= steps_) token_.Request();
-  }
-  int Progress() const override { return position_; }
-  int seen_ = 0;
-
- private:
-  CancelToken& token_;
-  int steps_;
-  int position_ = 0;
-};
+using testing::CancelAfterSteps;
 
 TEST_P(MergeCancelTest, LeavesThePreviousResult) {
   FillSlots(3);
@@ -343,8 +329,7 @@ TEST_P(MergeCancelTest, LeavesThePreviousResult) {
   std::unique_ptr<MergeWork> work = StartMerge(state_, ui_, ui_, work_);
   ASSERT_NE(work, nullptr);
   CancelToken token;
-  if (GetParam() == 0) token.Request();
-  CancelAfterSteps progress(token, GetParam() == 0 ? 1 : GetParam());
+  CancelAfterSteps progress(token, GetParam());
   EXPECT_THROW(work->Run(progress, token), Cancelled);
   EXPECT_EQ(state_.merged.Geometry.FrameCount, geometry.FrameCount);
   EXPECT_EQ(state_.merged.MergedBitmap->Width(), before.Width());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "cancel_after_steps.h"
 #include "comma_locale.h"
 #include "fake_frontend.h"
 #include "testchart/test_chart.h"
@@ -203,6 +204,66 @@ TEST(CreateChart, FailedFirstCreateLeavesNoChart) {
             "'x' is not a valid floating point value");
   EXPECT_FALSE(state.chart.TestChart.has_value());
   EXPECT_EQ(frontend.ScreenCursor(), Cursor::Default);
+}
+
+// A Create cancelled at any moment, before its first piece, between two
+// rows or after its preview, keeps the previous chart, its dpi, its rows
+// and its preview; run to its end it reports every piece.
+TEST(CreateChartWork, ACancelAtAnyMomentKeepsThePreviousChart) {
+  MakerState state;
+  FakeFrontend frontend;
+  CreateChart(state, frontend, Settings("300"));
+  const TestChartState before = state.chart;
+  const Raster preview = *frontend.chart_preview;
+  const ChartSettings other = Settings("600", "45", 1);
+  // The first position, each piece of the chart, the preview.
+  const int reports = 1 + static_cast<int>(ChartPieces(11)) + 1;
+  for (int moment = 0; moment <= reports; ++moment) {
+    std::unique_ptr<LongWork> work = StartCreateChart(state, frontend, other);
+    CancelToken token;
+    testing::CancelAfterSteps progress(token, moment);
+    EXPECT_THROW(work->Run(progress, token), Cancelled) << "moment " << moment;
+    ASSERT_TRUE(state.chart.TestChart.has_value());
+    EXPECT_EQ(state.chart.TestChart->Width(), before.TestChart->Width());
+    EXPECT_EQ(0, std::memcmp(state.chart.TestChart->Bits(), before.TestChart->Bits(),
+                             before.TestChart->Stride() * static_cast<size_t>(before.TestChart->Height())));
+    EXPECT_EQ(state.chart.TestDpi, 300);
+    EXPECT_EQ(state.chart.RowLabels, before.RowLabels);
+    EXPECT_EQ(state.chart.RowHeight, before.RowHeight);
+    EXPECT_EQ(frontend.chart_preview->Width(), preview.Width()) << "moment " << moment;
+    EXPECT_EQ(frontend.chart_preview->Height(), preview.Height());
+  }
+
+  std::unique_ptr<LongWork> work = StartCreateChart(state, frontend, other);
+  CancelToken never;
+  testing::CancelAfterSteps progress(never, 1000);
+  work->Run(progress, never);
+  EXPECT_EQ(progress.Maximum(), reports - 1);
+  EXPECT_EQ(progress.Progress(), reports - 1) << "the bar reaches its end";
+  work->Finish(progress);
+  // The chart the command line draws for the same settings (A3, 600 dpi, 45 lpi).
+  const Paper a3 = PaperTable(1);
+  const Raster expected = GenerateTestChart(600, a3.Wcm, a3.Hcm, 450000, 10, 11);
+  ASSERT_EQ(state.chart.TestChart->Width(), expected.Width());
+  ASSERT_EQ(state.chart.TestChart->Height(), expected.Height());
+  EXPECT_EQ(0, std::memcmp(state.chart.TestChart->Bits(), expected.Bits(),
+                           expected.Stride() * static_cast<size_t>(expected.Height())));
+  EXPECT_EQ(state.chart.TestDpi, 600);
+  EXPECT_EQ(state.chart.RowLabels, ChartRowLabels(600, a3.Wcm, a3.Hcm, 450000, 10, 11));
+  EXPECT_EQ(frontend.chart_preview->Width(), expected.Width() * 100 / 600);
+}
+
+// Settings that do not convert are refused on the window's thread, before
+// any work; a chart the checks refuse fails in the work with the state kept.
+TEST(CreateChartWork, ConversionErrorsComeBeforeTheWork) {
+  MakerState state;
+  FakeFrontend frontend;
+  EXPECT_EQ(ErrorText([&] { StartCreateChart(state, frontend, Settings("abc")); }),
+            "'abc' is not a valid integer value");
+  std::unique_ptr<LongWork> work = StartCreateChart(state, frontend, Settings("600", "1200"));
+  EXPECT_THROW(RunToEnd(*work), Error);
+  EXPECT_FALSE(state.chart.TestChart.has_value());
+  EXPECT_FALSE(frontend.chart_preview.has_value());
 }
 
 // -------------------------------------------------------------------- Save

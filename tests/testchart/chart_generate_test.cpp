@@ -325,6 +325,12 @@ const RefusalCase kRefusals[] = {
     {"step_beyond_the_grating", 1200, 21, 29, 400000, 1000, 11,
      "The step of 1000 pixels is too large for this chart: the rows would need -748 to 9252 "
      "grating columns, and the paper gives 1 to 9921."},
+    // The integer pitch 1 for an exact 0.5505 px: the nominal lenses alone
+    // need more columns than the paper, whatever the step.
+    {"pitch_rounded_beyond_the_grating", 300, 29, 42, 5450000, 10, 11,
+     "The LPI 545 is too high for 300 dpi on this paper: its pitch of 0.5505 pixels rounds to 1, "
+     "and the rows would need 3598 to 3698 grating columns where the paper gives 1 to 3425. "
+     "Choose a lower LPI or a higher DPI."},
     {"chart_beyond_memory", 20000, 29, 42, 400000, 10, 11,
      "The chart of 165354 x 283465 pixels is too large for memory: choose a lower DPI or a "
      "smaller paper."},

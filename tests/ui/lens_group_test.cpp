@@ -160,6 +160,7 @@ class LensGroupTest : public QObject {
     auto* dpi = chart.findChild<QComboBox*>(QStringLiteral("ComboBox2"));
     dpi->setCurrentText(QStringLiteral("600"));
     chart.findChild<QPushButton*>(QStringLiteral("Button5"))->click();  // Create
+    QTRY_VERIFY(!chart.Busy());
     QCOMPARE(rows->count(), 11);
     QCOMPARE(rows->currentText(), QStringLiteral("40"));  // the centre row
     // A click on the second row of the preview picks it.

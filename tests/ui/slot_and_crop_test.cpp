@@ -24,6 +24,7 @@
 #include "ui/slot_mark.h"
 #include "ui/slot_names.h"
 #include "ui/slot_strip.h"
+#include "ui/test_chart_window.h"
 
 using namespace lenti;
 using namespace lenti::ui;
@@ -69,6 +70,7 @@ class SlotAndCropTest : public QObject {
   void Import(int slot, const QString& path) {
     answers_ << path;
     QTest::mouseClick(Find(kSlotControlNames[slot - 1].button), Qt::LeftButton);
+    QTRY_VERIFY(!form_->Busy());  // the photo is read off the window's thread
   }
   // The ring stands around slot `slot`'s thumbnail and only its button is
   // bold; 0: no slot is marked.
@@ -348,6 +350,40 @@ class SlotAndCropTest : public QObject {
     QVERIFY(Find("GroupBox3")->isEnabled());
     QVERIFY(!Find("CancelButton")->isVisible());
     QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
+  // The chart window's Create and the main window's commands share one
+  // worker: while either runs, the other window's commands wait, and the
+  // main window's Cancel reaches the chart too.
+  void theChartWindowAndTheMainWindowNeverRunTwoCommandsAtOnce() {
+    TestChartWindow& chart = form_->TestChart();
+    chart.show();
+    auto* create = chart.findChild<QPushButton*>(QStringLiteral("Button5"));
+    auto* chart_cancel = chart.findChild<QPushButton*>(QStringLiteral("ChartCancelButton"));
+    QTest::mouseClick(create, Qt::LeftButton);
+    QVERIFY(chart.Busy());
+    QVERIFY(form_->Busy());
+    for (const char* name : {"GroupBox1", "GroupBox2", "GroupBox3", "ScrollBox1", "BitBtn1"})
+      QVERIFY2(!Find(name)->isEnabled(), name);
+    QVERIFY(!create->isEnabled());
+    QVERIFY(chart_cancel->isVisible());
+    QVERIFY(chart_cancel->isEnabled());
+    QTest::mouseClick(Find("CancelButton"), Qt::LeftButton);
+    QTRY_VERIFY(!form_->Busy());
+    QVERIFY(!form_->State().chart.TestChart.has_value());
+    QVERIFY(create->isEnabled());
+    QVERIFY(!chart_cancel->isVisible());
+
+    // An import in the main window: the chart's commands wait, its Cancel stays hidden.
+    answers_ << WritePhoto(temp_, "a.bmp", 400, 300, Color{255, 0, 0});
+    QTest::mouseClick(Find(kSlotControlNames[0].button), Qt::LeftButton);
+    QVERIFY(form_->Busy());
+    QVERIFY(!create->isEnabled());
+    QVERIFY(!chart_cancel->isVisible());
+    QTRY_VERIFY(!form_->Busy());
+    QVERIFY(create->isEnabled());
+    QVERIFY(!form_->State().photos.SlotFiles[0].empty());
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
   }
 
   void mergeThenTheCommandsOnTheResult() {

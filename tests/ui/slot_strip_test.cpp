@@ -83,11 +83,17 @@ class SlotStripTest : public QObject {
     QApplication::sendEvent(target, &drop);
     QCoreApplication::processEvents();  // the drop's command runs queued
     delete data;
+    if (!Settle()) return {false, false};
     return {enter.isAccepted(), drop.isAccepted()};
+  }
+  // The import runs off the window's thread: until it has finished.
+  bool Settle() const {
+    return QTest::qWaitFor([this] { return !form_->Busy(); }, 10000);
   }
   void Import(int slot, const QStringList& files) {
     open_answers_ << files;
     QTest::mouseClick(Button(slot), Qt::LeftButton);
+    QVERIFY(Settle());
   }
 
  private slots:
@@ -185,6 +191,46 @@ class SlotStripTest : public QObject {
     QVERIFY(errors_.isEmpty());
   }
 
+  // An import, of one photo or of several, runs off the window's thread:
+  // every command waits and Cancel shows; Cancel or Esc stops it, and every
+  // slot stays as it was (none of the photos is kept).
+  void aCancelledImportKeepsEverySlot_data() {
+    QTest::addColumn<int>("photos");
+    QTest::addColumn<bool>("by_escape");
+    QTest::newRow("one photo, Cancel") << 1 << false;
+    QTest::newRow("one photo, Esc") << 1 << true;
+    QTest::newRow("three photos, Cancel") << 3 << false;
+    QTest::newRow("three photos, Esc") << 3 << true;
+  }
+  void aCancelledImportKeepsEverySlot() {
+    QFETCH(int, photos);
+    QFETCH(bool, by_escape);
+    Import(1, {Photo("h1.bmp", 1), Photo("h2.bmp", 2)});
+    QStringList chosen;
+    for (int n = 3; n < 3 + photos; ++n) chosen << Photo(QString::asprintf("h%d.bmp", n), n);
+    open_answers_ << chosen;
+    QTest::mouseClick(Button(2), Qt::LeftButton);
+    QVERIFY(form_->Busy());
+    QVERIFY(!Button(5)->isEnabled());
+    QVERIFY(!form_->menuBar()->isEnabled());
+    QVERIFY(!Action("OpenPhotosAction")->isEnabled());
+    auto* cancel = form_->findChild<QPushButton*>(QStringLiteral("CancelButton"));
+    QVERIFY(cancel->isVisible());
+    if (by_escape) {
+      QTest::keyClick(cancel, Qt::Key_Escape);
+    } else {
+      QTest::mouseClick(cancel, Qt::LeftButton);
+    }
+    QVERIFY(Settle());
+    QCOMPARE(Slots(), Expect({1, 2}));
+    QCOMPARE(form_->State().photos.CurrentSlot, uint8_t(1));
+    QCOMPARE(form_->State().photos.FrameCount, 2);
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(errors_.isEmpty());
+    QVERIFY(Button(5)->isEnabled());
+    QVERIFY(!cancel->isVisible());
+  }
+
   void theCommandsHaveTheDesktopsStandardKeys_data() {
     QTest::addColumn<QString>("action");
     QTest::addColumn<int>("key");
@@ -212,12 +258,14 @@ class SlotStripTest : public QObject {
     QTest::mouseClick(Thumbnail(1), Qt::LeftButton);
     open_answers_ << QStringList{Photo("g5.bmp", 5)};
     Action("OpenPhotosAction")->trigger();
+    QVERIFY(Settle());
     QCOMPARE(Slots(), Expect({5, 2}));
     Thumbnail(1)->actions().value(0)->trigger();  // the current slot emptied: the first empty
     Import(4, {Photo("g4.bmp", 4)});
     Thumbnail(4)->actions().value(0)->trigger();
     open_answers_ << QStringList{Photo("g6.bmp", 6)};
     Action("OpenPhotosAction")->trigger();
+    QVERIFY(Settle());
     QCOMPARE(Slots(), Expect({6, 2}));
   }
 

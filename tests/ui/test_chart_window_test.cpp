@@ -64,6 +64,11 @@ class TestChartWindowTest : public QObject {
     return widget;
   }
   QString DpiBox() const { return Find<QComboBox>("ComboBox2")->currentText(); }
+  // "&Create", waited for: the chart is drawn off the window's thread.
+  void Create() {
+    QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Busy(), 20000);
+  }
 
  private slots:
   void init() {
@@ -208,7 +213,7 @@ class TestChartWindowTest : public QObject {
   }
 
   void createShowsThePreviewScaledToFit() {
-    QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
+    Create();
     QVERIFY2(Errors().isEmpty(), qPrintable(Errors().join('\n')));
     QVERIFY(state_.chart.TestChart.has_value());
     QCOMPARE(state_.chart.TestChart->Width(), 6142);
@@ -241,12 +246,55 @@ class TestChartWindowTest : public QObject {
   }
 
   void createFailureShowsTheErrorAndKeepsThePreview() {
-    QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
+    Create();
     Find<QComboBox>("ComboBox2")->setCurrentText(QStringLiteral("abc"));
-    QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
+    Create();
     QCOMPARE(Errors(), QStringList{QStringLiteral("'abc' is not a valid integer value.")});
     QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 511);
     QCOMPARE(state_.chart.TestDpi, 1200);
+  }
+
+  // Create runs off the window's thread: every control waits, the progress
+  // bar and Cancel show; Cancel or Esc keeps the previous chart, its dpi,
+  // rows and preview.
+  void aCancelledCreateKeepsThePreviousChart_data() {
+    QTest::addColumn<bool>("by_escape");
+    QTest::newRow("Cancel") << false;
+    QTest::newRow("Esc") << true;
+  }
+  void aCancelledCreateKeepsThePreviousChart() {
+    QFETCH(bool, by_escape);
+    Create();
+    const std::vector<std::string> rows = state_.chart.RowLabels;
+    auto* row_box = Find<QComboBox>("RowBox");
+    QCOMPARE(row_box->count(), 11);
+    Find<QComboBox>("ComboBox2")->setCurrentText(QStringLiteral("600"));
+    Find<QLineEdit>("Edit1")->setText(QStringLiteral("45"));
+    QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
+    QVERIFY(form_->Busy());
+    for (const char* name : {"Button5", "Button1", "Button2", "Button4", "ComboBox1", "ComboBox2",
+                             "Edit1", "RowBox", "UseRowButton", "Panel2"})
+      QVERIFY2(!Find(name)->isEnabled(), name);
+    QVERIFY(Find("ChartProgressBar")->isVisible());
+    auto* cancel = Find<QPushButton>("ChartCancelButton");
+    QVERIFY(cancel->isVisible());
+    QVERIFY(cancel->isEnabled());
+    if (by_escape) {
+      QTest::keyClick(form_.get(), Qt::Key_Escape);
+    } else {
+      QTest::mouseClick(cancel, Qt::LeftButton);
+    }
+    QTRY_VERIFY(!form_->Busy());
+    QCOMPARE(state_.chart.TestDpi, 1200);
+    QCOMPARE(state_.chart.TestChart->Width(), 6142);
+    QVERIFY(state_.chart.RowLabels == rows);
+    QCOMPARE(row_box->count(), 11);
+    QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 511);
+    QVERIFY(Find("Button5")->isEnabled());
+    QVERIFY(!cancel->isVisible());
+    QVERIFY(!Find("ChartProgressBar")->isVisible());
+    QVERIFY(Errors().isEmpty());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
   void saveAndPrintBeforeCreateSayThereIsNoChart() {
@@ -260,7 +308,7 @@ class TestChartWindowTest : public QObject {
   // the dpi the chart was made with.
   void printChecksTheBoxAndSaveStampsTheChartsDpi() {
     QTemporaryDir dir;
-    QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
+    Create();
     QTest::mouseClick(Find<QPushButton>("Button2"), Qt::LeftButton);
     QCOMPARE(printer_.pages, 1);
     Find<QComboBox>("ComboBox2")->setCurrentText(QStringLiteral("600"));
@@ -283,7 +331,7 @@ class TestChartWindowTest : public QObject {
   }
 
   void closeHidesAndKeepsEverything() {
-    QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
+    Create();
     Find<QLineEdit>("Edit1")->setText(QStringLiteral("39"));
     QTest::mouseClick(Find<QPushButton>("Button4"), Qt::LeftButton);
     QVERIFY(!form_->isVisible());
@@ -303,7 +351,7 @@ class TestChartWindowTest : public QObject {
     QCOMPARE(Find<QLineEdit>("Edit1")->text(), QStringLiteral("21.25"));
     QCOMPARE(Find<QLineEdit>("Edit2")->text(), QStringLiteral("11"));
     QCOMPARE(Find<QLineEdit>("Edit3")->text(), QStringLiteral("15"));
-    QTest::mouseClick(Find<QPushButton>("Button5"), Qt::LeftButton);
+    Create();
     QVERIFY(state_.chart.TestChart.has_value());
     QCOMPARE(state_.chart.TestChart->Width(), 1843);
     QCOMPARE(state_.chart.TestChart->Height(), 3260);
