@@ -34,6 +34,10 @@ inline CommandStates DeriveCommandStates(const MakerState& state) {
 struct SlotCommandStates {
   std::array<bool, kSlotCount> remove_photo{};  // slot k at k - 1: it holds a photo
   bool reverse_order = false;                   // two photos or more to turn around
+  // The current slot when it holds a photo (1..16), else 0: the slot the
+  // window marks, and whose crop frame "裁切" puts back.
+  int current_photo = 0;
+  bool fit_and_frame = false;
 };
 
 inline SlotCommandStates DeriveSlotCommandStates(const MakerState& state) {
@@ -44,6 +48,9 @@ inline SlotCommandStates DeriveSlotCommandStates(const MakerState& state) {
     filled += s.remove_photo[i] ? 1 : 0;
   }
   s.reverse_order = filled >= 2;
+  const int current = state.photos.CurrentSlot;
+  if (current < kSlotCount && s.remove_photo[current]) s.current_photo = current + 1;
+  s.fit_and_frame = s.current_photo != 0;
   return s;
 }
 

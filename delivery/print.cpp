@@ -78,7 +78,9 @@ std::optional<PrintPreviewLayout> PreparePrint(MakerState& state, Dialogs& dialo
   const int64_t output_dpi_x = state.merged.Geometry.OutputDpiX;
   PlaceOutline(layout, *state.merged.MergedBitmap, output_dpi_x);
   layout.size_over = SizeOver(*state.merged.MergedBitmap, output_dpi_x, printer, state.printer.PrinterDpi);
-  layout.resample_note = ResampleNote(output_dpi_x, state.printer.PrinterDpi);
+  // A PDF file keeps the picture's own pixels, whatever its page resolution:
+  // only a printer resamples.
+  if (!printer.WritesFile()) layout.resample_note = ResampleNote(output_dpi_x, state.printer.PrinterDpi);
   return layout;
 }
 

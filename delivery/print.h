@@ -21,8 +21,9 @@ struct PrintPreviewLayout {
   Rect outline;          // the output's outline on the page picture
   std::vector<Point> diagonals;  // (L,T) (R,B) (L,B) (R,T)
   bool size_over = false;        // "Print size over!"
-  // Empty when each picture pixel is one printer pixel; else that the
-  // printer will resample and which resolution would avoid it.
+  // Empty when each picture pixel is one printer pixel or the job goes into
+  // a PDF file; else that the printer will resample and which resolution
+  // would avoid it.
   std::string resample_note;
 };
 

@@ -39,6 +39,16 @@ void ChooseFont(MakerState& state, Dialogs& dialogs, const MainView& view,
   UpdateApplyEnabled(state, view);
 }
 
+void ChooseTextColour(MakerState& state, Dialogs& dialogs, const MainView& view,
+                      const std::shared_ptr<Font>& dialog_font) {
+  if (!dialog_font) return;
+  Color colour = dialog_font->color;
+  dialogs.AskColour(colour);
+  if (colour == dialog_font->color) return;
+  dialog_font->color = colour;
+  UpdateApplyEnabled(state, view);
+}
+
 void ApplyText(MakerState& state, MainView& view, const std::shared_ptr<Font>& dialog_font) {
   state.overlay.OverlayText = view.OverlayEditText();
   state.overlay.OverlayFont = dialog_font;  // the dialog's object itself, not a copy

@@ -21,6 +21,13 @@ void UpdateApplyEnabled(MakerState& state, const MainView& view);
 void ChooseFont(MakerState& state, Dialogs& dialogs, const MainView& view,
                 const std::shared_ptr<Font>& dialog_font);
 
+// "&Colour": the colour dialog on the colour of the same font object, so
+// a colour chosen after Apply is the pending text's colour at once (as a
+// font chosen then is). A confirmed new colour runs the Apply rule; a
+// cancelled dialog, or the same colour confirmed, changes nothing.
+void ChooseTextColour(MakerState& state, Dialogs& dialogs, const MainView& view,
+                      const std::shared_ptr<Font>& dialog_font);
+
 // "&Apply": the edit's text and the dialog's font become the pending text,
 // shown on a full-size copy of MergedBitmap in the view.
 void ApplyText(MakerState& state, MainView& view, const std::shared_ptr<Font>& dialog_font);

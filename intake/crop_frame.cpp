@@ -7,6 +7,8 @@
 // gets the portrait rectangle (112, 75)-(479, 518).
 #include "intake/crop_frame.h"
 
+#include <algorithm>
+
 #include "core/numerics.h"
 #include "interlace/frame.h"
 
@@ -99,6 +101,14 @@ Rect DefaultSourceRect(Size photo, CropRatio ratio) {
   const Rect view = DefaultCropRect(fit, photo, ratio);
   const CropRecord record{view.left, view.top, view.right, view.bottom, fit.offset_x, fit.offset_y, true};
   return MapCropToSource(record, fit.scale);
+}
+
+bool CropWithinReach(const CropRecord& record, const MainView& view) {
+  const Size box = ViewBox(view);
+  // In 64 bits: a record's edges may lie anywhere a drag took them.
+  const int64_t visible_width = std::min<int64_t>(record.Right, box.width) - std::max<int64_t>(record.Left, 0);
+  const int64_t visible_height = std::min<int64_t>(record.Bottom, box.height) - std::max<int64_t>(record.Top, 0);
+  return visible_width >= kMinCropSide && visible_height >= kMinCropSide;
 }
 
 void FitAndFrame(MakerState& state, MainView& view) {

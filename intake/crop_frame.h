@@ -44,7 +44,7 @@ Rect DefaultCropRect(const Fit& fit, Size view_box, CropRatio ratio);
 Rect DefaultSourceRect(Size photo, Mode mode);
 Rect DefaultSourceRect(Size photo, CropRatio ratio);
 
-// FitAndFrame (also the hidden "裁切" button): fits the view's picture,
+// FitAndFrame (also what "裁切" ends with): fits the view's picture,
 // records offset and scale for the current slot, places the saved or the
 // default rectangle and shows it. Raises "Invalid floating point operation"
 // for an empty picture, before anything is written.
@@ -52,6 +52,10 @@ void FitAndFrame(MakerState& state, MainView& view);
 // The same for a picture of `picture` pixels that the view does not show
 // (the earlier photos of a multi-file import, whose pixels are gone).
 void FitAndFrame(MakerState& state, MainView& view, Size picture);
+
+// Whether the person can still take hold of the saved rectangle: at least
+// kMinCropSide x kMinCropSide view pixels of it lie inside the view box.
+bool CropWithinReach(const CropRecord& record, const MainView& view);
 
 // The rectangle's mouse handlers; x and y are relative to its top-left
 // corner. The press decides the drag (state.photos.DragMode): in the

@@ -83,4 +83,15 @@ void SelectSlot(MakerState& state, MainView& view, int slot) {
   ShowSlotPicture(state, view, LoadSlotPicture(file, view.ViewPicture()));
 }
 
+void FrameCurrentSlot(MakerState& state, MainView& view) {
+  const int index = state.photos.CurrentSlot;
+  const std::string& file = state.photos.SlotFiles[index];
+  if (file.empty()) return;
+  const Picture picture = LoadSlotPicture(file, view.ViewPicture());
+  CropRecord& record = state.photos.CropRects[index];
+  // An empty picture is refused by the fit before anything is written.
+  if (record.Saved && !picture.IsEmpty() && !CropWithinReach(record, view)) record.Saved = false;
+  ShowSlotPicture(state, view, picture);
+}
+
 }  // namespace lenti

@@ -48,6 +48,13 @@ int OpenCommandSlot(const SlotState& photos);
 // Does nothing for a slot that was never filled.
 void SelectSlot(MakerState& state, MainView& view, int slot);
 
+// "裁切": the current slot's photo back in the view (also after a merge
+// showed the merged picture there) and framed again. A saved rectangle
+// dragged out of reach (CropWithinReach) gives way to the default one; any
+// other comes back as it was. Nothing for an empty slot; a photo that no
+// longer loads raises its error and changes nothing.
+void FrameCurrentSlot(MakerState& state, MainView& view);
+
 // The thumbnail of a photo: the whole photo drawn scaled onto 65 x 57.
 Raster MakeThumbnail(const Raster& photo);
 

@@ -4,6 +4,7 @@
 
 #include <QContextMenuEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -12,6 +13,7 @@
 #include "ui/artwork.h"
 #include "ui/picture_view.h"
 #include "ui/web_address.h"
+#include "ui/widget_helpers.h"
 
 namespace lenti::ui {
 namespace {
@@ -40,8 +42,7 @@ class HotSpot : public QWidget {
 Qt::WindowFlags AboutFlags(AboutMode mode) {
   if (mode == AboutMode::Splash)
     return Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
-  return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+  return SideWindowFlags(Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 }
 
 // The picture as a raster for the image control (which shows it 1:1 here).
@@ -71,6 +72,7 @@ AboutWindow::AboutWindow(AboutMode mode, QWidget* parent, int timer_ms)
   // splash lives on the stack of the start-up.
   setAttribute(Qt::WA_DeleteOnClose, mode == AboutMode::About);
   setFixedSize(kSplashWidth, kSplashHeight);
+  setFocusPolicy(Qt::StrongFocus);  // the keys (Esc) come to the window itself
 
   picture_ = new PictureView(this);
   picture_->setObjectName(QStringLiteral("Image1"));
@@ -93,6 +95,16 @@ AboutWindow::AboutWindow(AboutMode mode, QWidget* parent, int timer_ms)
   timer_->start();
 
   CentreOnDesktop(*this);
+}
+
+bool AboutWindow::event(QEvent* event) {
+  const bool escape = (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+                      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+  if (mode_ != AboutMode::About || !escape) return QWidget::event(event);
+  // Taken before the main window's Esc shortcut (which stops long work) sees it.
+  event->accept();
+  if (event->type() == QEvent::KeyPress) close();
+  return true;
 }
 
 bool AboutWindow::TimerActive() const { return timer_->isActive(); }

@@ -29,6 +29,10 @@ class AboutWindow : public QWidget {
   // The timer stopped: its time ran out or the picture was clicked.
   void TimerStopped();
 
+ protected:
+  // Esc closes "&About"; the splash keeps to its timer and the click.
+  bool event(QEvent* event) override;
+
  private slots:
   void OnTimer();
   void OnPictureClicked();

@@ -116,6 +116,9 @@ void LensGroup::Build() {
   QPalette red = warning_->palette();
   red.setColor(QPalette::WindowText, Qt::red);
   warning_->setPalette(red);
+  // The readout never widens the group: on a narrow screen a long line is
+  // cut at the group's edge, and its tooltip holds it whole.
+  for (QLabel* label : {readout_, warning_}) label->setMinimumWidth(1);
   auto* line = new QHBoxLayout;
   line->setSpacing(12);
   line->addWidget(readout_);
@@ -193,6 +196,8 @@ void LensGroup::Refresh(int32_t frame_count, Mode mode) {
   readout_->setText(readout.lens.empty() ? QString()
                                          : Text(readout.lens) + QStringLiteral("  \u00b7  ") + Text(readout.picture));
   warning_->setText(Text(readout.warning));
+  readout_->setToolTip(readout_->text());
+  warning_->setToolTip(warning_->text());
 }
 
 void LensGroup::RememberIn(std::unique_ptr<QSettings> store) {

@@ -77,7 +77,7 @@ bool LensViewWindow::Taken::operator==(const Taken& other) const {
 LensViewWindow::LensViewWindow(const MakerState& state, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), state_(state), dialogs_(dialogs) {
   setObjectName(QStringLiteral("LensViewWindow"));
-  setWindowFlags(Qt::Window);
+  setWindowFlags(SideWindowFlags(Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
   setWindowTitle(QStringLiteral("View through lens"));
   BuildControls();
   // Most of the screen: the view is the point of the window.

@@ -29,6 +29,7 @@
 #include "ui/lens_group.h"
 #include "ui/lens_view_window.h"
 #include "ui/picture_view.h"
+#include "ui/preferences_layout.h"
 #include "ui/print_preview.h"
 #include "ui/test_chart_window.h"
 #include "ui/web_address.h"
@@ -54,7 +55,8 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   background_ = std::make_unique<BackgroundWork>(*dialogs_, *progress_bar_sink_);
   connect(background_.get(), &BackgroundWork::BusyChanged, this, &MainWindow::ShowBusy);
   lens_panel_ = new LensGroup(state_.lens, *dialogs_, preferences_band_);
-  lens_panel_->setGeometry(620, 16, 640, 94);
+  new PreferencesLayout(preferences_band_, lens_panel_, logo_,
+                        preferences_band_->findChild<QLabel*>(QStringLiteral("VersionLabel")));
   connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::UpdateCommands);
   ConnectHandlers();
   BuildSlotCommands();
@@ -117,6 +119,7 @@ void MainWindow::ConnectHandlers() {
   connect(up_down_button_, &QRadioButton::clicked, this, &MainWindow::OnInterlaceTypeClicked);
   connect(overlay_text_edit_, &QLineEdit::textChanged, this, &MainWindow::OnOverlayTextChanged);
   connect(font_button_, &QPushButton::clicked, this, &MainWindow::OnChooseFont);
+  connect(colour_button_, &QPushButton::clicked, this, &MainWindow::OnChooseTextColour);
   connect(apply_text_button_, &QPushButton::clicked, this, &MainWindow::OnApplyText);
   connect(photo_view_, &PictureView::MouseReleased, this, &MainWindow::OnViewClicked);
   connect(rotate_button_, &QPushButton::clicked, this, &MainWindow::OnRotate);
@@ -162,7 +165,7 @@ void MainWindow::OnSelectSlot(int slot) {
 }
 
 void MainWindow::OnFitAndFrame() {
-  Run([&] { FitAndFrame(state_, *view_); });
+  Run([&] { FrameCurrentSlot(state_, *view_); });
 }
 
 // The crop rectangle's drag changes no command state: no UpdateCommands
@@ -211,6 +214,10 @@ void MainWindow::OnOverlayTextChanged() {
 
 void MainWindow::OnChooseFont() {
   Run([&] { ChooseFont(state_, *dialogs_, *view_, dialog_font_); });
+}
+
+void MainWindow::OnChooseTextColour() {
+  Run([&] { ChooseTextColour(state_, *dialogs_, *view_, dialog_font_); });
 }
 
 void MainWindow::OnApplyText() {

@@ -37,6 +37,7 @@ class CropShape;
 class LensGroup;
 class LensViewWindow;
 class PictureView;
+class SlotMark;
 class SlotStrip;
 class TestChartWindow;
 
@@ -83,6 +84,7 @@ class MainWindow : public QMainWindow {
   void OnInterlaceTypeClicked();
   void OnOverlayTextChanged();
   void OnChooseFont();
+  void OnChooseTextColour();
   void OnApplyText();
   void OnViewClicked(QPoint pos);
   void OnRotate();
@@ -158,6 +160,7 @@ class MainWindow : public QMainWindow {
   QGroupBox* text_group_ = nullptr;
   QLineEdit* overlay_text_edit_ = nullptr;
   QPushButton* font_button_ = nullptr;
+  QPushButton* colour_button_ = nullptr;  // "&Colour" (TextColourButton): the text's colour
   QPushButton* apply_text_button_ = nullptr;
   // Commands
   QGroupBox* command_band_ = nullptr;
@@ -168,6 +171,7 @@ class MainWindow : public QMainWindow {
   QPushButton* exit_button_ = nullptr;
   QPushButton* print_button_ = nullptr;
   QCheckBox* align_bars_box_ = nullptr;
+  QPushButton* fit_and_frame_button_ = nullptr;  // "裁切": the crop frame back in the view
   // The view
   QWidget* view_box_ = nullptr;
   PictureView* photo_view_ = nullptr;
@@ -183,11 +187,11 @@ class MainWindow : public QMainWindow {
   QRadioButton* up_down_button_ = nullptr;
   QGroupBox* output_error_group_ = nullptr;
   QSlider* output_error_slider_ = nullptr;
-  QPushButton* fit_and_frame_button_ = nullptr;
   QPushButton* align_button_ = nullptr;
   QLabel* web_link_ = nullptr;
   // The slots as a whole, and the keys of the commands
   SlotStrip* slot_strip_ = nullptr;
+  SlotMark* slot_mark_ = nullptr;
   QAction* open_action_ = nullptr;
   QAction* save_action_ = nullptr;
   QAction* print_action_ = nullptr;

@@ -150,6 +150,10 @@ QGroupBox* MainWindow::BuildPhotoSourceBand() {
   overlay_text_edit_ = Named(new QLineEdit(text_group_), "Edit1");
   overlay_text_edit_->setGeometry(16, 24, 249, 24);
   font_button_ = PlacedButton(text_group_, "Button25", "&Font", QRect(48, 64, 57, 25));
+  // The font dialog has no colour: the text's colour has its own button,
+  // between "&Font" and "&Apply".
+  colour_button_ = PlacedButton(text_group_, "TextColourButton", "&Colour", QRect(107, 64, 51, 25));
+  colour_button_->setToolTip(QStringLiteral("The colour of the text"));
   apply_text_button_ = PlacedButton(text_group_, "Button26", "&Apply", QRect(160, 64, 57, 25));
   return photo_source_band_;
 }
@@ -169,6 +173,9 @@ QGroupBox* MainWindow::BuildCommandBand() {
   align_bars_box_ = Named(new QCheckBox(QStringLiteral("Align-Bar"), command_band_), "CheckBox1");
   align_bars_box_->setGeometry(21, 266, 100, 22);
   exit_button_ = PlacedButton(command_band_, "Button12", "&Exit", at(310));
+  fit_and_frame_button_ = PlacedButton(command_band_, "Button22", "裁切", at(350));
+  fit_and_frame_button_->setToolTip(QStringLiteral("Frame the current photo again: its crop rectangle "
+                                                   "back in the view"));
   return command_band_;
 }
 
@@ -223,8 +230,6 @@ void MainWindow::BuildHiddenControls(QGroupBox* preferences, QGroupBox* command)
   Label(output_error_group_, "TrackBarCaption", "参考测试图调整", QPoint(12, 58));
   output_error_group_->hide();
 
-  fit_and_frame_button_ = PlacedButton(command, "Button22", "裁切", QRect(17, 350, 100, 30));
-  fit_and_frame_button_->hide();
   align_button_ = PlacedButton(command, "Button23", "&Align", QRect(17, 390, 100, 30));
   align_button_->hide();
 

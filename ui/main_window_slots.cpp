@@ -14,6 +14,7 @@
 #include "intake/slots.h"
 #include "ui/background_work.h"
 #include "ui/main_window.h"
+#include "ui/slot_mark.h"
 #include "ui/slot_strip.h"
 #include "ui/widget_helpers.h"
 
@@ -43,6 +44,7 @@ std::vector<std::string> LocalPaths(const QStringList& files) {
 
 void MainWindow::BuildSlotCommands() {
   slot_strip_ = new SlotStrip(this, slot_buttons_, thumbnails_);
+  slot_mark_ = new SlotMark(slot_buttons_, thumbnails_);
   // Queued: a message box must not run inside the drop of another program.
   connect(slot_strip_, &SlotStrip::FilesDropped, this, &MainWindow::OnFilesDropped, Qt::QueuedConnection);
   connect(slot_strip_, &SlotStrip::SlotDropped, this, &MainWindow::OnSlotDropped, Qt::QueuedConnection);
@@ -90,6 +92,8 @@ void MainWindow::UpdateSlotCommands() {
   remove_current_action_->setEnabled(idle && s.remove_photo[state_.photos.CurrentSlot]);
   for (int slot = 1; slot <= kSlotCount; ++slot)
     slot_strip_->RemoveAction(slot)->setEnabled(idle && s.remove_photo[slot - 1]);
+  slot_mark_->Mark(s.current_photo);
+  fit_and_frame_button_->setEnabled(s.fit_and_frame);
 }
 
 void MainWindow::OnOpenCommand() {

@@ -13,6 +13,7 @@
 #include "ui/picture_view.h"
 #include "ui/qt_printer.h"
 #include "ui/widget_helpers.h"
+#include "ui/window_fit.h"
 
 namespace lenti::ui {
 namespace {
@@ -39,11 +40,14 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
     : QDialog(parent), state_(state), dialogs_(dialogs), printer_(printer) {
   setObjectName(QStringLiteral("Printfrom"));
   setWindowTitle(QStringLiteral("Print Preview"));
-  setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  // Above the main window as its transient (a dialog with the main window as
+  // parent), not above every program: the file dialog and the messages of
+  // its own print come up over it.
   setModal(false);
   setAttribute(Qt::WA_DeleteOnClose);
   move(268, 155);
-  resize(485, 492);
+  // 485 x 492 outside, the window manager's frame included.
+  OuterFit::StartOuterSize(*this, QSize(485, 492));
 
   auto* image = new QLabel(this);
   image->setObjectName(QStringLiteral("Image1"));
@@ -66,7 +70,8 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
   auto* note = new QLabel(QString::fromStdString(layout.resample_note), this);
   note->setObjectName(QStringLiteral("ResampleNote"));
   note->setWordWrap(true);
-  note->setGeometry(8, 458, 469, 30);
+  // Above the buttons: the client is the frame's height lower than 492.
+  note->setGeometry(8, 432 - 2 - 30, 469, 30);
   note->setVisible(!layout.resample_note.empty());
 
   connect(MakeButton(this, "Button1", "&Print", 224), &QPushButton::clicked, this,

@@ -22,6 +22,7 @@
 #include "ui/picture_view.h"
 #include "ui/qt_main_view.h"
 #include "ui/widget_helpers.h"
+#include "ui/window_fit.h"
 
 namespace lenti::ui {
 namespace {
@@ -118,11 +119,13 @@ TestChartWindow::TestChartWindow(MakerState& state, Dialogs& dialogs, PrinterPor
                                  QWidget* parent)
     : QWidget(parent), state_(state), dialogs_(dialogs), printer_(printer) {
   setObjectName(QStringLiteral("Testform"));
-  setWindowFlags(Qt::Window);  // its own sizeable window, also with a parent
+  // Its own sizeable window, above the main window.
+  setWindowFlags(SideWindowFlags(Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
   setWindowTitle(QStringLiteral("Test LPI"));
   setFont(QFont(QStringLiteral("MS Sans Serif")));
   move(203, 104);
-  resize(694, 578);
+  // 694 x 578 outside, the window manager's frame included.
+  OuterFit::StartOuterSize(*this, QSize(694, 578));
   BuildControls();
   bar_sink_ = std::make_unique<QtProgressBar>(controls_->progress_bar);
   own_work_ = std::make_unique<BackgroundWork>(dialogs_, *bar_sink_);

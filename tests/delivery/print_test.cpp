@@ -14,52 +14,13 @@
 #include "core/bmp_writer.h"
 #include "core/error.h"
 #include "fake_frontend.h"
+#include "fake_printer.h"
 #include "finishing/text_overlay.h"
 
 namespace lenti {
 namespace {
 
-// A printer whose set-up can be changed by the dialog; it records the job.
-class FakePrinter : public PrinterPort {
- public:
-  struct Settings {
-    int dpi = 600;
-    int width = 4800;
-    int height = 6600;
-  };
-  Settings defaults;
-  Settings current;
-  std::vector<std::string> calls;
-  std::vector<Rect> drawn_rects;
-  std::vector<Raster> drawn;
-  bool fail_begin = false;
-  bool fail_draw = false;
-  bool writes_file = false;
-
-  void SelectDefaultPrinter() override {
-    calls.push_back("select");
-    current = defaults;
-  }
-  int PageWidth() const override { return current.width; }
-  int PageHeight() const override { return current.height; }
-  int DpiX() const override { return current.dpi; }
-  bool WritesFile() const override { return writes_file; }
-  void UseFileResolution(int) override { calls.push_back("file dpi"); }
-  bool BeginDoc() override {
-    calls.push_back("begin");
-    if (fail_begin) throw Error("The printer is out of paper");
-    return true;
-  }
-  void StretchDraw(const Rect& dest, const Raster& raster) override {
-    calls.push_back("draw");
-    if (fail_draw) throw Error("The printer's memory is full");
-    drawn_rects.push_back(dest);
-    drawn.push_back(raster);
-  }
-  void EndDoc() override { calls.push_back("end"); }
-  void Abort() override { calls.push_back("abort"); }
-  std::string WrittenFile() const override { return {}; }
-};
+using testing::FakePrinter;
 
 // A frontend whose printer set-up dialog runs `on_setup` (a confirmed choice).
 class SetupFrontend : public testing::FakeFrontend {
@@ -210,6 +171,20 @@ TEST(PreparePrint, CancelledSetupOfAFileOutputStopsTheCommand) {
     frontend.printer_setup_confirmed = confirmed;
     EXPECT_EQ(PreparePrint(state, frontend, printer).has_value(), confirmed);
     EXPECT_EQ(state.printer.PrinterDpi, confirmed ? 600 : 0);
+  }
+}
+
+// The preview's resample note comes only with a printer: a PDF file holds
+// the picture's own pixels.
+TEST(PreparePrint, TheResampleNoteIsForAPrinterOnly) {
+  for (const bool file : {false, true}) {
+    FakePrinter printer;
+    printer.writes_file = file;
+    MakerState state = StateWithPicture(1698, 2049, 2975000);
+    testing::FakeFrontend frontend;
+    const PrintPreviewLayout layout = PreparePrint(state, frontend, printer).value();
+    EXPECT_EQ(layout.resample_note.empty(), file) << (file ? "PDF file" : "printer");
+    EXPECT_EQ(layout.outline, (Rect{29, 52, 171, 224})) << "the rest of the layout is the same";
   }
 }
 

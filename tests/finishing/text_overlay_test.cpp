@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "core/command_states.h"
 #include "core/error.h"
@@ -68,6 +69,8 @@ TEST(ClickMappingFaults, ViewWithoutHeightIsAFloatingPointError) {
   }
 }
 
+const Font kTestFontFace{"DejaVu Sans", 12, true};
+
 // ---- the Apply rule and the font --------------------------------------------
 
 TEST(ApplyRule, EnabledOnlyWithTextAndAMergedPicture) {
@@ -104,6 +107,47 @@ TEST(ChooseFont, ChangesTheDialogFontInPlaceThenRunsTheApplyRule) {
   // A cancelled dialog leaves the font as it was.
   ChooseFont(state, frontend, frontend, dialog_font);
   EXPECT_EQ(*dialog_font, chosen);
+}
+
+// ---- the text colour -----------------------------------------------------------
+
+// Every answer of the colour dialog: a new colour is taken into the dialog's
+// font object (the pending text's, once applied) and opens Apply; a cancel,
+// or the colour it already has, changes nothing at all.
+TEST(ChooseTextColour, TakesOnlyANewColourIntoTheSharedFont) {
+  struct Case {
+    const char* name;
+    std::optional<Color> answer;  // none: cancelled
+    Color font_colour;
+    bool apply_enabled;
+  };
+  const Color kTeal{0, 128, 128};
+  for (const Case& c : {Case{"confirmed", kTeal, kTeal, true}, Case{"cancelled", std::nullopt, kBlack, false},
+                        Case{"same colour", kBlack, kBlack, false}}) {
+    SCOPED_TRACE(c.name);
+    MakerState state = MergedState(40, 30, 2, 7);
+    FakeFrontend frontend;
+    frontend.edit_text = "abc";
+    if (c.answer) frontend.colour_answers.push_back(*c.answer);
+    auto dialog_font = std::make_shared<Font>(kTestFontFace);
+    state.overlay.OverlayFont = dialog_font;
+    ChooseTextColour(state, frontend, frontend, dialog_font);
+    EXPECT_EQ(state.overlay.OverlayFont.get(), dialog_font.get());
+    EXPECT_EQ(dialog_font->color, c.font_colour);
+    Font rest = *dialog_font;
+    rest.color = kBlack;
+    EXPECT_EQ(rest, kTestFontFace) << "only the colour may change";
+    EXPECT_EQ(DeriveCommandStates(state).apply_text, c.apply_enabled);
+    EXPECT_TRUE(frontend.colour_answers.empty());
+  }
+}
+
+TEST(ChooseTextColour, WithoutAFontObjectAsksNothing) {
+  MakerState state;
+  FakeFrontend frontend;
+  frontend.colour_answers.push_back(kRed);
+  ChooseTextColour(state, frontend, frontend, nullptr);
+  EXPECT_EQ(frontend.colour_answers.size(), 1u);
 }
 
 // ---- what the view and a burn show -------------------------------------------

@@ -650,6 +650,72 @@ TEST_F(SlotsTest, SlotFileWithoutPictureGivesTheInvalidOperation) {
   EXPECT_FALSE(fe.crop_visible);
 }
 
+// ---- "裁切": the crop frame back in the view ----
+
+struct ReframeCase {
+  const char* name;
+  Rect dragged_to;  // where the person left the rectangle (view box 591 x 593)
+  bool kept;        // else the default rectangle comes back
+};
+
+const ReframeCase kReframeCases[] = {
+    {"Inside", {10, 20, 377, 463}, true},
+    {"PartlyLeftOfTheView", {-300, 75, 67, 518}, true},
+    {"EightPixelsStillInside", {-359, 75, 8, 518}, true},
+    {"SevenPixelsStillInside", {-360, 75, 7, 518}, false},
+    {"WhollyLeftOfTheView", {-400, 75, -33, 518}, false},
+    {"BelowTheView", {112, 600, 479, 1043}, false},
+    {"RightOfTheView", {591, 75, 958, 518}, false},
+    {"FarAway", {-16000000, -16000000, -15999633, -15999557}, false},
+};
+
+class ReframeTable : public SlotsTest, public ::testing::WithParamInterface<ReframeCase> {};
+
+// After a merge the view shows the merged picture: "裁切" shows the current
+// photo again with its rectangle, or the default one when the person could
+// no longer reach it.
+TEST_P(ReframeTable, ShowsThePhotoWithAReachableRectangle) {
+  const ReframeCase& c = GetParam();
+  Import(3, Bmp("wide.bmp", Gradient(400, 300)));  // fitted as a 1600 x 1200 photo is
+  Import(1, Bmp("other.bmp", Gradient(120, 90)));
+  SelectSlot(state, fe, 3);
+  CropRecord& record = state.photos.CropRects[2];
+  record.Left = c.dragged_to.left;
+  record.Top = c.dragged_to.top;
+  record.Right = c.dragged_to.right;
+  record.Bottom = c.dragged_to.bottom;
+  fe.view = Picture(Raster(40, 50));  // the merged preview
+  fe.crop_visible = false;
+
+  FrameCurrentSlot(state, fe);
+  const Rect want = c.kept ? c.dragged_to : Rect{112, 75, 479, 518};
+  EXPECT_EQ(fe.crop, want);
+  EXPECT_EQ(state.photos.CropRects[2], (CropRecord{want.left, want.top, want.right, want.bottom, 0, 75, true}));
+  EXPECT_EQ(state.photos.CropScales[2], 6768);
+  EXPECT_TRUE(fe.crop_visible);
+  EXPECT_EQ(fe.view.Width(), 400);
+  EXPECT_EQ(state.photos.CurrentSlot, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, ReframeTable, ::testing::ValuesIn(kReframeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SlotsTest, ReframingAnEmptyOrVanishedSlotChangesNothing) {
+  FrameCurrentSlot(state, fe);  // slot 1, never filled
+  EXPECT_FALSE(fe.crop_visible);
+  EXPECT_TRUE(fe.view.IsEmpty());
+
+  const std::string bmp = Bmp("later.bmp", Gradient(300, 200));
+  Import(2, bmp);
+  state.photos.CropRects[1].Left = -5000;  // out of reach
+  state.photos.CropRects[1].Right = -4000;
+  fs::remove(bmp);
+  const SlotSnapshot before(state, fe);
+  EXPECT_THROW(FrameCurrentSlot(state, fe), Error);
+  before.ExpectUnchanged(state, fe);
+  EXPECT_TRUE(state.photos.CropRects[1].Saved);
+}
+
 TEST_F(SlotsTest, SlotNumbersOutsideOneToSixteenAreRefused) {
   for (int slot : {0, 17, -1}) {
     EXPECT_THROW(SelectSlot(state, fe, slot), Error) << slot;

@@ -30,6 +30,7 @@
 #include "ui/crop_shape.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
+#include "ui/preferences_layout.h"
 #include "ui/about_window.h"
 #include "ui/test_chart_window.h"
 
@@ -106,11 +107,11 @@ class MainWindowTest : public QObject {
     row("GroupBox8", "QGroupBox", "Mode", true, true);
     row("RadioButton3", "QRadioButton", "", true, true);
     row("RadioButton4", "QRadioButton", "", true, true);
-    row("Image19", "QLabel", "", true, true);
     row("GroupBox1", "QGroupBox", "Photo Source", true, true);
     row("GroupBox7", "QGroupBox", "Input text", true, true);
     row("Edit1", "QLineEdit", "", true, true);
     row("Button25", "QPushButton", "&Font", true, true);
+    row("TextColourButton", "QPushButton", "&Colour", true, true);
     row("Button26", "QPushButton", "&Apply", true, false);
     row("GroupBox3", "QGroupBox", "Command", true, true);
     row("Button9", "QPushButton", "&About", true, true);
@@ -132,7 +133,7 @@ class MainWindowTest : public QObject {
     row("RadioButton2", "QRadioButton", "Up-Down", false, true);
     row("GroupBox6", "QGroupBox", "输出误差", false, true);
     row("TrackBar1", "QSlider", "", false, true);
-    row("Button22", "QPushButton", "裁切", false, true);
+    row("Button22", "QPushButton", "裁切", true, false);
     row("Button23", "QPushButton", "&Align", false, true);
     row("Label3", "QLabel", "<a href=\"https://example.com/vexaro\">https://example.com/vexaro</a>",
         false, true);
@@ -253,6 +254,65 @@ class MainWindowTest : public QObject {
              form_->centralWidget()->height());
   }
 
+  // The Preferences band of a 1024, 1280 or 1366 pixel screen (and of the
+  // 800 pixel test screen): the Lens group whole, at least its fields' width;
+  // the logo, when it fits, beside it, its proportions kept; nothing overlaps.
+  void thePreferencesBandShowsTheWholeLensGroup_data() {
+    QTest::addColumn<int>("band");
+    QTest::addColumn<bool>("logo");
+    QTest::addColumn<bool>("fullLogo");
+    QTest::newRow("800") << 796 << false << false;
+    QTest::newRow("1024") << 1022 << true << false;
+    QTest::newRow("1280") << 1278 << true << true;
+    QTest::newRow("1366") << 1364 << true << true;
+  }
+
+  void thePreferencesBandShowsTheWholeLensGroup() {
+    QFETCH(int, band);
+    QFETCH(bool, logo);
+    QFETCH(bool, fullLogo);
+    const int lens_minimum = 500;
+    const QSize full(280, 61);
+    const QSize version(48, 16);
+    const PreferencesPlaces places = PlacePreferences(band, lens_minimum, full, version);
+    const QRect inside(0, 0, band, 113);
+    QVERIFY(places.lens.left() >= 232);  // right of the Mode group
+    QVERIFY(inside.contains(places.lens));
+    QVERIFY(places.lens.width() >= lens_minimum);
+    QVERIFY(places.lens.width() <= 640);
+    QCOMPARE(!places.logo.isEmpty(), logo);
+    QCOMPARE(places.logo.size() == full, fullLogo);
+    if (logo) {
+      QVERIFY(inside.contains(places.logo));
+      QVERIFY(places.logo.left() > places.lens.right());
+      QVERIFY(qAbs(places.logo.width() * full.height() - places.logo.height() * full.width()) <= full.width());
+    }
+    if (!places.version.isEmpty()) {
+      QVERIFY(inside.contains(places.version));
+      QVERIFY(!places.version.intersects(places.lens));
+      QVERIFY(!places.version.intersects(places.logo));
+      QCOMPARE(places.version.size(), version);
+    }
+    QVERIFY2(!logo || !places.version.isEmpty(), "the version shows with the logo");
+  }
+
+  // The window as it stands on this screen: every field of the Lens group
+  // within the group, and the group within the band.
+  void theLensGroupIsWholeOnTheScreen() {
+    const QWidget* band = Find("GroupBox2");
+    const QWidget* lens = Find("LensGroup");
+    QVERIFY(band->rect().contains(lens->geometry()));
+    QVERIFY(lens->width() >= lens->minimumSizeHint().width());
+    for (const QWidget* field : lens->findChildren<QWidget*>()) {
+      if (!field->isVisibleTo(lens) || field->objectName() == "LensReadout" || field->objectName() == "LensWarning")
+        continue;
+      const QRect at(field->mapTo(lens, QPoint(0, 0)), field->size());
+      QVERIFY2(lens->rect().contains(at), qPrintable(field->objectName()));
+    }
+    const QWidget* logo = Find("Image19");
+    if (logo->isVisibleTo(band)) QVERIFY(!logo->geometry().intersects(lens->geometry()));
+  }
+
   void theViewImageFillsTheClientAreaInsideTheTwoPixelBorder() {
     const QWidget* box = Find("ScrollBox1");
     const QWidget* image = Find("Image1");
@@ -294,6 +354,9 @@ class MainWindowTest : public QObject {
                            << QRect(8, 432, 281, 105);
     QTest::newRow("Font/Apply") << "Button25" << "Button26" << QRect(48, 64, 57, 25)
                                 << QRect(160, 64, 57, 25);
+    // The colour between them, overlapping neither.
+    QTest::newRow("Colour/Font") << "TextColourButton" << "Button25" << QRect(107, 64, 51, 25)
+                                 << QRect(48, 64, 57, 25);
   }
 
   void theSlotControlsStandAtTheirPositions() {

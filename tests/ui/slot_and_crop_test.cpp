@@ -3,6 +3,7 @@
 // rectangle follows presses, moves and releases (also outside itself while
 // the button is held), and the merge, the Align-Bar box, the text commands,
 // Rotate and Save run on the real widgets.
+#include <QAction>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
@@ -20,7 +21,9 @@
 #include "ui/crop_shape.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
+#include "ui/slot_mark.h"
 #include "ui/slot_names.h"
+#include "ui/slot_strip.h"
 #include "ui/test_chart_window.h"
 
 using namespace lenti;
@@ -68,6 +71,27 @@ class SlotAndCropTest : public QObject {
     answers_ << path;
     QTest::mouseClick(Find(kSlotControlNames[slot - 1].button), Qt::LeftButton);
     QTRY_VERIFY(!form_->Busy());  // the photo is read off the window's thread
+  }
+  // The ring stands around slot `slot`'s thumbnail and only its button is
+  // bold; 0: no slot is marked.
+  void ExpectMarkOn(int slot) const {
+    const SlotMark* mark = Find<SlotMark>("CurrentSlotMark");
+    QTRY_COMPARE(mark->MarkedSlot(), slot);
+    QCOMPARE(mark->isVisible(), slot != 0);
+    for (int k = 1; k <= kSlotCount; ++k)
+      QCOMPARE(Find(kSlotControlNames[k - 1].button)->font().bold(), k == slot);
+    if (slot == 0) return;
+    const QWidget* thumbnail = Find(kSlotControlNames[slot - 1].thumbnail);
+    const int ring = SlotMark::kRingWidth;
+    QCOMPARE(mark->geometry(), thumbnail->geometry().adjusted(-ring, -ring, ring, ring));
+    QCOMPARE(mark->parentWidget(), thumbnail->parentWidget());
+    // Beneath the thumbnail, which the ring must not cover.
+    const QObjectList& siblings = thumbnail->parentWidget()->children();
+    QVERIFY(siblings.indexOf(const_cast<SlotMark*>(mark)) < siblings.indexOf(const_cast<QWidget*>(thumbnail)));
+  }
+  QString CurrentFile() const {
+    const SlotState& photos = form_->State().photos;
+    return QString::fromStdString(photos.SlotFiles[photos.CurrentSlot]);
   }
 
  private slots:
@@ -242,6 +266,59 @@ class SlotAndCropTest : public QObject {
     QCOMPARE(RecordRect(1), ShapeRect());
   }
 
+  // The mark follows the current slot through every command that moves it.
+  void theCurrentSlotIsMarkedWhereverItGoes() {
+    ExpectMarkOn(0);  // nothing in the view yet
+    const QString a = WritePhoto(temp_, "a.bmp", 160, 120, Color{255, 0, 0});
+    const QString b = WritePhoto(temp_, "b.bmp", 160, 120, Color{0, 0, 255});
+    Import(3, a);
+    ExpectMarkOn(3);
+    Import(1, b);
+    ExpectMarkOn(1);
+    QTest::mouseClick(Find(kSlotControlNames[2].thumbnail), Qt::LeftButton);
+    ExpectMarkOn(3);
+    QCOMPARE(CurrentFile(), a);
+
+    // The photo carries the mark when the slots are reordered.
+    Find<QAction>("ReverseOrderAction")->trigger();
+    ExpectMarkOn(1);
+    QCOMPARE(CurrentFile(), a);
+    emit form_->findChild<SlotStrip*>()->SlotDropped(1, 7);
+    ExpectMarkOn(7);
+    QCOMPARE(CurrentFile(), a);
+
+    // Removed: the view is empty and no slot is marked.
+    Find<QAction>("RemoveCurrentPhotoAction")->trigger();
+    ExpectMarkOn(0);
+    QVERIFY(errors_.isEmpty());
+  }
+
+  // "裁切" shows with the commands; it can act only on a current photo.
+  void theFitButtonIsVisibleAndNeedsACurrentPhoto() {
+    auto* fit = Find<QPushButton>("Button22");
+    QVERIFY(fit->isVisibleTo(form_.get()));
+    QCOMPARE(fit->parentWidget(), Find("GroupBox3"));
+    QVERIFY(!fit->isEnabled());
+    Import(2, WritePhoto(temp_, "fit.bmp", 160, 120, kWhite));
+    QTRY_VERIFY(fit->isEnabled());
+    Find<QAction>("RemoveCurrentPhotoAction")->trigger();
+    QTRY_VERIFY(!fit->isEnabled());
+  }
+
+  // A rectangle dragged out of the view comes back as the default one.
+  void theFitButtonBringsBackARectangleDraggedOutOfSight() {
+    Import(1, WritePhoto(temp_, "far.bmp", 1600, 1200, kWhite));
+    const QRect placed = ShapeRect();
+    QTest::mousePress(Shape7(), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseMove(Shape7(), QPoint(20 - placed.right() - 50, 20));
+    QTest::mouseRelease(Shape7(), Qt::LeftButton, {}, QPoint(20 - placed.right() - 50, 20));
+    QVERIFY(ShapeRect().right() < 0);
+    QTest::mouseClick(Find("Button22"), Qt::LeftButton);
+    QCOMPARE(ShapeRect(), placed);
+    QCOMPARE(RecordRect(1), placed);
+    QVERIFY(Shape7()->isVisible());
+  }
+
   void theHiddenFitButtonFramesTheCurrentPhotoAgain() {
     Import(1, WritePhoto(temp_, "fit.bmp", 1600, 1200, kWhite));
     const QRect placed = ShapeRect();
@@ -357,6 +434,25 @@ class SlotAndCropTest : public QObject {
     QVERIFY(state.overlay.OverlayFont->bold);
     QVERIFY(!Find("Button26")->isEnabled());
 
+    // Colour: the dialog's choice becomes the pending text's colour and
+    // opens Apply, which shows it; a cancel keeps it.
+    const Color ink{200, 30, 90};
+    QtDialogs::Hooks& hooks = form_->Dialogs().hooks;
+    hooks.run_colour_dialog = [](const QColor&) { return std::optional<QColor>(QColor(200, 30, 90)); };
+    QTest::mouseClick(Find("TextColourButton"), Qt::LeftButton);
+    QCOMPARE(state.overlay.OverlayFont->color, ink);
+    QVERIFY(Find("Button26")->isEnabled());
+    QTest::mouseClick(Find("Button26"), Qt::LeftButton);
+    hooks.run_colour_dialog = [](const QColor&) { return std::optional<QColor>(); };
+    QTest::mouseClick(Find("TextColourButton"), Qt::LeftButton);
+    QCOMPARE(state.overlay.OverlayFont->color, ink);
+    QVERIFY(!Find("Button26")->isEnabled());
+    const Raster& shown = Find<PictureView>("Image1")->GetPicture().Graphic();
+    int inked = 0;
+    for (int y = 0; y < shown.Height(); ++y)
+      for (int x = 0; x < shown.Width(); ++x) inked += shown.PixelColor(x, y) == ink ? 1 : 0;
+    QVERIFY2(inked > 10, "the view shows the text in the chosen colour");
+
     const QWidget* view = Find("Image1");
     const QPoint click(view->width() / 2, view->height() / 3);
     QTest::mouseClick(Find("Image1"), Qt::LeftButton, {}, click);
@@ -388,6 +484,12 @@ class SlotAndCropTest : public QObject {
     QTest::mouseClick(Find("Button4"), Qt::LeftButton);
     QCOMPARE(dialogs_seen_, QStringList{"SavePictureDialog1"});
     QVERIFY(QFile::exists(saved));
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
+
+    // "裁切" after the merge: the current photo and its frame come back.
+    QTest::mouseClick(Find("Button22"), Qt::LeftButton);
+    QCOMPARE(Find<PictureView>("Image1")->GetPicture().Width(), 400);
+    QVERIFY(Shape7()->isVisible());
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
   }
 
