@@ -1,9 +1,10 @@
 // The desktop's printer: a QPrinter on the system's default printer, at the
 // resolution its queue is set to (or the one chosen in the set-up dialog),
 // not Qt's fixed 1200 dpi. Without any printer the job goes to a PDF file
-// (Qt's own PDF output): the save dialog asks where when the job starts, in
-// a folder that exists; the file is written beside its name and renamed
-// into place when the job has ended, so an aborted job leaves nothing.
+// (Qt's own PDF output), named in the set-up dialog (which asks before
+// replacing a file) or, when a job starts without one, by a save dialog in a
+// folder that exists; the file is written beside its name and renamed into
+// place when the job has ended, so an aborted job leaves nothing.
 #include "ui/qt_printer.h"
 
 #include <cerrno>
@@ -107,6 +108,7 @@ QtPrinterPort::~QtPrinterPort() {
 
 void QtPrinterPort::SelectDefaultPrinter() {
   if (job_) Abort();
+  setup_file_.clear();
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
   // A new QPrinter forgets the printer, paper and orientation of an earlier set-up.
   printer_ = info.isNull() ? std::make_unique<QPrinter>(QPrinter::HighResolution)
@@ -165,7 +167,10 @@ bool QtPrinterPort::BeginDoc() {
     if (suggested.isEmpty() || !QFileInfo(suggested).absoluteDir().exists()) {
       suggested = DefaultPdfPath();
     }
-    job->file_name = AskPdfFile(suggested);
+    // A confirmed set-up has named the file already: asking again would
+    // only repeat that dialog's question.
+    job->file_name = setup_file_.isEmpty() ? AskPdfFile(suggested) : setup_file_;
+    setup_file_.clear();
     if (job->file_name.isEmpty()) return false;
     // Raises "Cannot create file" naming the chosen file when its folder is
     // missing or not writable.
@@ -240,6 +245,7 @@ bool QtPrinterPort::ShowSetupDialog(QWidget* parent) {
       hooks.run_setup_dialog ? hooks.run_setup_dialog(dialog) : dialog.exec() == QDialog::Accepted;
   // The dialog may have chosen another printer or a resolution.
   if (confirmed) UseQueueResolution();
+  setup_file_ = confirmed && WritesFile() ? printer_->outputFileName() : QString();
   return confirmed;
 }
 

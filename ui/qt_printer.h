@@ -1,7 +1,7 @@
 // The PrinterPort of the desktop: a QPrinter on the system's default
 // printer at the queue's own resolution; the set-up dialog is QPrintDialog
-// (with no printer installed it offers printing to a PDF file, whose name
-// a save dialog asks when the job starts).
+// (with no printer installed it offers printing to a PDF file and names it;
+// a job started without a confirmed set-up asks the name with a save dialog).
 #pragma once
 
 #include <functional>
@@ -77,6 +77,7 @@ class QtPrinterPort : public PrinterPort {
   QWidget* dialog_parent_ = nullptr;
   QString title_;
   QString written_file_;
+  QString setup_file_;  // the PDF file a confirmed set-up named, for the next job
 };
 
 }  // namespace lenti::ui

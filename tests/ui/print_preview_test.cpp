@@ -270,6 +270,36 @@ class PrintPreviewTest : public QObject {
              qPrintable(centre.name()));
   }
 
+  // The file a confirmed set-up names is the one written: no save dialog
+  // asks a second time. The next print, without a set-up, asks again.
+  void theSetupsFileNeedsNoSecondQuestion() {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a printer is installed here");
+    QtPrinterPort port;
+    int asked = 0;
+    port.hooks.ask_pdf_file = [&](const QString&) {
+      ++asked;
+      return QString();
+    };
+    const QString chosen = home_.path() + "/chosen-in-setup.pdf";
+    port.hooks.run_setup_dialog = [&](QPrintDialog&) {
+      port.Printer().setOutputFileName(chosen);
+      return true;
+    };
+    port.SelectDefaultPrinter();
+    QVERIFY(port.ShowSetupDialog(nullptr));
+    MakerState state;
+    state.merged.MergedBitmap = Solid(40, 30, Color{230, 20, 30});
+    state.merged.Geometry.OutputDpiX = 2000000;
+    state.printer.PrinterDpi = port.DpiX();
+    QVERIFY(PrintMergedBitmap(state, port));
+    QCOMPARE(asked, 0);
+    QCOMPARE(QString::fromStdString(port.WrittenFile()), chosen);
+    QVERIFY(QFileInfo(chosen).size() > 0);
+
+    QVERIFY(!PrintMergedBitmap(state, port));
+    QCOMPARE(asked, 1);
+  }
+
   // The set-up dialog's button says that it opens the preview; closed, the
   // dialog counts as cancelled.
   void setupDialogOffersTheDefaultPdfName() {
