@@ -28,17 +28,18 @@ int main(int argc, char** argv) {
 
   // A second running copy gets its own working folder (lentmp2, ...), so
   // the two never overwrite each other's working files. The lock is held
-  // until the program ends.
+  // until the program ends; a run that cannot claim a numbered folder works
+  // in a new one of its own.
   std::optional<lenti::WorkDirLock> work_dir;
   std::string dir;
   try {
-    work_dir = lenti::WorkDirLock::Acquire(lenti::DefaultWorkParent());
+    work_dir = lenti::ClaimWorkDir(lenti::DefaultWorkParent());
     dir = work_dir->Dir();
   } catch (const std::exception& e) {
     // The error box, then the window all the same: the person sees what is
     // wrong, and the commands that need the folder report it when used.
     // The window checks the first folder itself and shows why it cannot be
-    // made; a failure it would not meet (the lock) is shown here.
+    // made; a failure it would not meet is shown here.
     dir = lenti::DefaultWorkDir();
     bool window_reports_it = false;
     try {
