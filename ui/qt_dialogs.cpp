@@ -32,6 +32,23 @@ const QStringList kSaveFilters = {QStringLiteral("Bitmaps (*.bmp) (*.bmp)"),
                                   QStringLiteral("TIFF (*.tif) (*.tif *.tiff)"),
                                   QStringLiteral("PNG (*.png) (*.png)")};
 
+// The extension a save filter stands for. Qt names the chosen filter by
+// its label alone (the details are hidden).
+QString SuffixForFilter(const QString& filter) {
+  if (filter.startsWith(QStringLiteral("TIFF"))) return QStringLiteral("tif");
+  if (filter.startsWith(QStringLiteral("PNG"))) return QStringLiteral("png");
+  return QStringLiteral("bmp");
+}
+
+// The save filter of a file name's extension; BMP for any other.
+QString FilterForName(const QString& name) {
+  const QString suffix = QFileInfo(name).suffix().toLower();
+  const int index = suffix == QLatin1String("tif") || suffix == QLatin1String("tiff") ? 1
+                    : suffix == QLatin1String("png")                                  ? 2
+                                                                                      : 0;
+  return kSaveFilters.value(index);
+}
+
 QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode,
                             const QStringList& filters, const char* suffix) {
   auto* dialog = new QFileDialog(parent);
@@ -42,11 +59,15 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
   // Several photos at once fill the slots from the one asked for on.
   dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFiles
                                                       : QFileDialog::AnyFile);
-  // The save replaces a file without asking, as it always did.
-  if (mode == QFileDialog::AcceptSave) dialog->setOption(QFileDialog::DontConfirmOverwrite);
   dialog->setNameFilters(filters);
   dialog->selectNameFilter(filters.front());
   dialog->setDefaultSuffix(QString::fromLatin1(suffix));
+  // A name typed without an extension takes the chosen type's, also in the
+  // question before an existing file is replaced.
+  if (mode == QFileDialog::AcceptSave) {
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog,
+                     [dialog](const QString& filter) { dialog->setDefaultSuffix(SuffixForFilter(filter)); });
+  }
   return dialog;
 }
 
@@ -59,15 +80,11 @@ QString WithChosenSuffix(const QString& name, const QString& filter) {
   if (name.isEmpty()) return name;
   const QString suffix = QFileInfo(name).suffix().toLower();
   if (kPictureSuffixes.contains(suffix)) return name;
-  // Qt names the chosen filter by its label alone (the details are hidden).
-  if (filter.startsWith(QStringLiteral("TIFF"))) return name + QStringLiteral(".tif");
-  if (filter.startsWith(QStringLiteral("PNG"))) return name + QStringLiteral(".png");
-  return name;  // written as a BMP whatever else the name says, as always
+  const QString chosen = SuffixForFilter(filter);
+  // Written as a BMP whatever else the name says, as always.
+  if (chosen == QLatin1String("bmp")) return name;
+  return name + QLatin1Char('.') + chosen;
 }
-
-namespace {
-
-}  // namespace
 
 QFont ToQFont(const Font& font) {
   QFont qfont(QString::fromStdString(font.family));
@@ -135,8 +152,14 @@ std::vector<std::string> QtDialogs::AskOpenPictures() {
 }
 
 std::string QtDialogs::AskSavePicture() {
-  // The one dialog of the run opens with the name chosen last in either window.
-  if (!last_save_name_.isEmpty()) save_dialog_->selectFile(last_save_name_);
+  // The one dialog of the run opens with the name chosen last in either
+  // window, and with that name's type.
+  if (!last_save_name_.isEmpty()) {
+    const QString filter = FilterForName(last_save_name_);
+    save_dialog_->selectNameFilter(filter);
+    save_dialog_->setDefaultSuffix(SuffixForFilter(filter));
+    save_dialog_->selectFile(last_save_name_);
+  }
   const QString name = WithChosenSuffix(RunFileDialog(*save_dialog_), save_dialog_->selectedNameFilter());
   if (!name.isEmpty()) {
     last_save_name_ = name;

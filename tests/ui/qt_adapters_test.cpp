@@ -4,6 +4,8 @@
 // at its ends, balanced screen cursors and the controls it reads and sets.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QAbstractItemView>
@@ -38,6 +40,9 @@ class QtAdaptersTest : public QObject {
   std::unique_ptr<MainWindow> form_;
 
   QtDialogs& Dialogs() { return form_->Dialogs(); }
+  static QPushButton* SaveButton(QFileDialog& dialog) {
+    return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
+  }
   QtMainView& View() { return form_->View(); }
   template <typename W = QWidget>
   W* Find(const char* name) const {
@@ -143,7 +148,7 @@ class QtAdaptersTest : public QObject {
     QCOMPARE(dialog.defaultSuffix(), QStringLiteral("bmp"));
     QCOMPARE(dialog.nameFilters().size(), 3);
     QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Bitmaps (*.bmp)"));  // BMP stays the default
-    QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+    QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
     QFileDialog* shown = nullptr;
     QStringList preselected;
     QStringList answers = {temp_.path() + "/first.bmp", QString(), temp_.path() + "/second.bmp"};
@@ -158,6 +163,59 @@ class QtAdaptersTest : public QObject {
     QCOMPARE(Dialogs().AskSavePicture(), (temp_.path() + "/second.bmp").toStdString());
     QVERIFY(preselected[1].endsWith("first.bmp"));
     QVERIFY(preselected[2].endsWith("first.bmp"));  // a cancel does not forget it
+  }
+
+  // The real dialog, its type chosen with the keyboard and a bare name
+  // typed: the file gets the chosen type's extension (it was .bmp whatever
+  // the type). The next time the dialog opens on that name and its type.
+  void aTypeChosenInTheDialogNamesTheFile() {
+    QFileDialog& dialog = Dialogs().SavePictureDialog();
+    auto* type = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(type != nullptr && name != nullptr);
+    QString filter_when_shown;
+    Dialogs().hooks.run_file_dialog = [&](QFileDialog& d) {
+      filter_when_shown = d.selectedNameFilter();
+      d.setDirectory(temp_.path());
+      QTest::keyClick(type, Qt::Key_Down);  // Bitmaps -> TIFF
+      name->setText(QStringLiteral("typed"));
+      SaveButton(d)->click();
+      return d.result() == QDialog::Accepted ? d.selectedFiles().value(0) : QString();
+    };
+    QCOMPARE(Dialogs().AskSavePicture(), (temp_.path() + "/typed.tif").toStdString());
+    QVERIFY(filter_when_shown.startsWith("Bitmaps"));
+    Dialogs().hooks.run_file_dialog = [&](QFileDialog& d) {
+      filter_when_shown = d.selectedNameFilter();
+      return QString();
+    };
+    Dialogs().AskSavePicture();
+    QVERIFY2(filter_when_shown.startsWith("TIFF"), qPrintable(filter_when_shown));
+  }
+
+  // Saving over an existing file asks first: the save dialog's name may be
+  // the one chosen in the other window (the merged picture when saving the
+  // chart). "No" keeps the dialog open and the file as it was.
+  void replacingAFileAsksFirst() {
+    QFileDialog& dialog = Dialogs().SavePictureDialog();
+    const QString existing = temp_.path() + "/merged.bmp";
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep");
+    file.close();
+    QString question;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        question = box->text();
+        box->button(QMessageBox::No)->click();
+      }
+    });
+    dialog.setDirectory(temp_.path());
+    dialog.selectFile(existing);
+    SaveButton(dialog)->click();
+    QVERIFY2(question.contains("merged.bmp"), qPrintable(question));
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep"));
   }
 
   // The type chosen in the save dialog decides for a name typed without a
