@@ -71,6 +71,25 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
   return dialog;
 }
 
+// While it is open, a dialog of the main window's belongs to the side
+// window it was asked from: centred on that window and kept above it. Then
+// it goes back to its owner.
+class OverWindow {
+ public:
+  OverWindow(QWidget& dialog, QWidget* window) : dialog_(dialog), owner_(dialog.parentWidget()) {
+    if (window != nullptr && window != owner_ && window != &dialog) dialog_.setParent(window, dialog_.windowFlags());
+  }
+  ~OverWindow() {
+    if (dialog_.parentWidget() != owner_) dialog_.setParent(owner_, dialog_.windowFlags());
+  }
+  OverWindow(const OverWindow&) = delete;
+  OverWindow& operator=(const OverWindow&) = delete;
+
+ private:
+  QWidget& dialog_;
+  QWidget* owner_;
+};
+
 std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 }  // namespace
@@ -123,6 +142,7 @@ QWidget* QtDialogs::DialogParent() const {
 }
 
 QString QtDialogs::RunFileDialog(QFileDialog& dialog) {
+  const OverWindow over(dialog, DialogParent());
   if (hooks.run_file_dialog) return hooks.run_file_dialog(dialog);
   if (dialog.exec() != QDialog::Accepted) return QString();
   return dialog.selectedFiles().value(0);

@@ -94,6 +94,30 @@ class SideWindowsTest : public QObject {
     QVERIFY(errors_.isEmpty());
   }
 
+  // The chart window's Save opens the program's one save dialog over the
+  // chart window (centred on it, kept above it); afterwards the dialog is
+  // the main window's again.
+  void theChartsSaveDialogOpensOverTheChartWindow() {
+    QWidget* chart = Open("Testform", [this] { Find<QAction>("PitchTestChartAction")->trigger(); });
+    QVERIFY(chart != nullptr);
+    form_->State().chart.TestChart = Raster(16, 16, PixelFormat::pf1bit);
+    chart->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(chart));
+    QWidget* owner_while_open = nullptr;
+    QFileDialog* asked = nullptr;
+    form_->Dialogs().hooks.run_file_dialog = [&](QFileDialog& dialog) {
+      asked = &dialog;
+      owner_while_open = dialog.parentWidget();
+      return QString();
+    };
+    QTest::mouseClick(chart->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    QVERIFY(asked != nullptr);
+    QCOMPARE(owner_while_open, chart);
+    QCOMPARE(asked->parentWidget(), form_.get());
+    QVERIFY(asked->isWindow());
+    QVERIFY(errors_.isEmpty());
+  }
+
   // Esc closes "&About" although the main window's Esc (which stops long
   // work) is an application-wide shortcut.
   void escClosesTheAboutWindow() {
