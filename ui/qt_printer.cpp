@@ -210,6 +210,12 @@ void QtPrinterPort::EndDoc() {
   // The next set-up dialog shows the chosen name, not the temporary.
   if (job->file) printer_->setOutputFileName(job->file_name);
   if (!ended) throw Error(PrintFailureText("finish"));
+  // Qt hands a printer's job to CUPS at the end and drops CUPS's answer; a
+  // refused job (no filter for the format, a stopped queue) would pass for
+  // printed. The hand-over is the last CUPS request on this thread.
+  if (!job->file && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) {
+    throw Error(PrintFailureText("finish") + ". " + cupsLastErrorString());
+  }
   if (job->file) {
     job->file->Commit();
     written_file_ = job->file_name;
