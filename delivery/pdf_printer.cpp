@@ -12,6 +12,7 @@
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/numerics.h"
+#include "core/rgb_order.h"
 
 namespace lenti {
 namespace {
@@ -92,11 +93,7 @@ void WriteSamples(PdfWriter& out, const Raster& raster, size_t row_bytes) {
   for (int y = 0; y < raster.Height(); ++y) {
     const uint8_t* src = raster.Row(y);
     if (raster.Format() == PixelFormat::pf24bit) {
-      for (size_t i = 0; i < row_bytes; i += 3) {
-        row[i] = src[i + 2];
-        row[i + 1] = src[i + 1];
-        row[i + 2] = src[i];
-      }
+      SwapRedAndBlue(src, row.data(), row_bytes / 3);
       out.Write(row.data(), row_bytes);
     } else {
       out.Write(src, row_bytes);

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include "delivery/picture_file.h"
 #include "ui/open_dialog_preview.h"
 #include "ui/qt_printer.h"
 
@@ -40,13 +41,18 @@ QString SuffixForFilter(const QString& filter) {
   return QStringLiteral("bmp");
 }
 
-// The save filter of a file name's extension; BMP for any other.
+// The file type a name gives, as the save writes it.
+PictureFileType TypeOfName(const QString& name) { return PictureFileTypeOf(QFile::encodeName(name).toStdString()); }
+
+// The save filter of that type (BMP for any name that is not a TIFF or PNG
+// one), in kSaveFilters' order.
 QString FilterForName(const QString& name) {
-  const QString suffix = QFileInfo(name).suffix().toLower();
-  const int index = suffix == QLatin1String("tif") || suffix == QLatin1String("tiff") ? 1
-                    : suffix == QLatin1String("png")                                  ? 2
-                                                                                      : 0;
-  return kSaveFilters.value(index);
+  switch (TypeOfName(name)) {
+    case PictureFileType::Tiff: return kSaveFilters.value(1);
+    case PictureFileType::Png: return kSaveFilters.value(2);
+    case PictureFileType::Bmp: break;
+  }
+  return kSaveFilters.value(0);
 }
 
 QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode,
@@ -95,10 +101,10 @@ std::string LocalPath(const QString& name) { return QFile::encodeName(name).toSt
 }  // namespace
 
 QString WithChosenSuffix(const QString& name, const QString& filter) {
-  static const QStringList kPictureSuffixes = {"bmp", "tif", "tiff", "png"};
   if (name.isEmpty()) return name;
-  const QString suffix = QFileInfo(name).suffix().toLower();
-  if (kPictureSuffixes.contains(suffix)) return name;
+  // A name that asks for a type of its own keeps it.
+  if (TypeOfName(name) != PictureFileType::Bmp || QFileInfo(name).suffix().toLower() == QLatin1String("bmp"))
+    return name;
   const QString chosen = SuffixForFilter(filter);
   // Written as a BMP whatever else the name says, as always.
   if (chosen == QLatin1String("bmp")) return name;
