@@ -251,6 +251,11 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
       {"--align-bars", false, false, [&](const std::string&) { m.align_bars = true; }},
       {"--reverse", false, false, [&](const std::string&) { m.reverse = true; }},
       {"--pdf", true, false, [&](const std::string& v) { m.pdf = v; }},
+      {"--save-job", true, false,
+       [&](const std::string& v) {
+         if (v.empty()) Fail("--save-job needs a file name");
+         m.save_job = v;
+       }},
       {"--page", true, false,
        [&](const std::string& v) {
          if (v != "A4" && v != "A3" && v != "Letter") {
@@ -266,7 +271,8 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
        }},
   };
   ParseOptions(args, 1, table, m.photos);
-  if (m.output.empty()) Fail("merge needs -o OUT.bmp");
+  if (m.output.empty() && m.save_job.empty()) Fail("merge needs -o OUT.bmp (or --save-job JOB.vexaro)");
+  if (m.output.empty() && m.pdf) Fail("--pdf needs -o OUT.bmp");
   if ((font_given || text_at_given) && !m.text) Fail("--font and --text-at need --text");
   if ((page_given || dpi_given) && !m.pdf) Fail("--page and --printer-dpi need --pdf");
   if (m.pdf && m.pdf->empty()) Fail("--pdf needs a file name");
@@ -281,6 +287,18 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
     }
   }
   return m;
+}
+
+RunArgs ParseRun(const std::vector<std::string>& args) {
+  RunArgs r;
+  const std::vector<Option> table{
+      {"-o", true, false, [&](const std::string& v) { r.output = v; }},
+      {"--output", true, false, [&](const std::string& v) { r.output = v; }},
+  };
+  ParseOptions(args, 1, table, r.jobs);
+  if (r.jobs.empty()) Fail("run needs a job file (JOB.vexaro)");
+  if (!r.output.empty() && r.jobs.size() > 1) Fail("-o takes one job; several jobs go each to its own output");
+  return r;
 }
 
 int PaperIndex(const std::string& text) {
@@ -378,6 +396,7 @@ constexpr const char* kMergeUsage =
     "                    [--rotate N] [--align-bars] [--reverse] [--pdf OUT.pdf [--page A4|A3|Letter] "
     "[--printer-dpi N]]\n"
     "                    PHOTO1 PHOTO2 [... PHOTO16]\n";
+constexpr const char* kRunUsage = "usage: vexaro run JOB.vexaro [MORE.vexaro ...] [-o OUT]\n";
 constexpr const char* kChartUsage =
     "usage: vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]\n";
 constexpr const char* kViewUsage =
@@ -399,7 +418,12 @@ constexpr const char* kMergeOptions =
     "  --rotate N         N quarter turns counter-clockwise\n"
     "  --align-bars       alignment bars beside the picture\n"
     "  --reverse          the last photo becomes the first frame\n"
-    "  --pdf OUT.pdf      also a PDF page with the picture at its true size\n";
+    "  --pdf OUT.pdf      also a PDF page with the picture at its true size\n"
+    "  --save-job JOB     the job of these options as a project file (.vexaro); -o may be left out\n";
+constexpr const char* kRunOptions =
+    "\nRenders project files (from the window's File > Save Project or merge --save-job) to\n"
+    "their outputs, one line each; exits 1 if any failed, the others still made.\n"
+    "  -o OUT             with one job: write here instead of the job's own output\n";
 constexpr const char* kChartOptions =
     "\nDraws the pitch test chart: rows of bar gratings, each labelled with its lpi.\n"
     "  -o OUT             the chart: .bmp, .tif/.tiff or .png, 1 bit, with its resolution\n"
@@ -418,10 +442,12 @@ constexpr const char* kViewOptions =
 
 std::string UsageText(const std::string& topic) {
   if (topic == "merge") return std::string(kMergeUsage) + kMergeOptions;
+  if (topic == "run") return std::string(kRunUsage) + kRunOptions;
   if (topic == "chart") return std::string(kChartUsage) + kChartOptions;
   if (topic == "view") return std::string(kViewUsage) + kViewOptions;
   // The second and third commands' lines line up under the first's.
-  return std::string(kMergeUsage) + "       " + (kChartUsage + 7) + "       " + (kViewUsage + 7) +
+  return std::string(kMergeUsage) + "       " + (kRunUsage + 7) + "       " + (kChartUsage + 7) + "       " +
+         (kViewUsage + 7) +
          "       vexaro --version\n"
          "       vexaro COMMAND --help\n";
 }
@@ -441,7 +467,9 @@ LensSettings LensOf(const MergeArgs& args) {
 
 namespace {
 
-bool IsCommandName(const std::string& word) { return word == "merge" || word == "chart" || word == "view"; }
+bool IsCommandName(const std::string& word) {
+  return word == "merge" || word == "run" || word == "chart" || word == "view";
+}
 
 // --help anywhere before "--" asks for the usage of the command named first.
 std::optional<Command> HelpOrVersion(const std::vector<std::string>& args) {
@@ -466,7 +494,7 @@ std::optional<Command> HelpOrVersion(const std::vector<std::string>& args) {
 ParseResult ParseArguments(const std::vector<std::string>& args) {
   ParseResult result;
   try {
-    if (args.empty()) Fail("missing command: merge, chart or view");
+    if (args.empty()) Fail("missing command: merge, run, chart or view");
     if (std::optional<Command> asked = HelpOrVersion(args)) {
       result.command = std::move(asked);
       return result;
@@ -477,6 +505,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     if (verb == "merge") {
       command.kind = Command::Kind::Merge;
       command.merge = ParseMerge(args);
+    } else if (verb == "run") {
+      command.kind = Command::Kind::Run;
+      command.run = ParseRun(args);
     } else if (verb == "chart") {
       command.kind = Command::Kind::Chart;
       command.chart = ParseChart(args);
@@ -484,7 +515,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       command.kind = Command::Kind::View;
       command.view = ParseView(args);
     } else {
-      Fail("unknown command " + Quoted(verb) + ": use merge, chart or view");
+      Fail("unknown command " + Quoted(verb) + ": use merge, run, chart or view");
     }
     result.command = std::move(command);
   } catch (const UsageError& e) {

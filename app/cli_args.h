@@ -7,6 +7,7 @@
 //                [--text-at X,Y]] [--rotate N] [--align-bars] [--reverse]
 //                [--pdf OUT.pdf [--page A4|A3|Letter] [--printer-dpi N]]
 //                PHOTO1 PHOTO2 [... PHOTO16]
+//   vexaro run JOB.vexaro [MORE.vexaro ...] [-o OUT]
 //   vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]
 //   vexaro view MERGED --lpi L [--mode portrait|landscape] [--dpi D] [--phase F]
 //               (--angle A -o VIEW.bmp | --frames N -o DIR/)
@@ -55,6 +56,14 @@ struct MergeArgs {
   // The frames in the reverse order of the photos (a 3D set shot the other
   // way round); --crop K still names photo K as given.
   bool reverse = false;
+  // --save-job: the job of these options written as a project file.
+  std::string save_job;
+};
+
+// `vexaro run JOB.vexaro [MORE.vexaro ...] [-o OUT]`.
+struct RunArgs {
+  std::vector<std::string> jobs;
+  std::string output;  // one job only: replaces its output
 };
 
 // The lens settings the merge options give (FlipMode stays "Up-Down").
@@ -81,12 +90,13 @@ struct ViewArgs {
 };
 
 struct Command {
-  enum class Kind { Merge, Chart, View, Help, Version };
+  enum class Kind { Merge, Run, Chart, View, Help, Version };
   Kind kind = Kind::Help;
   // For Help (and a usage error): the command whose usage to show, or ""
   // for all of them.
   std::string topic;
   MergeArgs merge;
+  RunArgs run;
   ChartArgs chart;
   ViewArgs view;
 };

@@ -1,19 +1,31 @@
-// `vexaro merge`: the photos of the command line merged exactly as the
-// desktop program merges the same crops, finished (text, alignment bars,
-// quarter turns, in that order) and written as a stamped BMP, and printed
-// to a PDF file on request.
+// `vexaro merge`: the job of the command line's options rendered exactly as
+// the desktop program renders the same crops (merged, then text, alignment
+// bars and quarter turns in the window's order) and written with its
+// resolution recorded, printed to a PDF file on request, and kept as a
+// project file with --save-job. `vexaro run` renders project files.
 #pragma once
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "app/cli_args.h"
+#include "core/job.h"
 #include "core/maker_state.h"
 
 namespace lenti::cli {
 
 // Progress of a long run: `done` of `total` steps.
 using ProgressFunction = std::function<void(int done, int total)>;
+
+// The job the options describe: photo k is frame k (the last first with
+// --reverse), each with its --crop or the window's default; the finishing
+// in the window's order (bars, the text burned in, the turns).
+Job JobOfArgs(const MergeArgs& args);
+
+// The job with every photo's fingerprint, pixel size and crop filled in
+// (the default crop made explicit), as --save-job writes it.
+Job ResolvedJob(Job job);
 
 // The merge alone: slices prepared on `threads` threads, interleaved, and
 // adopted into a fresh state as a successful merge leaves it.
@@ -25,5 +37,10 @@ void ApplyFinishing(MakerState& state, const MergeArgs& args);
 // The whole command; returns the summary line
 // ("merged 2 frames: 1698 x 2049 px, 297.5 dpi, strip 7 px -> out.bmp").
 std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress = {});
+
+// `vexaro run`: each job rendered to its output (`args.output` instead for
+// a single job), one line each on `out` ("vexaro: JOB: <error>" on `err`
+// for one that failed, the others still made). True when all succeeded.
+bool RunJobs(const RunArgs& args, std::ostream& out, std::ostream& err, const ProgressFunction& progress = {});
 
 }  // namespace lenti::cli

@@ -43,6 +43,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitOk;
   }
   try {
+    if (parsed.command->kind == Command::Kind::Run) {
+      ProgressBar bar(err, show_progress);
+      const auto progress = [&bar](int done, int total) { bar.Update(done, total); };
+      return RunJobs(parsed.command->run, out, err, progress) ? kExitOk : kExitFailure;
+    }
     out << RunCommand(*parsed.command, err, show_progress) << "\n";
     return kExitOk;
   } catch (const std::bad_alloc&) {

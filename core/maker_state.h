@@ -22,12 +22,12 @@
 #include <vector>
 
 #include "core/color.h"
+#include "core/geometry.h"
+#include "core/job.h"
 #include "core/lens_settings.h"
 #include "core/raster.h"
 
 namespace lenti {
-
-inline constexpr int kSlotCount = 16;
 
 // The crop rectangle of one slot in view pixels (right and bottom exclusive)
 // and where the fitted photo's top-left corner lies in the view box.
@@ -44,19 +44,31 @@ struct CropRecord {
   friend bool operator==(const CropRecord&, const CropRecord&) = default;
 };
 
-enum class Mode { PortraitRows, LandscapeColumns };
-
 // What a press on the crop rectangle started: the whole drag keeps it.
 enum class CropDrag { Move, Resize };
+
+// The photo a slot was filled from, as the person chose it: SlotFiles holds
+// the working file the merge reads, this the file a project names.
+struct SlotSource {
+  std::string path;
+  std::string hash;  // xxh3-64 of its bytes (core/content_hash.h); empty: not known
+  Size pixels;       // as viewed
+  friend bool operator==(const SlotSource&, const SlotSource&) = default;
+};
 
 struct SlotState {
   // Slot k (1..16) is SlotFiles[k - 1]; empty means not filled.
   std::array<std::string, kSlotCount> SlotFiles{};
+  std::array<SlotSource, kSlotCount> Sources{};
   int32_t FrameCount = 2;
   // The import's strip width (base 250); the merge keeps its own in its geometry.
   int32_t StripWidth = 1;
   uint8_t CurrentSlot = 0;  // 0-based
   std::array<CropRecord, kSlotCount> CropRects{};
+  // A slot's crop in source pixels as a project or an undo gave it: the
+  // merge takes it as it stands until the rectangle is moved or placed anew
+  // (its CropRecord only approximates it in view pixels).
+  std::array<std::optional<Rect>, kSlotCount> CropSources{};
   std::array<int64_t, kSlotCount> CropScales{};  // source px per view px x 10000
   bool Dragging = false;
   CropDrag DragMode = CropDrag::Move;
@@ -101,6 +113,9 @@ struct MergedPicture {
   bool AlignBarsTicked = false;
   // Saved or printed since the merge that made it (closing asks otherwise).
   bool Delivered = false;
+  // The job the picture is the rendering of: the frames, Mode and lens of
+  // its merge (merged = true) and every finishing step applied since.
+  Job MadeFrom;
 };
 
 struct OverlayState {
@@ -130,6 +145,8 @@ struct TestChartState {
 
 struct MakerState {
   SlotState photos;
+  // Where the picture was last saved (delivery/), kept in the job.
+  JobOutput output;
   LensSettings lens;
   MergedPicture merged;
   OverlayState overlay;

@@ -31,6 +31,7 @@ void SaveMerged(MakerState& state, Dialogs& dialogs) {
   std::optional<Raster> with_text;
   SavePictureFile(PictureWithText(state, with_text), path, MergedDpi(state));
   state.merged.Delivered = true;
+  state.output.path = path;
   dialogs.ShowMessage("Saved to \"" + path + "\".");
 }
 

@@ -216,7 +216,7 @@ Raster AlignBarPreview(const Raster& merged) {
   return preview;
 }
 
-void ToggleAlignBars(MakerState& state, MainView& view, bool ticked) {
+void SetAlignBars(MakerState& state, bool ticked) {
   state.merged.AlignBarsTicked = ticked;
   if (!state.merged.MergedBitmap) return;
   if (ticked) {
@@ -224,6 +224,14 @@ void ToggleAlignBars(MakerState& state, MainView& view, bool ticked) {
   } else {
     RemoveAlignBand(state);
   }
+  FinishingStep step;
+  step.kind = ticked ? FinishingStep::Kind::BarsOn : FinishingStep::Kind::BarsOff;
+  state.merged.MadeFrom.finishing.push_back(step);
+}
+
+void ToggleAlignBars(MakerState& state, MainView& view, bool ticked) {
+  SetAlignBars(state, ticked);
+  if (!state.merged.MergedBitmap) return;
   view.SetViewPicture(Picture(AlignBarPreview(*state.merged.MergedBitmap)));
 }
 

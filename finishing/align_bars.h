@@ -30,6 +30,10 @@ void AddAlignBand(MakerState& state);
 // Cuts exactly the recorded band off, on whichever side it now lies.
 void RemoveAlignBand(MakerState& state);
 
+// The box ticked or cleared without a view: the band added or removed as
+// below, and the step recorded in the picture's job (MadeFrom).
+void SetAlignBars(MakerState& state, bool ticked);
+
 // A click on the "Align-Bar" box, `ticked` as it now stands: adds or removes
 // the band, then shows a quarter-size preview. Uses the geometry of the
 // merge that made the picture.

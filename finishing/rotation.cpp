@@ -93,20 +93,33 @@ Raster RotateQuarterCounterClockwise(const Raster& source) {
   return turned;
 }
 
-void RotateMerged(MakerState& state, MainView& view) {
+void BurnPendingText(MakerState& state) {
+  if (!state.merged.MergedBitmap || state.overlay.OverlayText.empty()) return;
+  BurnOverlayText(state, *state.merged.MergedBitmap);
+  FinishingStep step;
+  step.kind = FinishingStep::Kind::BurnText;
+  step.text = PendingText(state);
+  state.merged.MadeFrom.finishing.push_back(std::move(step));
+  state.overlay.OverlayText.clear();
+}
+
+void TurnMerged(MakerState& state) {
   if (!state.merged.MergedBitmap) return;
-  BusyCommandCursor busy(view, Command::Rotate);
-  Raster& picture = *state.merged.MergedBitmap;
   // The pending text becomes pixels first, so that it turns with the picture
   // and is not drawn a second time by a later Save.
-  if (!state.overlay.OverlayText.empty()) {
-    BurnOverlayText(state, picture);
-    state.overlay.OverlayText.clear();
-  }
+  BurnPendingText(state);
+  Raster& picture = *state.merged.MergedBitmap;
   Raster turned = RotateQuarterCounterClockwise(picture);
   picture = std::move(turned);
   TurnAlignBandCounterClockwise(state);
-  view.SetViewPicture(Picture(picture));
+  state.merged.MadeFrom.finishing.push_back(FinishingStep{FinishingStep::Kind::Turn, {}});
+}
+
+void RotateMerged(MakerState& state, MainView& view) {
+  if (!state.merged.MergedBitmap) return;
+  BusyCommandCursor busy(view, Command::Rotate);
+  TurnMerged(state);
+  view.SetViewPicture(Picture(*state.merged.MergedBitmap));
 }
 
 }  // namespace lenti

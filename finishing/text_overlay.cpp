@@ -96,6 +96,19 @@ const Raster& PictureWithText(const MakerState& state, std::optional<Raster>& sc
   return *scratch;
 }
 
+JobText PendingText(const MakerState& state) {
+  const OverlayState& overlay = state.overlay;
+  return JobText{overlay.OverlayText, overlay.OverlayFont ? *overlay.OverlayFont : Font{},
+                 Point{overlay.TextX, overlay.TextY}};
+}
+
+void SetPendingText(MakerState& state, const JobText& text) {
+  state.overlay.OverlayText = text.text;
+  state.overlay.OverlayFont = std::make_shared<Font>(text.font);
+  state.overlay.TextX = text.at.x;
+  state.overlay.TextY = text.at.y;
+}
+
 void BurnOverlayText(const MakerState& state, Raster& target) {
   if (state.overlay.OverlayText.empty()) return;
   target.SetFont(state.overlay.OverlayFont ? *state.overlay.OverlayFont : Font{});

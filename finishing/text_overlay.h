@@ -40,6 +40,11 @@ void PlaceText(MakerState& state, MainView& view, int x, int y);
 // and centred in a view of `view` size.
 Point MapViewClickToImage(Size merged, Size view, int x, int y);
 
+// The pending text as a job keeps it: text, a copy of its font, its place.
+JobText PendingText(const MakerState& state);
+// The state's overlay set to `text` (a font object of its own) as Apply leaves it.
+void SetPendingText(MakerState& state, const JobText& text);
+
 // Draws the pending text (if any) into `target` with a clear brush at
 // (TextX, TextY). The one function Apply, Rotate, Save and Print use.
 void BurnOverlayText(const MakerState& state, Raster& target);

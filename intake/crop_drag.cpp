@@ -90,6 +90,7 @@ void CropMouseMove(MakerState& state, MainView& view, int x, int y) {
                         : Moved(bounds, int64_t{x} - state.photos.DragStartX, int64_t{y} - state.photos.DragStartY);
   view.SetCropBounds(next);
   WriteRecord(state.photos.CropRects[state.photos.CurrentSlot], next);
+  state.photos.CropSources[state.photos.CurrentSlot].reset();  // the person's own rectangle from now on
 }
 
 void CropMouseUp(MakerState& state) { state.photos.Dragging = false; }

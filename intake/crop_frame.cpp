@@ -136,6 +136,7 @@ void FitAndFrame(MakerState& state, MainView& view, Size picture) {
     record.Right = bounds.right;
     record.Bottom = bounds.bottom;
     record.Saved = true;
+    state.photos.CropSources[state.photos.CurrentSlot].reset();
   }
   view.SetCropBounds(bounds);
   view.SetCropVisible(true);

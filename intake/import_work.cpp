@@ -10,6 +10,7 @@
 
 #include "core/bmp_reader.h"
 #include "core/bmp_writer.h"
+#include "core/content_hash.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "core/picture.h"
@@ -51,13 +52,16 @@ struct StagedPhoto {
   Raster thumbnail;
   Size size;
   SlotCounts counts;
+  SlotSource source;
 };
 
 // A BMP photo is used where it lies (read here to check it and for its
 // thumbnail); a JPEG, PNG or TIFF photo becomes the slot's BMP working file
 // as a viewer shows it (in sRGB, turned as its orientation says).
-Raster DecodePhoto(PhotoKind kind, const std::string& file) {
+// `hash` receives the fingerprint of the file's bytes, which a project keeps.
+Raster DecodePhoto(PhotoKind kind, const std::string& file, std::string& hash) {
   const std::vector<uint8_t> bytes = ReadWholeFile(file, kMaxPhotoFileBytes);
+  hash = ContentHash(bytes.data(), bytes.size());
   if (kind == PhotoKind::Bmp) return DecodeBmp(bytes.data(), bytes.size(), file);
   return DecodeViewedPhoto(kind, bytes, file);
 }
@@ -74,12 +78,14 @@ std::unique_ptr<AtomicFile> WriteWorkingFile(const Raster& photo, const std::str
 // The slot receives its photo. Nothing here can fail.
 void FillSlot(MakerState& state, MainView& view, const StagedPhoto& photo) {
   state.photos.SlotFiles[photo.slot - 1] = photo.slot_file;
+  state.photos.Sources[photo.slot - 1] = photo.source;
   view.SetThumbnail(photo.slot, photo.thumbnail);
   state.photos.FrameCount = photo.counts.frame_count;
   state.photos.StripWidth = photo.counts.strip_width;
   CropRecord& record = state.photos.CropRects[photo.slot - 1];
   record.Saved = false;
   record.Left = 0;
+  state.photos.CropSources[photo.slot - 1].reset();
   state.photos.CurrentSlot = static_cast<uint8_t>(photo.slot - 1);
 }
 
@@ -151,11 +157,13 @@ class ImportJob : public LongWork {
     photo.slot = slot;
     // Before the photo is read: a strip width that cannot be computed costs nothing.
     photo.counts = counts.After(slot, lens_lpi_x_);
-    Raster pixels = DecodePhoto(kind, file);
+    Raster pixels = DecodePhoto(kind, file, photo.source.hash);
     Step(progress);
     cancel.ThrowIfRequested();
     photo.thumbnail = MakeThumbnail(pixels);
     photo.size = Size{pixels.Width(), pixels.Height()};
+    photo.source.path = file;
+    photo.source.pixels = photo.size;
     Step(progress);
     cancel.ThrowIfRequested();
     if (kind == PhotoKind::Bmp) {

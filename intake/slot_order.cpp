@@ -134,7 +134,9 @@ Rearranged Plan(const MakerState& state, const std::string& work_dir, const Dest
     if (to[i] == i) continue;
     plan.changed[i] = true;
     plan.photos.SlotFiles[i].clear();
+    plan.photos.Sources[i] = SlotSource{};
     plan.photos.CropRects[i] = CropRecord{};
+    plan.photos.CropSources[i].reset();
     plan.photos.CropScales[i] = 0;
   }
   for (int i = 0; i < kSlotCount; ++i) {
@@ -155,7 +157,9 @@ Rearranged Plan(const MakerState& state, const std::string& work_dir, const Dest
     if (!to[i]) continue;
     const int j = *to[i];
     plan.photos.SlotFiles[j] = converted ? PhotoWorkFile(work_dir, j + 1) : file;
+    plan.photos.Sources[j] = before.Sources[i];
     plan.photos.CropRects[j] = before.CropRects[i];
+    plan.photos.CropSources[j] = before.CropSources[i];
     plan.photos.CropScales[j] = before.CropScales[i];
   }
   for (const FileMove& move : plan.moves) {
@@ -203,7 +207,9 @@ void Rearrange(MakerState& state, MainView& view, const std::string& work_dir, c
   const bool shown_removed = !to[current] && !state.photos.SlotFiles[current].empty();
   SlotState& photos = state.photos;
   photos.SlotFiles = plan.photos.SlotFiles;
+  photos.Sources = plan.photos.Sources;
   photos.CropRects = plan.photos.CropRects;
+  photos.CropSources = plan.photos.CropSources;
   photos.CropScales = plan.photos.CropScales;
   photos.CurrentSlot = plan.photos.CurrentSlot;
   photos.FrameCount = plan.photos.FrameCount;

@@ -10,6 +10,7 @@
 #include "interlace/merge.h"
 #include "interlace/merge_pipeline.h"
 #include "interlace/native_geometry.h"
+#include "interlace/slot_job.h"
 
 namespace lenti {
 
@@ -23,22 +24,27 @@ void StepProgress(ProgressSink& progress) {
   progress.SetProgress(std::min(kProgressMaximum, progress.Progress() + kProgressStep));
 }
 
-// Slots 1 and 2 always take part; slot k >= 3 when FrameCount >= k.
-bool SlotInUse(const MakerState& state, int slot) { return slot <= 2 || state.photos.FrameCount >= slot; }
-
 // The request of a merge, copied from the state on the window's thread so
-// that the work reads nothing a command may change.
-MergeRequest BuildRequest(const MakerState& state, const LensGeometry& geometry, Mode mode,
+// that the work reads nothing a command may change: the window's job, each
+// frame read from its slot's working file and written as its slice's.
+MergeRequest BuildRequest(const MakerState& state, const Job& job, const LensGeometry& geometry,
                           const std::string& work_dir) {
-  MergeRequest request = RequestForLens(geometry, mode, state.lens.sampling);
-  for (int slot = 1; slot <= kSlotCount; ++slot) {
-    if (!SlotInUse(state, slot)) continue;
-    request.frames.push_back(PipelineFrame{
-        slot, state.photos.SlotFiles[slot - 1],
-        MapCropToSource(state.photos.CropRects[slot - 1], state.photos.CropScales[slot - 1]),
-        FrameWorkFile(work_dir, slot)});
-  }
+  MergeRequest request = RequestForJob(job, geometry, [&state](const JobFrame& frame) {
+    return state.photos.SlotFiles[static_cast<size_t>(frame.slot - 1)];
+  });
+  for (PipelineFrame& frame : request.frames) frame.work_file = FrameWorkFile(work_dir, frame.slot);
   return request;
+}
+
+// The job a merge renders: the window's frames, Mode and lens, nothing applied yet.
+Job MergedJob(const MakerState& state, Mode mode) {
+  Job job = JobOfState(state, mode);
+  job.merged = true;
+  job.finishing.clear();
+  job.pending_text.reset();
+  job.output = JobOutput{};
+  job.printer = PrinterProfile{};
+  return job;
 }
 
 // Every frame sliced on the worker threads, each reading only the rows of
@@ -71,7 +77,8 @@ class MergeJob : public MergeWork {
     result_.slice = geometry.slice;
     result_.native_resolution = geometry.native_resolution;
     result_.phase_x10000 = state.lens.PhaseX10000;
-    request_ = BuildRequest(state, geometry, mode, work_dir);
+    result_.source = MergedJob(state, mode);
+    request_ = BuildRequest(state, result_.source, geometry, work_dir);
   }
 
   const MergeOutcome& Outcome() const override { return outcome_; }
@@ -106,7 +113,7 @@ class MergeJob : public MergeWork {
 
 std::string CheckSlots(const MakerState& state) {
   for (int slot = 1; slot <= kSlotCount; ++slot) {
-    if (SlotInUse(state, slot) && state.photos.SlotFiles[slot - 1].empty()) {
+    if (SlotInUse(state.photos, slot) && state.photos.SlotFiles[slot - 1].empty()) {
       return Format("Photo%d not select!", slot);
     }
   }
@@ -123,6 +130,7 @@ void AdoptMergeResult(MakerState& state, MergeResult&& result) {
   merged.AlignBandHeight = 0;
   merged.AlignBarsTicked = false;
   merged.Delivered = false;
+  merged.MadeFrom = std::move(result.source);
   merged.MergedBitmap = std::move(result.merged);
 }
 

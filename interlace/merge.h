@@ -33,6 +33,8 @@ struct MergeResult {
   Mode mode = Mode::PortraitRows;
   bool native_resolution = false;  // made at the printer's resolution
   int32_t phase_x10000 = 0;
+  // The job it renders (merged, no finishing yet): the picture's MadeFrom.
+  Job source;
 };
 
 // Makes `result` the current picture: MergedBitmap and its geometry; the

@@ -150,11 +150,11 @@ TEST_P(ParseBad, GivesAUsageErrorThatSaysWhatIsWrong) {
 INSTANTIATE_TEST_SUITE_P(
     Lists, ParseBad,
     ::testing::Values(
-        Bad{"nothing", {}, "missing command: merge, chart or view"},
-        Bad{"unknown_command", {"blend"}, "unknown command \"blend\": use merge, chart or view"},
+        Bad{"nothing", {}, "missing command: merge, run, chart or view"},
+        Bad{"unknown_command", {"blend"}, "unknown command \"blend\": use merge, run, chart or view"},
         Bad{"one_photo", MergeWith({}, 1), "merge needs 2 to 16 photos, 1 given"},
         Bad{"seventeen_photos", MergeWith({}, 17), "merge needs 2 to 16 photos, 17 given"},
-        Bad{"no_output", {"merge", "a.jpg", "b.jpg"}, "merge needs -o OUT.bmp"},
+        Bad{"no_output", {"merge", "a.jpg", "b.jpg"}, "merge needs -o OUT.bmp (or --save-job JOB.vexaro)"},
         Bad{"output_twice", MergeWith({"-o", "y.bmp"}), "option -o given twice"},
         Bad{"unknown_option", MergeWith({"--blur"}), "unknown option \"--blur\""},
         Bad{"missing_value", {"merge", "a.jpg", "b.jpg", "-o"}, "option -o needs a value"},

@@ -1,0 +1,95 @@
+// A print job as a value: the framed photos, the Mode, the lens, the
+// finishing steps in the order they were applied, the output and the
+// printer. The window's current picture, `vexaro merge` and `vexaro run`
+// are all renderings of one of these (render/render_job.h); a project file
+// (job/job_file.h) stores one. It lives in core so that the state can
+// record the finishing steps and the job its picture was made from.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/color.h"
+#include "core/geometry.h"
+#include "core/lens_settings.h"
+
+namespace lenti {
+
+inline constexpr int kSlotCount = 16;
+
+// Upright strips in rows ("portrait") or across in columns ("landscape").
+enum class Mode { PortraitRows, LandscapeColumns };
+
+// Where a frame lies within its crop before it is cut: a shift in source
+// pixels. Always zero today; frame alignment fills it in.
+struct FramePlacement {
+  int32_t shift_x = 0;
+  int32_t shift_y = 0;
+  friend bool operator==(const FramePlacement&, const FramePlacement&) = default;
+};
+
+struct JobFrame {
+  // The number the person knows the photo by (its slot, or its place on the
+  // command line), 1..16; named in error texts. The frame's place in the
+  // merge is its place in Job::frames.
+  int slot = 1;
+  std::string path;         // the photo, as found on this machine
+  std::string hash;         // xxh3-64 of the file's bytes in 16 hex digits; empty: unknown
+  Size pixels;              // the photo as viewed (orientation applied); 0 x 0: unknown
+  std::optional<Rect> crop;  // source pixels; absent: the crop frame's default rectangle
+  FramePlacement placement;
+  friend bool operator==(const JobFrame&, const JobFrame&) = default;
+};
+
+// A line of text: what, in which font and colour, where on the picture.
+struct JobText {
+  std::string text;
+  Font font;
+  Point at{100, 100};
+  friend bool operator==(const JobText&, const JobText&) = default;
+};
+
+// One finishing command, applied to the merged picture as it stood.
+struct FinishingStep {
+  enum class Kind {
+    BurnText,   // the pending text drawn into the picture for good (a Rotate does this first)
+    Turn,       // a quarter turn counter-clockwise
+    BarsOn,     // the alignment band added
+    BarsOff,    // exactly that band removed again
+  };
+  Kind kind = Kind::Turn;
+  JobText text;  // BurnText only
+  friend bool operator==(const FinishingStep&, const FinishingStep&) = default;
+};
+
+// The printer a print goes to: its resolution and page. 0 dpi: none chosen.
+struct PrinterProfile {
+  int32_t dpi = 0;
+  std::string page = "A4";
+  friend bool operator==(const PrinterProfile&, const PrinterProfile&) = default;
+};
+
+struct JobOutput {
+  std::string path;  // the picture; its type follows the extension (.bmp, .tif, .png)
+  std::string pdf;   // also printed to this PDF file when not empty
+  friend bool operator==(const JobOutput&, const JobOutput&) = default;
+};
+
+struct Job {
+  std::vector<JobFrame> frames;  // 2..16 to render; fewer while framing
+  Mode mode = Mode::PortraitRows;
+  LensSettings lens;
+  // A merged picture belongs to the job: `finishing` applies to it, and
+  // the window shows it again on opening.
+  bool merged = false;
+  std::vector<FinishingStep> finishing;
+  // Text applied but not yet burned in: Save and Print draw it.
+  std::optional<JobText> pending_text;
+  JobOutput output;
+  PrinterProfile printer;
+  friend bool operator==(const Job&, const Job&) = default;
+};
+
+}  // namespace lenti

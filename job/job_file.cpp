@@ -1,0 +1,457 @@
+#include "job/job_file.h"
+
+#include <cmath>
+#include <filesystem>
+#include <set>
+
+#include <nlohmann/json.hpp>
+
+#include "core/error.h"
+#include "core/file_io.h"
+
+namespace lenti {
+
+namespace {
+
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+constexpr int kMaxDepth = 32;
+constexpr size_t kMaxPathBytes = 4096;
+constexpr size_t kMaxTextBytes = 4096;
+constexpr size_t kMaxFinishingSteps = 10000;
+constexpr int kMaxFontPoints = 1000;
+constexpr int32_t kMaxTextPlace = 1 << 20;
+// No photo that fits in memory is wider or higher than this.
+constexpr int32_t kMaxPhotoSide = 1 << 20;
+
+// A problem of the file's content; the readers name the file around it.
+[[noreturn]] void Bad(const std::string& problem) { throw Error(problem); }
+
+// ---- writing ---------------------------------------------------------------
+
+std::string ColorText(Color c) { return Format("#%02x%02x%02x", c.r, c.g, c.b); }
+
+json FontJson(const Font& font) {
+  return json{{"family", font.family}, {"size", font.size},           {"bold", font.bold},
+              {"italic", font.italic}, {"underline", font.underline}, {"strikeout", font.strikeout},
+              {"color", ColorText(font.color)}};
+}
+
+json TextJson(const JobText& text) {
+  return json{{"text", text.text}, {"x", text.at.x}, {"y", text.at.y}, {"font", FontJson(text.font)}};
+}
+
+// Fixed-point values written in their own units: 212500 lpi x 10000 is 21.25.
+double Units(int64_t fixed, int64_t one) { return static_cast<double>(fixed) / static_cast<double>(one); }
+
+json LensJson(const LensSettings& lens) {
+  json dpi = lens.OutputDpi == kNearest300Dpi ? json("nearest-300") : json(lens.OutputDpi);
+  return json{{"lpi", Units(lens.LensLpiX, 10000)},
+              {"dpi", dpi},
+              {"phase", Units(lens.PhaseX10000, 10000)},
+              {"width_cm", Units(lens.WidthCmX100, 100)},
+              {"height_cm", Units(lens.HeightCmX100, 100)},
+              {"sampling", lens.sampling == Sampling::Area ? "area" : "nearest"},
+              {"bars", lens.FlipMode ? "up-down" : "3d"}};
+}
+
+// The photo's path from the project's folder, forward slashes; the absolute
+// path itself when none can be formed (another drive, an empty folder).
+std::string RelativePath(const std::string& photo, const fs::path& folder) {
+  const fs::path relative = fs::path(photo).lexically_normal().lexically_relative(folder);
+  if (relative.empty()) return photo;
+  return relative.generic_string();
+}
+
+json FrameJson(const JobFrame& frame, const fs::path& folder) {
+  const std::string absolute = fs::absolute(frame.path).lexically_normal().string();
+  json out{{"slot", frame.slot}, {"path", RelativePath(absolute, folder)}, {"absolute_path", absolute}};
+  if (!frame.hash.empty()) out["xxh3"] = frame.hash;
+  if (frame.pixels.width > 0) {
+    out["width"] = frame.pixels.width;
+    out["height"] = frame.pixels.height;
+  }
+  if (frame.crop) {
+    const Rect& c = *frame.crop;
+    out["crop"] = json{{"left", c.left}, {"top", c.top}, {"width", c.Width()}, {"height", c.Height()}};
+  }
+  if (frame.placement != FramePlacement{}) {
+    out["shift"] = json{{"x", frame.placement.shift_x}, {"y", frame.placement.shift_y}};
+  }
+  return out;
+}
+
+const char* StepName(FinishingStep::Kind kind) {
+  switch (kind) {
+    case FinishingStep::Kind::BurnText: return "text";
+    case FinishingStep::Kind::Turn: return "turn";
+    case FinishingStep::Kind::BarsOn: return "bars-on";
+    case FinishingStep::Kind::BarsOff: return "bars-off";
+  }
+  return "turn";
+}
+
+// ---- reading ---------------------------------------------------------------
+
+// A member of `object` (null when absent), `where` naming it in errors.
+const json* Member(const json& object, const char* key) {
+  const auto it = object.find(key);
+  return it == object.end() || it->is_null() ? nullptr : &*it;
+}
+
+const json& Required(const json& object, const char* key, const std::string& where) {
+  const json* value = Member(object, key);
+  if (value == nullptr) Bad(Format("\"%s\" is missing", (where + key).c_str()));
+  return *value;
+}
+
+const json& ObjectAt(const json& object, const char* key, const std::string& where) {
+  const json& value = Required(object, key, where);
+  if (!value.is_object()) Bad(Format("\"%s\" is not an object", (where + key).c_str()));
+  return value;
+}
+
+int64_t IntegerIn(const json& value, const std::string& name, int64_t low, int64_t high) {
+  if (!value.is_number_integer()) Bad(Format("\"%s\" is not a whole number", name.c_str()));
+  const bool negative = value.is_number_unsigned() ? false : value.get<int64_t>() < 0;
+  if (!negative && value.is_number_unsigned() && value.get<uint64_t>() > static_cast<uint64_t>(high)) {
+    Bad(Format("\"%s\" is %s, outside %lld to %lld", name.c_str(), value.dump().c_str(),
+               static_cast<long long>(low), static_cast<long long>(high)));
+  }
+  const int64_t v = value.get<int64_t>();
+  if (v < low || v > high) {
+    Bad(Format("\"%s\" is %lld, outside %lld to %lld", name.c_str(), static_cast<long long>(v),
+               static_cast<long long>(low), static_cast<long long>(high)));
+  }
+  return v;
+}
+
+int32_t Int32At(const json& object, const char* key, const std::string& where, int64_t low, int64_t high,
+                int32_t fallback) {
+  const json* value = Member(object, key);
+  if (value == nullptr) return fallback;
+  return static_cast<int32_t>(IntegerIn(*value, where + key, low, high));
+}
+
+// A number in its own units read to fixed point (21.25 lpi -> 212500),
+// within [low, high] of the fixed-point value.
+int64_t FixedAt(const json& object, const char* key, const std::string& where, int64_t one, int64_t low,
+                int64_t high, int64_t fallback) {
+  const json* value = Member(object, key);
+  if (value == nullptr) return fallback;
+  const std::string name = where + key;
+  if (!value->is_number()) Bad(Format("\"%s\" is not a number", name.c_str()));
+  const double units = value->get<double>();
+  const double fixed = std::nearbyint(units * static_cast<double>(one));
+  if (!std::isfinite(units) || fixed < static_cast<double>(low) || fixed > static_cast<double>(high)) {
+    Bad(Format("\"%s\" is %s, outside %g to %g", name.c_str(), value->dump().c_str(),
+               Units(low, one), Units(high, one)));
+  }
+  return static_cast<int64_t>(fixed);
+}
+
+bool BoolAt(const json& object, const char* key, const std::string& where, bool fallback) {
+  const json* value = Member(object, key);
+  if (value == nullptr) return fallback;
+  if (!value->is_boolean()) Bad(Format("\"%s\" is not true or false", (where + key).c_str()));
+  return value->get<bool>();
+}
+
+std::string StringAt(const json& object, const char* key, const std::string& where, size_t max_bytes,
+                     const std::string& fallback) {
+  const json* value = Member(object, key);
+  if (value == nullptr) return fallback;
+  const std::string name = where + key;
+  if (!value->is_string()) Bad(Format("\"%s\" is not a text", name.c_str()));
+  const std::string& text = value->get_ref<const std::string&>();
+  if (text.size() > max_bytes) Bad(Format("\"%s\" is longer than %zu bytes", name.c_str(), max_bytes));
+  if (text.find('\0') != std::string::npos) Bad(Format("\"%s\" holds a NUL character", name.c_str()));
+  return text;
+}
+
+// One of `names` (index returned), or the fallback index when absent.
+int ChoiceAt(const json& object, const char* key, const std::string& where,
+             std::initializer_list<const char*> names, int fallback) {
+  const json* value = Member(object, key);
+  if (value == nullptr) return fallback;
+  const std::string text = StringAt(object, key, where, 64, "");
+  int index = 0;
+  std::string listed;
+  for (const char* name : names) {
+    if (text == name) return index;
+    listed += (index++ == 0 ? "\"" : ", \"") + std::string(name) + "\"";
+  }
+  Bad(Format("\"%s\" is \"%s\", not one of %s", (where + key).c_str(), text.c_str(), listed.c_str()));
+}
+
+Color ColorFrom(const std::string& text, const std::string& name) {
+  unsigned r = 0, g = 0, b = 0;
+  char end = 0;
+  if (text.size() != 7 || std::sscanf(text.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &end) != 3) {
+    Bad(Format("\"%s\" is \"%s\", not a colour like \"#ff0000\"", name.c_str(), text.c_str()));
+  }
+  return Color{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
+}
+
+Font FontFrom(const json& object, const std::string& where) {
+  Font font;
+  font.family = StringAt(object, "family", where, 256, font.family);
+  font.size = Int32At(object, "size", where, 1, kMaxFontPoints, font.size);
+  font.bold = BoolAt(object, "bold", where, font.bold);
+  font.italic = BoolAt(object, "italic", where, font.italic);
+  font.underline = BoolAt(object, "underline", where, font.underline);
+  font.strikeout = BoolAt(object, "strikeout", where, font.strikeout);
+  if (Member(object, "color") != nullptr) {
+    font.color = ColorFrom(StringAt(object, "color", where, 16, ""), where + "color");
+  }
+  return font;
+}
+
+JobText TextFrom(const json& object, const std::string& where) {
+  if (!object.is_object()) Bad(Format("\"%s\" is not an object", where.substr(0, where.size() - 1).c_str()));
+  JobText text;
+  text.text = StringAt(object, "text", where, kMaxTextBytes, "");
+  text.at.x = Int32At(object, "x", where, -kMaxTextPlace, kMaxTextPlace, text.at.x);
+  text.at.y = Int32At(object, "y", where, -kMaxTextPlace, kMaxTextPlace, text.at.y);
+  if (Member(object, "font") != nullptr) text.font = FontFrom(ObjectAt(object, "font", where), where + "font.");
+  return text;
+}
+
+LensSettings LensFrom(const json& object) {
+  const std::string where = "lens.";
+  LensSettings lens;
+  lens.LensLpiX = FixedAt(object, "lpi", where, 10000, kMinLensLpiX, kMaxLensLpiX, lens.LensLpiX);
+  if (const json* dpi = Member(object, "dpi"); dpi != nullptr && !dpi->is_string()) {
+    lens.OutputDpi = static_cast<int32_t>(IntegerIn(*dpi, "lens.dpi", kMinNativeDpi, kMaxNativeDpi));
+  } else if (dpi != nullptr) {
+    ChoiceAt(object, "dpi", where, {"nearest-300"}, 0);
+  }
+  lens.PhaseX10000 = static_cast<int32_t>(
+      FixedAt(object, "phase", where, 10000, -kMaxPhaseX10000, kMaxPhaseX10000, lens.PhaseX10000));
+  lens.WidthCmX100 =
+      static_cast<int32_t>(FixedAt(object, "width_cm", where, 100, 1, kMaxPictureCmX100, lens.WidthCmX100));
+  lens.HeightCmX100 =
+      static_cast<int32_t>(FixedAt(object, "height_cm", where, 100, 1, kMaxPictureCmX100, lens.HeightCmX100));
+  lens.sampling = ChoiceAt(object, "sampling", where, {"nearest", "area"}, 0) == 1 ? Sampling::Area
+                                                                                    : Sampling::Nearest;
+  lens.FlipMode = ChoiceAt(object, "bars", where, {"3d", "up-down"}, lens.FlipMode ? 1 : 0) == 1;
+  return lens;
+}
+
+// A photo path from the file: relative to the project's folder, with the
+// absolute one as the fallback when the relative one finds nothing.
+std::string PhotoPathFrom(const json& object, const std::string& where, const fs::path& folder) {
+  const std::string path = StringAt(object, "path", where, kMaxPathBytes, "");
+  const std::string absolute = StringAt(object, "absolute_path", where, kMaxPathBytes, "");
+  if (path.empty() && absolute.empty()) Bad(Format("\"%spath\" is missing", where.c_str()));
+  if (path.empty()) return absolute;
+  const fs::path resolved = fs::path(path).is_absolute() ? fs::path(path) : (folder / path).lexically_normal();
+  std::error_code ignored;
+  if (!absolute.empty() && !fs::exists(resolved, ignored) && fs::exists(absolute, ignored)) return absolute;
+  return resolved.string();
+}
+
+JobFrame FrameFrom(const json& object, size_t index, const fs::path& folder) {
+  const std::string where = Format("frames[%zu].", index);
+  if (!object.is_object()) Bad(Format("\"frames[%zu]\" is not an object", index));
+  JobFrame frame;
+  frame.slot = static_cast<int>(IntegerIn(Required(object, "slot", where), where + "slot", 1, kSlotCount));
+  frame.path = PhotoPathFrom(object, where, folder);
+  frame.hash = StringAt(object, "xxh3", where, 16, "");
+  if (!frame.hash.empty() && frame.hash.find_first_not_of("0123456789abcdef") != std::string::npos) {
+    Bad(Format("\"%sxxh3\" is not 16 hex digits", where.c_str()));
+  }
+  frame.pixels.width = Int32At(object, "width", where, 1, kMaxPhotoSide, 0);
+  frame.pixels.height = Int32At(object, "height", where, 1, kMaxPhotoSide, 0);
+  if ((frame.pixels.width == 0) != (frame.pixels.height == 0)) {
+    Bad(Format("\"%swidth\" and \"%sheight\" go together", where.c_str(), where.c_str()));
+  }
+  if (Member(object, "crop") != nullptr) {
+    const json& crop = ObjectAt(object, "crop", where);
+    const std::string at = where + "crop.";
+    const int32_t left = static_cast<int32_t>(IntegerIn(Required(crop, "left", at), at + "left", 0, kMaxPhotoSide));
+    const int32_t top = static_cast<int32_t>(IntegerIn(Required(crop, "top", at), at + "top", 0, kMaxPhotoSide));
+    const int32_t width =
+        static_cast<int32_t>(IntegerIn(Required(crop, "width", at), at + "width", 1, kMaxPhotoSide));
+    const int32_t height =
+        static_cast<int32_t>(IntegerIn(Required(crop, "height", at), at + "height", 1, kMaxPhotoSide));
+    frame.crop = Rect{left, top, left + width, top + height};
+  }
+  if (Member(object, "shift") != nullptr) {
+    const json& shift = ObjectAt(object, "shift", where);
+    frame.placement.shift_x = Int32At(shift, "x", where + "shift.", -kMaxPhotoSide, kMaxPhotoSide, 0);
+    frame.placement.shift_y = Int32At(shift, "y", where + "shift.", -kMaxPhotoSide, kMaxPhotoSide, 0);
+  }
+  return frame;
+}
+
+FinishingStep StepFrom(const json& object, size_t index) {
+  const std::string where = Format("finishing[%zu].", index);
+  if (!object.is_object()) Bad(Format("\"finishing[%zu]\" is not an object", index));
+  if (Member(object, "step") == nullptr) Bad(Format("\"%sstep\" is missing", where.c_str()));
+  FinishingStep step;
+  step.kind = static_cast<FinishingStep::Kind>(
+      ChoiceAt(object, "step", where, {"text", "turn", "bars-on", "bars-off"}, 0));
+  if (step.kind == FinishingStep::Kind::BurnText) step.text = TextFrom(Required(object, "text", where), where + "text.");
+  return step;
+}
+
+void CheckVersion(const json& root) {
+  const json* format = Member(root, "format");
+  if (format == nullptr || !format->is_string() || format->get<std::string>() != kJobFormatName) {
+    Bad("it is not a Vexaro Photo Maker project (no \"format\": \"vexaro-job\")");
+  }
+  const json& version = Required(root, "version", "");
+  if (!version.is_number_integer() || version.get<int64_t>() < 1) Bad("\"version\" is not a version number");
+  if (version.is_number_unsigned() ? version.get<uint64_t>() > kJobFormatVersion
+                                   : version.get<int64_t>() > kJobFormatVersion) {
+    Bad(Format("it was made by a newer version of Vexaro Photo Maker (project version %s)",
+               version.dump().c_str()));
+  }
+}
+
+Job JobFrom(const json& root, const fs::path& folder) {
+  if (!root.is_object()) Bad("it is not a Vexaro Photo Maker project (no \"format\": \"vexaro-job\")");
+  CheckVersion(root);
+  Job job;
+  const json& frames = Required(root, "frames", "");
+  if (!frames.is_array()) Bad("\"frames\" is not a list");
+  if (frames.size() > static_cast<size_t>(kSlotCount)) {
+    Bad(Format("it has %zu frames, more than %d", frames.size(), kSlotCount));
+  }
+  for (size_t i = 0; i < frames.size(); ++i) job.frames.push_back(FrameFrom(frames[i], i, folder));
+  job.mode = ChoiceAt(root, "mode", "", {"portrait", "landscape"}, 0) == 1 ? Mode::LandscapeColumns
+                                                                           : Mode::PortraitRows;
+  if (Member(root, "lens") != nullptr) job.lens = LensFrom(ObjectAt(root, "lens", ""));
+  job.merged = BoolAt(root, "merged", "", false);
+  if (const json* steps = Member(root, "finishing"); steps != nullptr) {
+    if (!steps->is_array()) Bad("\"finishing\" is not a list");
+    if (steps->size() > kMaxFinishingSteps) Bad(Format("\"finishing\" has more than %zu steps", kMaxFinishingSteps));
+    for (size_t i = 0; i < steps->size(); ++i) job.finishing.push_back(StepFrom((*steps)[i], i));
+  }
+  if (Member(root, "text") != nullptr) job.pending_text = TextFrom(root["text"], "text.");
+  if (Member(root, "output") != nullptr) {
+    const json& output = ObjectAt(root, "output", "");
+    job.output.path = StringAt(output, "path", "output.", kMaxPathBytes, "");
+    job.output.pdf = StringAt(output, "pdf", "output.", kMaxPathBytes, "");
+  }
+  if (Member(root, "printer") != nullptr) {
+    const json& printer = ObjectAt(root, "printer", "");
+    job.printer.dpi = Int32At(printer, "dpi", "printer.", 0, kMaxNativeDpi, 0);
+    job.printer.page = StringAt(printer, "page", "printer.", 16, job.printer.page);
+  }
+  CheckJobValues(job);
+  return job;
+}
+
+std::string ProjectName(const std::string& path) { return fs::path(path).filename().string(); }
+
+[[noreturn]] void CannotRead(const std::string& path, const std::string& problem) {
+  throw Error(Format("Cannot open the project \"%s\": %s.", path.c_str(), problem.c_str()));
+}
+
+}  // namespace
+
+void CheckJobValues(const Job& job) {
+  std::set<int> slots;
+  for (size_t i = 0; i < job.frames.size(); ++i) {
+    const JobFrame& frame = job.frames[i];
+    if (!slots.insert(frame.slot).second) Bad(Format("photo %d is named twice", frame.slot));
+    if (frame.path.empty()) Bad(Format("photo %d has no path", frame.slot));
+    if (!frame.crop) continue;
+    const Rect& c = *frame.crop;
+    if (c.IsEmpty() || c.left < 0 || c.top < 0) Bad(Format("the crop of photo %d is empty", frame.slot));
+    if (frame.pixels.width > 0 && (c.right > frame.pixels.width || c.bottom > frame.pixels.height)) {
+      Bad(Format("the crop of photo %d reaches outside its %d x %d pixels", frame.slot, frame.pixels.width,
+                 frame.pixels.height));
+    }
+  }
+  if (job.frames.size() > static_cast<size_t>(kSlotCount)) {
+    Bad(Format("it has %zu frames, more than %d", job.frames.size(), kSlotCount));
+  }
+  const LensSettings& lens = job.lens;
+  if (lens.LensLpiX < kMinLensLpiX || lens.LensLpiX > kMaxLensLpiX) Bad("the lens pitch is outside 5 to 300 lpi");
+  if (lens.OutputDpi != kNearest300Dpi && (lens.OutputDpi < kMinNativeDpi || lens.OutputDpi > kMaxNativeDpi)) {
+    Bad(Format("the resolution is outside %d to %d dpi", kMinNativeDpi, kMaxNativeDpi));
+  }
+  if (lens.PhaseX10000 < -kMaxPhaseX10000 || lens.PhaseX10000 > kMaxPhaseX10000) Bad("the phase is outside -0.5 to 0.5");
+  if (lens.WidthCmX100 < 1 || lens.HeightCmX100 < 1 || lens.WidthCmX100 > kMaxPictureCmX100 ||
+      lens.HeightCmX100 > kMaxPictureCmX100) {
+    Bad("the picture size is outside 0.01 to 1000 cm");
+  }
+  if (!job.merged && !job.finishing.empty()) Bad("it has finishing steps but no merged picture");
+}
+
+std::string JobToJson(const Job& job, const std::string& project_path) {
+  const fs::path folder = fs::absolute(project_path).lexically_normal().parent_path();
+  json frames = json::array();
+  for (const JobFrame& frame : job.frames) frames.push_back(FrameJson(frame, folder));
+  json steps = json::array();
+  for (const FinishingStep& step : job.finishing) {
+    json out{{"step", StepName(step.kind)}};
+    if (step.kind == FinishingStep::Kind::BurnText) out["text"] = TextJson(step.text);
+    steps.push_back(std::move(out));
+  }
+  json root{{"format", kJobFormatName},
+            {"version", kJobFormatVersion},
+            {"frames", std::move(frames)},
+            {"mode", job.mode == Mode::LandscapeColumns ? "landscape" : "portrait"},
+            {"lens", LensJson(job.lens)},
+            {"merged", job.merged},
+            {"finishing", std::move(steps)},
+            {"output", json{{"path", job.output.path}, {"pdf", job.output.pdf}}},
+            {"printer", json{{"dpi", job.printer.dpi}, {"page", job.printer.page}}}};
+  if (job.pending_text) root["text"] = TextJson(*job.pending_text);
+  // Invalid UTF-8 (a file name in another encoding) is written replaced, never refused.
+  return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+Job JobFromJson(std::string_view text, const std::string& project_path) {
+  const fs::path folder = fs::absolute(project_path).lexically_normal().parent_path();
+  json root;
+  try {
+    // The depth is bounded while parsing, before a deep file can cost anything.
+    const json::parser_callback_t limit_depth = [](int depth, json::parse_event_t, json&) {
+      if (depth > kMaxDepth) throw Error(Format("it is nested deeper than %d levels", kMaxDepth));
+      return true;
+    };
+    root = json::parse(text.begin(), text.end(), limit_depth);
+  } catch (const json::parse_error& e) {
+    std::string what = e.what();
+    const size_t cut = what.find("] ");
+    CannotRead(project_path, "it is not valid JSON (" + (cut == std::string::npos ? what : what.substr(cut + 2)) + ")");
+  } catch (const Error& e) {
+    CannotRead(project_path, e.what());
+  }
+  try {
+    return JobFrom(root, folder);
+  } catch (const Error& e) {
+    CannotRead(project_path, e.what());
+  } catch (const json::exception& e) {
+    CannotRead(project_path, e.what());
+  }
+}
+
+void SaveJobFile(const Job& job, const std::string& path) {
+  const std::string text = JobToJson(job, path);
+  AtomicFile file(path);
+  WriteWholeFile(file.TempPath(), reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  file.Commit();
+}
+
+Job LoadJobFile(const std::string& path) {
+  if (path.size() > kMaxPathBytes || path.find('\0') != std::string::npos) {
+    CannotRead(ProjectName(path), "the name is not a usable file name");
+  }
+  std::error_code error;
+  if (fs::exists(path, error) && !fs::is_regular_file(path, error)) CannotRead(path, "it is not a file");
+  if (fs::exists(path, error) && fs::file_size(path, error) > kMaxJobFileBytes) {
+    CannotRead(path, Format("it is larger than %llu MB, far larger than any project",
+                            static_cast<unsigned long long>(kMaxJobFileBytes >> 20)));
+  }
+  const std::vector<uint8_t> bytes = ReadWholeFile(path, kMaxJobFileBytes);
+  return JobFromJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), path);
+}
+
+}  // namespace lenti
