@@ -1,6 +1,13 @@
 #include "job/job_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -20,6 +27,8 @@ constexpr int kMaxDepth = 32;
 constexpr size_t kMaxPathBytes = 4096;
 constexpr size_t kMaxTextBytes = 4096;
 constexpr size_t kMaxFinishingSteps = 10000;
+constexpr size_t kMaxFamilyBytes = 256;
+constexpr size_t kMaxPageBytes = 16;
 constexpr int kMaxFontPoints = 1000;
 constexpr int32_t kMaxTextPlace = 1 << 20;
 // No photo that fits in memory is wider or higher than this.
@@ -58,14 +67,24 @@ json LensJson(const LensSettings& lens) {
 
 // The photo's path from the project's folder, forward slashes; the absolute
 // path itself when none can be formed (another drive, an empty folder).
+// A relative path longer than the reader takes (a photo far up from a deep
+// project folder) is written absolute too.
 std::string RelativePath(const std::string& photo, const fs::path& folder) {
   const fs::path relative = fs::path(photo).lexically_normal().lexically_relative(folder);
-  if (relative.empty()) return photo;
+  if (relative.empty() || relative.native().size() > kMaxPathBytes) return photo;
   return relative.generic_string();
 }
 
+// `path` made absolute against the current folder, lexically normal; the
+// path itself should the current folder be unknown.
+fs::path AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  return (error ? fs::path(path) : absolute).lexically_normal();
+}
+
 json FrameJson(const JobFrame& frame, const fs::path& folder) {
-  const std::string absolute = fs::absolute(frame.path).lexically_normal().string();
+  const std::string absolute = AbsolutePath(frame.path).string();
   json out{{"slot", frame.slot}, {"path", RelativePath(absolute, folder)}, {"absolute_path", absolute}};
   if (!frame.hash.empty()) out["xxh3"] = frame.hash;
   if (frame.pixels.width > 0) {
@@ -112,18 +131,24 @@ const json& ObjectAt(const json& object, const char* key, const std::string& whe
   return value;
 }
 
+// A whole number within [low, high]; 6000.0 and 1e3 count as whole numbers.
 int64_t IntegerIn(const json& value, const std::string& name, int64_t low, int64_t high) {
-  if (!value.is_number_integer()) Bad(Format("\"%s\" is not a whole number", name.c_str()));
-  const bool negative = value.is_number_unsigned() ? false : value.get<int64_t>() < 0;
-  if (!negative && value.is_number_unsigned() && value.get<uint64_t>() > static_cast<uint64_t>(high)) {
+  const auto outside = [&] {
     Bad(Format("\"%s\" is %s, outside %lld to %lld", name.c_str(), value.dump().c_str(),
                static_cast<long long>(low), static_cast<long long>(high)));
+  };
+  if (value.is_number_unsigned()) {
+    if (value.get<uint64_t>() > static_cast<uint64_t>(high)) outside();
+  } else if (value.is_number_float()) {
+    const double d = value.get<double>();
+    if (d != std::trunc(d)) Bad(Format("\"%s\" is %s, not a whole number", name.c_str(), value.dump().c_str()));
+    if (d < static_cast<double>(low) || d > static_cast<double>(high)) outside();
+    return static_cast<int64_t>(d);
+  } else if (!value.is_number_integer()) {
+    Bad(Format("\"%s\" is not a whole number", name.c_str()));
   }
   const int64_t v = value.get<int64_t>();
-  if (v < low || v > high) {
-    Bad(Format("\"%s\" is %lld, outside %lld to %lld", name.c_str(), static_cast<long long>(v),
-               static_cast<long long>(low), static_cast<long long>(high)));
-  }
+  if (v < low || v > high) outside();
   return v;
 }
 
@@ -185,18 +210,25 @@ int ChoiceAt(const json& object, const char* key, const std::string& where,
   Bad(Format("\"%s\" is \"%s\", not one of %s", (where + key).c_str(), text.c_str(), listed.c_str()));
 }
 
+bool IsHexDigits(const std::string& text, size_t from) {
+  for (size_t i = from; i < text.size(); ++i) {
+    if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+  }
+  return true;
+}
+
+// "#rrggbb", six hex digits and nothing else.
 Color ColorFrom(const std::string& text, const std::string& name) {
-  unsigned r = 0, g = 0, b = 0;
-  char end = 0;
-  if (text.size() != 7 || std::sscanf(text.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &end) != 3) {
+  if (text.size() != 7 || text[0] != '#' || !IsHexDigits(text, 1)) {
     Bad(Format("\"%s\" is \"%s\", not a colour like \"#ff0000\"", name.c_str(), text.c_str()));
   }
-  return Color{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
+  const unsigned long rgb = std::stoul(text.substr(1), nullptr, 16);
+  return Color{static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb)};
 }
 
 Font FontFrom(const json& object, const std::string& where) {
   Font font;
-  font.family = StringAt(object, "family", where, 256, font.family);
+  font.family = StringAt(object, "family", where, kMaxFamilyBytes, font.family);
   font.size = Int32At(object, "size", where, 1, kMaxFontPoints, font.size);
   font.bold = BoolAt(object, "bold", where, font.bold);
   font.italic = BoolAt(object, "italic", where, font.italic);
@@ -249,6 +281,9 @@ std::string PhotoPathFrom(const json& object, const std::string& where, const fs
   const fs::path resolved = fs::path(path).is_absolute() ? fs::path(path) : (folder / path).lexically_normal();
   std::error_code ignored;
   if (!absolute.empty() && !fs::exists(resolved, ignored) && fs::exists(absolute, ignored)) return absolute;
+  if (resolved.native().size() > kMaxPathBytes) {
+    Bad(Format("\"%spath\" is longer than %zu bytes within the project's folder", where.c_str(), kMaxPathBytes));
+  }
   return resolved.string();
 }
 
@@ -258,10 +293,11 @@ JobFrame FrameFrom(const json& object, size_t index, const fs::path& folder) {
   JobFrame frame;
   frame.slot = static_cast<int>(IntegerIn(Required(object, "slot", where), where + "slot", 1, kSlotCount));
   frame.path = PhotoPathFrom(object, where, folder);
-  frame.hash = StringAt(object, "xxh3", where, 16, "");
-  if (!frame.hash.empty() && frame.hash.find_first_not_of("0123456789abcdef") != std::string::npos) {
-    Bad(Format("\"%sxxh3\" is not 16 hex digits", where.c_str()));
+  frame.hash = StringAt(object, "xxh3", where, 64, "");
+  if (frame.hash.size() != 16 || !IsHexDigits(frame.hash, 0)) {
+    if (Member(object, "xxh3") != nullptr) Bad(Format("\"%sxxh3\" is not 16 hex digits", where.c_str()));
   }
+  for (char& c : frame.hash) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   frame.pixels.width = Int32At(object, "width", where, 1, kMaxPhotoSide, 0);
   frame.pixels.height = Int32At(object, "height", where, 1, kMaxPhotoSide, 0);
   if ((frame.pixels.width == 0) != (frame.pixels.height == 0)) {
@@ -270,8 +306,11 @@ JobFrame FrameFrom(const json& object, size_t index, const fs::path& folder) {
   if (Member(object, "crop") != nullptr) {
     const json& crop = ObjectAt(object, "crop", where);
     const std::string at = where + "crop.";
-    const int32_t left = static_cast<int32_t>(IntegerIn(Required(crop, "left", at), at + "left", 0, kMaxPhotoSide));
-    const int32_t top = static_cast<int32_t>(IntegerIn(Required(crop, "top", at), at + "top", 0, kMaxPhotoSide));
+    // A crop may reach past the photo's edges (that part stays white), as in the window.
+    const int32_t left =
+        static_cast<int32_t>(IntegerIn(Required(crop, "left", at), at + "left", -kMaxPhotoSide, kMaxPhotoSide));
+    const int32_t top =
+        static_cast<int32_t>(IntegerIn(Required(crop, "top", at), at + "top", -kMaxPhotoSide, kMaxPhotoSide));
     const int32_t width =
         static_cast<int32_t>(IntegerIn(Required(crop, "width", at), at + "width", 1, kMaxPhotoSide));
     const int32_t height =
@@ -303,12 +342,12 @@ void CheckVersion(const json& root) {
     Bad("it is not a Vexaro Photo Maker project (no \"format\": \"vexaro-job\")");
   }
   const json& version = Required(root, "version", "");
-  if (!version.is_number_integer() || version.get<int64_t>() < 1) Bad("\"version\" is not a version number");
-  if (version.is_number_unsigned() ? version.get<uint64_t>() > kJobFormatVersion
-                                   : version.get<int64_t>() > kJobFormatVersion) {
+  if (!version.is_number_integer()) Bad("\"version\" is not a version number");
+  if (version.is_number_unsigned() && version.get<uint64_t>() > kJobFormatVersion) {
     Bad(Format("it was made by a newer version of Vexaro Photo Maker (project version %s)",
                version.dump().c_str()));
   }
+  if (version.get<int64_t>() < 1) Bad(Format("\"version\" is %s, not a version number", version.dump().c_str()));
 }
 
 Job JobFrom(const json& root, const fs::path& folder) {
@@ -339,7 +378,7 @@ Job JobFrom(const json& root, const fs::path& folder) {
   if (Member(root, "printer") != nullptr) {
     const json& printer = ObjectAt(root, "printer", "");
     job.printer.dpi = Int32At(printer, "dpi", "printer.", 0, kMaxNativeDpi, 0);
-    job.printer.page = StringAt(printer, "page", "printer.", 16, job.printer.page);
+    job.printer.page = StringAt(printer, "page", "printer.", kMaxPageBytes, job.printer.page);
   }
   CheckJobValues(job);
   return job;
@@ -351,24 +390,72 @@ std::string ProjectName(const std::string& path) { return fs::path(path).filenam
   throw Error(Format("Cannot open the project \"%s\": %s.", path.c_str(), problem.c_str()));
 }
 
+// The system's reason in the middle of a sentence ("no such file or directory").
+std::string Reason(int errnum) {
+  std::string reason = SystemReason(errnum);
+  if (!reason.empty()) reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+  return reason;
+}
+
+void CheckText(const JobText& text, const std::string& what) {
+  if (text.text.size() > kMaxTextBytes) Bad(Format("%s is longer than %zu bytes", what.c_str(), kMaxTextBytes));
+  if (text.font.family.size() > kMaxFamilyBytes) Bad(Format("the font name of %s is too long", what.c_str()));
+  if (text.font.size < 1 || text.font.size > kMaxFontPoints) {
+    Bad(Format("the font size of %s is outside 1 to %d points", what.c_str(), kMaxFontPoints));
+  }
+  if (text.at.x < -kMaxTextPlace || text.at.x > kMaxTextPlace || text.at.y < -kMaxTextPlace ||
+      text.at.y > kMaxTextPlace) {
+    Bad(Format("%s lies too far from the picture", what.c_str()));
+  }
+  if (text.text.find('\0') != std::string::npos || text.font.family.find('\0') != std::string::npos) {
+    Bad(Format("%s holds a NUL character", what.c_str()));
+  }
+}
+
+void CheckPath(const std::string& path, const std::string& what) {
+  if (path.size() > kMaxPathBytes) Bad(Format("%s is longer than %zu bytes", what.c_str(), kMaxPathBytes));
+  if (path.find('\0') != std::string::npos) Bad(Format("%s holds a NUL character", what.c_str()));
+}
+
+bool IsHash(const std::string& hash) {
+  return hash.size() == 16 && hash.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
 }  // namespace
 
 void CheckJobValues(const Job& job) {
-  std::set<int> slots;
-  for (size_t i = 0; i < job.frames.size(); ++i) {
-    const JobFrame& frame = job.frames[i];
-    if (!slots.insert(frame.slot).second) Bad(Format("photo %d is named twice", frame.slot));
-    if (frame.path.empty()) Bad(Format("photo %d has no path", frame.slot));
-    if (!frame.crop) continue;
-    const Rect& c = *frame.crop;
-    if (c.IsEmpty() || c.left < 0 || c.top < 0) Bad(Format("the crop of photo %d is empty", frame.slot));
-    if (frame.pixels.width > 0 && (c.right > frame.pixels.width || c.bottom > frame.pixels.height)) {
-      Bad(Format("the crop of photo %d reaches outside its %d x %d pixels", frame.slot, frame.pixels.width,
-                 frame.pixels.height));
-    }
-  }
   if (job.frames.size() > static_cast<size_t>(kSlotCount)) {
     Bad(Format("it has %zu frames, more than %d", job.frames.size(), kSlotCount));
+  }
+  std::set<int> slots;
+  for (const JobFrame& frame : job.frames) {
+    if (frame.slot < 1 || frame.slot > kSlotCount) Bad(Format("a photo is numbered %d, not 1 to %d", frame.slot, kSlotCount));
+    if (!slots.insert(frame.slot).second) Bad(Format("photo %d is named twice", frame.slot));
+    if (frame.path.empty()) Bad(Format("photo %d has no path", frame.slot));
+    CheckPath(frame.path, Format("the path of photo %d", frame.slot));
+    if (!frame.hash.empty() && !IsHash(frame.hash)) {
+      Bad(Format("the fingerprint of photo %d is not 16 hex digits", frame.slot));
+    }
+    const Size& px = frame.pixels;
+    if (px.width < 0 || px.height < 0 || px.width > kMaxPhotoSide || px.height > kMaxPhotoSide ||
+        (px.width == 0) != (px.height == 0)) {
+      Bad(Format("photo %d has a size of %d x %d pixels", frame.slot, px.width, px.height));
+    }
+    const FramePlacement& shift = frame.placement;
+    if (std::abs(int64_t{shift.shift_x}) > kMaxPhotoSide || std::abs(int64_t{shift.shift_y}) > kMaxPhotoSide) {
+      Bad(Format("photo %d is shifted too far", frame.slot));
+    }
+    if (!frame.crop) continue;
+    const Rect& c = *frame.crop;
+    if (c.IsEmpty()) Bad(Format("the crop of photo %d is empty", frame.slot));
+    if (c.left < -kMaxPhotoSide || c.top < -kMaxPhotoSide || c.right > 2 * kMaxPhotoSide ||
+        c.bottom > 2 * kMaxPhotoSide || c.Width() > kMaxPhotoSide || c.Height() > kMaxPhotoSide) {
+      Bad(Format("the crop of photo %d is larger than any photo", frame.slot));
+    }
+    // Partly past the edges is a framing choice; wholly beside the photo is a mistake.
+    if (px.width > 0 && c.Intersected(Rect{0, 0, px.width, px.height}).IsEmpty()) {
+      Bad(Format("the crop of photo %d lies outside its %d x %d pixels", frame.slot, px.width, px.height));
+    }
   }
   const LensSettings& lens = job.lens;
   if (lens.LensLpiX < kMinLensLpiX || lens.LensLpiX > kMaxLensLpiX) Bad("the lens pitch is outside 5 to 300 lpi");
@@ -381,10 +468,25 @@ void CheckJobValues(const Job& job) {
     Bad("the picture size is outside 0.01 to 1000 cm");
   }
   if (!job.merged && !job.finishing.empty()) Bad("it has finishing steps but no merged picture");
+  if (job.finishing.size() > kMaxFinishingSteps) Bad(Format("it has more than %zu finishing steps", kMaxFinishingSteps));
+  for (size_t i = 0; i < job.finishing.size(); ++i) {
+    if (job.finishing[i].kind == FinishingStep::Kind::BurnText) {
+      CheckText(job.finishing[i].text, Format("the text of finishing step %zu", i + 1));
+    }
+  }
+  if (job.pending_text) CheckText(*job.pending_text, "the pending text");
+  CheckPath(job.output.path, "the output path");
+  CheckPath(job.output.pdf, "the PDF path");
+  if (job.printer.dpi < 0 || job.printer.dpi > kMaxNativeDpi) {
+    Bad(Format("the printer resolution is outside 0 to %d dpi", kMaxNativeDpi));
+  }
+  if (job.printer.page.size() > kMaxPageBytes || job.printer.page.find('\0') != std::string::npos) {
+    Bad("the printer's page is not a page size");
+  }
 }
 
 std::string JobToJson(const Job& job, const std::string& project_path) {
-  const fs::path folder = fs::absolute(project_path).lexically_normal().parent_path();
+  const fs::path folder = AbsolutePath(project_path).parent_path();
   json frames = json::array();
   for (const JobFrame& frame : job.frames) frames.push_back(FrameJson(frame, folder));
   json steps = json::array();
@@ -408,7 +510,8 @@ std::string JobToJson(const Job& job, const std::string& project_path) {
 }
 
 Job JobFromJson(std::string_view text, const std::string& project_path) {
-  const fs::path folder = fs::absolute(project_path).lexically_normal().parent_path();
+  const fs::path folder = AbsolutePath(project_path).parent_path();
+  if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) CannotRead(project_path, "it is empty");
   json root;
   try {
     // The depth is bounded while parsing, before a deep file can cost anything.
@@ -417,7 +520,8 @@ Job JobFromJson(std::string_view text, const std::string& project_path) {
       return true;
     };
     root = json::parse(text.begin(), text.end(), limit_depth);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {
+    // A syntax error, or a number beyond any double (1e400).
     std::string what = e.what();
     const size_t cut = what.find("] ");
     CannotRead(project_path, "it is not valid JSON (" + (cut == std::string::npos ? what : what.substr(cut + 2)) + ")");
@@ -434,6 +538,12 @@ Job JobFromJson(std::string_view text, const std::string& project_path) {
 }
 
 void SaveJobFile(const Job& job, const std::string& path) {
+  // Never written when it would not open again.
+  try {
+    CheckJobValues(job);
+  } catch (const Error& e) {
+    throw Error(Format("Cannot save the project \"%s\": %s.", path.c_str(), e.what()));
+  }
   const std::string text = JobToJson(job, path);
   AtomicFile file(path);
   WriteWholeFile(file.TempPath(), reinterpret_cast<const uint8_t*>(text.data()), text.size());
@@ -441,17 +551,37 @@ void SaveJobFile(const Job& job, const std::string& path) {
 }
 
 Job LoadJobFile(const std::string& path) {
-  if (path.size() > kMaxPathBytes || path.find('\0') != std::string::npos) {
+  if (path.empty() || path.size() > kMaxPathBytes || path.find('\0') != std::string::npos) {
     CannotRead(ProjectName(path), "the name is not a usable file name");
   }
-  std::error_code error;
-  if (fs::exists(path, error) && !fs::is_regular_file(path, error)) CannotRead(path, "it is not a file");
-  if (fs::exists(path, error) && fs::file_size(path, error) > kMaxJobFileBytes) {
+  // Opened without blocking (a FIFO), then judged by what was opened: a
+  // folder, a device or a file far too large is refused before any read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) CannotRead(path, Reason(errno));
+  struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+  } closer{fd};
+  struct stat st{};
+  if (::fstat(fd, &st) != 0) CannotRead(path, Reason(errno));
+  if (S_ISDIR(st.st_mode)) CannotRead(path, "it is a folder, not a project file");
+  if (!S_ISREG(st.st_mode)) CannotRead(path, "it is not a regular file");
+  if (static_cast<uint64_t>(st.st_size) > kMaxJobFileBytes) {
     CannotRead(path, Format("it is larger than %llu MB, far larger than any project",
                             static_cast<unsigned long long>(kMaxJobFileBytes >> 20)));
   }
-  const std::vector<uint8_t> bytes = ReadWholeFile(path, kMaxJobFileBytes);
-  return JobFromJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), path);
+  std::string text;
+  text.reserve(static_cast<size_t>(st.st_size));
+  char chunk[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) CannotRead(path, Reason(errno));
+    if (n == 0) break;
+    text.append(chunk, static_cast<size_t>(n));
+    if (text.size() > kMaxJobFileBytes) CannotRead(path, "it grew past the size of any project while being read");
+  }
+  return JobFromJson(text, path);
 }
 
 }  // namespace lenti

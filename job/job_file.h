@@ -21,10 +21,11 @@
 //
 // A photo's "path" is relative to the project file's folder (forward
 // slashes); "absolute_path" serves when the relative one no longer finds
-// the photo (the project file moved alone). Fixed-point settings are
-// written in their own units and read back to the same integers. Only
-// "format", "version" and "frames" are required; every other field has the
-// program's start value.
+// the photo (the project file moved alone). A crop may reach past the
+// photo's edges (its "left" and "top" negative), not lie wholly beside it.
+// Fixed-point settings are written in their own units and read back to the
+// same integers. Only "format", "version" and "frames" are required; every
+// other field has the program's start value.
 #pragma once
 
 #include <cstdint>
@@ -49,7 +50,8 @@ std::string JobToJson(const Job& job, const std::string& project_path);
 // problem for anything that is not a valid job of this version.
 Job JobFromJson(std::string_view text, const std::string& project_path);
 
-// Written atomically: a failure leaves an existing file untouched.
+// Written atomically: a failure leaves an existing file untouched. A job
+// that CheckJobValues refuses is not written ("Cannot save the project ...").
 void SaveJobFile(const Job& job, const std::string& path);
 Job LoadJobFile(const std::string& path);
 
