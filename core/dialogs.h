@@ -28,6 +28,9 @@ class Dialogs {
   // The colour dialog on `colour`: a confirmed choice changes it, a cancel
   // leaves it.
   virtual void AskColour(Color& colour) = 0;
+  // The project dialogs (".vexaro" files): the file chosen, "" when cancelled.
+  virtual std::string AskOpenProject() = 0;
+  virtual std::string AskSaveProject(const std::string& suggested) = 0;
   // A question with Yes and No buttons; true for Yes.
   virtual bool AskYesNo(const std::string& question) = 0;
   // The printer set-up dialog; true when it was confirmed. Printing on a

@@ -51,6 +51,9 @@ class MainView : public virtual BusyIndicator {
 
   // The text typed in the overlay text box.
   virtual std::string OverlayEditText() const = 0;
+  // A project opened or an undo sets the Mode buttons and the text box.
+  virtual void SetMode(Mode mode) = 0;
+  virtual void SetOverlayEditText(const std::string& text) = 0;
   // One command button's own cursor (Rotate's hourglass).
   virtual void SetCommandCursor(Command command, Cursor cursor) = 0;
 };

@@ -30,12 +30,12 @@ int32_t RoundProductOver(int64_t a, int64_t b, int64_t c) {
 // Round(difference / 2): centring, halves going to the even pixel.
 int32_t HalfOf(int32_t difference) { return RoundToInt32(static_cast<Extended>(difference) / 2); }
 
+}  // namespace
+
 Size ViewBox(const MainView& view) {
   const Size outer = view.ViewBoxOuterSize();
   return Size{outer.width - 2, outer.height - 2};
 }
-
-}  // namespace
 
 Fit ComputeFit(Size photo, Size view_box) {
   const Extended w = photo.width, h = photo.height;

@@ -25,6 +25,8 @@ struct Fit {
   int64_t scale = 0;    // source px per view px x 10000
 };
 Fit ComputeFit(Size photo, Size view_box);
+// The photo area of the view: the view box less its 1-pixel frame.
+Size ViewBox(const MainView& view);
 
 // The crop rectangle's ratio, width to height: the picture's, as the Mode
 // turns it (145:175 upright and 175:145 across for the classic 14.5 x 17.5 cm;

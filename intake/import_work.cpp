@@ -95,7 +95,7 @@ class ImportJob : public LongWork {
   // end and the others go on; otherwise (one file from the dialog) the
   // failure is raised as it is.
   ImportJob(MakerState& state, Dialogs& dialogs, MainView& view, std::string work_dir, int first_slot,
-            std::vector<std::string> files, bool refusals_named)
+            std::vector<std::string> files, bool refusals_named, std::vector<int> slots = {})
       : state_(state),
         dialogs_(dialogs),
         view_(view),
@@ -103,6 +103,7 @@ class ImportJob : public LongWork {
         first_slot_(first_slot),
         files_(std::move(files)),
         refusals_named_(refusals_named),
+        slots_(std::move(slots)),
         lens_lpi_x_(state.lens.LensLpiX),
         start_counts_{state.photos.FrameCount, state.photos.StripWidth} {}
 
@@ -111,9 +112,11 @@ class ImportJob : public LongWork {
     progress.SetProgress(0);
     SlotCounts counts = start_counts_;
     int slot = first_slot_;
-    for (const std::string& file : files_) {
+    for (size_t k = 0; k < files_.size(); ++k) {
+      const std::string& file = files_[k];
       cancel.ThrowIfRequested();
       const int steps_before = progress.Progress();
+      if (!slots_.empty()) slot = slots_[k];
       if (StageOrRefuse(file, slot, counts, progress, cancel)) ++slot;
       // A refused file's steps are skipped, so the bar keeps its pace.
       progress.SetProgress(steps_before + kStepsPerPhoto);
@@ -206,6 +209,7 @@ class ImportJob : public LongWork {
   const int first_slot_;
   const std::vector<std::string> files_;
   const bool refusals_named_;
+  const std::vector<int> slots_;  // the slot of each file; empty: from first_slot_ on
   // Copied on the window's thread: Run reads nothing of the state.
   const int64_t lens_lpi_x_;
   const SlotCounts start_counts_;
@@ -229,6 +233,21 @@ std::unique_ptr<LongWork> StartImportIntoSlot(MakerState& state, Dialogs& dialog
     return nullptr;
   }
   return std::make_unique<ImportJob>(state, dialogs, view, work_dir, slot, chosen, false);
+}
+
+std::unique_ptr<LongWork> StartImportIntoSlots(MakerState& state, Dialogs& dialogs, MainView& view,
+                                               const std::string& work_dir,
+                                               const std::vector<std::pair<int, std::string>>& photos) {
+  if (photos.empty()) return nullptr;
+  std::vector<int> slots;
+  std::vector<std::string> files;
+  for (const auto& [slot, file] : photos) {
+    CheckSlotNumber(slot);
+    slots.push_back(slot);
+    files.push_back(file);
+  }
+  return std::make_unique<ImportJob>(state, dialogs, view, work_dir, slots.front(), std::move(files), false,
+                                     std::move(slots));
 }
 
 std::unique_ptr<LongWork> StartImportFiles(MakerState& state, Dialogs& dialogs, MainView& view,

@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/dialogs.h"
@@ -38,6 +39,12 @@ std::unique_ptr<LongWork> StartImportIntoSlot(MakerState& state, Dialogs& dialog
 std::unique_ptr<LongWork> StartImportFiles(MakerState& state, Dialogs& dialogs, MainView& view,
                                            const std::string& work_dir, int first_slot,
                                            const std::vector<std::string>& files);
+
+// Each photo into its own slot (a project opened, an undo): any photo that
+// is no photo or cannot be read raises, and nothing changes. Null for none.
+std::unique_ptr<LongWork> StartImportIntoSlots(MakerState& state, Dialogs& dialogs, MainView& view,
+                                               const std::string& work_dir,
+                                               const std::vector<std::pair<int, std::string>>& photos);
 
 // Files dropped on slot k (1..16) fill from k on; dropped elsewhere on the
 // window (`slot` 0) from the first empty slot on (none empty: a message and

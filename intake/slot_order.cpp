@@ -293,6 +293,10 @@ void ReverseSlots(MakerState& state, MainView& view, const std::string& work_dir
   Rearrange(state, view, work_dir, to);
 }
 
+void MoveSlotPhotos(MakerState& state, MainView& view, const std::string& work_dir, const SlotMoves& to) {
+  Rearrange(state, view, work_dir, to);
+}
+
 void RemovePhoto(MakerState& state, MainView& view, const std::string& work_dir, int slot) {
   CheckSlotNumber(slot);
   if (state.photos.SlotFiles[slot - 1].empty()) return;

@@ -13,6 +13,8 @@
 // import's rule, as an import into those slots does.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,12 @@ void SwapSlots(MakerState& state, MainView& view, const std::string& work_dir, i
 // "Reverse order": the photos of the filled slots in reverse order, in the
 // same slots (gaps stay where they are).
 void ReverseSlots(MakerState& state, MainView& view, const std::string& work_dir);
+
+// Slot i's photo (0-based) goes to slot to[i], or away when it has none; a
+// photo arriving replaces what was there. Used to bring the slots back to
+// a job's order without reading any photo again.
+using SlotMoves = std::array<std::optional<int>, kSlotCount>;
+void MoveSlotPhotos(MakerState& state, MainView& view, const std::string& work_dir, const SlotMoves& to);
 
 // "Remove photo": empties the slot and deletes its working files; an empty
 // slot is left alone. When it was the current slot the view goes blank and

@@ -25,6 +25,7 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   std::deque<std::vector<std::string>> open_many_answers;
   std::deque<std::string> open_answers;
   std::deque<std::string> save_answers;  // AskSavePicture pops the front
+  std::deque<std::string> project_answers;  // AskOpenProject and AskSaveProject pop the front
   std::deque<Font> font_answers;         // AskFont: a value = confirmed, none left = cancel
   std::deque<Color> colour_answers;      // AskColour: a value = confirmed, none left = cancel
   std::deque<bool> yes_no_answers;       // AskYesNo pops the front; none left = No
@@ -70,6 +71,8 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
     ++save_dialogs_shown;
     return Pop(save_answers);
   }
+  std::string AskOpenProject() override { return Pop(project_answers); }
+  std::string AskSaveProject(const std::string&) override { return Pop(project_answers); }
   void AskFont(Font& font) override {
     if (font_answers.empty()) return;
     font = font_answers.front();
@@ -112,6 +115,8 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   void SetCropVisible(bool visible) override { crop_visible = visible; }
   void SetCropCursor(Cursor cursor) override { crop_cursor = cursor; }
   std::string OverlayEditText() const override { return edit_text; }
+  void SetMode(Mode m) override { mode = m; }
+  void SetOverlayEditText(const std::string& text) override { edit_text = text; }
   void SetCommandCursor(Command command, Cursor cursor) override { button_cursors[command] = cursor; }
   void SetChartPreview(const Raster& preview) override { chart_preview = preview; }
 

@@ -255,6 +255,7 @@ void MainWindow::BuildMenu() {
 MainWidgets MainWindow::Widgets() const {
   MainWidgets w;
   w.portrait_button = portrait_button_;
+  w.landscape_button = landscape_button_;
   w.view_box = view_box_;
   w.photo_view = photo_view_;
   w.thumbnails = thumbnails_;

@@ -195,6 +195,31 @@ std::string QtDialogs::AskSavePicture() {
   return LocalPath(name);
 }
 
+namespace {
+
+const QString kProjectFilter = QStringLiteral("Vexaro Photo Maker project (*.vexaro)");
+
+}  // namespace
+
+std::string QtDialogs::AskOpenProject() {
+  QFileDialog dialog(DialogParent(), QStringLiteral("Open Project"));
+  dialog.setObjectName(QStringLiteral("OpenProjectDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters({kProjectFilter, QStringLiteral("All files (*)")});
+  return LocalPath(RunFileDialog(dialog));
+}
+
+std::string QtDialogs::AskSaveProject(const std::string& suggested) {
+  QFileDialog dialog(DialogParent(), QStringLiteral("Save Project"));
+  dialog.setObjectName(QStringLiteral("SaveProjectDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilter(kProjectFilter);
+  dialog.setDefaultSuffix(QStringLiteral("vexaro"));
+  if (!suggested.empty()) dialog.selectFile(QFile::decodeName(suggested.c_str()));
+  return LocalPath(RunFileDialog(dialog));
+}
+
 void QtDialogs::AskFont(Font& font) {
   std::optional<QFont> chosen;
   if (hooks.run_font_dialog) {

@@ -60,6 +60,8 @@ class QtDialogs : public Dialogs {
 
   std::vector<std::string> AskOpenPictures() override;
   std::string AskSavePicture() override;
+  std::string AskOpenProject() override;
+  std::string AskSaveProject(const std::string& suggested) override;
   void AskFont(Font& font) override;
   void AskColour(Color& colour) override;
   bool AskYesNo(const std::string& question) override;

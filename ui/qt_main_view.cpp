@@ -68,6 +68,18 @@ std::string QtMainView::OverlayEditText() const {
   return w_.overlay_text_edit->text().toStdString();
 }
 
+void QtMainView::SetMode(Mode mode) {
+  if (mode == Mode::PortraitRows) {
+    w_.portrait_button->setChecked(true);
+  } else if (w_.landscape_button != nullptr) {
+    w_.landscape_button->setChecked(true);
+  }
+}
+
+void QtMainView::SetOverlayEditText(const std::string& text) {
+  w_.overlay_text_edit->setText(QString::fromStdString(text));
+}
+
 void QtMainView::SetCommandCursor(Command command, Cursor cursor) {
   // Only Rotate shows a cursor of its own while it works.
   if (command != Command::Rotate) return;

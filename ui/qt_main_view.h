@@ -21,6 +21,7 @@ class PictureView;
 // The widgets of the main window the operations read and change.
 struct MainWidgets {
   QRadioButton* portrait_button = nullptr;  // checked = PortraitRows
+  QRadioButton* landscape_button = nullptr;
   QWidget* view_box = nullptr;
   PictureView* photo_view = nullptr;
   std::array<PictureView*, kSlotCount> thumbnails{};  // slot 1..16 at 0..15
@@ -47,6 +48,8 @@ class QtMainView : public MainView {
   void SetCropVisible(bool visible) override;
   void SetCropCursor(Cursor cursor) override;
   std::string OverlayEditText() const override;
+  void SetMode(Mode mode) override;
+  void SetOverlayEditText(const std::string& text) override;
   void SetCommandCursor(Command command, Cursor cursor) override;
 
  private:
