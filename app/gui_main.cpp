@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSettings>
+#include <QTimer>
 
 #include "core/work_dir.h"
 #include "core/work_dir_lock.h"
@@ -54,11 +55,20 @@ int main(int argc, char** argv) {
   lenti::ui::MainWindow form(dir);
   // The Lens group's settings are remembered between runs.
   form.RememberLensSettings(std::make_unique<QSettings>(QStringLiteral("Vexaro"), QStringLiteral("Photo Maker")));
+  form.RememberProjects(std::make_unique<QSettings>(QStringLiteral("Vexaro"), QStringLiteral("Photo Maker")));
+  // After every change a recovery copy; after a crash the next start offers it.
+  form.EnableRecovery();
   QObject::connect(&form, &lenti::ui::MainWindow::Closed, &app, &QCoreApplication::quit);
   {
     lenti::ui::AboutWindow splash(lenti::ui::AboutMode::Splash);
     lenti::ui::RunSplash(splash);
   }
   form.show();
+  QTimer::singleShot(0, &form, [&form] { form.OfferRecovery(); });
+  // `vexaro-photo-maker PROJECT.vexaro` opens the project.
+  if (argc > 1) {
+    const std::string project = argv[1];
+    QTimer::singleShot(0, &form, [&form, project] { form.OnOpenProject(project); });
+  }
   return app.exec();
 }

@@ -67,8 +67,8 @@ Raster RunRequest(const MergeRequest& request, ProgressSink& progress) {
 class MergeJob : public MergeWork {
  public:
   MergeJob(MakerState& state, Dialogs& dialogs, MainView& view, const LensGeometry& geometry, Mode mode,
-           const std::string& work_dir)
-      : state_(state), dialogs_(dialogs), view_(view) {
+           const std::string& work_dir, bool announce)
+      : state_(state), dialogs_(dialogs), view_(view), announce_(announce) {
     outcome_.align_bar_was_checked = state.merged.AlignBarsTicked;
     result_.frame_count = state.photos.FrameCount;
     result_.lens_lpi_x = state.lens.LensLpiX;
@@ -94,7 +94,7 @@ class MergeJob : public MergeWork {
   void Finish(ProgressSink& bar) override {
     AdoptMergeResult(state_, std::move(result_));
     view_.SetViewPicture(Picture(std::move(preview_)));
-    dialogs_.ShowMessage("Merged!");
+    if (announce_) dialogs_.ShowMessage("Merged!");
     outcome_.merged = true;
     bar.SetProgress(0);
   }
@@ -103,6 +103,7 @@ class MergeJob : public MergeWork {
   MakerState& state_;
   Dialogs& dialogs_;
   MainView& view_;
+  const bool announce_;
   MergeRequest request_;
   MergeResult result_;
   Raster preview_;
@@ -135,7 +136,7 @@ void AdoptMergeResult(MakerState& state, MergeResult&& result) {
 }
 
 std::unique_ptr<MergeWork> StartMerge(MakerState& state, Dialogs& dialogs, MainView& view,
-                                      const std::string& work_dir) {
+                                      const std::string& work_dir, bool announce) {
   const std::string missing = CheckSlots(state);
   if (!missing.empty()) {
     dialogs.ShowMessage(missing);
@@ -145,7 +146,7 @@ std::unique_ptr<MergeWork> StartMerge(MakerState& state, Dialogs& dialogs, MainV
   const Mode mode = view.CurrentMode();
   const LensGeometry geometry = ComputeLensGeometry(state.photos.FrameCount, state.lens, mode);
   view.SetCropVisible(false);
-  return std::make_unique<MergeJob>(state, dialogs, view, geometry, mode, work_dir);
+  return std::make_unique<MergeJob>(state, dialogs, view, geometry, mode, work_dir, announce);
 }
 
 MergeOutcome Merge(MakerState& state, Dialogs& dialogs, MainView& view, ProgressSink& progress,

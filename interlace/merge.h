@@ -66,7 +66,9 @@ class MergeWork : public LongWork {
 // settings and the picture they give checked (a clear error and no change
 // otherwise), the crop rectangle hidden, the Mode read; the work refers to `state`, `dialogs`
 // and `view` for Finish only.
+// `announce`: "Merged!" at the end (not when a project or an undo re-makes
+// the picture).
 std::unique_ptr<MergeWork> StartMerge(MakerState& state, Dialogs& dialogs, MainView& view,
-                                      const std::string& work_dir);
+                                      const std::string& work_dir, bool announce = true);
 
 }  // namespace lenti

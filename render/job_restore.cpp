@@ -55,7 +55,9 @@ void SetSourceCrop(MakerState& state, const MainView& view, int slot, const Rect
   state.photos.CropScales[i] = fit.scale;
 }
 
-void ApplyText(MakerState& state, MainView& view, const Job& job, const std::shared_ptr<Font>& dialog_font) {
+}  // namespace
+
+void ApplyJobText(MakerState& state, MainView& view, const Job& job, const std::shared_ptr<Font>& dialog_font) {
   OverlayState& overlay = state.overlay;
   if (!job.pending_text) {
     overlay.OverlayText.clear();
@@ -70,6 +72,8 @@ void ApplyText(MakerState& state, MainView& view, const Job& job, const std::sha
   overlay.ApplyEnabled = false;
   view.SetOverlayEditText(text.text);
 }
+
+namespace {
 
 // Imports the photos that are not in the window, then moves and sets the rest.
 class RestoreWork : public LongWork {
@@ -165,7 +169,7 @@ void ApplyJobSettings(MakerState& state, MainView& view, const Job& job, const s
     if (frame.crop) SetSourceCrop(state, view, frame.slot, *frame.crop, pixels);
   }
   state.photos.FrameCount = highest;
-  ApplyText(state, view, job, dialog_font);
+  ApplyJobText(state, view, job, dialog_font);
   state.output = job.output;
   state.printer.PrinterDpi = job.printer.dpi;
   const size_t current = state.photos.CurrentSlot;

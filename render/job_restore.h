@@ -41,6 +41,10 @@ RestorePlan PlanRestore(const SlotState& photos, const Job& job);
 void ApplyJobSettings(MakerState& state, MainView& view, const Job& job,
                       const std::shared_ptr<Font>& dialog_font, bool photo_shown);
 
+// The pending text of `job` (none: no text pending) in the overlay and the
+// text box; the font dialog's object takes its font.
+void ApplyJobText(MakerState& state, MainView& view, const Job& job, const std::shared_ptr<Font>& dialog_font);
+
 // The whole restore of the slots as long work (Run imports; Finish moves,
 // fills and applies the settings); null when no photo has to be read, in
 // which case the restore is already done.

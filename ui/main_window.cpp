@@ -15,6 +15,7 @@
 #include "core/work_dir.h"
 #include "delivery/print.h"
 #include "delivery/save.h"
+#include "render/recovery.h"
 #include "finishing/align_bars.h"
 #include "finishing/rotation.h"
 #include "finishing/text_overlay.h"
@@ -148,6 +149,7 @@ void MainWindow::UpdateCommands() {
   lens_view_action_->setEnabled(s.view_through_lens);
   if (lens_view_ != nullptr && lens_view_->isVisible()) lens_view_->Follow();
   lens_panel_->Refresh(state_.photos.FrameCount, view_->CurrentMode());
+  RecordJob();
 }
 
 void MainWindow::RememberLensSettings(std::unique_ptr<QSettings> store) {
@@ -180,6 +182,7 @@ void MainWindow::OnCropMoved(QPoint pos) {
 
 void MainWindow::OnCropReleased() {
   Guarded(*dialogs_, [&] { CropMouseUp(state_); });
+  RecordJob();  // a whole drag is one undo step
 }
 
 bool MainWindow::Busy() const { return background_->Busy(); }
@@ -292,13 +295,19 @@ void MainWindow::DeleteWorkingFiles() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   bool may_close = true;
-  Guarded(*dialogs_, [&] { may_close = MayClose(state_, *dialogs_); });
+  Guarded(*dialogs_, [&] {
+    // One question: the unsaved picture's, else the unsaved project's.
+    const bool picture_unsaved = state_.merged.MergedBitmap && !state_.merged.Delivered;
+    may_close = picture_unsaved ? MayClose(state_, *dialogs_) : MayDropProject();
+  });
   if (!may_close) {
     event->ignore();
     return;
   }
   background_->CancelAndWait();
   Guarded(*dialogs_, [&] { DeleteWorkingFiles(); });
+  // A normal end: nothing to recover next time.
+  if (!recovery_path_.empty()) RemoveRecoveryCopy(recovery_path_);
   event->accept();
   emit Closed();
 }

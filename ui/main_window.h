@@ -7,19 +7,23 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include <QMainWindow>
 #include <QStringList>
 
+#include "core/job.h"
 #include "core/maker_state.h"
 #include "core/progress.h"
+#include "render/job_history.h"
 #include "ui/qt_dialogs.h"
 #include "ui/qt_main_view.h"
 #include "ui/qt_printer.h"
 
 class QAction;
+class QMenu;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -63,6 +67,27 @@ class MainWindow : public QMainWindow {
   const std::string& WorkDir() const { return work_dir_; }
   // Long work (a merge) is running: every command is disabled meanwhile.
   bool Busy() const;
+  // The window's job as it stands (what Save Project writes).
+  Job CurrentJob() const;
+  // Unsaved changes since the project was opened, saved or made new.
+  bool ProjectModified() const;
+  const std::string& ProjectPath() const { return project_path_; }
+  const JobHistory& History() const { return history_; }
+  // A project brought into the window is being restored (photos, picture).
+  bool Restoring() const { return restoring_; }
+  // The recovery copy (render/recovery.h) is written after every change
+  // and removed by a normal close; the program turns it on, tests choose.
+  void EnableRecovery();
+  void SetRecoveryPath(std::string path) { recovery_path_ = std::move(path); }
+  // Offers to restore the copy a crashed run left (after the window shows).
+  void OfferRecovery();
+  // Open Recent is remembered in `store` between runs.
+  void RememberProjects(std::unique_ptr<QSettings> store);
+  // The project commands, for tests and the command line of the program.
+  void OnOpenProject(std::string path);
+  void OnSaveProject();
+  void OnUndo();
+  void OnRedo();
 
  signals:
   // The window was closed and its working files deleted: the program ends.
@@ -102,6 +127,9 @@ class MainWindow : public QMainWindow {
   void OnSlotDropped(int from, int to);
   void OnRemovePhoto(int slot);
   void OnReverseOrder();
+  // The project (main_window_project.cpp).
+  void OnNewProject();
+  void OnSaveProjectAs();
 
  private:
   // The controls, in the bands of the window (main_window_controls.cpp).
@@ -120,6 +148,22 @@ class MainWindow : public QMainWindow {
   // Drag and drop on the slots, their context menu, the File and Photos
   // menus with the desktop's standard keys (main_window_slots.cpp).
   void BuildSlotCommands();
+  // File > New, Open, Recent, Save, Save As; Edit > Undo, Redo (main_window_project.cpp).
+  void BuildProjectCommands(QMenu* file);
+  void UpdateProjectCommands();
+  // After every change: one undo step and the recovery copy when the job changed.
+  void RecordJob();
+  bool MayDropProject();
+  void ProjectAdopted(const std::string& path);
+  void SaveProjectTo(const std::string& path);
+  void RestoreJob(const Job& job, std::function<void()> done);
+  void QueueRestoreStep(std::function<void()> step);
+  // True when it started a merge that goes on with the restore.
+  bool RestorePicture(const Job& job);
+  void ShowMergedWithText();
+  void EndRestore();
+  void RememberRecent(const std::string& path);
+  void FillRecentMenu();
   void UpdateSlotCommands();
   void ConnectHandlers();
   MainWidgets Widgets() const;
@@ -197,6 +241,23 @@ class MainWindow : public QMainWindow {
   QAction* print_action_ = nullptr;
   QAction* quit_action_ = nullptr;
   QAction* remove_current_action_ = nullptr;
+  // The project
+  JobHistory history_;
+  Job saved_job_;
+  std::string project_path_;
+  std::string recovery_path_;  // empty: no recovery copy
+  bool restoring_ = false;
+  bool restore_step_queued_ = false;
+  std::function<void()> restore_done_;
+  std::unique_ptr<QSettings> project_store_;
+  QStringList recent_projects_;
+  QMenu* recent_menu_ = nullptr;
+  QAction* new_project_action_ = nullptr;
+  QAction* open_project_action_ = nullptr;
+  QAction* save_project_action_ = nullptr;
+  QAction* save_project_as_action_ = nullptr;
+  QAction* undo_action_ = nullptr;
+  QAction* redo_action_ = nullptr;
 };
 
 }  // namespace lenti::ui

@@ -55,8 +55,15 @@ void MainWindow::BuildSlotCommands() {
   QAction* first = menuBar()->actions().value(0);
   auto* file = new QMenu(QStringLiteral("&File"), this);
   file->setObjectName(QStringLiteral("FileMenu"));
-  open_action_ = KeyedAction(file, "OpenPhotosAction", QStringLiteral("&Import photos..."), QKeySequence::Open, "Ctrl+O");
-  save_action_ = KeyedAction(file, "SaveAction", QStringLiteral("&Save..."), QKeySequence::Save, "Ctrl+S");
+  // The standard Open and Save keys belong to the project; the photos and
+  // the picture have keys of their own.
+  open_action_ = file->addAction(QStringLiteral("&Import photos..."));
+  open_action_->setObjectName(QStringLiteral("OpenPhotosAction"));
+  open_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
+  save_action_ = file->addAction(QStringLiteral("Save &picture..."));
+  save_action_->setObjectName(QStringLiteral("SaveAction"));
+  save_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
+  for (QAction* action : {open_action_, save_action_}) action->setShortcutContext(Qt::WindowShortcut);
   print_action_ = KeyedAction(file, "PrintAction", QStringLiteral("&Print..."), QKeySequence::Print, "Ctrl+P");
   file->addSeparator();
   quit_action_ = KeyedAction(file, "QuitAction", QStringLiteral("E&xit"), QKeySequence::Quit, "Ctrl+Q");
@@ -69,6 +76,7 @@ void MainWindow::BuildSlotCommands() {
   remove_current_action_->setObjectName(QStringLiteral("RemoveCurrentPhotoAction"));
   remove_current_action_->setToolTip(QStringLiteral("Empty the current slot"));
   menuBar()->insertMenu(first, photos);
+  BuildProjectCommands(file);
 
   connect(open_action_, &QAction::triggered, this, &MainWindow::OnOpenCommand);
   connect(save_action_, &QAction::triggered, this, &MainWindow::OnSave);

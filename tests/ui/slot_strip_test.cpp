@@ -235,8 +235,11 @@ class SlotStripTest : public QObject {
     QTest::addColumn<QString>("action");
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("keys");
-    QTest::newRow("open") << "OpenPhotosAction" << int(QKeySequence::Open) << "Ctrl+O";
-    QTest::newRow("save") << "SaveAction" << int(QKeySequence::Save) << "Ctrl+S";
+    QTest::newRow("new project") << "NewProjectAction" << int(QKeySequence::New) << "Ctrl+N";
+    QTest::newRow("open project") << "OpenProjectAction" << int(QKeySequence::Open) << "Ctrl+O";
+    QTest::newRow("save project") << "SaveProjectAction" << int(QKeySequence::Save) << "Ctrl+S";
+    QTest::newRow("save project as") << "SaveProjectAsAction" << int(QKeySequence::SaveAs) << "Ctrl+Shift+S";
+    QTest::newRow("undo") << "UndoAction" << int(QKeySequence::Undo) << "Ctrl+Z";
     QTest::newRow("print") << "PrintAction" << int(QKeySequence::Print) << "Ctrl+P";
     QTest::newRow("quit") << "QuitAction" << int(QKeySequence::Quit) << "Ctrl+Q";
   }
@@ -250,6 +253,13 @@ class SlotStripTest : public QObject {
     const QList<QKeySequence> standard = QKeySequence::keyBindings(QKeySequence::StandardKey(key));
     QCOMPARE(found->shortcuts(), standard.isEmpty() ? QList<QKeySequence>{QKeySequence(keys)} : standard);
     QVERIFY(found->shortcuts().contains(QKeySequence(keys)));
+  }
+
+  void thePhotosAndThePictureHaveKeysOfTheirOwn() {
+    QCOMPARE(form_->findChild<QAction*>("OpenPhotosAction")->shortcut(), QKeySequence("Ctrl+I"));
+    QCOMPARE(form_->findChild<QAction*>("SaveAction")->shortcut(), QKeySequence("Ctrl+E"));
+    const QList<QKeySequence> redo = form_->findChild<QAction*>("RedoAction")->shortcuts();
+    QVERIFY(redo.contains(QKeySequence("Ctrl+Shift+Z")) && redo.contains(QKeySequence("Ctrl+Y")));
   }
 
   void ctrlOImportsIntoTheCurrentPhotosSlotOrTheFirstEmpty() {
