@@ -1,7 +1,8 @@
 // Writes the seed corpora of the fuzz targets from the project's own writers
 // and the tests' forms (PNG, TIFF, EXIF blocks, ICC profiles):
 // BMP at every depth the reader knows (bottom-up, top-down, bit fields) and
-// colour, grey and progressive JPEGs. Usage: make_seeds <corpus root>.
+// colour, grey and progressive JPEGs, project files from the job writer and
+// a few near misses. Usage: make_seeds <corpus root>.
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "core/file_io.h"
 #include "core/jpeg.h"
 #include "core/raster.h"
+#include "job/job_file.h"
 #include "photo_forms.h"
 
 namespace {
@@ -88,7 +90,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string root = argv[1];
-  for (const char* dir : {"", "/bmp", "/jpeg", "/picture", "/cli_args", "/png", "/tiff", "/exif"}) mkdir((root + dir).c_str(), 0755);
+  for (const char* dir : {"", "/bmp", "/jpeg", "/picture", "/cli_args", "/png", "/tiff", "/exif", "/job"}) mkdir((root + dir).c_str(), 0755);
 
   Write(root + "/bmp/24.bmp", lenti::EncodeBmp(Gradient(47, 33, lenti::PixelFormat::pf24bit)));
   Write(root + "/bmp/8.bmp", lenti::EncodeBmp(Gradient(47, 33, lenti::PixelFormat::pf8bit)));
@@ -226,6 +228,36 @@ int main(int argc, char** argv) {
   Write(root + "/cli_args/merge", args({"merge", "-o", "out.bmp", "--mode", "landscape", "--crop",
                                         "1=0,0,10,12", "--text", "Hi", "--rotate", "1", "a.jpg", "b.bmp"}));
   Write(root + "/cli_args/chart", args({"chart", "-o", "c.bmp", "--paper", "A3", "--dpi", "600", "--lpi", "40.5"}));
+  // Project files: what the writer makes, and near misses of it.
+  auto text = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+  const std::string project = "/nonexistent-vexaro-fuzz/job.vexaro";
+  lenti::Job job;
+  for (int slot = 1; slot <= 3; ++slot) {
+    job.frames.push_back(lenti::JobFrame{slot, "/nonexistent-vexaro-fuzz/photos/p" + std::to_string(slot) + ".jpg",
+                                         "00112233445566a" + std::to_string(slot), lenti::Size{640, 480},
+                                         lenti::Rect{-8 * slot, 0, 400, 480}, lenti::FramePlacement{slot, -slot}});
+  }
+  Write(root + "/job/plain.vexaro", text(lenti::JobToJson(job, project)));
+  job.mode = lenti::Mode::LandscapeColumns;
+  job.lens = lenti::LensSettings{601234, true, 720, -1234, 1453, 1729, lenti::Sampling::Area};
+  job.merged = true;
+  const lenti::JobText words{"Grüße", lenti::Font{"DejaVu Sans", 24, true, true, false, true, lenti::Color{1, 2, 3}},
+                             lenti::Point{-5, 9}};
+  job.finishing = {{lenti::FinishingStep::Kind::BarsOn, {}},
+                   {lenti::FinishingStep::Kind::BurnText, words},
+                   {lenti::FinishingStep::Kind::Turn, {}},
+                   {lenti::FinishingStep::Kind::BarsOff, {}}};
+  job.pending_text = words;
+  job.output = lenti::JobOutput{"out.tif", "out.pdf"};
+  job.printer = lenti::PrinterProfile{1200, "Letter"};
+  const std::string full = lenti::JobToJson(job, project);
+  Write(root + "/job/full.vexaro", text(full));
+  Write(root + "/job/least.vexaro", text(R"({"format":"vexaro-job","version":1,"frames":[{"slot":1,"path":"a.jpg"}]})"));
+  Write(root + "/job/newer.vexaro", text(R"({"format":"vexaro-job","version":2,"frames":[]})"));
+  Write(root + "/job/slot17.vexaro", text(R"({"format":"vexaro-job","version":1,"frames":[{"slot":17,"path":"a"}]})"));
+  Write(root + "/job/lens-words.vexaro",
+        text(R"({"format":"vexaro-job","version":1,"frames":[],"lens":{"lpi":"21.25","dpi":"nearest-300","phase":1e400}})"));
+  Write(root + "/job/truncated.vexaro", text(full.substr(0, full.size() / 2)));
   std::printf("seeds written under %s\n", root.c_str());
   return 0;
 }

@@ -275,12 +275,17 @@ LensSettings LensFrom(const json& object) {
 // absolute one as the fallback when the relative one finds nothing.
 std::string PhotoPathFrom(const json& object, const std::string& where, const fs::path& folder) {
   const std::string path = StringAt(object, "path", where, kMaxPathBytes, "");
-  const std::string absolute = StringAt(object, "absolute_path", where, kMaxPathBytes, "");
-  if (path.empty() && absolute.empty()) Bad(Format("\"%spath\" is missing", where.c_str()));
-  if (path.empty()) return absolute;
-  const fs::path resolved = fs::path(path).is_absolute() ? fs::path(path) : (folder / path).lexically_normal();
+  const std::string absolute_text = StringAt(object, "absolute_path", where, kMaxPathBytes, "");
+  if (path.empty() && absolute_text.empty()) Bad(Format("\"%spath\" is missing", where.c_str()));
+  // Never against the current folder: that would change with where the program started.
+  if (!absolute_text.empty() && !fs::path(absolute_text).is_absolute()) {
+    Bad(Format("\"%sabsolute_path\" is not an absolute path", where.c_str()));
+  }
+  const fs::path absolute = fs::path(absolute_text).lexically_normal();
+  if (path.empty()) return absolute.string();
+  const fs::path resolved = (fs::path(path).is_absolute() ? fs::path(path) : folder / path).lexically_normal();
   std::error_code ignored;
-  if (!absolute.empty() && !fs::exists(resolved, ignored) && fs::exists(absolute, ignored)) return absolute;
+  if (!absolute_text.empty() && !fs::exists(resolved, ignored) && fs::exists(absolute, ignored)) return absolute.string();
   if (resolved.native().size() > kMaxPathBytes) {
     Bad(Format("\"%spath\" is longer than %zu bytes within the project's folder", where.c_str(), kMaxPathBytes));
   }

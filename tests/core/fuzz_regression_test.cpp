@@ -42,6 +42,7 @@ TEST(FuzzFindings, EachFailsCleanlyOrDecodesConsistently) {
   const std::vector<fs::path> files = FuzzFindings();
   ASSERT_FALSE(files.empty()) << "tests/data/fuzz holds the findings";
   for (const fs::path& file : files) {
+    if (file.extension() == ".vexaro") continue;  // project files: tests/job replays them
     SCOPED_TRACE(file.filename().string());
     const std::vector<uint8_t> bytes = ReadWholeFile(file.string());
     try {

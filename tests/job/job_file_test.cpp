@@ -227,6 +227,8 @@ TEST(JobFile, BadFilesAreRefusedNamingTheFileAndTheProblem) {
       {"slot-twice", Content(Project(Frame(3) + ", " + Frame(3))), "photo 3 is named twice"},
       {"frames-17", Content(Project(frames17)), "it has 17 frames, more than 16"},
       {"no-path", Content(Project(R"({"slot": 1})")), "\"frames[0].path\" is missing"},
+      {"absolute-relative", Content(Project(R"({"slot": 1, "absolute_path": "photos/a.jpg"})")),
+       "\"frames[0].absolute_path\" is not an absolute path"},
       {"lpi-0", Content(WithLens(R"("lpi": 0)")), "\"lens.lpi\" is 0, outside 5 to 300"},
       {"lpi-1e9", Content(WithLens(R"("lpi": 1e9)")), "outside 5 to 300"},
       {"dpi-1e9", Content(WithLens(R"("dpi": 1e9)")), "\"lens.dpi\" is 1000000000.0, outside 72 to 4800"},
