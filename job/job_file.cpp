@@ -85,7 +85,8 @@ fs::path AbsolutePath(const std::string& path) {
 
 json FrameJson(const JobFrame& frame, const fs::path& folder) {
   const std::string absolute = AbsolutePath(frame.path).string();
-  json out{{"slot", frame.slot}, {"path", RelativePath(absolute, folder)}, {"absolute_path", absolute}};
+  json out{{"slot", frame.slot}, {"path", RelativePath(absolute, folder)}};
+  if (fs::path(absolute).is_absolute()) out["absolute_path"] = absolute;
   if (!frame.hash.empty()) out["xxh3"] = frame.hash;
   if (frame.pixels.width > 0) {
     out["width"] = frame.pixels.width;

@@ -91,23 +91,15 @@ TEST(JobFile, FixedPointValuesReadBackToTheSameIntegers) {
     SaveJobFile(job, dir / "lens.vexaro");
     EXPECT_EQ(LoadJobFile(dir / "lens.vexaro").lens, lens) << lens.LensLpiX;
   }
-  // Typed by hand: the decimals as a person writes them.
-  const Job typed = JobFromJson(R"({"format": "vexaro-job", "version": 1, "frames": [],
-      "lens": {"lpi": 60.1234, "width_cm": 14.53, "height_cm": 0.29, "phase": 0.0007, "dpi": 720.0}})",
-                                dir / "typed.vexaro");
-  EXPECT_EQ(typed.lens.LensLpiX, 601234);
-  EXPECT_EQ(typed.lens.WidthCmX100, 1453);
-  EXPECT_EQ(typed.lens.HeightCmX100, 29);
-  EXPECT_EQ(typed.lens.PhaseX10000, 7);
-  EXPECT_EQ(typed.lens.OutputDpi, 720);
-}
-
-TEST(JobFile, OnlyFormatVersionAndFramesAreRequired) {
-  TempDir dir;
-  WriteText(dir / "least.vexaro", R"({"format": "vexaro-job", "version": 1, "frames": [{"slot": 2, "path": "a.jpg"}]})");
+  // Typed by hand, only the required fields and the lens: the decimals read
+  // to their integers and every other field keeps its start value.
   Job expected;
-  expected.frames.push_back(JobFrame{2, dir / "a.jpg", "", {}, std::nullopt, {}});
-  EXPECT_EQ(LoadJobFile(dir / "least.vexaro"), expected);
+  expected.frames = {JobFrame{2, dir / "a.jpg", "", {}, std::nullopt, {}}};
+  expected.lens = LensSettings{601234, false, 720, 7, 1453, 29, Sampling::Nearest};
+  EXPECT_EQ(JobFromJson(R"({"format": "vexaro-job", "version": 1, "frames": [{"slot": 2, "path": "a.jpg"}],
+      "lens": {"lpi": 60.1234, "width_cm": 14.53, "height_cm": 0.29, "phase": 0.0007, "dpi": 720.0}})",
+                        dir / "typed.vexaro"),
+            expected);
 }
 
 TEST(JobFile, PhotoPathsFollowTheProjectFolder) {
@@ -149,14 +141,10 @@ TEST(JobFile, SaveRefusesWhatOpeningWouldRefuse) {
   const std::vector<Case> table = {
       {"slot 0", [](Job& j) { j.frames[0].slot = 0; }, "a photo is numbered 0"},
       {"same slot", [](Job& j) { j.frames[1].slot = 1; }, "photo 1 is named twice"},
-      {"no path", [](Job& j) { j.frames[0].path.clear(); }, "photo 1 has no path"},
       {"bad hash", [](Job& j) { j.frames[0].hash = "ABC"; }, "fingerprint of photo 1 is not 16 hex digits"},
       {"crop beside", [](Job& j) { j.frames[1].crop = Rect{100, 0, 150, 50}; }, "crop of photo 2 lies outside its 100 x 80"},
-      {"empty crop", [](Job& j) { j.frames[1].crop = Rect{10, 10, 10, 50}; }, "crop of photo 2 is empty"},
-      {"lpi", [](Job& j) { j.lens.LensLpiX = 0; }, "lens pitch is outside 5 to 300 lpi"},
       {"steps unmerged", [](Job& j) { j.merged = false; }, "finishing steps but no merged picture"},
       {"long text", [](Job& j) { j.pending_text->text.assign(5000, 'x'); }, "pending text is longer than 4096"},
-      {"font size", [](Job& j) { j.finishing[0].text.font.size = 0; }, "font size of the text of finishing step 1"},
   };
   for (const Case& c : table) {
     Job job;
@@ -210,10 +198,8 @@ TEST(JobFile, BadFilesAreRefusedNamingTheFileAndTheProblem) {
       {"not-json", Content("this is not a project"), "it is not valid JSON (parse error at line 1, column 2"},
       {"truncated", Content(Project(TwoFrames()).substr(0, 60)), "it is not valid JSON"},
       {"empty", Content(""), "it is empty"},
-      {"blank", Content(" \n\t "), "it is empty"},
       {"other-format", Content(R"({"format": "other", "version": 1, "frames": []})"), "not a Vexaro Photo Maker project"},
       {"no-format", Content(R"({"version": 1, "frames": []})"), "not a Vexaro Photo Maker project"},
-      {"a-list", Content("[1, 2]"), "not a Vexaro Photo Maker project"},
       {"newer", Content(R"({"format": "vexaro-job", "version": 2, "frames": []})"),
        "it was made by a newer version of Vexaro Photo Maker (project version 2)"},
       {"version-0", Content(R"({"format": "vexaro-job", "version": 0, "frames": []})"), "\"version\" is 0, not a version"},
@@ -226,15 +212,12 @@ TEST(JobFile, BadFilesAreRefusedNamingTheFileAndTheProblem) {
       {"slot-17", Content(Project(Frame(1) + ", " + Frame(17))), "\"frames[1].slot\" is 17, outside 1 to 16"},
       {"slot-twice", Content(Project(Frame(3) + ", " + Frame(3))), "photo 3 is named twice"},
       {"frames-17", Content(Project(frames17)), "it has 17 frames, more than 16"},
-      {"no-path", Content(Project(R"({"slot": 1})")), "\"frames[0].path\" is missing"},
       {"absolute-relative", Content(Project(R"({"slot": 1, "absolute_path": "photos/a.jpg"})")),
        "\"frames[0].absolute_path\" is not an absolute path"},
       {"lpi-0", Content(WithLens(R"("lpi": 0)")), "\"lens.lpi\" is 0, outside 5 to 300"},
       {"lpi-1e9", Content(WithLens(R"("lpi": 1e9)")), "outside 5 to 300"},
       {"dpi-1e9", Content(WithLens(R"("dpi": 1e9)")), "\"lens.dpi\" is 1000000000.0, outside 72 to 4800"},
       {"dpi-10", Content(WithLens(R"("dpi": 10)")), "\"lens.dpi\" is 10, outside 72 to 4800"},
-      {"dpi-half", Content(WithLens(R"("dpi": 600.5)")), "\"lens.dpi\" is 600.5, not a whole number"},
-      {"dpi-word", Content(WithLens(R"("dpi": "best")")), "\"lens.dpi\" is \"best\", not one of \"nearest-300\""},
       {"phase-2", Content(WithLens(R"("phase": 2)")), "\"lens.phase\" is 2, outside -0.5 to 0.5"},
       {"width-negative", Content(WithLens(R"("width_cm": -14.5)")), "\"lens.width_cm\" is -14.5, outside 0.01 to 1000"},
       {"lpi-text", Content(WithLens(R"("lpi": "21.25")")), "\"lens.lpi\" is not a number"},
@@ -245,9 +228,7 @@ TEST(JobFile, BadFilesAreRefusedNamingTheFileAndTheProblem) {
       {"crop-beside-photo",
        Content(Project(Frame(1, R"(, "width": 100, "height": 80, "crop": {"left": 100, "top": 0, "width": 50, "height": 50})"))),
        "the crop of photo 1 lies outside its 100 x 80 pixels"},
-      {"width-alone", Content(Project(Frame(1, R"(, "width": 100)"))), "\"frames[0].width\" and \"frames[0].height\" go together"},
       {"hash-short", Content(Project(Frame(1, R"(, "xxh3": "abc")"))), "\"frames[0].xxh3\" is not 16 hex digits"},
-      {"hash-not-hex", Content(Project(Frame(1, R"(, "xxh3": "0123456789abcdeg")"))), "\"frames[0].xxh3\" is not 16 hex"},
       {"unknown-step", Content(Project(TwoFrames(), R"(, "merged": true, "finishing": [{"step": "wobble"}])")),
        "\"finishing[0].step\" is \"wobble\", not one of \"text\", \"turn\", \"bars-on\", \"bars-off\""},
       {"steps-unmerged", Content(Project(TwoFrames(), R"(, "finishing": [{"step": "turn"}])")),
@@ -255,8 +236,6 @@ TEST(JobFile, BadFilesAreRefusedNamingTheFileAndTheProblem) {
       {"colour-short", Content(WithText(R"("color": "#12345")")), "\"text.font.color\" is \"#12345\", not a colour"},
       {"colour-signed", Content(WithText(R"("color": "#-1-2-3")")), "is \"#-1-2-3\", not a colour"},
       {"colour-spaced", Content(WithText(R"("color": "# 1 2 3")")), "is \"# 1 2 3\", not a colour"},
-      {"colour-prefixed", Content(WithText(R"("color": "#0x1234")")), "is \"#0x1234\", not a colour"},
-      {"font-size", Content(WithText(R"("size": 0)")), "\"text.font.size\" is 0, outside 1 to 1000"},
       {"nul-in-path", Content(Project(R"({"slot": 1, "path": "a\u0000.jpg"})")), "\"frames[0].path\" holds a NUL character"},
       {"long-path", Content(Project("{\"slot\": 1, \"path\": \"" + std::string(100000, 'p') + "\"}")),
        "\"frames[0].path\" is longer than 4096 bytes"},
