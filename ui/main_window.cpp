@@ -154,6 +154,8 @@ void MainWindow::UpdateCommands() {
 
 void MainWindow::RememberLensSettings(std::unique_ptr<QSettings> store) {
   lens_panel_->RememberIn(std::move(store));
+  // The remembered lens is where the work starts, not a change to it.
+  StartAfresh();
 }
 
 void MainWindow::OnImportSlot(int slot) {

@@ -155,6 +155,9 @@ class MainWindow : public QMainWindow {
   void RecordJob();
   bool MayDropProject();
   void ProjectAdopted(const std::string& path);
+  // The untitled start: the job as it now stands, unchanged, nothing to undo.
+  void StartAfresh();
+  void ForgetRecoveryCopy();
   void SaveProjectTo(const std::string& path);
   void RestoreJob(const Job& job, std::function<void()> done);
   void QueueRestoreStep(std::function<void()> step);

@@ -26,6 +26,7 @@
 #include "render/render_job.h"
 #include "ui/background_work.h"
 #include "ui/guard.h"
+#include "ui/lens_group.h"
 #include "ui/main_window.h"
 
 namespace lenti::ui {
@@ -96,9 +97,15 @@ void MainWindow::BuildProjectCommands(QMenu* file) {
     // A restore whose import or merge was cancelled or failed ends there.
     if (!busy && restoring_ && !restore_step_queued_) EndRestore();
   });
+  FillRecentMenu();
+  StartAfresh();
+}
+
+void MainWindow::StartAfresh() {
+  if (undo_action_ == nullptr || !project_path_.empty() || history_.CanUndo() || history_.CanRedo()) return;
   saved_job_ = CurrentJob();
   history_.Reset(saved_job_);
-  FillRecentMenu();
+  UpdateProjectCommands();
 }
 
 Job MainWindow::CurrentJob() const { return JobOfState(state_, view_->CurrentMode()); }
@@ -166,6 +173,13 @@ void MainWindow::ProjectAdopted(const std::string& path) {
   saved_job_ = CurrentJob();
   history_.Reset(saved_job_);
   if (!path.empty()) RememberRecent(path);
+  ForgetRecoveryCopy();
+}
+
+// The work is in its project file (or was dropped): nothing to recover
+// until the next change writes the copy again.
+void MainWindow::ForgetRecoveryCopy() {
+  if (!recovery_path_.empty()) RemoveRecoveryCopy(recovery_path_);
 }
 
 void MainWindow::OnSaveProject() {
@@ -190,6 +204,7 @@ void MainWindow::SaveProjectTo(const std::string& path) {
     project_path_ = path;
     saved_job_ = job;
     RememberRecent(path);
+    ForgetRecoveryCopy();
   });
   UpdateProjectCommands();
 }
@@ -269,6 +284,7 @@ void MainWindow::EndRestore() {
   restoring_ = false;
   std::function<void()> done = std::move(restore_done_);
   restore_done_ = nullptr;
+  lens_panel_->ShowSettings();  // the job's lens in the Lens group's fields
   if (done) done();
   UpdateCommands();
 }
