@@ -21,10 +21,11 @@ namespace {
 std::string Summary(const MakerState& state, const std::string& output, const std::string& pdf) {
   const Raster& picture = *state.merged.MergedBitmap;
   const MergeGeometry& g = state.merged.Geometry;
-  // A classic merge names its strip; a native one its lens period first.
+  // Whole strips name their strip; a periodic layout its lens period first.
   std::string strips = Format("strip %d px", g.StripWidth);
-  if (g.Native) {
-    strips = PixelsText(LensPeriodPx(g)) + " px per lens" + (g.StripWidth > 0 ? ", " + strips : "");
+  if (g.layout == LensLayout::Periodic) {
+    const auto whole = WholeStripWidth(g.OutputDpiX, g.LensLpiX, g.FrameCount);
+    strips = PixelsText(LensPeriodPx(g)) + " px per lens" + (whole ? Format(", strip %d px", *whole) : "");
   }
   std::string line = Format("merged %d frames: %d x %d px, %s dpi, %s -> %s", g.FrameCount, picture.Width(),
                             picture.Height(), FloatToStr(static_cast<Extended>(g.OutputDpiX) / 10000).c_str(),

@@ -59,14 +59,14 @@ struct TextScene {
   std::shared_ptr<Font> font = std::make_shared<Font>(Font{"DejaVu Sans", 36, true});
   TextScene() {
     state.merged.MergedBitmap = LargestOutput();
-    frontend.edit_text = "Vexaro 21.25 lpi";
+    state.overlay.EditText = "Vexaro 21.25 lpi";
   }
 };
 
 void BM_ApplyText(benchmark::State& bench) {
   TextScene scene;
   for (auto _ : bench) {
-    ApplyText(scene.state, scene.frontend, scene.font);
+    scene.frontend.Show(ApplyText(scene.state, scene.font));
     benchmark::DoNotOptimize(scene.frontend.view.Graphic().Bits());
   }
 }
@@ -74,10 +74,10 @@ BENCHMARK(BM_ApplyText)->Unit(benchmark::kMillisecond);
 
 void BM_PlacementClick(benchmark::State& bench) {
   TextScene scene;
-  ApplyText(scene.state, scene.frontend, scene.font);
+  scene.frontend.Show(ApplyText(scene.state, scene.font));
   int x = 0;
   for (auto _ : bench) {
-    PlaceText(scene.state, scene.frontend, 100 + x, 200);
+    scene.frontend.Show(PlaceText(scene.state, scene.frontend.view_image, 100 + x, 200));
     x = (x + 37) % 400;
     benchmark::DoNotOptimize(scene.frontend.view.Graphic().Bits());
   }

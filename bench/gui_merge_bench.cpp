@@ -7,6 +7,8 @@
 // merge through the test frontend.
 #include <benchmark/benchmark.h>
 
+#include "import_to_end.h"
+
 #include <QApplication>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -43,7 +45,7 @@ struct Gui {
       const std::vector<uint8_t> jpeg = lenti::synthetic::ScenePhotoJpeg(4000, 3000, slot - 1, kFrames, 90);
       lenti::WriteWholeFile(path, jpeg.data(), jpeg.size());
       form->Dialogs().hooks.run_file_dialog = [path](QFileDialog&) { return QString::fromStdString(path); };
-      lenti::ImportIntoSlot(form->State(), form->Dialogs(), form->View(), form->WorkDir(), slot);
+      lenti::ImportIntoSlotToEnd(form->State(), form->Dialogs(), form->View(), form->WorkDir(), slot);
       QCoreApplication::processEvents();
     }
   }

@@ -13,6 +13,7 @@
 #include "core/jpeg.h"
 #include "core/raster.h"
 #include "fake_frontend.h"
+#include "import_to_end.h"
 #include "core/long_work.h"
 #include "intake/crop_frame.h"
 #include "intake/import_work.h"
@@ -64,7 +65,7 @@ void BM_ImportJpeg6000x4000(benchmark::State& st) {
     FakeFrontend fe;
     fe.open_answers.push_back(photo.Path());
     lenti::MakerState state;
-    lenti::ImportIntoSlot(state, fe, fe, photo.Dir(), 1);
+    lenti::ImportIntoSlotToEnd(state, fe, fe, photo.Dir(), 1);
     benchmark::DoNotOptimize(state.photos.CropScales[0]);
   }
 }
@@ -124,7 +125,7 @@ BENCHMARK(BM_FitAndFrame);
 
 void BM_ResizeStep(benchmark::State& st) {
   FramedView v;
-  lenti::CropMouseDown(v.state, v.fe, v.fe.crop.Width() - 1, v.fe.crop.Height() - 1);
+  lenti::CropMouseDown(v.state, v.fe, v.fe.shown_crop.Width() - 1, v.fe.shown_crop.Height() - 1);
   int x = 200;
   for (auto _ : st) {
     lenti::CropMouseMove(v.state, v.fe, x, 0);

@@ -16,6 +16,7 @@
 
 #include "core/bmp_writer.h"
 #include "fake_frontend.h"
+#include "merge_to_end.h"
 #include "interlace/geometry.h"
 #include "interlace/interleave.h"
 #include "interlace/merge.h"
@@ -87,7 +88,7 @@ void BM_DesktopMerge(benchmark::State& state) {
   }
   for (auto _ : state) {
     lenti::testing::FakeFrontend ui;
-    benchmark::DoNotOptimize(lenti::Merge(maker, ui, ui, ui, files.dir + "/work"));
+    benchmark::DoNotOptimize(lenti::MergeToEnd(maker, ui, ui, ui, files.dir + "/work"));
   }
 }
 BENCHMARK(BM_DesktopMerge)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -58,6 +58,15 @@ inline bool UsesClassicInterleave(const LensSettings& lens) {
   return lens.OutputDpi == kNearest300Dpi && lens.PhaseX10000 == 0;
 }
 
+// The two kinds of lens layout: whole strips of one width (the classic
+// interleave above), or a lens every OutputDpiX / LensLpiX pixels from the
+// phase, fractional in general (a printer's resolution, or a phase).
+enum class LensLayout { WholeStrips, Periodic };
+
+inline LensLayout LayoutFor(const LensSettings& lens) {
+  return UsesClassicInterleave(lens) ? LensLayout::WholeStrips : LensLayout::Periodic;
+}
+
 inline bool HasClassicSize(const LensSettings& lens) {
   return lens.WidthCmX100 == kClassicWidthCmX100 && lens.HeightCmX100 == kClassicHeightCmX100;
 }

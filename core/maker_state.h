@@ -1,17 +1,22 @@
 // The working state shared by all commands of the main window: one record,
 // owned by the main window for the whole run, with the start values below.
 //
-// The fields are grouped by the folder that writes them; every other folder
-// reads a group through `const&`.
+// The fields are grouped; each group's row names the folders that write it
+// (scripts/check-state-writers holds every folder to its row), and every
+// other folder reads it through `const&`.
 //
 // | group     | what                                        | written by                         | read by                     |
 // |-----------|---------------------------------------------|------------------------------------|-----------------------------|
-// | `photos`  | photo files, frame count, crops, the drag   | intake/ (import, select, crop)     | interlace/, ui/             |
-// | `lens`    | lens pitch, resolution, phase, size, sampling, interlace type | ui/ (the Lens group), testchart/ (Use this pitch) | intake/, interlace/, finishing/, testchart/ |
-// | `merged`  | the merged picture, its one geometry, band  | interlace/ (a merge replaces it whole), finishing/ (turn, bars) | delivery/, ui/ |
-// | `overlay` | the pending text, its font and place        | finishing/                         | delivery/, ui/              |
-// | `printer` | the resolution of the last print set-up     | delivery/ (RecordPrinterDpi)       | delivery/                   |
+// | `photos`  | photo files, thumbnails, frame count, crops, the rectangle and its drag | intake/ (import, select, crop), interlace/ (a merge hides the rectangle), render/ (a project or an undo restores the crops) | interlace/, render/, ui/ |
+// | `mode`    | how the strips run                          | ui/ (the Mode buttons), render/ (restore) | intake/, interlace/, render/, ui/ |
+// | `lens`    | lens pitch, resolution, phase, size, sampling, interlace type | ui/ (the Lens group), testchart/ (Use this pitch), render/ (restore) | intake/, interlace/, finishing/, testchart/, render/ |
+// | `merged`  | the merged picture, its one geometry, band, the job it renders | interlace/ (a merge replaces it whole, DropMergedPicture), finishing/ (turn, bars, text burned in), delivery/ (saved or printed), render/ (a job's finishing steps) | delivery/, render/, ui/ |
+// | `overlay` | the text box, the pending text, its font and place | finishing/, render/ (restore) | delivery/, render/, ui/ |
+// | `output`  | where the picture was last saved            | delivery/ (SaveMerged), render/ (restore, a job's output) | render/ |
+// | `printer` | the resolution of the last print set-up     | delivery/ (RecordPrinterDpi), testchart/ (the chart's printer set-up), render/ (restore) | delivery/ |
 // | `chart`   | the test chart and the dpi it was made for  | testchart/                         | testchart/, ui/             |
+//
+// The views render these groups; nothing is read back from a widget.
 #pragma once
 
 #include <array>
@@ -70,6 +75,12 @@ struct SlotState {
   // (its CropRecord only approximates it in view pixels).
   std::array<std::optional<Rect>, kSlotCount> CropSources{};
   std::array<int64_t, kSlotCount> CropScales{};  // source px per view px x 10000
+  // The small picture each slot's button shows (65 x 57; empty: none).
+  std::array<Raster, kSlotCount> Thumbnails{};
+  // The red rectangle as the view draws it, in view pixels, and whether it
+  // is drawn at all: the drag moves this, the view only renders it.
+  Rect CropBounds{};
+  bool CropVisible = false;
   bool Dragging = false;
   CropDrag DragMode = CropDrag::Move;
   int32_t DragStartX = 0;
@@ -87,11 +98,11 @@ struct MergeGeometry {
   int32_t OutputWidth = 0;
   int32_t OutputHeight = 0;
   Mode mode = Mode::PortraitRows;
-  // Made at a printer's native resolution: the lens period is
-  // OutputDpiX / LensLpiX pixels, fractional in general, and StripWidth is
-  // the whole strip width when that period splits into whole strips, else 0.
-  bool Native = false;
+  // Whole strips of StripWidth pixels, or a periodic layout: a lens every
+  // OutputDpiX / LensLpiX pixels from the phase (StripWidth is then not used).
+  LensLayout layout = LensLayout::WholeStrips;
   int32_t PhaseX10000 = 0;  // where the first lens starts, 1/10000 of a lens
+  friend bool operator==(const MergeGeometry&, const MergeGeometry&) = default;
 };
 
 // Pixels per lens along the strip axis: OutputDpiX / LensLpiX (exactly
@@ -119,6 +130,8 @@ struct MergedPicture {
 };
 
 struct OverlayState {
+  // What the text box holds; Apply makes it the pending OverlayText.
+  std::string EditText;
   std::string OverlayText;
   // The font dialog's own font object, shared: later changes in the dialog
   // apply to the pending text at once.
@@ -145,6 +158,8 @@ struct TestChartState {
 
 struct MakerState {
   SlotState photos;
+  // The Mode buttons: how the strips run in the next merge.
+  Mode mode = Mode::PortraitRows;
   // Where the picture was last saved (delivery/), kept in the job.
   JobOutput output;
   LensSettings lens;

@@ -25,10 +25,11 @@ class BusyIndicator {
   virtual void SetScreenCursor(Cursor cursor) = 0;
 };
 
+// The main view renders what the state holds (the Mode, the thumbnails, the
+// crop rectangle, the text box); nothing is read back from it but its sizes
+// and the picture it shows.
 class MainView : public virtual BusyIndicator {
  public:
-  // The Mode radio buttons: "upright" checked = PortraitRows.
-  virtual Mode CurrentMode() const = 0;
   // Outer size of the view box (the photo area inside it is 2 px smaller).
   virtual Size ViewBoxOuterSize() const = 0;
   // Size of the view image (its own coordinates).
@@ -38,19 +39,14 @@ class MainView : public virtual BusyIndicator {
   virtual void SetViewPicture(const Picture& picture) = 0;
   // Thumbnail of slot (1..16): a 65 x 57 raster.
   virtual void SetThumbnail(int slot, const Raster& thumbnail) = 0;
-  // The thumbnail slot (1..16) shows; an empty raster when it shows none.
-  virtual Raster Thumbnail(int slot) const = 0;
   // The slot shows no thumbnail (an emptied slot).
   virtual void ClearThumbnail(int slot) = 0;
 
   // The red crop rectangle, bounds in view pixels.
-  virtual Rect CropBounds() const = 0;
   virtual void SetCropBounds(const Rect& bounds) = 0;
   virtual void SetCropVisible(bool visible) = 0;
   virtual void SetCropCursor(Cursor cursor) = 0;
 
-  // The text typed in the overlay text box.
-  virtual std::string OverlayEditText() const = 0;
   // A project opened or an undo sets the Mode buttons and the text box.
   virtual void SetMode(Mode mode) = 0;
   virtual void SetOverlayEditText(const std::string& text) = 0;

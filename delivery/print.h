@@ -49,6 +49,9 @@ Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x,
 // False when the person declined to name the file of a file output.
 bool PrintMergedBitmap(const MakerState& state, PrinterPort& printer);
 
+// The picture went to paper: closing the window need not ask about it.
+inline void RecordPrinted(MakerState& state) { state.merged.Delivered = true; }
+
 // What a finished job says when it went into a file: where the file is.
 std::string WrittenFileMessage(const std::string& path);
 

@@ -13,8 +13,8 @@ namespace lenti {
 
 double MergedDpi(const MakerState& state) {
   const MergeGeometry& g = state.merged.Geometry;
-  // At a printer's resolution the picture is exactly that many dpi.
-  if (g.Native) return static_cast<double>(static_cast<Extended>(g.OutputDpiX) / 10000);
+  // A periodic layout (a printer's resolution, or a phase) is exactly that many dpi.
+  if (g.layout == LensLayout::Periodic) return static_cast<double>(static_cast<Extended>(g.OutputDpiX) / 10000);
   // The product is exact in 64 bits (it is the merge's OutputDpiX); a later
   // import into slot 3 changes FrameCount and StripWidth in the state, not the
   // resolution of a picture that was already made.

@@ -161,7 +161,7 @@ void AddAlignBand(MakerState& state) {
   ForgetBand(state);
   const MergeGeometry& g = state.merged.Geometry;
   BarLayout bars;
-  if (g.Native) {
+  if (g.layout == LensLayout::Periodic) {
     bars = TruePitchBars(LensPeriodPx(g));
   } else {
     const int32_t pitch = LensPitchPx(g.FrameCount, g.StripWidth);
@@ -229,10 +229,10 @@ void SetAlignBars(MakerState& state, bool ticked) {
   state.merged.MadeFrom.finishing.push_back(step);
 }
 
-void ToggleAlignBars(MakerState& state, MainView& view, bool ticked) {
+std::optional<Raster> ToggleAlignBars(MakerState& state, bool ticked) {
   SetAlignBars(state, ticked);
-  if (!state.merged.MergedBitmap) return;
-  view.SetViewPicture(Picture(AlignBarPreview(*state.merged.MergedBitmap)));
+  if (!state.merged.MergedBitmap) return std::nullopt;
+  return AlignBarPreview(*state.merged.MergedBitmap);
 }
 
 void SetInterlaceType(LensSettings& lens, bool three_d_selected) { lens.FlipMode = !three_d_selected; }

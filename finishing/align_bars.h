@@ -12,10 +12,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "core/maker_state.h"
 #include "core/raster.h"
-#include "core/views.h"
 
 namespace lenti {
 
@@ -35,9 +35,9 @@ void RemoveAlignBand(MakerState& state);
 void SetAlignBars(MakerState& state, bool ticked);
 
 // A click on the "Align-Bar" box, `ticked` as it now stands: adds or removes
-// the band, then shows a quarter-size preview. Uses the geometry of the
-// merge that made the picture.
-void ToggleAlignBars(MakerState& state, MainView& view, bool ticked);
+// the band, then returns the quarter-size preview the view shows. Uses the
+// geometry of the merge that made the picture.
+std::optional<Raster> ToggleAlignBars(MakerState& state, bool ticked);
 
 // The interlace type's choice: FlipMode is true unless "3D" is selected.
 void SetInterlaceType(LensSettings& lens, bool three_d_selected);

@@ -115,11 +115,4 @@ void TurnMerged(MakerState& state) {
   state.merged.MadeFrom.finishing.push_back(FinishingStep{FinishingStep::Kind::Turn, {}});
 }
 
-void RotateMerged(MakerState& state, MainView& view) {
-  if (!state.merged.MergedBitmap) return;
-  BusyCommandCursor busy(view, Command::Rotate);
-  TurnMerged(state);
-  view.SetViewPicture(Picture(*state.merged.MergedBitmap));
-}
-
 }  // namespace lenti

@@ -3,7 +3,6 @@
 
 #include "core/maker_state.h"
 #include "core/raster.h"
-#include "core/views.h"
 
 namespace lenti {
 
@@ -14,12 +13,9 @@ Raster RotateQuarterCounterClockwise(const Raster& source);
 // as a finishing step of the picture's job.
 void BurnPendingText(MakerState& state);
 
-// The turn without a view: the pending text burned in, MergedBitmap and its
-// band turned, the step recorded.
+// "&Rotate": the pending text burned in and cleared, MergedBitmap and its
+// alignment band turned, the step recorded (the view then shows the turned
+// picture at full resolution).
 void TurnMerged(MakerState& state);
-
-// "&Rotate": burns a pending text in and clears it, turns MergedBitmap and
-// shows it at full resolution. The alignment band, if any, turns with it.
-void RotateMerged(MakerState& state, MainView& view);
 
 }  // namespace lenti

@@ -21,39 +21,43 @@ int32_t ToCoordinate(int64_t value) {
 // A fresh full-size copy of MergedBitmap with the pending text, so that the
 // view never keeps an earlier placement and shows exactly the pixels a burn
 // into the picture itself would give.
-void ShowTextOnCopy(const MakerState& state, MainView& view) {
+Raster TextOnCopy(const MakerState& state) {
   std::optional<Raster> with_text;
   const Raster& shown = PictureWithText(state, with_text);
-  view.SetViewPicture(Picture(with_text ? std::move(*with_text) : Raster(shown)));
+  return with_text ? std::move(*with_text) : Raster(shown);
 }
 
 }  // namespace
 
-void UpdateApplyEnabled(MakerState& state, const MainView& view) {
-  state.overlay.ApplyEnabled = !view.OverlayEditText().empty() && state.merged.MergedBitmap.has_value();
+void UpdateApplyEnabled(MakerState& state) {
+  state.overlay.ApplyEnabled = !state.overlay.EditText.empty() && state.merged.MergedBitmap.has_value();
 }
 
-void ChooseFont(MakerState& state, Dialogs& dialogs, const MainView& view,
-                const std::shared_ptr<Font>& dialog_font) {
+void TypeOverlayText(MakerState& state, const std::string& text) {
+  state.overlay.EditText = text;
+  UpdateApplyEnabled(state);
+}
+
+void ChooseFont(MakerState& state, Dialogs& dialogs, const std::shared_ptr<Font>& dialog_font) {
   if (dialog_font) dialogs.AskFont(*dialog_font);
-  UpdateApplyEnabled(state, view);
+  UpdateApplyEnabled(state);
 }
 
-void ChooseTextColour(MakerState& state, Dialogs& dialogs, const MainView& view,
-                      const std::shared_ptr<Font>& dialog_font) {
+void ChooseTextColour(MakerState& state, Dialogs& dialogs, const std::shared_ptr<Font>& dialog_font) {
   if (!dialog_font) return;
   Color colour = dialog_font->color;
   dialogs.AskColour(colour);
   if (colour == dialog_font->color) return;
   dialog_font->color = colour;
-  UpdateApplyEnabled(state, view);
+  UpdateApplyEnabled(state);
 }
 
-void ApplyText(MakerState& state, MainView& view, const std::shared_ptr<Font>& dialog_font) {
-  state.overlay.OverlayText = view.OverlayEditText();
+std::optional<Raster> ApplyText(MakerState& state, const std::shared_ptr<Font>& dialog_font) {
+  state.overlay.OverlayText = state.overlay.EditText;
   state.overlay.OverlayFont = dialog_font;  // the dialog's object itself, not a copy
-  if (state.merged.MergedBitmap) ShowTextOnCopy(state, view);
   state.overlay.ApplyEnabled = false;
+  if (!state.merged.MergedBitmap) return std::nullopt;
+  return TextOnCopy(state);
 }
 
 Point MapViewClickToImage(Size merged, Size view, int x, int y) {
@@ -78,14 +82,14 @@ Point MapViewClickToImage(Size merged, Size view, int x, int y) {
                ToCoordinate(Round(Divide((y - margin) * bw, iw)))};
 }
 
-void PlaceText(MakerState& state, MainView& view, int x, int y) {
-  if (!state.merged.MergedBitmap) return;
+std::optional<Raster> PlaceText(MakerState& state, Size view_image, int x, int y) {
+  if (!state.merged.MergedBitmap) return std::nullopt;
   const Size merged{state.merged.MergedBitmap->Width(), state.merged.MergedBitmap->Height()};
-  const Point at = MapViewClickToImage(merged, view.ViewImageSize(), x, y);
+  const Point at = MapViewClickToImage(merged, view_image, x, y);
   state.overlay.TextX = at.x;
   state.overlay.TextY = at.y;
-  if (state.overlay.OverlayText.empty()) return;  // only remembered for a later Apply
-  ShowTextOnCopy(state, view);
+  if (state.overlay.OverlayText.empty()) return std::nullopt;  // only remembered for a later Apply
+  return TextOnCopy(state);
 }
 
 const Raster& PictureWithText(const MakerState& state, std::optional<Raster>& scratch) {

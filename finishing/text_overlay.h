@@ -5,36 +5,43 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "core/dialogs.h"
 #include "core/maker_state.h"
-#include "core/views.h"
+#include "core/raster.h"
 
 namespace lenti {
 
-// The text box changed: "&Apply" may run when the box holds text and a
+// The commands below take no view: each changes the state and returns the
+// picture the view is to show, if any.
+//
+// The Apply rule: "&Apply" may run when the text box holds text and a
 // merged image exists.
-void UpdateApplyEnabled(MakerState& state, const MainView& view);
+void UpdateApplyEnabled(MakerState& state);
+
+// The text box now holds `text`; then the Apply rule.
+void TypeOverlayText(MakerState& state, const std::string& text);
 
 // "&Font": the font dialog on its own font object (shared with
 // OverlayFont once applied), then the Apply rule.
-void ChooseFont(MakerState& state, Dialogs& dialogs, const MainView& view,
-                const std::shared_ptr<Font>& dialog_font);
+void ChooseFont(MakerState& state, Dialogs& dialogs, const std::shared_ptr<Font>& dialog_font);
 
 // "&Colour": the colour dialog on the colour of the same font object, so
 // a colour chosen after Apply is the pending text's colour at once (as a
 // font chosen then is). A confirmed new colour runs the Apply rule; a
 // cancelled dialog, or the same colour confirmed, changes nothing.
-void ChooseTextColour(MakerState& state, Dialogs& dialogs, const MainView& view,
-                      const std::shared_ptr<Font>& dialog_font);
+void ChooseTextColour(MakerState& state, Dialogs& dialogs, const std::shared_ptr<Font>& dialog_font);
 
-// "&Apply": the edit's text and the dialog's font become the pending text,
-// shown on a full-size copy of MergedBitmap in the view.
-void ApplyText(MakerState& state, MainView& view, const std::shared_ptr<Font>& dialog_font);
+// "&Apply": the text box's text and the dialog's font become the pending
+// text; returns the full-size copy of MergedBitmap with it (none without a
+// merged picture).
+std::optional<Raster> ApplyText(MakerState& state, const std::shared_ptr<Font>& dialog_font);
 
-// A click on the view: maps it (view image coordinates) to MergedBitmap
-// pixels and, with a pending text, redraws it there.
-void PlaceText(MakerState& state, MainView& view, int x, int y);
+// A click on the view (an image of `view_image` pixels): maps it to
+// MergedBitmap pixels and, with a pending text, returns the copy with the
+// text redrawn there.
+std::optional<Raster> PlaceText(MakerState& state, Size view_image, int x, int y);
 
 // The click mapping alone: a picture of `merged` size shown scaled to fit
 // and centred in a view of `view` size.

@@ -69,7 +69,7 @@ void WriteRecord(CropRecord& record, const Rect& bounds) {
 }  // namespace
 
 void CropMouseDown(MakerState& state, MainView& view, int x, int y) {
-  const Rect bounds = view.CropBounds();
+  const Rect bounds = state.photos.CropBounds;
   state.photos.Dragging = true;
   state.photos.DragMode = InResizeZone(bounds, x, y) ? CropDrag::Resize : CropDrag::Move;
   view.SetCropCursor(CursorAt(bounds, x, y));
@@ -78,7 +78,7 @@ void CropMouseDown(MakerState& state, MainView& view, int x, int y) {
 }
 
 void CropMouseMove(MakerState& state, MainView& view, int x, int y) {
-  const Rect bounds = view.CropBounds();
+  const Rect bounds = state.photos.CropBounds;
   if (!state.photos.Dragging) {
     view.SetCropCursor(CursorAt(bounds, x, y));
     return;
@@ -86,8 +86,9 @@ void CropMouseMove(MakerState& state, MainView& view, int x, int y) {
   // x and y are relative to the rectangle as it stands, so adding the
   // distance from the press point keeps the grabbed point under the mouse.
   const Rect next = state.photos.DragMode == CropDrag::Resize
-                        ? Resized(bounds, x, CropRatioFor(state.lens, view.CurrentMode()))
+                        ? Resized(bounds, x, CropRatioFor(state.lens, state.mode))
                         : Moved(bounds, int64_t{x} - state.photos.DragStartX, int64_t{y} - state.photos.DragStartY);
+  state.photos.CropBounds = next;
   view.SetCropBounds(next);
   WriteRecord(state.photos.CropRects[state.photos.CurrentSlot], next);
   state.photos.CropSources[state.photos.CurrentSlot].reset();  // the person's own rectangle from now on

@@ -123,7 +123,7 @@ void FitAndFrame(MakerState& state, MainView& view, Size picture) {
   const Fit fit = ComputeFit(picture, view_box);
   CropRecord& record = state.photos.CropRects[state.photos.CurrentSlot];
   const Rect bounds = record.Saved ? Rect{record.Left, record.Top, record.Right, record.Bottom}
-                                   : DefaultCropRect(fit, view_box, CropRatioFor(state.lens, view.CurrentMode()));
+                                   : DefaultCropRect(fit, view_box, CropRatioFor(state.lens, state.mode));
 
   record.OffsetX = fit.offset_x;
   record.OffsetY = fit.offset_y;
@@ -138,8 +138,19 @@ void FitAndFrame(MakerState& state, MainView& view, Size picture) {
     record.Saved = true;
     state.photos.CropSources[state.photos.CurrentSlot].reset();
   }
+  ShowCrop(state, view, bounds);
+}
+
+void ShowCrop(MakerState& state, MainView& view, const Rect& bounds) {
+  state.photos.CropBounds = bounds;
+  state.photos.CropVisible = true;
   view.SetCropBounds(bounds);
   view.SetCropVisible(true);
+}
+
+void HideCrop(MakerState& state, MainView& view) {
+  state.photos.CropVisible = false;
+  view.SetCropVisible(false);
 }
 
 }  // namespace lenti

@@ -55,6 +55,11 @@ void FitAndFrame(MakerState& state, MainView& view);
 // (the earlier photos of a multi-file import, whose pixels are gone).
 void FitAndFrame(MakerState& state, MainView& view, Size picture);
 
+// The rectangle drawn at `bounds` (kept in the state, shown by the view),
+// or hidden.
+void ShowCrop(MakerState& state, MainView& view, const Rect& bounds);
+void HideCrop(MakerState& state, MainView& view);
+
 // Whether the person can still take hold of the saved rectangle: at least
 // kMinCropSide x kMinCropSide view pixels of it lie inside the view box.
 bool CropWithinReach(const CropRecord& record, const MainView& view);

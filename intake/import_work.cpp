@@ -79,6 +79,7 @@ std::unique_ptr<AtomicFile> WriteWorkingFile(const Raster& photo, const std::str
 void FillSlot(MakerState& state, MainView& view, const StagedPhoto& photo) {
   state.photos.SlotFiles[photo.slot - 1] = photo.slot_file;
   state.photos.Sources[photo.slot - 1] = photo.source;
+  state.photos.Thumbnails[photo.slot - 1] = photo.thumbnail;
   view.SetThumbnail(photo.slot, photo.thumbnail);
   state.photos.FrameCount = photo.counts.frame_count;
   state.photos.StripWidth = photo.counts.strip_width;

@@ -15,6 +15,7 @@
 
 #include "core/error.h"
 #include "core/strip_width.h"
+#include "intake/crop_frame.h"
 #include "core/work_dir.h"
 
 namespace lenti {
@@ -138,6 +139,7 @@ Rearranged Plan(const MakerState& state, const std::string& work_dir, const Dest
     plan.photos.CropRects[i] = CropRecord{};
     plan.photos.CropSources[i].reset();
     plan.photos.CropScales[i] = 0;
+    plan.photos.Thumbnails[i] = Raster();
   }
   for (int i = 0; i < kSlotCount; ++i) {
     if (to[i] == i) continue;
@@ -161,6 +163,7 @@ Rearranged Plan(const MakerState& state, const std::string& work_dir, const Dest
     plan.photos.CropRects[j] = before.CropRects[i];
     plan.photos.CropSources[j] = before.CropSources[i];
     plan.photos.CropScales[j] = before.CropScales[i];
+    plan.photos.Thumbnails[j] = before.Thumbnails[i];
   }
   for (const FileMove& move : plan.moves) {
     if (move.to) plan.placed.push_back(*move.to);
@@ -195,10 +198,6 @@ void RemoveLeftovers(const Rearranged& plan, const std::string& work_dir) {
 void Rearrange(MakerState& state, MainView& view, const std::string& work_dir, const Destinations& to) {
   if (to == Unchanged()) return;
   Rearranged plan = Plan(state, work_dir, to);
-  std::array<Raster, kSlotCount> thumbnails;
-  for (int i = 0; i < kSlotCount; ++i) {
-    if (plan.changed[i]) thumbnails[i] = view.Thumbnail(i + 1);
-  }
   MoveFiles(plan.moves);
 
   // Nothing below can fail: the slots change as a whole.
@@ -211,21 +210,19 @@ void Rearrange(MakerState& state, MainView& view, const std::string& work_dir, c
   photos.CropRects = plan.photos.CropRects;
   photos.CropSources = plan.photos.CropSources;
   photos.CropScales = plan.photos.CropScales;
+  photos.Thumbnails = std::move(plan.photos.Thumbnails);
   photos.CurrentSlot = plan.photos.CurrentSlot;
   photos.FrameCount = plan.photos.FrameCount;
   photos.StripWidth = plan.photos.StripWidth;
   for (int i = 0; i < kSlotCount; ++i) {
-    if (plan.changed[i] && photos.SlotFiles[i].empty()) view.ClearThumbnail(i + 1);
-  }
-  for (int i = 0; i < kSlotCount; ++i) {
-    if (!to[i] || *to[i] == i) continue;
-    if (thumbnails[i].Empty()) view.ClearThumbnail(*to[i] + 1);
-    else view.SetThumbnail(*to[i] + 1, thumbnails[i]);
+    if (!plan.changed[i]) continue;
+    if (photos.Thumbnails[i].Empty()) view.ClearThumbnail(i + 1);
+    else view.SetThumbnail(i + 1, photos.Thumbnails[i]);
   }
   if (shown_removed) {
     // The photo in the view is gone: nothing to frame.
     photos.Dragging = false;
-    view.SetCropVisible(false);
+    HideCrop(state, view);
     view.SetViewPicture(Picture());
   }
 }

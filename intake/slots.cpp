@@ -1,6 +1,5 @@
-// The slot commands: import a photo into a slot (run to its end here; the
-// window runs the same work off its thread, intake/import_work.h), select a
-// slot.
+// The slot commands beside the import (intake/import_work.h): select a slot,
+// frame it again.
 #include "intake/slots.h"
 
 #include <memory>
@@ -37,13 +36,6 @@ Picture LoadSlotPicture(const std::string& path, const Picture& current) {
   return picture;
 }
 
-// The import run to its end on this thread, the hourglass meanwhile.
-void ImportNow(std::unique_ptr<LongWork> work, MainView& view) {
-  if (work == nullptr) return;
-  BusyCursor busy(view);
-  RunToEnd(*work);
-}
-
 }  // namespace
 
 Raster MakeThumbnail(const Raster& photo) {
@@ -51,21 +43,6 @@ Raster MakeThumbnail(const Raster& photo) {
   // The whole photo fills the thumbnail; proportions are not kept.
   thumbnail.StretchDraw(Rect{0, 0, kThumbnailWidth, kThumbnailHeight}, photo);
   return thumbnail;
-}
-
-void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir,
-                    int slot) {
-  ImportNow(StartImportIntoSlot(state, dialogs, view, work_dir, slot), view);
-}
-
-void ImportFiles(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir,
-                 int first_slot, const std::vector<std::string>& files) {
-  ImportNow(StartImportFiles(state, dialogs, view, work_dir, first_slot, files), view);
-}
-
-void ImportDroppedFiles(MakerState& state, Dialogs& dialogs, MainView& view,
-                        const std::string& work_dir, int slot, const std::vector<std::string>& files) {
-  ImportNow(StartImportDroppedFiles(state, dialogs, view, work_dir, slot, files), view);
 }
 
 int OpenCommandSlot(const SlotState& photos) {

@@ -1,4 +1,5 @@
-// The sixteen photo slots: import and selection.
+// The sixteen photo slots: selection and framing (the import is
+// intake/import_work.h).
 //
 // Slot numbers run 1..16; a photo is recognised by its content (JPEG or BMP
 // signature) whatever its extension. A JPEG photo is decoded and written as
@@ -14,33 +15,7 @@
 
 namespace lenti {
 
-// The import commands below run the import work of intake/import_work.h to
-// its end on the calling thread (the command line's tests, benchmarks); the
-// window runs the same work off its thread.
-//
-// The slot command of slot k (the import button "01".."16"): asks for a
-// photo, fills the slot, draws its 65 x 57 thumbnail, raises FrameCount and
-// recomputes StripWidth (slots 3..16), forgets the slot's rectangle and
-// selects the slot. A cancelled dialog, a refused or a failed import change
-// nothing at all. Several files chosen fill the slots from k on (ImportFiles).
-void ImportIntoSlot(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir,
-                    int slot);
-
-// Several photos into the slots from `first_slot` on, in the natural order of
-// their names (IMG_2 before IMG_10), each imported as by its slot command.
-// More files than slots from there to 16: one message names those left
-// over and nothing is imported. A file that is no photo or cannot be read
-// takes no slot (the next photo goes there) and one message at the end
-// names every such file with its reason.
-void ImportFiles(MakerState& state, Dialogs& dialogs, MainView& view, const std::string& work_dir,
-                 int first_slot, const std::vector<std::string>& files);
-
-// Files dropped on slot k (1..16) fill from k on; dropped elsewhere on the
-// window (`slot` 0) from the first empty slot on.
-void ImportDroppedFiles(MakerState& state, Dialogs& dialogs, MainView& view,
-                        const std::string& work_dir, int slot, const std::vector<std::string>& files);
-
-// The slot Ctrl+O imports into: the current slot when it holds a photo,
+// The slot Import photos (Ctrl+I) fills: the current slot when it holds a photo,
 // else the first empty one (0 when there is none).
 int OpenCommandSlot(const SlotState& photos);
 

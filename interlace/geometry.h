@@ -18,10 +18,11 @@ inline constexpr long double kInches145 = 5.708661417322834646L;
 inline constexpr long double kInches175 = 6.8897637795275590553L;
 
 struct OutputGeometry {
-  int32_t StripWidth = 0;
+  int32_t StripWidth = 0;  // whole strips only: a periodic layout has none
   int64_t OutputDpiX = 0;  // dpi x 10000
   int32_t OutputWidth = 0;
   int32_t OutputHeight = 0;
+  friend bool operator==(const OutputGeometry&, const OutputGeometry&) = default;
 };
 
 // Steps 1-3 of the merge: strip width, OutputDpiX = n x lpi x strip, sizes.

@@ -1,4 +1,5 @@
-// The interleave: frame i supplies the i-th strip under every lens.
+// The whole-strip interleave of a classic output geometry: frame i supplies
+// the i-th strip under every lens (the strip plan of interlace/strip_plan.h).
 #pragma once
 
 #include <cstdint>
@@ -13,9 +14,9 @@ namespace lenti {
 
 // Interleaves the slices into a new white raster of the output size, last
 // partial strip included. Output pixels whose slice row (column) lies beyond
-// the slice stay white. `on_strip` is the progress bar's step: called after
-// every strip copy in PortraitRows mode and once after every frame in
-// LandscapeColumns mode. Slices of another size are clipped like the last
+// the slice stay white. `on_strip` is the progress bar's step: called once
+// per strip copy in PortraitRows mode and once per frame in LandscapeColumns
+// mode, evenly over the work. Slices of another size are clipped like the last
 // strip. Raises a clear error unless there are `frame_count` 24-bit slices.
 Raster InterleaveSlices(const std::vector<const Raster*>& slices, const OutputGeometry& geometry,
                         int32_t frame_count, Mode mode, const std::function<void()>& on_strip = {});

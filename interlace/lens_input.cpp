@@ -245,7 +245,9 @@ LensReadout DescribeLens(const LensSettings& lens, int32_t frame_count, Mode mod
     return readout;
   }
   readout.lens = PixelsText(g.period) + " px per lens";
-  if (g.output.StripWidth > 0) readout.lens += Format(", strip %d px", g.output.StripWidth);
+  if (const auto strip = WholeStripWidth(g.output.OutputDpiX, lens.LensLpiX, frame_count)) {
+    readout.lens += Format(", strip %d px", *strip);
+  }
   readout.picture = FloatToStr(static_cast<Extended>(g.output.OutputDpiX) / 10000) + " dpi, " +
                     Format("%d x %d px", g.output.OutputWidth, g.output.OutputHeight);
   if (g.period < frame_count) {

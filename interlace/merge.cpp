@@ -37,8 +37,8 @@ MergeRequest BuildRequest(const MakerState& state, const Job& job, const LensGeo
 }
 
 // The job a merge renders: the window's frames, Mode and lens, nothing applied yet.
-Job MergedJob(const MakerState& state, Mode mode) {
-  Job job = JobOfState(state, mode);
+Job MergedJob(const MakerState& state) {
+  Job job = JobOfState(state);
   job.merged = true;
   job.finishing.clear();
   job.pending_text.reset();
@@ -66,18 +66,18 @@ Raster RunRequest(const MergeRequest& request, ProgressSink& progress) {
 
 class MergeJob : public MergeWork {
  public:
-  MergeJob(MakerState& state, Dialogs& dialogs, MainView& view, const LensGeometry& geometry, Mode mode,
+  MergeJob(MakerState& state, Dialogs& dialogs, MainView& view, const LensGeometry& geometry,
            const std::string& work_dir, bool announce)
       : state_(state), dialogs_(dialogs), view_(view), announce_(announce) {
     outcome_.align_bar_was_checked = state.merged.AlignBarsTicked;
     result_.frame_count = state.photos.FrameCount;
     result_.lens_lpi_x = state.lens.LensLpiX;
-    result_.mode = mode;
+    result_.mode = state.mode;
     result_.geometry = geometry.output;
     result_.slice = geometry.slice;
-    result_.native_resolution = geometry.native_resolution;
+    result_.layout = geometry.layout;
     result_.phase_x10000 = state.lens.PhaseX10000;
-    result_.source = MergedJob(state, mode);
+    result_.source = MergedJob(state);
     request_ = BuildRequest(state, result_.source, geometry, work_dir);
   }
 
@@ -126,7 +126,7 @@ void AdoptMergeResult(MakerState& state, MergeResult&& result) {
   MergedPicture& merged = state.merged;
   merged.Geometry = MergeGeometry{result.frame_count, result.lens_lpi_x, g.StripWidth,
                                   g.OutputDpiX,       g.OutputWidth,      g.OutputHeight,
-                                  result.mode,        result.native_resolution, result.phase_x10000};
+                                  result.mode,        result.layout,      result.phase_x10000};
   merged.AlignBandWidth = 0;
   merged.AlignBandHeight = 0;
   merged.AlignBarsTicked = false;
@@ -143,22 +143,10 @@ std::unique_ptr<MergeWork> StartMerge(MakerState& state, Dialogs& dialogs, MainV
     return nullptr;
   }
   // Bad settings are refused before anything changes, the rectangle included.
-  const Mode mode = view.CurrentMode();
-  const LensGeometry geometry = ComputeLensGeometry(state.photos.FrameCount, state.lens, mode);
+  const LensGeometry geometry = ComputeLensGeometry(state.photos.FrameCount, state.lens, state.mode);
+  state.photos.CropVisible = false;
   view.SetCropVisible(false);
-  return std::make_unique<MergeJob>(state, dialogs, view, geometry, mode, work_dir, announce);
-}
-
-MergeOutcome Merge(MakerState& state, Dialogs& dialogs, MainView& view, ProgressSink& progress,
-                   const std::string& work_dir) {
-  std::unique_ptr<MergeWork> work = StartMerge(state, dialogs, view, work_dir);
-  if (!work) return MergeOutcome{};
-  {
-    BusyCursor busy(view);
-    work->Run(progress, CancelToken());
-  }
-  work->Finish(progress);
-  return work->Outcome();
+  return std::make_unique<MergeJob>(state, dialogs, view, geometry, work_dir, announce);
 }
 
 }  // namespace lenti

@@ -31,7 +31,7 @@ struct MergeResult {
   int32_t frame_count = 0;
   int64_t lens_lpi_x = 0;
   Mode mode = Mode::PortraitRows;
-  bool native_resolution = false;  // made at the printer's resolution
+  LensLayout layout = LensLayout::WholeStrips;
   int32_t phase_x10000 = 0;
   // The job it renders (merged, no finishing yet): the picture's MadeFrom.
   Job source;
@@ -42,21 +42,18 @@ struct MergeResult {
 // cleared. Cannot fail.
 void AdoptMergeResult(MakerState& state, MergeResult&& result);
 
+// No merged picture any more (an undo back before the merge, the window closing).
+inline void DropMergedPicture(MakerState& state) { state.merged = MergedPicture{}; }
+
 struct MergeOutcome {
   bool merged = false;                 // false: a slot message was shown
   bool align_bar_was_checked = false;  // the caller runs the alignment-bar handler
 };
 
-// "&Merge". Builds the new image and geometry aside and replaces the merged
-// picture only on success; a failure raises with the previous result and
-// the cursor as they were. On success: the preview in the view, "Merged!",
-// the Align-Bar box cleared (when it was ticked the caller runs its
-// handler, see MergeOutcome). The output commands follow from the state.
-MergeOutcome Merge(MakerState& state, Dialogs& dialogs, MainView& view, ProgressSink& progress,
-                   const std::string& work_dir);
-
 // "&Merge" as long work: Run builds the picture aside from copies of the
-// slots and crops, Finish adopts it, shows the preview and "Merged!".
+// slots and crops, Finish adopts it, shows the preview and "Merged!" and
+// clears the Align-Bar box (when it was ticked the caller runs its handler,
+// see MergeOutcome). A failure raises with the previous picture as it was.
 class MergeWork : public LongWork {
  public:
   virtual const MergeOutcome& Outcome() const = 0;
@@ -64,7 +61,7 @@ class MergeWork : public LongWork {
 
 // The slot check (a message and no work when a slot is missing), the lens
 // settings and the picture they give checked (a clear error and no change
-// otherwise), the crop rectangle hidden, the Mode read; the work refers to `state`, `dialogs`
+// otherwise), the crop rectangle hidden, the state's Mode taken; the work refers to `state`, `dialogs`
 // and `view` for Finish only.
 // `announce`: "Merged!" at the end (not when a project or an undo re-makes
 // the picture).

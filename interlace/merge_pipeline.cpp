@@ -12,7 +12,7 @@
 
 #include "core/error.h"
 #include "interlace/interleave.h"
-#include "interlace/native_interleave.h"
+#include "interlace/strip_plan.h"
 
 namespace lenti {
 
@@ -86,8 +86,8 @@ Raster SliceFrame(const PipelineFrame& frame, const MergeRequest& request, Memor
   }
   Raster slice;
   {
-    const BudgetHold hold(budget, std::min(budget.Limit(), FramePeakBytes(*source, crop, request.slice)));
-    slice = SliceFromSource(*source, crop, request.slice, frame.slot, request.sampling);
+    const BudgetHold hold(budget, std::min(budget.Limit(), FramePeakBytes(*source, crop, request.geometry.slice)));
+    slice = SliceFromSource(*source, crop, request.geometry.slice, frame.slot, request.sampling);
     source.reset();
   }
   if (CancelRequested(request)) throw Cancelled();
@@ -198,17 +198,14 @@ Raster RunMergePipeline(const MergeRequest& request, const MergeProgress& progre
     if (progress.strip_done) progress.strip_done();
   };
   const auto frame_count = static_cast<int32_t>(frames.size());
-  if (request.native) return InterleaveNative(frames, *request.native, frame_count, request.mode, strip_done);
-  return InterleaveSlices(frames, request.geometry, frame_count, request.mode, strip_done);
+  return Interleave(frames, request.geometry, frame_count, request.mode, strip_done);
 }
 
 MergeRequest RequestForLens(const LensGeometry& geometry, Mode mode, Sampling sampling) {
   MergeRequest request;
-  request.geometry = geometry.output;
-  request.slice = geometry.slice;
+  request.geometry = geometry;
   request.mode = mode;
   request.sampling = sampling;
-  if (geometry.native_interleave) request.native = geometry;
   return request;
 }
 

@@ -32,14 +32,11 @@ struct PipelineFrame {
 
 struct MergeRequest {
   std::vector<PipelineFrame> frames;  // the frame count is their number
-  OutputGeometry geometry;
-  Size slice;
+  // The picture, its slice and its lens layout (whole strips or periodic).
+  LensGeometry geometry;
   Mode mode = Mode::PortraitRows;
   // How each frame is scaled to its slice.
   Sampling sampling = Sampling::Nearest;
-  // Set: the native interleave makes the picture at this period and phase
-  // (geometry and slice must be its own); absent: the classic strips.
-  std::optional<LensGeometry> native;
   PhotoOpener open = OpenBmpPhotoSource;
   // The crop of a frame without one, from the photo's pixel size.
   std::function<Rect(Size photo)> default_rect;
@@ -53,7 +50,7 @@ struct MergeRequest {
 // Called on the thread that runs the pipeline, never on a worker.
 struct MergeProgress {
   std::function<void(int slot)> frame_done;  // once per frame, as each is sliced
-  std::function<void()> strip_done;          // InterleaveSlices' step
+  std::function<void()> strip_done;          // the interleave's step
 };
 
 // Threads for slicing: the machine's cores, at least 1.
@@ -66,12 +63,11 @@ unsigned MachineThreads();
 std::vector<Raster> PrepareSlices(const MergeRequest& request,
                                   const std::function<void(int slot)>& frame_done = {});
 
-// The request for a merge of `lens`: geometry, slice, sampling and, unless
-// the classic interleave serves, the native layout. Frames, opener and the
-// rest are left to the caller.
+// The request for a merge of `geometry` in `mode` with `sampling`. Frames,
+// opener and the rest are left to the caller.
 MergeRequest RequestForLens(const LensGeometry& geometry, Mode mode, Sampling sampling);
 
-// PrepareSlices, then InterleaveSlices (or InterleaveNative) into the merged picture.
+// PrepareSlices, then the interleave of the geometry's strip plan into the merged picture.
 Raster RunMergePipeline(const MergeRequest& request, const MergeProgress& progress = {});
 
 }  // namespace lenti

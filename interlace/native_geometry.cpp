@@ -30,13 +30,10 @@ OutputGeometry ClassicOutput(int32_t frame_count, const LensSettings& lens, Mode
   return g;
 }
 
-// The printer's resolution D: exactly D dpi, Round(inches x D) px a side;
-// whole strips only when n strips of one width fill the period exactly.
-OutputGeometry NativeOutput(int32_t frame_count, const LensSettings& lens, Mode mode) {
+// The printer's resolution D: exactly D dpi, Round(inches x D) px a side.
+OutputGeometry NativeOutput(const LensSettings& lens, Mode mode) {
   OutputGeometry g;
   g.OutputDpiX = int64_t{lens.OutputDpi} * 10000;
-  const int64_t per_strip = int64_t{frame_count} * lens.LensLpiX;
-  g.StripWidth = g.OutputDpiX % per_strip == 0 ? static_cast<int32_t>(g.OutputDpiX / per_strip) : 0;
   const bool portrait = mode == Mode::PortraitRows;
   const Extended wide = portrait ? PictureInchesWide(lens) : PictureInchesHigh(lens);
   const Extended high = portrait ? PictureInchesHigh(lens) : PictureInchesWide(lens);
@@ -65,25 +62,40 @@ std::string PictureTooLargeText(int64_t width, int64_t height) {
                 static_cast<unsigned long long>(kMaxRasterBytes >> 20));
 }
 
+LensGeometry WholeStripGeometry(const OutputGeometry& output, int32_t frame_count, Mode mode) {
+  LensGeometry g;
+  g.output = output;
+  g.slice = SliceSize(output.OutputWidth, output.OutputHeight, frame_count, mode);
+  g.layout = LensLayout::WholeStrips;
+  g.period = static_cast<Extended>(int64_t{frame_count} * output.StripWidth);
+  return g;
+}
+
+std::optional<int32_t> WholeStripWidth(int64_t output_dpi_x, int64_t lens_lpi_x, int32_t frame_count) {
+  const int64_t per_strip = int64_t{frame_count} * lens_lpi_x;
+  if (per_strip <= 0 || output_dpi_x % per_strip != 0) return std::nullopt;
+  return static_cast<int32_t>(output_dpi_x / per_strip);
+}
+
 LensGeometry ComputeLensGeometry(int32_t frame_count, const LensSettings& lens, Mode mode) {
   CheckLensSettings(lens);
   if (frame_count < 1) throw Error(Format("A merge needs frames, not %d", frame_count));
   LensGeometry g;
-  g.native_resolution = lens.OutputDpi != kNearest300Dpi;
-  g.native_interleave = !UsesClassicInterleave(lens);
+  g.layout = LayoutFor(lens);
   g.phase = PhaseFraction(lens);
-  if (g.native_resolution) {
+  if (lens.OutputDpi != kNearest300Dpi) {
     g.period = Divide(static_cast<Extended>(lens.OutputDpi) * 10000, static_cast<Extended>(lens.LensLpiX));
     if (g.period < 1) {
       throw Error(Format("A lens of %s lpi is finer than a pixel at %d dpi: choose a higher "
                          "resolution or a coarser lens",
                          FloatToStr(static_cast<Extended>(lens.LensLpiX) / 10000).c_str(), lens.OutputDpi));
     }
-    g.output = NativeOutput(frame_count, lens, mode);
+    g.output = NativeOutput(lens, mode);
   } else {
     g.output = ClassicOutput(frame_count, lens, mode);
     g.period = static_cast<Extended>(int64_t{frame_count} * g.output.StripWidth);
   }
+  if (g.layout == LensLayout::Periodic) g.output.StripWidth = 0;  // its lenses are not counted in strips
   if (g.output.OutputWidth < 1 || g.output.OutputHeight < 1) {
     throw Error(Format("A picture of %s x %s cm is smaller than a pixel at this resolution",
                        CmText(lens.WidthCmX100).c_str(), CmText(lens.HeightCmX100).c_str()));

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "core/geometry.h"
 #include "core/lens_settings.h"
@@ -17,15 +19,24 @@
 namespace lenti {
 
 struct LensGeometry {
-  // StripWidth (0 when a native period does not split into whole strips),
-  // OutputDpiX (dpi x 10000), OutputWidth, OutputHeight.
+  // StripWidth (whole strips only), OutputDpiX (dpi x 10000), OutputWidth,
+  // OutputHeight.
   OutputGeometry output;
-  Size slice;                     // one prepared frame
-  bool native_resolution = false; // the printer's resolution, not the classic rule
-  bool native_interleave = false; // NativeInterleave makes the picture, else InterleaveSlices
-  Extended period = 0;            // pixels per lens along the strip axis
-  Extended phase = 0;             // where lens 0 starts, as a fraction of a lens
+  Size slice;  // one prepared frame
+  LensLayout layout = LensLayout::WholeStrips;
+  Extended period = 0;  // pixels per lens along the strip axis
+  Extended phase = 0;   // where lens 0 starts, as a fraction of a lens
+  friend bool operator==(const LensGeometry&, const LensGeometry&) = default;
 };
+
+// The whole-strip layout of a classic output geometry (its slice, a period of
+// n strips), for a caller that has only the output.
+LensGeometry WholeStripGeometry(const OutputGeometry& output, int32_t frame_count, Mode mode);
+
+// The width of every frame's strip when each lens of `period` pixels splits
+// into `frame_count` whole strips of one width (40 lpi at 720 dpi, 2 frames:
+// 18 px per lens, strip 9 px); none when it does not.
+std::optional<int32_t> WholeStripWidth(int64_t output_dpi_x, int64_t lens_lpi_x, int32_t frame_count);
 
 // The whole layout, every setting checked first (CheckLensSettings), then a
 // pitch finer than a pixel, a picture or slice under one pixel and a picture

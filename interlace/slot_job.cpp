@@ -29,7 +29,8 @@ std::vector<JobFrame> SlotFrames(const SlotState& photos) {
   return frames;
 }
 
-Job JobOfState(const MakerState& state, Mode mode) {
+Job JobOfState(const MakerState& state) {
+  const Mode mode = state.mode;
   Job job;
   job.frames = SlotFrames(state.photos);
   job.mode = mode;

@@ -26,8 +26,8 @@ bool SlotInUse(const SlotState& photos, int slot);
 // One frame for every filled slot in use, in slot order.
 std::vector<JobFrame> SlotFrames(const SlotState& photos);
 
-// The window's current job; `mode` is the Mode the window shows.
-Job JobOfState(const MakerState& state, Mode mode);
+// The window's current job.
+Job JobOfState(const MakerState& state);
 
 // The pipeline request for the frames of `job` at `geometry`: each frame
 // reads `file_of(frame)` (the photo itself, or the window's working file).

@@ -70,6 +70,7 @@ void ApplyJobText(MakerState& state, MainView& view, const Job& job, const std::
   overlay.TextX = text.at.x;
   overlay.TextY = text.at.y;
   overlay.ApplyEnabled = false;
+  overlay.EditText = text.text;
   view.SetOverlayEditText(text.text);
 }
 
@@ -161,6 +162,7 @@ RestorePlan PlanRestore(const SlotState& photos, const Job& job) {
 void ApplyJobSettings(MakerState& state, MainView& view, const Job& job, const std::shared_ptr<Font>& dialog_font,
                       bool photo_shown) {
   state.lens = job.lens;
+  state.mode = job.mode;
   view.SetMode(job.mode);
   int highest = 2;
   for (const JobFrame& frame : job.frames) {

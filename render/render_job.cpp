@@ -37,7 +37,7 @@ MergeResult MergeFrames(const Job& job, const RenderOptions& options) {
   result.mode = job.mode;
   result.geometry = geometry.output;
   result.slice = geometry.slice;
-  result.native_resolution = geometry.native_resolution;
+  result.layout = geometry.layout;
   result.phase_x10000 = job.lens.PhaseX10000;
   MergeProgress steps;
   if (options.frame_done) steps.frame_done = [&options](int) { options.frame_done(); };

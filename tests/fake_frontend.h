@@ -29,10 +29,8 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   std::deque<Font> font_answers;         // AskFont: a value = confirmed, none left = cancel
   std::deque<Color> colour_answers;      // AskColour: a value = confirmed, none left = cancel
   std::deque<bool> yes_no_answers;       // AskYesNo pops the front; none left = No
-  Mode mode = Mode::PortraitRows;
   Size scroll_box_outer{593, 595};  // view box 591 x 593
   Size view_image{589, 591};
-  std::string edit_text;
 
   // ---- record ----
   std::vector<std::string> messages;
@@ -46,12 +44,19 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   int save_dialogs_shown = 0;
   Picture view;
   std::map<int, Raster> thumbnails;
-  Rect crop{};
+  Mode shown_mode = Mode::PortraitRows;  // what the Mode buttons show
+  std::string shown_text;                // what the text box shows
+  Rect shown_crop{};  // the rectangle as the view draws it
   bool crop_visible = false;
   Cursor crop_cursor = Cursor::SizeAll;
   int progress_min = 0, progress_max = 100, progress = 0;
   std::vector<int> progress_history;
   std::optional<Raster> chart_preview;
+
+  // What a command made for the view, shown as the window shows it.
+  void Show(std::optional<Raster> picture) {
+    if (picture) view = Picture(std::move(*picture));
+  }
 
   Cursor ScreenCursor() const { return screen_cursors.empty() ? Cursor::Default : screen_cursors.back(); }
 
@@ -99,24 +104,17 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
 
   // ---- MainView, ChartView ----
   void SetScreenCursor(Cursor cursor) override { screen_cursors.push_back(cursor); }
-  Mode CurrentMode() const override { return mode; }
   Size ViewBoxOuterSize() const override { return scroll_box_outer; }
   Size ViewImageSize() const override { return view_image; }
   const Picture& ViewPicture() const override { return view; }
   void SetViewPicture(const Picture& picture) override { view = picture; }
   void SetThumbnail(int slot, const Raster& thumbnail) override { thumbnails[slot] = thumbnail; }
-  Raster Thumbnail(int slot) const override {
-    const auto found = thumbnails.find(slot);
-    return found == thumbnails.end() ? Raster() : found->second;
-  }
   void ClearThumbnail(int slot) override { thumbnails.erase(slot); }
-  Rect CropBounds() const override { return crop; }
-  void SetCropBounds(const Rect& bounds) override { crop = bounds; }
+  void SetCropBounds(const Rect& bounds) override { shown_crop = bounds; }
   void SetCropVisible(bool visible) override { crop_visible = visible; }
   void SetCropCursor(Cursor cursor) override { crop_cursor = cursor; }
-  std::string OverlayEditText() const override { return edit_text; }
-  void SetMode(Mode m) override { mode = m; }
-  void SetOverlayEditText(const std::string& text) override { edit_text = text; }
+  void SetMode(Mode m) override { shown_mode = m; }
+  void SetOverlayEditText(const std::string& text) override { shown_text = text; }
   void SetCommandCursor(Command command, Cursor cursor) override { button_cursors[command] = cursor; }
   void SetChartPreview(const Raster& preview) override { chart_preview = preview; }
 

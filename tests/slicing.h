@@ -44,8 +44,7 @@ inline Raster MakeSlice(const Raster& photo, const Rect& source_rect, Size slice
 inline Raster PrepareFrame(const MakerState& state, const OutputGeometry& geometry, Mode mode,
                            const std::string& slot_file, const std::string& work_file, int index) {
   MergeRequest request;
-  request.geometry = geometry;
-  request.slice = SliceSize(geometry.OutputWidth, geometry.OutputHeight, state.photos.FrameCount, mode);
+  request.geometry = WholeStripGeometry(geometry, state.photos.FrameCount, mode);
   request.mode = mode;
   request.frames.push_back(PipelineFrame{
       index + 1, slot_file,

@@ -65,13 +65,8 @@ QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 }  // namespace
 
 bool LensViewWindow::Taken::operator==(const Taken& other) const {
-  const MergeGeometry& a = geometry;
-  const MergeGeometry& b = other.geometry;
-  return bits == other.bits && width == other.width && height == other.height &&
-         a.FrameCount == b.FrameCount && a.LensLpiX == b.LensLpiX && a.StripWidth == b.StripWidth &&
-         a.OutputDpiX == b.OutputDpiX && a.OutputWidth == b.OutputWidth &&
-         a.OutputHeight == b.OutputHeight && a.mode == b.mode && text == other.text &&
-         text_x == other.text_x && text_y == other.text_y && font == other.font;
+  return bits == other.bits && width == other.width && height == other.height && geometry == other.geometry &&
+         text == other.text && text_x == other.text_x && text_y == other.text_y && font == other.font;
 }
 
 LensViewWindow::LensViewWindow(const MakerState& state, Dialogs& dialogs, QWidget* parent)

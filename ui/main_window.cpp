@@ -58,7 +58,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   lens_panel_ = new LensGroup(state_.lens, *dialogs_, preferences_band_);
   new PreferencesLayout(preferences_band_, lens_panel_, logo_,
                         preferences_band_->findChild<QLabel*>(QStringLiteral("VersionLabel")));
-  connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::UpdateCommands);
+  connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::OnModeToggled);
   ConnectHandlers();
   BuildSlotCommands();
   FillWorkArea();
@@ -148,7 +148,7 @@ void MainWindow::UpdateCommands() {
   UpdateSlotCommands();
   lens_view_action_->setEnabled(s.view_through_lens);
   if (lens_view_ != nullptr && lens_view_->isVisible()) lens_view_->Follow();
-  lens_panel_->Refresh(state_.photos.FrameCount, view_->CurrentMode());
+  lens_panel_->Refresh(state_.photos.FrameCount, state_.mode);
   RecordJob();
 }
 
@@ -197,7 +197,7 @@ void MainWindow::OnMerge() {
     const MergeWork* merge = work.get();
     background_->Start(std::move(work), [this, merge] {
       // The merge clears a ticked Align-Bar box; clearing it runs the box's handler.
-      if (merge->Outcome().align_bar_was_checked) ToggleAlignBars(state_, *view_, false);
+      if (merge->Outcome().align_bar_was_checked) Show(ToggleAlignBars(state_, false));
     });
   });
 }
@@ -206,35 +206,50 @@ void MainWindow::OnCancelWork() { background_->Cancel(); }
 
 void MainWindow::OnAlignBarsClicked() {
   const bool ticked = align_bars_box_->isChecked();
-  Run([&] { ToggleAlignBars(state_, *view_, ticked); });
+  Run([&] { Show(ToggleAlignBars(state_, ticked)); });
 }
 
 void MainWindow::OnInterlaceTypeClicked() {
   Run([&] { SetInterlaceType(state_.lens, three_d_button_->isChecked()); });
 }
 
-void MainWindow::OnOverlayTextChanged() {
-  Run([&] { UpdateApplyEnabled(state_, *view_); });
+void MainWindow::OnModeToggled() {
+  state_.mode = portrait_button_->isChecked() ? Mode::PortraitRows : Mode::LandscapeColumns;
+  UpdateCommands();
+}
+
+void MainWindow::OnOverlayTextChanged(const QString& text) {
+  Run([&] { TypeOverlayText(state_, text.toStdString()); });
 }
 
 void MainWindow::OnChooseFont() {
-  Run([&] { ChooseFont(state_, *dialogs_, *view_, dialog_font_); });
+  Run([&] { ChooseFont(state_, *dialogs_, dialog_font_); });
 }
 
 void MainWindow::OnChooseTextColour() {
-  Run([&] { ChooseTextColour(state_, *dialogs_, *view_, dialog_font_); });
+  Run([&] { ChooseTextColour(state_, *dialogs_, dialog_font_); });
 }
 
 void MainWindow::OnApplyText() {
-  Run([&] { ApplyText(state_, *view_, dialog_font_); });
+  Run([&] { Show(ApplyText(state_, dialog_font_)); });
 }
 
 void MainWindow::OnViewClicked(QPoint pos) {
-  Run([&] { PlaceText(state_, *view_, pos.x(), pos.y()); });
+  Run([&] { Show(PlaceText(state_, view_->ViewImageSize(), pos.x(), pos.y())); });
 }
 
 void MainWindow::OnRotate() {
-  Run([&] { RotateMerged(state_, *view_); });
+  Run([&] {
+    if (!state_.merged.MergedBitmap) return;
+    BusyCommandCursor busy(*view_, Command::Rotate);
+    TurnMerged(state_);
+    Show(*state_.merged.MergedBitmap);
+  });
+}
+
+// What a finishing command made for the view, shown there.
+void MainWindow::Show(std::optional<Raster> picture) {
+  if (picture) view_->SetViewPicture(Picture(std::move(*picture)));
 }
 
 void MainWindow::OnSave() {
@@ -291,7 +306,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::DeleteWorkingFiles() {
-  state_.merged.MergedBitmap.reset();
+  DropMergedPicture(state_);
   DeleteWorkFiles(work_dir_);  // all sixteen slots; the folder stays
 }
 

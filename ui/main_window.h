@@ -107,7 +107,8 @@ class MainWindow : public QMainWindow {
   void OnMerge();
   void OnAlignBarsClicked();
   void OnInterlaceTypeClicked();
-  void OnOverlayTextChanged();
+  void OnModeToggled();
+  void OnOverlayTextChanged(const QString& text);
   void OnChooseFont();
   void OnChooseTextColour();
   void OnApplyText();
@@ -153,6 +154,7 @@ class MainWindow : public QMainWindow {
   void UpdateProjectCommands();
   // After every change: one undo step and the recovery copy when the job changed.
   void RecordJob();
+  void Show(std::optional<Raster> picture);
   bool MayDropProject();
   void ProjectAdopted(const std::string& path);
   // The untitled start: the job as it now stands, unchanged, nothing to undo.

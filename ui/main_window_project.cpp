@@ -108,7 +108,7 @@ void MainWindow::StartAfresh() {
   UpdateProjectCommands();
 }
 
-Job MainWindow::CurrentJob() const { return JobOfState(state_, view_->CurrentMode()); }
+Job MainWindow::CurrentJob() const { return JobOfState(state_); }
 
 bool MainWindow::ProjectModified() const { return CurrentJob() != saved_job_; }
 
@@ -151,7 +151,7 @@ bool MainWindow::MayDropProject() {
 void MainWindow::OnNewProject() {
   if (Busy() || restoring_ || !MayDropProject()) return;
   Job empty;
-  empty.mode = view_->CurrentMode();
+  empty.mode = state_.mode;
   empty.lens = state_.lens;  // the lens sheet and printer stay those of the last job
   RestoreJob(empty, [this] { ProjectAdopted(""); });
 }
@@ -265,7 +265,7 @@ bool MainWindow::RestorePicture(const Job& job) {
   }
   if (!job.merged && state_.merged.MergedBitmap) {
     // The picture belongs to a later step: gone with it (Redo makes it again).
-    state_.merged = MergedPicture{};
+    DropMergedPicture(state_);
     FrameCurrentSlot(state_, *view_);
   } else if (job.merged && state_.merged.MergedBitmap) {
     ShowMergedWithText();  // the text moved or changed

@@ -85,7 +85,7 @@ void PrintPreview::OnPrint() {
   Guarded(dialogs_, [&] { printed = PrintMergedBitmap(state_, printer_); });
   // A failed job, or a file name not given, leaves the preview open for another try.
   if (!printed) return;
-  state_.merged.Delivered = true;  // closing the main window need not ask
+  RecordPrinted(state_);
   const std::string written = printer_.WrittenFile();
   // The preview stays above other windows: it goes before the message shows.
   close();

@@ -35,22 +35,25 @@ class QtMainView : public MainView {
   explicit QtMainView(const MainWidgets& widgets) : w_(widgets) {}
 
   void SetScreenCursor(Cursor cursor) override;
-  Mode CurrentMode() const override;
   Size ViewBoxOuterSize() const override;
   Size ViewImageSize() const override;
   const Picture& ViewPicture() const override;
   void SetViewPicture(const Picture& picture) override;
   void SetThumbnail(int slot, const Raster& thumbnail) override;
-  Raster Thumbnail(int slot) const override;
   void ClearThumbnail(int slot) override;
-  Rect CropBounds() const override;
   void SetCropBounds(const Rect& bounds) override;
   void SetCropVisible(bool visible) override;
   void SetCropCursor(Cursor cursor) override;
-  std::string OverlayEditText() const override;
   void SetMode(Mode mode) override;
   void SetOverlayEditText(const std::string& text) override;
   void SetCommandCursor(Command command, Cursor cursor) override;
+
+  // What the widgets now show, for the wiring tests: the operations read
+  // the state, never these.
+  Mode CurrentMode() const;
+  Raster Thumbnail(int slot) const;
+  Rect CropBounds() const;
+  std::string OverlayEditText() const;
 
  private:
   MainWidgets w_;

@@ -19,6 +19,7 @@
 #include "core/file_io.h"
 #include "error_of.h"
 #include "fake_frontend.h"
+#include "merge_to_end.h"
 #include "intake/crop_frame.h"
 #include "interlace/merge.h"
 #include "pattern_photos.h"
@@ -147,10 +148,10 @@ TEST_P(NativeMerge, SameAsTheWindowsMergeWithTheSameSettings) {
     state.photos.CropScales[slot - 1] = 10000;
   }
   FakeFrontend ui;
-  ui.mode = GetParam();
-  ASSERT_TRUE(Merge(state, ui, ui, ui, dir_ / "work").merged);
+  state.mode = GetParam();
+  ASSERT_TRUE(MergeToEnd(state, ui, ui, ui, dir_ / "work").merged);
   EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, *cli.merged.MergedBitmap));
-  EXPECT_TRUE(state.merged.Geometry.Native);
+  EXPECT_EQ(state.merged.Geometry.layout, LensLayout::Periodic);
   EXPECT_EQ(state.merged.Geometry.OutputDpiX, 6000000);
   EXPECT_EQ(state.merged.Geometry.PhaseX10000, 3000);
   EXPECT_EQ(state.merged.Geometry.StripWidth, 0);
@@ -185,10 +186,10 @@ TEST(PictureSize, TheDefaultCropTakesThePicturesRatio) {
   MakerState state;
   state.lens = lens;
   FakeFrontend ui;
-  ui.crop = Rect{10, 10, 110, 160};
+  state.photos.CropBounds = Rect{10, 10, 110, 160};
   CropMouseDown(state, ui, 95, 145);
   CropMouseMove(state, ui, 200, 300);
-  EXPECT_EQ(ui.crop, (Rect{10, 10, 210, 310}));
+  EXPECT_EQ(ui.shown_crop, (Rect{10, 10, 210, 310}));
 }
 
 TEST(ChartRows, EachRowsLabelOnALineOfItsOwnAfterTheSummary) {

@@ -21,6 +21,7 @@
 #include "delivery/save.h"
 #include "finishing/align_bars.h"
 #include "fake_frontend.h"
+#include "merge_to_end.h"
 #include "intake/crop_frame.h"
 #include "intake/slot_order.h"
 #include "interlace/merge.h"
@@ -75,9 +76,9 @@ class SameAsDesktop : public ::testing::TestWithParam<Mode> {
       state.photos.CropScales[slot - 1] = 10000;
     }
     FakeFrontend ui;
-    ui.mode = GetParam();
+    state.mode = GetParam();
     if (reverse) ReverseSlots(state, ui, dir_ / "work");
-    EXPECT_TRUE(Merge(state, ui, ui, ui, dir_ / "work").merged);
+    EXPECT_TRUE(MergeToEnd(state, ui, ui, ui, dir_ / "work").merged);
     return *state.merged.MergedBitmap;
   }
 
@@ -193,7 +194,7 @@ TEST_F(MergeCommand, TextWithBarsWritesTheFileTheWindowSaves) {
 
   MakerState window = MergePhotos(args_, 1);
   FakeFrontend ui;
-  ToggleAlignBars(window, ui, true);
+  ui.Show(ToggleAlignBars(window, true));
   window.overlay.OverlayText = *args_.text;
   window.overlay.OverlayFont = std::make_shared<Font>(args_.font);
   window.overlay.TextX = args_.text_at.x;

@@ -71,7 +71,7 @@ struct Scene {
     state.merged.MergedBitmap = Raster(300, 120);
     state.merged.Geometry.OutputDpiX = 2975000;
     frontend.view_image = {300, 120};
-    frontend.edit_text = "Hello";
+    state.overlay.EditText = "Hello";
     state.overlay.TextX = 20;
     state.overlay.TextY = 20;
   }
@@ -106,9 +106,9 @@ TEST_P(TextColour, TheChosenColourIsTheColourDelivered) {
   const Color kInk{200, 30, 90};
   Scene s;
   s.frontend.colour_answers.push_back(kInk);
-  if (c.before_apply) ChooseTextColour(s.state, s.frontend, s.frontend, s.dialog_font);
-  ApplyText(s.state, s.frontend, s.dialog_font);
-  if (!c.before_apply) ChooseTextColour(s.state, s.frontend, s.frontend, s.dialog_font);
+  if (c.before_apply) ChooseTextColour(s.state, s.frontend, s.dialog_font);
+  s.frontend.Show(ApplyText(s.state, s.dialog_font));
+  if (!c.before_apply) ChooseTextColour(s.state, s.frontend, s.dialog_font);
 
   const InkCount ink = CountInk(Deliver(s, c.how), kInk);
   EXPECT_GT(ink.exact, 20) << "the glyphs' solid pixels carry the chosen colour";
@@ -131,8 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TextColour, ACancelledDialogKeepsTheColourDelivered) {
   for (const Delivery how : {Delivery::Save, Delivery::Print}) {
     Scene s;
-    ApplyText(s.state, s.frontend, s.dialog_font);
-    ChooseTextColour(s.state, s.frontend, s.frontend, s.dialog_font);  // no answer: cancelled
+    s.frontend.Show(ApplyText(s.state, s.dialog_font));
+    ChooseTextColour(s.state, s.frontend, s.dialog_font);  // no answer: cancelled
     const InkCount ink = CountInk(Deliver(s, how), kBlack);
     EXPECT_GT(ink.exact, 20);
     EXPECT_EQ(ink.foreign, 0);

@@ -112,14 +112,14 @@ TEST_P(BandAtMergeSize, TickGrowsByFourPitchesThenClearGivesThePictureBack) {
   SetInterlaceType(state.lens, !c.flip);
   FakeFrontend frontend;
 
-  ToggleAlignBars(state, frontend, true);
+  frontend.Show(ToggleAlignBars(state, true));
   const Raster& grown = *state.merged.MergedBitmap;
   ASSERT_EQ((Size{grown.Width(), grown.Height()}), c.grown);
   ExpectBand(grown, c);
   EXPECT_TRUE(PictureKept(grown, original));
   EXPECT_EQ((Size{frontend.view.Width(), frontend.view.Height()}), c.preview);
 
-  ToggleAlignBars(state, frontend, false);
+  frontend.Show(ToggleAlignBars(state, false));
   EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, original));
   EXPECT_EQ(AlignBandSide(state), BandSide::None);
   EXPECT_EQ((Size{frontend.view.Width(), frontend.view.Height()}),
@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, BandAtMergeSize, ::testing::ValuesIn(kBandCas
 TEST(AlignBars, PreviewIsTheQuarterSizeStretchOfThePicture) {
   MakerState state = MergedState(40, 28, 2, 1);
   FakeFrontend frontend;
-  ToggleAlignBars(state, frontend, true);
+  frontend.Show(ToggleAlignBars(state, true));
   const Raster& preview = frontend.view.Graphic();
   ASSERT_EQ((Size{preview.Width(), preview.Height()}), (Size{12, 7}));  // of 48 x 28
   // A scaled draw of the whole picture, not a blank or cropped one: the
@@ -152,9 +152,9 @@ TEST(AlignBars, PreviewIsTheQuarterSizeStretchOfThePicture) {
 TEST(AlignBars, SecondTickAddsNoSecondBand) {
   MakerState state = MergedState(50, 40, 2, 3);
   FakeFrontend frontend;
-  ToggleAlignBars(state, frontend, true);
+  frontend.Show(ToggleAlignBars(state, true));
   const Raster once = *state.merged.MergedBitmap;
-  ToggleAlignBars(state, frontend, true);
+  frontend.Show(ToggleAlignBars(state, true));
   EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, once));
   EXPECT_EQ(state.merged.AlignBandWidth, 24);
 }
@@ -163,7 +163,7 @@ TEST(AlignBars, ClearWithoutBandOnlyRefreshesThePreview) {
   MakerState state = MergedState(50, 40, 2, 3);
   const Raster original = *state.merged.MergedBitmap;
   FakeFrontend frontend;
-  ToggleAlignBars(state, frontend, false);
+  frontend.Show(ToggleAlignBars(state, false));
   EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, original));
   EXPECT_EQ((Size{frontend.view.Width(), frontend.view.Height()}), (Size{12, 10}));
 }
@@ -171,7 +171,7 @@ TEST(AlignBars, ClearWithoutBandOnlyRefreshesThePreview) {
 TEST(AlignBars, NothingWithoutAMergedPicture) {
   MakerState state;
   FakeFrontend frontend;
-  ToggleAlignBars(state, frontend, true);
+  frontend.Show(ToggleAlignBars(state, true));
   EXPECT_FALSE(state.merged.MergedBitmap.has_value());
   EXPECT_TRUE(frontend.view.IsEmpty());
   EXPECT_EQ(AlignBandSide(state), BandSide::None);
@@ -184,11 +184,11 @@ TEST(AlignBars, UsesTheGeometryOfTheMergeThatMadeThePicture) {
   state.photos.FrameCount = 5;
   state.photos.StripWidth = 2;
   FakeFrontend frontend;
-  ToggleAlignBars(state, frontend, true);
+  frontend.Show(ToggleAlignBars(state, true));
   EXPECT_EQ(state.merged.MergedBitmap->Width(), 60 + 56);
   EXPECT_EQ(state.merged.MergedBitmap->PixelColor(60 + 6, 0), kWhite);   // first period: 7 white
   EXPECT_EQ(state.merged.MergedBitmap->PixelColor(60 + 7, 69), kBlack);  // then 7 black
-  ToggleAlignBars(state, frontend, false);
+  frontend.Show(ToggleAlignBars(state, false));
   EXPECT_EQ(state.merged.MergedBitmap->Width(), 60);
 }
 
@@ -201,13 +201,13 @@ TEST(AlignBars, StaleRecordNeverCutsANewPicture) {
   for (const Case& next : {Case{50, 40, 2, 3}, Case{40, 50, 2, 3}, Case{30, 20, 3, 1}}) {
     MakerState state = MergedState(50, 40, 2, 3);
     FakeFrontend frontend;
-    ToggleAlignBars(state, frontend, true);
+    frontend.Show(ToggleAlignBars(state, true));
     ASSERT_NE(state.merged.AlignBandWidth, 0);
     // What a merge leaves, except that the record is still there.
     const MakerState merged = MergedState(next.width, next.height, next.n, next.strip, 7);
     state.merged.MergedBitmap = merged.merged.MergedBitmap;
     state.merged.Geometry = merged.merged.Geometry;
-    ToggleAlignBars(state, frontend, false);
+    frontend.Show(ToggleAlignBars(state, false));
     EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, *merged.merged.MergedBitmap));
     EXPECT_EQ(AlignBandSide(state), BandSide::None);
   }
@@ -223,7 +223,7 @@ TEST(AlignBars, FailedGrowthKeepsThePicture) {
     state.merged.Geometry = MergeGeometry{2, 212500, 7, 0, flip ? 0 : kHuge, flip ? kHuge : 0};
     state.lens.FlipMode = flip;
     FakeFrontend frontend;
-    EXPECT_THROW(ToggleAlignBars(state, frontend, true), Error);
+    EXPECT_THROW(frontend.Show(ToggleAlignBars(state, true)), Error);
     EXPECT_EQ(state.merged.MergedBitmap->Width(), flip ? 0 : kHuge);
     EXPECT_EQ(state.merged.MergedBitmap->Height(), flip ? kHuge : 0);
     EXPECT_EQ(AlignBandSide(state), BandSide::None);
@@ -307,9 +307,12 @@ void RunOp(MakerState& state, FakeFrontend& frontend, Op op) {
   switch (op) {
     case Op::Tick:
     case Op::Clear:
-      ToggleAlignBars(state, frontend, op == Op::Tick);
+      frontend.Show(ToggleAlignBars(state, op == Op::Tick));
       break;
-    case Op::Rotate: RotateMerged(state, frontend); break;
+    case Op::Rotate:
+      TurnMerged(state);
+      frontend.Show(*state.merged.MergedBitmap);
+      break;
     case Op::ThreeD: SetInterlaceType(state.lens, true); break;
     case Op::UpDown: SetInterlaceType(state.lens, false); break;
   }
@@ -360,7 +363,8 @@ TEST(AlignBandBookkeeping, SideFollowsEachQuarterTurn) {
   ASSERT_EQ(AlignBandSide(state), BandSide::Right);
   FakeFrontend frontend;
   for (const BandSide side : expected) {
-    RotateMerged(state, frontend);
+    TurnMerged(state);
+    frontend.Show(*state.merged.MergedBitmap);
     EXPECT_EQ(AlignBandSide(state), side);
     EXPECT_EQ(std::abs(state.merged.AlignBandWidth) + std::abs(state.merged.AlignBandHeight), 8);
   }

@@ -7,14 +7,12 @@
 
 #include <memory>
 
-#include "fake_frontend.h"
 #include "finishing/text_overlay.h"
 #include "test_pictures.h"
 
 namespace lenti {
 namespace {
 
-using testing::FakeFrontend;
 using testing::MergedState;
 using testing::NoisePicture;
 using testing::ReferenceTurn;
@@ -79,35 +77,27 @@ TEST(QuarterTurn, PalettedSourceGivesTheSameColoursIn24Bit) {
   }
 }
 
-TEST(RotateMerged, TurnsThePictureButNotTheOutputGeometry) {
+TEST(TurnMerged, TurnsThePictureButNotTheOutputGeometry) {
   MakerState state = MergedState(1698, 2049, 2, 7);
   const Raster original = *state.merged.MergedBitmap;
-  FakeFrontend frontend;
-  RotateMerged(state, frontend);
+  TurnMerged(state);
   EXPECT_EQ(state.merged.MergedBitmap->Width(), 2049);
   EXPECT_EQ(state.merged.MergedBitmap->Height(), 1698);
   EXPECT_EQ(state.merged.Geometry.OutputWidth, 1698);
   EXPECT_EQ(state.merged.Geometry.OutputHeight, 2049);
   EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, ReferenceTurn(original)));
-  // Shown at full resolution.
-  EXPECT_TRUE(SamePixels(frontend.view.Graphic(), *state.merged.MergedBitmap));
-  // Rotate's own hourglass is back to the default.
-  ASSERT_EQ(frontend.button_cursors.count(Command::Rotate), 1u);
-  EXPECT_EQ(frontend.button_cursors.at(Command::Rotate), Cursor::Default);
 }
 
-TEST(RotateMerged, NothingWithoutAMergedPicture) {
+TEST(TurnMerged, NothingWithoutAMergedPicture) {
   MakerState state;
-  FakeFrontend frontend;
-  RotateMerged(state, frontend);
+  TurnMerged(state);
   EXPECT_FALSE(state.merged.MergedBitmap.has_value());
-  EXPECT_TRUE(frontend.view.IsEmpty());
-  EXPECT_TRUE(frontend.button_cursors.empty());
+  EXPECT_TRUE(state.merged.MadeFrom.finishing.empty()) << "no turn recorded";
 }
 
 // The text is drawn where it stood on the unturned picture, turns with it,
 // and is drawn only once however many turns follow.
-TEST(RotateMerged, PendingTextTurnsWithThePictureAndIsDrawnOnce) {
+TEST(TurnMerged, PendingTextTurnsWithThePictureAndIsDrawnOnce) {
   MakerState state = MergedState(120, 90, 2, 3);
   state.overlay.OverlayText = "Lens 21";
   state.overlay.OverlayFont = std::make_shared<Font>(Font{"DejaVu Sans", 14, true});
@@ -117,11 +107,10 @@ TEST(RotateMerged, PendingTextTurnsWithThePictureAndIsDrawnOnce) {
   BurnOverlayText(state, burned);
   ASSERT_FALSE(SamePixels(burned, *state.merged.MergedBitmap)) << "the text drew nothing";
 
-  FakeFrontend frontend;
-  RotateMerged(state, frontend);
+  TurnMerged(state);
   EXPECT_TRUE(state.overlay.OverlayText.empty());
   EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, ReferenceTurn(burned)));
-  for (int i = 0; i < 3; ++i) RotateMerged(state, frontend);
+  for (int i = 0; i < 3; ++i) TurnMerged(state);
   EXPECT_TRUE(SamePixels(*state.merged.MergedBitmap, burned));
   // The position is kept: it addresses the turned picture from now on.
   EXPECT_EQ(state.overlay.TextX, 10);

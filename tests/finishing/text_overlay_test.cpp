@@ -85,9 +85,9 @@ TEST(ApplyRule, EnabledOnlyWithTextAndAMergedPicture) {
     MakerState state;
     if (c.merged) state.merged.MergedBitmap = Raster(4, 4);
     FakeFrontend frontend;
-    frontend.edit_text = c.text;
+    state.overlay.EditText = c.text;
     state.overlay.ApplyEnabled = !c.enabled;
-    UpdateApplyEnabled(state, frontend);
+    UpdateApplyEnabled(state);
     EXPECT_EQ(DeriveCommandStates(state).apply_text, c.enabled);
   }
 }
@@ -95,17 +95,17 @@ TEST(ApplyRule, EnabledOnlyWithTextAndAMergedPicture) {
 TEST(ChooseFont, ChangesTheDialogFontInPlaceThenRunsTheApplyRule) {
   MakerState state = MergedState(40, 30, 2, 7);
   FakeFrontend frontend;
-  frontend.edit_text = "abc";
+  state.overlay.EditText = "abc";
   const Font chosen{"DejaVu Serif", 20, false, true};
   frontend.font_answers.push_back(chosen);
   auto dialog_font = std::make_shared<Font>();
   const Font* object = dialog_font.get();
-  ChooseFont(state, frontend, frontend, dialog_font);
+  ChooseFont(state, frontend, dialog_font);
   EXPECT_EQ(dialog_font.get(), object);
   EXPECT_EQ(*dialog_font, chosen);
   EXPECT_TRUE(DeriveCommandStates(state).apply_text);
   // A cancelled dialog leaves the font as it was.
-  ChooseFont(state, frontend, frontend, dialog_font);
+  ChooseFont(state, frontend, dialog_font);
   EXPECT_EQ(*dialog_font, chosen);
 }
 
@@ -127,11 +127,11 @@ TEST(ChooseTextColour, TakesOnlyANewColourIntoTheSharedFont) {
     SCOPED_TRACE(c.name);
     MakerState state = MergedState(40, 30, 2, 7);
     FakeFrontend frontend;
-    frontend.edit_text = "abc";
+    state.overlay.EditText = "abc";
     if (c.answer) frontend.colour_answers.push_back(*c.answer);
     auto dialog_font = std::make_shared<Font>(kTestFontFace);
     state.overlay.OverlayFont = dialog_font;
-    ChooseTextColour(state, frontend, frontend, dialog_font);
+    ChooseTextColour(state, frontend, dialog_font);
     EXPECT_EQ(state.overlay.OverlayFont.get(), dialog_font.get());
     EXPECT_EQ(dialog_font->color, c.font_colour);
     Font rest = *dialog_font;
@@ -146,7 +146,7 @@ TEST(ChooseTextColour, WithoutAFontObjectAsksNothing) {
   MakerState state;
   FakeFrontend frontend;
   frontend.colour_answers.push_back(kRed);
-  ChooseTextColour(state, frontend, frontend, nullptr);
+  ChooseTextColour(state, frontend, nullptr);
   EXPECT_EQ(frontend.colour_answers.size(), 1u);
 }
 
@@ -188,7 +188,7 @@ struct Scene {
   std::shared_ptr<Font> dialog_font = std::make_shared<Font>(kTestFont);
   Scene() {
     frontend.view_image = {300, 200};  // one view pixel per picture pixel
-    frontend.edit_text = "Hello";
+    state.overlay.EditText = "Hello";
   }
   const Raster& View() const { return frontend.view.Graphic(); }
 };
@@ -197,7 +197,7 @@ TEST(ApplyText, ShowsTheTextAtTheDefaultPlaceOnACopyOnly) {
   Scene s;
   const Raster merged = *s.state.merged.MergedBitmap;
   s.state.overlay.ApplyEnabled = true;
-  ApplyText(s.state, s.frontend, s.dialog_font);
+  s.frontend.Show(ApplyText(s.state, s.dialog_font));
   EXPECT_EQ(s.state.overlay.OverlayText, "Hello");
   EXPECT_EQ(s.state.overlay.OverlayFont.get(), s.dialog_font.get());
   EXPECT_FALSE(DeriveCommandStates(s.state).apply_text);
@@ -211,7 +211,7 @@ TEST(ApplyText, ShowsTheTextAtTheDefaultPlaceOnACopyOnly) {
 
 TEST(ApplyText, GlyphsOnlyThePictureShowsThroughBetweenThem) {
   Scene s;
-  ApplyText(s.state, s.frontend, s.dialog_font);
+  s.frontend.Show(ApplyText(s.state, s.dialog_font));
   const Size cell = MeasureText(kTestFont, "Hello");
   int kept = 0, changed = 0;
   for (int y = 100; y < 100 + cell.height; ++y) {
@@ -226,34 +226,36 @@ TEST(ApplyText, GlyphsOnlyThePictureShowsThroughBetweenThem) {
 // What the view showed is what Rotate burns in: the same pixels, turned.
 TEST(ApplyText, BurnedPixelsAreExactlyTheOnesTheViewShowed) {
   Scene s;
-  ApplyText(s.state, s.frontend, s.dialog_font);
-  PlaceText(s.state, s.frontend, 37, 151);
+  s.frontend.Show(ApplyText(s.state, s.dialog_font));
+  s.frontend.Show(PlaceText(s.state, s.frontend.view_image, 37, 151));
   const Raster shown = s.View();
-  RotateMerged(s.state, s.frontend);
+  TurnMerged(s.state);
+  s.frontend.Show(*s.state.merged.MergedBitmap);
   EXPECT_TRUE(SamePixels(*s.state.merged.MergedBitmap, ReferenceTurn(shown)));
 }
 
 TEST(ApplyText, FontChangedAfterApplyIsTheOneBurnedIn) {
   Scene s;
-  ApplyText(s.state, s.frontend, s.dialog_font);
+  s.frontend.Show(ApplyText(s.state, s.dialog_font));
   const Raster shown = s.View();
   const Font larger{"DejaVu Sans", 30, true};
   s.frontend.font_answers.push_back(larger);
-  ChooseFont(s.state, s.frontend, s.frontend, s.dialog_font);
+  ChooseFont(s.state, s.frontend, s.dialog_font);
   EXPECT_TRUE(SamePixels(s.View(), shown));  // the view keeps the old font
 
   Raster expected = *s.state.merged.MergedBitmap;
   expected.SetFont(larger);
   expected.SetBrushStyle(BrushStyle::Clear);
   expected.TextOut(100, 100, "Hello");
-  RotateMerged(s.state, s.frontend);
+  TurnMerged(s.state);
+  s.frontend.Show(*s.state.merged.MergedBitmap);
   EXPECT_TRUE(SamePixels(*s.state.merged.MergedBitmap, ReferenceTurn(expected)));
   EXPECT_FALSE(SamePixels(*s.state.merged.MergedBitmap, ReferenceTurn(shown)));
 }
 
 TEST(ApplyText, WithoutAFontObjectTheDefaultFontDraws) {
   Scene s;
-  ApplyText(s.state, s.frontend, nullptr);
+  s.frontend.Show(ApplyText(s.state, nullptr));
   Raster expected = *s.state.merged.MergedBitmap;
   expected.SetBrushStyle(BrushStyle::Clear);
   expected.TextOut(100, 100, "Hello");
@@ -264,11 +266,11 @@ TEST(ApplyText, WithoutAFontObjectTheDefaultFontDraws) {
 
 TEST(PlaceText, WithoutPendingTextOnlyMovesThePosition) {
   Scene s;
-  PlaceText(s.state, s.frontend, 40, 60);
+  s.frontend.Show(PlaceText(s.state, s.frontend.view_image, 40, 60));
   EXPECT_EQ((Point{s.state.overlay.TextX, s.state.overlay.TextY}), (Point{40, 60}));
   EXPECT_TRUE(s.frontend.view.IsEmpty());
   // A later Apply draws the text there.
-  ApplyText(s.state, s.frontend, s.dialog_font);
+  s.frontend.Show(ApplyText(s.state, s.dialog_font));
   const Rect changed = ChangedArea(s.View(), *s.state.merged.MergedBitmap);
   EXPECT_GT(changed.Width(), 0);
   EXPECT_TRUE(Inside(changed, CellAround(40, 60, "Hello", kTestFont)));
@@ -276,9 +278,9 @@ TEST(PlaceText, WithoutPendingTextOnlyMovesThePosition) {
 
 TEST(PlaceText, WithPendingTextTheTextMovesAndLeavesNothingBehind) {
   Scene s;
-  ApplyText(s.state, s.frontend, s.dialog_font);
+  s.frontend.Show(ApplyText(s.state, s.dialog_font));
   const Raster merged = *s.state.merged.MergedBitmap;
-  PlaceText(s.state, s.frontend, 180, 150);
+  s.frontend.Show(PlaceText(s.state, s.frontend.view_image, 180, 150));
   const Rect changed = ChangedArea(s.View(), merged);
   EXPECT_GT(changed.Width(), 0);
   EXPECT_TRUE(Inside(changed, CellAround(180, 150, "Hello", kTestFont)));  // nothing left at 100, 100
@@ -291,7 +293,7 @@ TEST(PlaceText, MapsOntoTheMergedPictureWhateverTheViewShows) {
   s.frontend.view = Picture(Raster(40, 900));
   s.frontend.view_image = {589, 591};
   s.state.merged.MergedBitmap = Raster(1940, 2342);
-  PlaceText(s.state, s.frontend, 300, 200);
+  s.frontend.Show(PlaceText(s.state, s.frontend.view_image, 300, 200));
   EXPECT_EQ((Point{s.state.overlay.TextX, s.state.overlay.TextY}), (Point{992, 793}));
 }
 
@@ -299,7 +301,7 @@ TEST(PlaceText, NothingWithoutAMergedPicture) {
   MakerState state;
   FakeFrontend frontend;
   state.overlay.OverlayText = "pending";
-  PlaceText(state, frontend, 5, 5);
+  frontend.Show(PlaceText(state, frontend.view_image, 5, 5));
   EXPECT_EQ((Point{state.overlay.TextX, state.overlay.TextY}), (Point{100, 100}));
   EXPECT_TRUE(frontend.view.IsEmpty());
 }

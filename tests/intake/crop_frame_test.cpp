@@ -144,14 +144,14 @@ class FrameTable : public ::testing::TestWithParam<FrameCase> {};
 TEST_P(FrameTable, WritesRecordScaleAndShowsTheRectangle) {
   const FrameCase& c = GetParam();
   FakeFrontend fe;
-  fe.mode = c.mode;
-  fe.view = Picture(Raster(c.photo.width, c.photo.height));
   MakerState state;
+  state.mode = c.mode;
+  fe.view = Picture(Raster(c.photo.width, c.photo.height));
   state.photos.CurrentSlot = 4;
   FitAndFrame(state, fe);
   EXPECT_EQ(state.photos.CropRects[4], c.record);
   EXPECT_EQ(state.photos.CropScales[4], c.scale);
-  EXPECT_EQ(fe.crop, (Rect{c.record.Left, c.record.Top, c.record.Right, c.record.Bottom}));
+  EXPECT_EQ(fe.shown_crop, (Rect{c.record.Left, c.record.Top, c.record.Right, c.record.Bottom}));
   EXPECT_TRUE(fe.crop_visible);
   EXPECT_EQ(state.photos.CropRects[0], CropRecord{}) << "only the current slot is written";
 }
@@ -173,7 +173,7 @@ class CropFrameTest : public ::testing::Test {
   }
   // A press in the resize corner, then the mouse at (x, y).
   void Resize(int x, int y) {
-    const Rect r = fe.crop;
+    const Rect r = fe.shown_crop;
     Drag(r.Width() - 1, r.Height() - 1, x, y);
   }
   Rect RecordRect() const {
@@ -188,7 +188,7 @@ class CropFrameTest : public ::testing::Test {
 TEST_F(CropFrameTest, EmptyPictureRaisesBeforeAnythingIsWritten) {
   Frame(1600, 1200);
   const CropRecord record = state.photos.CropRects[0];
-  const Rect bounds = fe.crop;
+  const Rect bounds = fe.shown_crop;
   fe.crop_visible = false;
   fe.view = Picture();
   try {
@@ -199,7 +199,7 @@ TEST_F(CropFrameTest, EmptyPictureRaisesBeforeAnythingIsWritten) {
   }
   EXPECT_EQ(state.photos.CropRects[0], record);
   EXPECT_EQ(state.photos.CropScales[0], 27073);
-  EXPECT_EQ(fe.crop, bounds);
+  EXPECT_EQ(fe.shown_crop, bounds);
   EXPECT_FALSE(fe.crop_visible);
 }
 
@@ -214,15 +214,15 @@ TEST_F(CropFrameTest, ViewBoxIsReadAtEveryFit) {
 }
 
 TEST_F(CropFrameTest, SavedRectangleAtLeftZeroIsRemembered) {
-  fe.mode = Mode::LandscapeColumns;
+  state.mode = Mode::LandscapeColumns;
   Frame(1000, 1000);
-  ASSERT_EQ(fe.crop.left, 0);
+  ASSERT_EQ(fe.shown_crop.left, 0);
   Resize(300, 0);
   const Rect resized{0, 52, 300, 52 + 249};  // Round(300 / 175 x 145) = 249
   ASSERT_EQ(RecordRect(), resized);
-  fe.crop = Rect{};
+  fe.shown_crop = Rect{};
   FitAndFrame(state, fe);
-  EXPECT_EQ(fe.crop, resized);
+  EXPECT_EQ(fe.shown_crop, resized);
   EXPECT_EQ(RecordRect(), resized);
 }
 
@@ -239,11 +239,11 @@ TEST_F(CropFrameTest, RestoreRefreshesOffsetsAndScaleButNotTheRectangle) {
 
 TEST_F(CropFrameTest, SavedRectangleKeepsItsRatioAfterModeSwitchUntilResized) {
   Frame(1600, 1200);  // portrait: 367 x 443
-  fe.mode = Mode::LandscapeColumns;
+  state.mode = Mode::LandscapeColumns;
   FitAndFrame(state, fe);
-  EXPECT_EQ(fe.crop, (Rect{112, 75, 479, 518}));
+  EXPECT_EQ(fe.shown_crop, (Rect{112, 75, 479, 518}));
   Resize(290, 0);
-  EXPECT_EQ(fe.crop, (Rect{112, 75, 112 + 290, 75 + 240}));
+  EXPECT_EQ(fe.shown_crop, (Rect{112, 75, 112 + 290, 75 + 240}));
 }
 
 // ---- mouse ----
@@ -300,12 +300,12 @@ TEST_F(CropFrameTest, MoveKeepsTheGrabbedPointUnderTheMouse) {
   state.photos.CropScales[0] = 12345;
   CropMouseDown(state, fe, 50, 60);
   CropMouseMove(state, fe, 70, 50);  // mouse 20 right, 10 up
-  EXPECT_EQ(fe.crop, (Rect{132, 65, 499, 508}));
+  EXPECT_EQ(fe.shown_crop, (Rect{132, 65, 499, 508}));
   // The rectangle now sits under the mouse: the same point again is no move.
   CropMouseMove(state, fe, 50, 60);
-  EXPECT_EQ(fe.crop, (Rect{132, 65, 499, 508}));
+  EXPECT_EQ(fe.shown_crop, (Rect{132, 65, 499, 508}));
   CropMouseMove(state, fe, 40, 60);
-  EXPECT_EQ(fe.crop, (Rect{122, 65, 489, 508}));
+  EXPECT_EQ(fe.shown_crop, (Rect{122, 65, 489, 508}));
   EXPECT_EQ(state.photos.CropRects[0], (CropRecord{122, 65, 489, 508, 0, 75, true}));
   EXPECT_EQ(state.photos.CropScales[0], 12345) << "a drag never touches the scale";
 }
@@ -345,10 +345,10 @@ TEST_P(ResizeTable, KeepsTheRatioAndTheTopLeftCorner) {
   const ResizeCase& c = GetParam();
   Frame(1600, 1200);
   state.photos.CropScales[0] = 12345;
-  fe.mode = c.mode;
+  state.mode = c.mode;
   Resize(c.x, c.y);
   EXPECT_EQ(state.photos.CropRects[0], (CropRecord{112, 75, 112 + c.width, 75 + c.height, 0, 75, true}));
-  EXPECT_EQ(fe.crop, (Rect{112, 75, 112 + c.width, 75 + c.height}));
+  EXPECT_EQ(fe.shown_crop, (Rect{112, 75, 112 + c.width, 75 + c.height}));
   EXPECT_EQ(state.photos.CropScales[0], 12345);
 }
 
@@ -361,10 +361,10 @@ TEST_F(CropFrameTest, ResizeReadsTheModeAtEveryStep) {
   Frame(1600, 1200);
   CropMouseDown(state, fe, 366, 442);
   CropMouseMove(state, fe, 290, 0);
-  EXPECT_EQ(fe.crop.Height(), 350);
-  fe.mode = Mode::LandscapeColumns;
+  EXPECT_EQ(fe.shown_crop.Height(), 350);
+  state.mode = Mode::LandscapeColumns;
   CropMouseMove(state, fe, 290, 0);
-  EXPECT_EQ(fe.crop.Height(), 240);
+  EXPECT_EQ(fe.shown_crop.Height(), 240);
 }
 
 TEST_F(CropFrameTest, PressDecidesTheActionUntilRelease) {
@@ -372,14 +372,14 @@ TEST_F(CropFrameTest, PressDecidesTheActionUntilRelease) {
   CropMouseDown(state, fe, 100, 100);  // a move
   // The mouse passes over the resize corner: still a move.
   CropMouseMove(state, fe, 360, 440);
-  EXPECT_EQ(fe.crop, (Rect{372, 415, 739, 858}));
+  EXPECT_EQ(fe.shown_crop, (Rect{372, 415, 739, 858}));
   EXPECT_EQ(fe.crop_cursor, Cursor::SizeAll);
   CropMouseUp(state);
   EXPECT_FALSE(state.photos.Dragging);
   // After the release a move only hovers.
-  const Rect released = fe.crop;
+  const Rect released = fe.shown_crop;
   CropMouseMove(state, fe, 10, 10);
-  EXPECT_EQ(fe.crop, released);
+  EXPECT_EQ(fe.shown_crop, released);
 }
 
 TEST_F(CropFrameTest, DragWritesTheCurrentSlotsRecord) {

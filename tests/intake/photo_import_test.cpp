@@ -15,6 +15,7 @@
 #include "core/jpeg.h"
 #include "core/work_dir.h"
 #include "fake_frontend.h"
+#include "import_to_end.h"
 #include "intake/photo_source.h"
 #include "intake/slots.h"
 #include "photo_forms.h"
@@ -108,7 +109,7 @@ TEST_F(PhotoImport, EachKindIsImportedAsAViewerShowsIt) {
     MakerState state;
     testing::FakeFrontend fe;
     fe.open_answers.push_back(path);
-    ImportIntoSlot(state, fe, fe, work, 3);
+    ImportIntoSlotToEnd(state, fe, fe, work, 3);
     ASSERT_EQ(state.photos.SlotFiles[2], PhotoWorkFile(work, 3));
     const Raster working = LoadBmpFile(state.photos.SlotFiles[2]);
     ASSERT_EQ(working.Width(), c.shown_width);

@@ -22,6 +22,7 @@
 #include "core/jpeg.h"
 #include "error_of.h"
 #include "fake_frontend.h"
+#include "merge_to_end.h"
 #include "intake/crop_frame.h"
 #include "interlace/merge.h"
 #include "interlace/merge_pipeline.h"
@@ -133,7 +134,7 @@ TEST_P(DefaultCrop, IsWhatTheCropFramePlacesInAViewBoxTheSizeOfThePhoto) {
   const DefaultCase& c = GetParam();
   MakerState state;
   FakeFrontend ui;
-  ui.mode = c.mode;
+  state.mode = c.mode;
   ui.scroll_box_outer = Size{c.photo.width + 2, c.photo.height + 2};
   ui.view = Picture(Raster(c.photo.width, c.photo.height, PixelFormat::pf24bit));
   FitAndFrame(state, ui);
@@ -163,7 +164,7 @@ constexpr uint64_t kDefaultPhotoMemoryBudget = uint64_t{256} << 20;
 MergeRequest RequestFor(const std::vector<SliceJob>& jobs, Size slice, Mode mode, unsigned threads,
                         uint64_t memory_budget) {
   MergeRequest request;
-  request.slice = slice;
+  request.geometry.slice = slice;
   request.mode = mode;
   request.open = OpenPhotoSource;
   request.default_rect = [mode](Size photo) { return DefaultSourceRect(photo, mode); };
@@ -265,9 +266,7 @@ TEST_F(ParallelSlices, TheLowestSlotWinsWhateverFailsFirst) {
 TEST_F(ParallelSlices, ProgressIsReportedOnTheCallingThreadOnly) {
   MergeRequest request = RequestFor(jobs_, slice_, Mode::PortraitRows, 4, kDefaultPhotoMemoryBudget);
   request.frames.resize(2);
-  request.geometry = ComputeOutputGeometry(2, 212500, Mode::PortraitRows);
-  request.slice = SliceSize(request.geometry.OutputWidth, request.geometry.OutputHeight, 2,
-                            Mode::PortraitRows);
+  request.geometry = WholeStripGeometry(ComputeOutputGeometry(2, 212500, Mode::PortraitRows), 2, Mode::PortraitRows);
   const std::thread::id caller = std::this_thread::get_id();
   std::vector<int> slots;
   int strips = 0;
@@ -286,7 +285,7 @@ TEST_F(ParallelSlices, ProgressIsReportedOnTheCallingThreadOnly) {
   std::sort(slots.begin(), slots.end());
   EXPECT_EQ(slots, (std::vector<int>{1, 2}));
   EXPECT_EQ(strips, 293);  // 2 frames of 2049 rows in strips of 7
-  EXPECT_EQ(merged.Width(), request.geometry.OutputWidth);
+  EXPECT_EQ(merged.Width(), request.geometry.output.OutputWidth);
 }
 
 TEST_F(ParallelSlices, AFailingProgressCallbackStopsTheWorkersAndIsRaised) {
@@ -322,14 +321,13 @@ TEST(SameMerge, WindowAndPhotoSourcesGiveTheSamePicture) {
   }
   for (Mode mode : {Mode::PortraitRows, Mode::LandscapeColumns}) {
     FakeFrontend ui;
-    ui.mode = mode;
-    ASSERT_TRUE(Merge(state, ui, ui, ui, dir.File("work")).merged);
+    state.mode = mode;
+    ASSERT_TRUE(MergeToEnd(state, ui, ui, ui, dir.File("work")).merged);
     request.mode = mode;
-    request.geometry = ComputeOutputGeometry(16, state.lens.LensLpiX, mode);
-    request.slice = SliceSize(request.geometry.OutputWidth, request.geometry.OutputHeight, 16, mode);
+    request.geometry = WholeStripGeometry(ComputeOutputGeometry(16, state.lens.LensLpiX, mode), 16, mode);
     EXPECT_TRUE(SamePixels(RunMergePipeline(request), *state.merged.MergedBitmap)) << static_cast<int>(mode);
     // The window wrote every slot's slice as its working file.
-    EXPECT_EQ(LoadBmpFile(dir.File("work/x16.bmp")).Width(), request.slice.width);
+    EXPECT_EQ(LoadBmpFile(dir.File("work/x16.bmp")).Width(), request.geometry.slice.width);
   }
 }
 

@@ -20,6 +20,7 @@
 #include "core/file_io.h"
 #include "core/work_dir.h"
 #include "fake_frontend.h"
+#include "import_to_end.h"
 #include "intake/crop_frame.h"
 #include "intake/slots.h"
 #include "interlace/merge.h"
@@ -99,7 +100,7 @@ class SlotOrderTest : public ::testing::Test {
   }
   void Import(int slot, const std::string& file) {
     fe.open_answers.push_back(file);
-    ImportIntoSlot(state, fe, fe, work, slot);
+    ImportIntoSlotToEnd(state, fe, fe, work, slot);
   }
   // Which photo slot k holds (its width - 20); 0 for an empty slot.
   int PhotoIn(int slot) const {
@@ -180,7 +181,7 @@ TEST_F(SlotOrderTest, SixteenPhotosFromOneDialogFillTheSlotsInNaturalOrder) {
                                                        : Bmp("IMG_" + std::to_string(n) + ".bmp", n));
   std::swap(chosen[3], chosen[11]);
   fe.open_many_answers.push_back(chosen);
-  ImportIntoSlot(state, fe, fe, work, 1);
+  ImportIntoSlotToEnd(state, fe, fe, work, 1);
   EXPECT_EQ(fe.open_dialogs_shown, 1);
   EXPECT_TRUE(fe.messages.empty());
   for (int slot = 1; slot <= kSlotCount; ++slot) {
@@ -201,7 +202,7 @@ TEST_F(SlotOrderTest, SixteenPhotosFromOneDialogFillTheSlotsInNaturalOrder) {
 TEST_F(SlotOrderTest, SeveralPhotosFillFromTheSlotAskedFor) {
   Import(2, Jpeg("keep.jpg", 30));
   fe.open_many_answers.push_back({Jpeg("b10.jpg", 3), Jpeg("b9.jpg", 2), Bmp("b11.bmp", 4)});
-  ImportIntoSlot(state, fe, fe, work, 14);
+  ImportIntoSlotToEnd(state, fe, fe, work, 14);
   EXPECT_EQ(Photos(), (std::vector<int>{0, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 4}));
   EXPECT_EQ(state.photos.FrameCount, 16);
 }
@@ -210,14 +211,14 @@ TEST_F(SlotOrderTest, TooManyPhotosNameTheOnesLeftOverAndChangeNothing) {
   Import(15, Jpeg("keep.jpg", 30));
   const Snapshot before(state, fe, WorkFiles());
   fe.open_many_answers.push_back({Jpeg("c3.jpg", 3), Jpeg("c1.jpg", 1), Jpeg("c4.jpg", 4), Jpeg("c2.jpg", 2)});
-  ImportIntoSlot(state, fe, fe, work, 14);
+  ImportIntoSlotToEnd(state, fe, fe, work, 14);
   ASSERT_EQ(fe.messages.size(), 1u);
   EXPECT_EQ(fe.messages[0], "Too many photos for slots 14 to 16; nothing was imported. Left over:\nc4.jpg");
   before.ExpectUnchanged(state, fe, WorkFiles());
 
   fe.messages.clear();
   fe.open_many_answers.push_back({Jpeg("d1.jpg", 1), Jpeg("d2.jpg", 2), Jpeg("d3.jpg", 3)});
-  ImportIntoSlot(state, fe, fe, work, 16);
+  ImportIntoSlotToEnd(state, fe, fe, work, 16);
   EXPECT_EQ(fe.messages, std::vector<std::string>{
                              "Too many photos for slot 16; nothing was imported. Left over:\nd2.jpg\nd3.jpg"});
   before.ExpectUnchanged(state, fe, WorkFiles());
@@ -235,7 +236,7 @@ TEST_F(SlotOrderTest, MixedGoodAndBadFilesImportTheGoodOnesAndNameTheRest) {
   WriteWholeFile(cut, bytes.data(), bytes.size());
   const std::string missing = temp / "p5.jpg";
   fe.open_many_answers.push_back({missing, Bmp("p4.bmp", 4), cut, Text("p2.jpg"), Jpeg("p1.jpg", 1)});
-  ImportIntoSlot(state, fe, fe, work, 3);
+  ImportIntoSlotToEnd(state, fe, fe, work, 3);
   // The good photos take consecutive slots; the bad ones take none.
   EXPECT_EQ(Photos(), (std::vector<int>{0, 0, 1, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(state.photos.FrameCount, 4);
@@ -253,11 +254,11 @@ TEST_F(SlotOrderTest, MixedGoodAndBadFilesImportTheGoodOnesAndNameTheRest) {
 // file that is no photo, the error for one that cannot be read.
 TEST_F(SlotOrderTest, OneFileChosenIsImportedAsBefore) {
   fe.open_many_answers.push_back({Text("one.jpg")});
-  ImportIntoSlot(state, fe, fe, work, 1);
+  ImportIntoSlotToEnd(state, fe, fe, work, 1);
   EXPECT_EQ(fe.messages, std::vector<std::string>{FileFormatMessage(Text("one.jpg"))});
   EXPECT_EQ(fe.messages[0].rfind("File format error!\n", 0), 0u) << fe.messages[0];
   fe.open_many_answers.push_back({temp / "gone.jpg"});
-  EXPECT_THROW(ImportIntoSlot(state, fe, fe, work, 1), Error);
+  EXPECT_THROW(ImportIntoSlotToEnd(state, fe, fe, work, 1), Error);
   EXPECT_EQ(Photos(), std::vector<int>(kSlotCount, 0));
 }
 
@@ -283,7 +284,7 @@ TEST_P(DropTable, FillsFromTheSlotItLandsOn) {
   for (int slot : c.filled) Import(slot, Bmp("filled" + std::to_string(slot) + ".bmp", 30 + slot));
   std::vector<std::string> files;
   for (int n = c.files; n >= 1; --n) files.push_back(Jpeg("drop" + std::to_string(n) + ".jpg", n));
-  ImportDroppedFiles(state, fe, fe, work, c.dropped_on, files);
+  ImportDroppedToEnd(state, fe, fe, work, c.dropped_on, files);
   std::vector<int> first = Photos();
   first.resize(c.expected_first_slots.size());
   EXPECT_EQ(first, c.expected_first_slots);
@@ -297,7 +298,7 @@ TEST_F(SlotOrderTest, ADropOnAFullWindowNamesEveryFile) {
   const std::string photo = Bmp("p.bmp", 1);
   for (int slot = 1; slot <= kSlotCount; ++slot) state.photos.SlotFiles[slot - 1] = photo;
   const SlotState before = state.photos;
-  ImportDroppedFiles(state, fe, fe, work, 0, {Jpeg("z2.jpg", 2), Jpeg("z10.jpg", 3)});
+  ImportDroppedToEnd(state, fe, fe, work, 0, {Jpeg("z2.jpg", 2), Jpeg("z10.jpg", 3)});
   ASSERT_EQ(fe.messages.size(), 1u);
   EXPECT_NE(fe.messages[0].find("nothing was imported"), std::string::npos);
   EXPECT_NE(fe.messages[0].find("Left over:\nz2.jpg\nz10.jpg"), std::string::npos) << fe.messages[0];

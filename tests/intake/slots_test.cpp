@@ -25,6 +25,7 @@
 #include "core/work_dir.h"
 #include "cancel_after_steps.h"
 #include "fake_frontend.h"
+#include "import_to_end.h"
 #include "intake/import_work.h"
 #include "temp_dir.h"
 #include "intake/crop_frame.h"
@@ -110,7 +111,7 @@ class SlotsTest : public ::testing::Test {
   }
   void Import(int slot, const std::string& answer) {
     fe.open_answers.push_back(answer);
-    ImportIntoSlot(state, fe, fe, work, slot);
+    ImportIntoSlotToEnd(state, fe, fe, work, slot);
   }
 
   lenti::testing::TempDir temp{"intake_test"};
@@ -133,7 +134,7 @@ struct SlotSnapshot {
   SlotSnapshot(const MakerState& s, const FakeFrontend& fe)
       : files(s.photos.SlotFiles), frame_count(s.photos.FrameCount), strip_width(s.photos.StripWidth),
         current(s.photos.CurrentSlot), rects(s.photos.CropRects), scales(s.photos.CropScales),
-        thumbnails(fe.thumbnails), view(fe.view.Graphic()), crop(fe.crop) {}
+        thumbnails(fe.thumbnails), view(fe.view.Graphic()), crop(fe.shown_crop) {}
 
   void ExpectUnchanged(const MakerState& s, const FakeFrontend& fe) const {
     EXPECT_EQ(s.photos.SlotFiles, files);
@@ -142,7 +143,7 @@ struct SlotSnapshot {
     EXPECT_EQ(s.photos.CurrentSlot, current);
     EXPECT_EQ(s.photos.CropRects, rects);
     EXPECT_EQ(s.photos.CropScales, scales);
-    EXPECT_EQ(fe.crop, crop);
+    EXPECT_EQ(fe.shown_crop, crop);
     EXPECT_TRUE(SameRaster(fe.view.Graphic(), view));
     ASSERT_EQ(fe.thumbnails.size(), thumbnails.size());
     for (const auto& [slot, thumb] : thumbnails) {
@@ -221,7 +222,7 @@ TEST_F(SlotsTest, BmpIsUsedWhereItLies) {
 }
 
 TEST_F(SlotsTest, ImportFramesTheNewPhoto) {
-  fe.mode = Mode::LandscapeColumns;
+  state.mode = Mode::LandscapeColumns;
   Import(1, Bmp("wide.bmp", Gradient(1600, 1200)));
   EXPECT_EQ(state.photos.CurrentSlot, 0);
   EXPECT_EQ(state.photos.CropRects[0], (CropRecord{28, 75, 563, 518, 0, 75, true}));
@@ -323,7 +324,7 @@ class UnchangedTest : public SlotsTest {
 TEST_F(UnchangedTest, CancelledDialogKeepsTheFraming) {
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back("");
-  ImportIntoSlot(state, fe, fe, work, 5);
+  ImportIntoSlotToEnd(state, fe, fe, work, 5);
   EXPECT_EQ(fe.open_dialogs_shown, 3);
   before.ExpectUnchanged(state, fe);
   EXPECT_TRUE(fe.messages.empty());
@@ -402,7 +403,7 @@ TEST_P(FailedTable, RaisesAndKeepsTheSlotAndItsWorkingFile) {
   const SlotSnapshot before(state, fe);
   const std::string chosen = File(c.file, c.bytes);
   fe.open_answers.push_back(chosen);
-  EXPECT_THROW(ImportIntoSlot(state, fe, fe, work, 5), Error);
+  EXPECT_THROW(ImportIntoSlotToEnd(state, fe, fe, work, 5), Error);
   before.ExpectUnchanged(state, fe);
   EXPECT_EQ(Bytes(PhotoWorkFile(work, 5)), working_before);
   EXPECT_TRUE(fe.messages.empty());
@@ -425,7 +426,7 @@ TEST_P(UnreadableTable, RaisesCannotOpenAndKeepsTheSlot) {
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back(path);
   try {
-    ImportIntoSlot(state, fe, fe, work, 5);
+    ImportIntoSlotToEnd(state, fe, fe, work, 5);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"" + path + "\". ", 0), 0u) << e.what();
@@ -448,7 +449,7 @@ TEST_P(UnwritableTable, RaisesCannotCreateAndLeavesNoTemporary) {
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back(Jpeg("new.jpg", Gradient(50, 40)));
   try {
-    ImportIntoSlot(state, fe, fe, target_dir, 6);
+    ImportIntoSlotToEnd(state, fe, fe, target_dir, 6);
     FAIL() << "no error";
   } catch (const Error& e) {
     const std::string reason = folder_in_place ? "Is a directory" : "No such file or directory";
@@ -472,7 +473,7 @@ TEST_F(UnchangedTest, StripWidthFailureComesBeforeTheWorkingFile) {
   const SlotSnapshot before(state, fe);
   fe.open_answers.push_back(Jpeg("new.jpg", Gradient(50, 40)));
   try {
-    ImportIntoSlot(state, fe, fe, work, 5);
+    ImportIntoSlotToEnd(state, fe, fe, work, 5);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Floating point division by zero");
@@ -569,7 +570,7 @@ INSTANTIATE_TEST_SUITE_P(Imports, ImportCancelTable, ::testing::ValuesIn(kCancel
 
 TEST_F(UnchangedTest, SeveralFilesThatAllFailChangeNothingAndAreNamed) {
   const SlotSnapshot before(state, fe);
-  ImportFiles(state, fe, fe, work, 5,
+  ImportFilesToEnd(state, fe, fe, work, 5,
               {File("a.jpg", TruncatedJpeg()), File("b.txt", {'h', 'i'})});
   before.ExpectUnchanged(state, fe);
   EXPECT_EQ(Bytes(PhotoWorkFile(work, 5)), working_before);
@@ -619,10 +620,10 @@ TEST_F(UnchangedTest, SelectionRestoresEachSlotsRectangle) {
   SelectSlot(state, fe, 5);
   EXPECT_EQ(state.photos.CurrentSlot, 4);
   EXPECT_EQ(state.photos.CropRects[4], slot5);
-  EXPECT_EQ(fe.crop, (Rect{slot5.Left, slot5.Top, slot5.Right, slot5.Bottom}));
+  EXPECT_EQ(fe.shown_crop, (Rect{slot5.Left, slot5.Top, slot5.Right, slot5.Bottom}));
   EXPECT_EQ(fe.view.Width(), 160);
   SelectSlot(state, fe, 2);
-  EXPECT_EQ(fe.crop, (Rect{slot2.Left, slot2.Top, slot2.Right, slot2.Bottom}));
+  EXPECT_EQ(fe.shown_crop, (Rect{slot2.Left, slot2.Top, slot2.Right, slot2.Bottom}));
   EXPECT_EQ(fe.view.Width(), 120);
 }
 
@@ -689,7 +690,7 @@ TEST_P(ReframeTable, ShowsThePhotoWithAReachableRectangle) {
 
   FrameCurrentSlot(state, fe);
   const Rect want = c.kept ? c.dragged_to : Rect{112, 75, 479, 518};
-  EXPECT_EQ(fe.crop, want);
+  EXPECT_EQ(fe.shown_crop, want);
   EXPECT_EQ(state.photos.CropRects[2], (CropRecord{want.left, want.top, want.right, want.bottom, 0, 75, true}));
   EXPECT_EQ(state.photos.CropScales[2], 6768);
   EXPECT_TRUE(fe.crop_visible);
@@ -719,7 +720,7 @@ TEST_F(SlotsTest, ReframingAnEmptyOrVanishedSlotChangesNothing) {
 TEST_F(SlotsTest, SlotNumbersOutsideOneToSixteenAreRefused) {
   for (int slot : {0, 17, -1}) {
     EXPECT_THROW(SelectSlot(state, fe, slot), Error) << slot;
-    EXPECT_THROW(ImportIntoSlot(state, fe, fe, work, slot), Error) << slot;
+    EXPECT_THROW(ImportIntoSlotToEnd(state, fe, fe, work, slot), Error) << slot;
   }
   EXPECT_EQ(fe.open_dialogs_shown, 0);
 }

@@ -15,7 +15,7 @@
 #include "interlace/interleave.h"
 #include "interlace/lens_view.h"
 #include "interlace/native_geometry.h"
-#include "interlace/native_interleave.h"
+#include "interlace/strip_plan.h"
 
 namespace lenti {
 namespace {
@@ -147,7 +147,7 @@ TEST_P(NativeCleanFrames, EachAngleShowsItsFrameAtTheMergesPitchAndPhase) {
   lens.WidthCmX100 = 500;  // a small picture: 5 x 6 cm
   lens.HeightCmX100 = 600;
   const LensGeometry g = ComputeLensGeometry(n, lens, mode);
-  ASSERT_TRUE(g.native_interleave);
+  ASSERT_EQ(g.layout, LensLayout::Periodic);
   std::vector<Raster> slices;
   std::vector<const Raster*> pointers;
   for (int k = 0; k < n; ++k) {
@@ -155,7 +155,7 @@ TEST_P(NativeCleanFrames, EachAngleShowsItsFrameAtTheMergesPitchAndPhase) {
     slices.back().FillRect(slices.back().ClipRect(), FrameColour(k));
   }
   for (const Raster& s : slices) pointers.push_back(&s);
-  const Raster picture = InterleaveNative(pointers, g, n, mode);
+  const Raster picture = Interleave(pointers, g, n, mode);
   const LensSheet sheet{lpi_x / 10000.0, static_cast<double>(dpi), phase_x10000 / 10000.0};
   const int edge = static_cast<int>(std::ceil(2 * LensPixels(sheet)));
   for (int k = 0; k < n; ++k) {

@@ -19,6 +19,7 @@
 #include "core/file_io.h"
 #include "cancel_after_steps.h"
 #include "fake_frontend.h"
+#include "merge_to_end.h"
 #include "core/long_work.h"
 #include "interlace/merge.h"
 #include "temp_dir.h"
@@ -98,7 +99,7 @@ TEST_F(MergeTest, ASlotMessageIsTheOnlyEffect) {
   Fill(2);
   Fill(5);
   ui_.crop_visible = true;
-  const MergeOutcome outcome = Merge(state_, ui_, ui_, ui_, work_);
+  const MergeOutcome outcome = MergeToEnd(state_, ui_, ui_, ui_, work_);
   EXPECT_FALSE(outcome.merged);
   EXPECT_EQ(ui_.messages, std::vector<std::string>{"Photo3 not select!"});
   EXPECT_TRUE(ui_.crop_visible);
@@ -116,7 +117,7 @@ TEST_F(MergeTest, TwoFramesGiveTheDocumentedPictureAndEnableTheOutputCommands) {
   ui_.crop_visible = true;
   state_.merged.AlignBarsTicked = true;
   state_.merged.Delivered = true;  // the previous picture was saved; the new one is not
-  const MergeOutcome outcome = Merge(state_, ui_, ui_, ui_, work_);
+  const MergeOutcome outcome = MergeToEnd(state_, ui_, ui_, ui_, work_);
   EXPECT_TRUE(outcome.merged);
   EXPECT_FALSE(state_.merged.Delivered);
   EXPECT_TRUE(outcome.align_bar_was_checked);
@@ -155,14 +156,13 @@ TEST_F(MergeTest, TwoFramesGiveTheDocumentedPictureAndEnableTheOutputCommands) {
   EXPECT_FALSE(commands.apply_text);
   EXPECT_EQ(ui_.view.Width(), 485);
   EXPECT_EQ(ui_.view.Height(), 585);
-  EXPECT_EQ(ui_.screen_cursors, (std::vector<Cursor>{Cursor::Hourglass, Cursor::Default}));
   EXPECT_EQ(LoadBmpFile(work_ + "/x02.bmp").Height(), 1024);
 }
 
 TEST_F(MergeTest, ProgressRunsFromItsPositionInStepsOfTenUpToTwoHundredThenZero) {
   FillSlots(2);
   ui_.progress = 120;  // left by an earlier merge that failed
-  Merge(state_, ui_, ui_, ui_, work_);
+  MergeToEnd(state_, ui_, ui_, ui_, work_);
   EXPECT_EQ(ui_.progress_min, 0);
   EXPECT_EQ(ui_.progress_max, 200);
   ASSERT_GT(ui_.progress_history.size(), 16u);
@@ -187,8 +187,8 @@ class MergeLayouts : public MergeTest, public ::testing::WithParamInterface<Merg
 TEST_P(MergeLayouts, EveryFrameTakesItsStripUnderEachLens) {
   const MergeLayout& p = GetParam();
   FillSlots(p.frames);
-  ui_.mode = p.mode;
-  ASSERT_TRUE(Merge(state_, ui_, ui_, ui_, work_).merged);
+  state_.mode = p.mode;
+  ASSERT_TRUE(MergeToEnd(state_, ui_, ui_, ui_, work_).merged);
   const Raster& merged = *state_.merged.MergedBitmap;
   ASSERT_EQ((Size{merged.Width(), merged.Height()}), p.output);
   EXPECT_EQ(state_.merged.Geometry.StripWidth, p.strip);
@@ -258,11 +258,11 @@ class MergeFailure : public MergeTest, public ::testing::WithParamInterface<Faul
 
 TEST_P(MergeFailure, RaisesAndKeepsThePreviousResultItsCommandsAndTheCursor) {
   FillSlots(2);
-  ASSERT_TRUE(Merge(state_, ui_, ui_, ui_, work_).merged);
+  ASSERT_TRUE(MergeToEnd(state_, ui_, ui_, ui_, work_).merged);
   state_.merged.AlignBandWidth = 56;  // the previous picture carries its band
   // The next merge would change every geometry field: three frames, across.
   Fill(3);
-  ui_.mode = Mode::LandscapeColumns;
+  state_.mode = Mode::LandscapeColumns;
   const Snapshot before = Snapshot::Of(state_, ui_);
   std::string work = work_;
   const std::string photo3 = state_.photos.SlotFiles[2];
@@ -287,7 +287,7 @@ TEST_P(MergeFailure, RaisesAndKeepsThePreviousResultItsCommandsAndTheCursor) {
       state_.photos.CropRects[2].Right = state_.photos.CropRects[2].Left;
       break;
   }
-  EXPECT_THROW(Merge(state_, ui_, ui_, ui_, work), Error);
+  EXPECT_THROW(MergeToEnd(state_, ui_, ui_, ui_, work), Error);
   before.ExpectSame(Snapshot::Of(state_, ui_));
   EXPECT_EQ(ui_.ScreenCursor(), Cursor::Default);
   for (const auto& entry : fs::directory_iterator(work_)) {
@@ -303,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, MergeFailure,
 TEST_F(MergeTest, AFailedFirstMergeLeavesTheOutputCommandsDisabled) {
   FillSlots(2);
   fs::remove(state_.photos.SlotFiles[1]);
-  EXPECT_THROW(Merge(state_, ui_, ui_, ui_, work_), Error);
+  EXPECT_THROW(MergeToEnd(state_, ui_, ui_, ui_, work_), Error);
   EXPECT_FALSE(state_.merged.MergedBitmap.has_value());
   EXPECT_EQ(state_.merged.Geometry.OutputWidth, 0);
   EXPECT_FALSE(DeriveCommandStates(state_).save);
@@ -321,7 +321,7 @@ using testing::CancelAfterSteps;
 
 TEST_P(MergeCancelTest, LeavesThePreviousResult) {
   FillSlots(3);
-  ASSERT_TRUE(Merge(state_, ui_, ui_, ui_, work_).merged);
+  ASSERT_TRUE(MergeToEnd(state_, ui_, ui_, ui_, work_).merged);
   const Raster before = *state_.merged.MergedBitmap;
   const MergeGeometry geometry = state_.merged.Geometry;
   ui_.messages.clear();

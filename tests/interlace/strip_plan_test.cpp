@@ -1,7 +1,7 @@
 // The layout for any lens: the classic settings give the classic geometry
 // and strips; at a printer's resolution every lens of the whole picture
 // starts within a pixel of j x p + phase x p and carries its frames in order.
-#include "interlace/native_interleave.h"
+#include "interlace/strip_plan.h"
 
 #include <cmath>
 #include <vector>
@@ -39,11 +39,10 @@ TEST(LensGeometry, DefaultsAreTheClassicGeometryForEveryFrameCount) {
       EXPECT_EQ(g.output.OutputWidth, classic.OutputWidth) << n;
       EXPECT_EQ(g.output.OutputHeight, classic.OutputHeight) << n;
       EXPECT_EQ(g.slice, SliceSize(classic.OutputWidth, classic.OutputHeight, n, mode)) << n;
-      EXPECT_FALSE(g.native_resolution);
-      EXPECT_FALSE(g.native_interleave);
+      EXPECT_EQ(g.layout, LensLayout::WholeStrips);
       EXPECT_EQ(g.period, n * classic.StripWidth);
       const MergeRequest request = RequestForLens(g, mode, LensSettings{}.sampling);
-      EXPECT_FALSE(request.native.has_value()) << "the defaults must take the classic interleave";
+      EXPECT_EQ(request.geometry, g) << "the defaults must take the classic interleave";
       EXPECT_EQ(request.sampling, Sampling::Nearest);
     }
   }
@@ -57,15 +56,15 @@ TEST(LensGeometry, ClassicRuleAtOtherSizesTruncatesLikeTheClassicSides) {
   EXPECT_EQ(upright.output.OutputDpiX, 2975000);
   EXPECT_EQ(upright.output.OutputWidth, 1171);   // Trunc(1171.26)
   EXPECT_EQ(upright.output.OutputHeight, 1756);  // Trunc(1756.89)
-  EXPECT_FALSE(upright.native_interleave);
+  EXPECT_EQ(upright.layout, LensLayout::WholeStrips);
   const LensGeometry across = ComputeLensGeometry(2, lens, Mode::LandscapeColumns);
   EXPECT_EQ(across.output.OutputWidth, 1756);
   EXPECT_EQ(across.output.OutputHeight, 1171);
   // A phase alone takes the native interleave at the classic period.
   lens.PhaseX10000 = 2500;
   const LensGeometry phased = ComputeLensGeometry(2, lens, Mode::PortraitRows);
-  EXPECT_TRUE(phased.native_interleave);
-  EXPECT_FALSE(phased.native_resolution);
+  EXPECT_EQ(phased.layout, LensLayout::Periodic);
+  EXPECT_EQ(phased.output.OutputDpiX, upright.output.OutputDpiX) << "a phase keeps the classic resolution";
   EXPECT_EQ(phased.period, 14);
 }
 
@@ -92,12 +91,11 @@ TEST_P(NativeSizes, ExactlyTheDpiAndRoundedSides) {
   const NativeSize& c = GetParam();
   const LensSettings lens = Lens(c.lpi_x, c.dpi);
   const LensGeometry up = ComputeLensGeometry(c.frames, lens, Mode::PortraitRows);
-  EXPECT_TRUE(up.native_resolution);
-  EXPECT_TRUE(up.native_interleave);
+  EXPECT_EQ(up.layout, LensLayout::Periodic);
   EXPECT_EQ(up.output.OutputDpiX, int64_t{c.dpi} * 10000);
   EXPECT_EQ(up.output.OutputWidth, c.width);
   EXPECT_EQ(up.output.OutputHeight, c.height);
-  EXPECT_EQ(up.output.StripWidth, c.strip);
+  EXPECT_EQ(WholeStripWidth(up.output.OutputDpiX, c.lpi_x, c.frames).value_or(0), c.strip);
   EXPECT_NEAR(static_cast<double>(up.period), c.dpi * 10000.0 / static_cast<double>(c.lpi_x), 1e-12);
   EXPECT_EQ(up.slice, (Size{c.width, c.height / c.frames}));
   const LensGeometry across = ComputeLensGeometry(c.frames, lens, Mode::LandscapeColumns);
@@ -194,7 +192,7 @@ TEST_P(LensStarts, EveryLensStartsWithinAPixelAndCarriesAllFrames) {
   std::vector<const Raster*> pointers;
   for (const Raster& s : slices) pointers.push_back(&s);
   int steps = 0;
-  const Raster out = InterleaveNative(pointers, g, c.frames, c.mode, [&] { ++steps; });
+  const Raster out = Interleave(pointers, g, c.frames, c.mode, [&] { ++steps; });
   EXPECT_EQ(steps, c.frames);
   const Along along = ReadAlong(out, c.mode);
   ASSERT_FALSE(along.frame.empty());
@@ -245,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(WholePictures, LensStarts, ::testing::ValuesIn(kStartCa
 
 TEST(LensStarts, FortyLpiAt720DpiIsEighteenPixelsPerLensAllOver) {
   const LensGeometry g = ComputeLensGeometry(2, Lens(400000, 720), Mode::PortraitRows);
-  const StripPlan plan = PlanNativeStrips(g.output.OutputHeight, g.slice.height, 2, g.period, g.phase);
+  const StripPlan plan = PlanPeriodicStrips(g.output.OutputHeight, g.slice.height, 2, g.period, g.phase);
   for (int y = 0; y < g.output.OutputHeight; ++y) {
     ASSERT_EQ(plan.frame[y], (y % 18) / 9) << y;  // rows 0-8 frame 1, 9-17 frame 2, ...
   }
@@ -254,20 +252,20 @@ TEST(LensStarts, FortyLpiAt720DpiIsEighteenPixelsPerLensAllOver) {
 TEST(LensStarts, WholePeriodWithoutPhaseGivesTheClassicFrameOrder) {
   // 2 frames of 7 px at 297.5 dpi: the plan puts the frames where the classic strips do.
   const LensGeometry classic = ComputeLensGeometry(2, LensSettings{}, Mode::PortraitRows);
-  const StripPlan plan = PlanNativeStrips(2049, classic.slice.height, 2, classic.period, 0);
+  const StripPlan plan = PlanPeriodicStrips(2049, classic.slice.height, 2, classic.period, 0);
   for (int y = 0; y < 2049; ++y) ASSERT_EQ(plan.frame[y], (y % 14) / 7) << y;
 }
 
-TEST(NativeInterleave, RefusesSlicesThatDoNotFit) {
+TEST(PeriodicInterleave, RefusesSlicesThatDoNotFit) {
   const LensGeometry g = ComputeLensGeometry(2, Lens(400000, 300), Mode::PortraitRows);
   Raster good(g.slice.width, g.slice.height);
   Raster small(g.slice.width, g.slice.height - 1);
-  EXPECT_EQ(ErrorOf([&] { InterleaveNative({&good}, g, 2, Mode::PortraitRows); }),
+  EXPECT_EQ(ErrorOf([&] { Interleave({&good}, g, 2, Mode::PortraitRows); }),
             "The merge needs 2 prepared frames, 1 were given");
-  EXPECT_EQ(ErrorOf([&] { InterleaveNative({&good, &small}, g, 2, Mode::PortraitRows); }),
+  EXPECT_EQ(ErrorOf([&] { Interleave({&good, &small}, g, 2, Mode::PortraitRows); }),
             "Prepared frame 2 is 1713 x 1032 px, not 1713 x 1033");
   Raster grey(g.slice.width, g.slice.height, PixelFormat::pf8bit);
-  EXPECT_EQ(ErrorOf([&] { InterleaveNative({&good, &grey}, g, 2, Mode::PortraitRows); }),
+  EXPECT_EQ(ErrorOf([&] { Interleave({&good, &grey}, g, 2, Mode::PortraitRows); }),
             "Prepared frame 2 is not a 24-bit picture");
 }
 
