@@ -77,45 +77,120 @@ void InterleaveRows(const std::vector<const Raster*>& slices, const StripPlan& p
 }
 
 // Consecutive columns of one frame reading consecutive slice columns: one
-// copy per run and row instead of one per pixel.
+// copy per run and row instead of one per pixel. Runs are kept frame by
+// frame, so each slice row is read front to back.
 struct Run {
-  int32_t dest;
-  int32_t frame;
-  int32_t source;
-  int32_t length;
+  uint32_t dest_byte;
+  uint32_t source_byte;
+  uint32_t frame;
+  uint32_t bytes;
 };
 
 std::vector<Run> ColumnRuns(const std::vector<const Raster*>& slices, const StripPlan& plan, int32_t width) {
   std::vector<Run> runs;
+  int32_t last_x = -2, last_source = -2;
   for (int32_t x = 0; x < width; ++x) {
     const int32_t frame = plan.frame[x];
     const int32_t source = plan.source[x];
     if (source >= slices[static_cast<size_t>(frame)]->Width()) continue;
-    if (!runs.empty()) {
-      Run& last = runs.back();
-      if (last.frame == frame && last.dest + last.length == x && last.source + last.length == source) {
-        ++last.length;
-        continue;
-      }
+    if (!runs.empty() && runs.back().frame == static_cast<uint32_t>(frame) && last_x + 1 == x &&
+        last_source + 1 == source) {
+      runs.back().bytes += kPixelBytes;
+    } else {
+      runs.push_back(Run{static_cast<uint32_t>(x * kPixelBytes), static_cast<uint32_t>(source * kPixelBytes),
+                         static_cast<uint32_t>(frame), kPixelBytes});
     }
-    runs.push_back(Run{x, frame, source, 1});
+    last_x = x;
+    last_source = source;
   }
+  std::stable_sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.frame < b.frame; });
   return runs;
 }
 
-// Short runs (a classic strip is a few pixels) as fixed-size copies, which
-// the compiler turns into a few moves instead of a library call.
-inline void CopyPixels(uint8_t* dest, const uint8_t* source, int32_t pixels) {
-  switch (pixels) {
-    case 1: std::memcpy(dest, source, 1 * kPixelBytes); return;
-    case 2: std::memcpy(dest, source, 2 * kPixelBytes); return;
-    case 3: std::memcpy(dest, source, 3 * kPixelBytes); return;
-    case 4: std::memcpy(dest, source, 4 * kPixelBytes); return;
-    case 5: std::memcpy(dest, source, 5 * kPixelBytes); return;
-    case 6: std::memcpy(dest, source, 6 * kPixelBytes); return;
-    case 7: std::memcpy(dest, source, 7 * kPixelBytes); return;
-    case 8: std::memcpy(dest, source, 8 * kPixelBytes); return;
-    default: std::memcpy(dest, source, static_cast<size_t>(pixels) * kPixelBytes);
+// A frame's runs of one length at even steps (all of a frame's whole strips
+// but a clipped last one): one loop with fixed strides per group.
+struct RunGroup {
+  uint32_t dest_byte;
+  uint32_t source_byte;
+  uint32_t frame;
+  uint32_t bytes;
+  uint32_t count;
+  uint32_t dest_step;
+  uint32_t source_step;
+};
+
+std::vector<RunGroup> GroupRuns(const std::vector<Run>& runs) {
+  std::vector<RunGroup> groups;
+  for (const Run& run : runs) {
+    if (!groups.empty()) {
+      RunGroup& g = groups.back();
+      const uint32_t last_dest = g.dest_byte + (g.count - 1) * g.dest_step;
+      const uint32_t last_source = g.source_byte + (g.count - 1) * g.source_step;
+      const bool same_kind = g.frame == run.frame && g.bytes == run.bytes && run.dest_byte > last_dest;
+      if (same_kind && g.count == 1) {
+        g.dest_step = run.dest_byte - last_dest;
+        g.source_step = run.source_byte - last_source;
+        ++g.count;
+        continue;
+      }
+      if (same_kind && run.dest_byte - last_dest == g.dest_step && run.source_byte - last_source == g.source_step) {
+        ++g.count;
+        continue;
+      }
+    }
+    groups.push_back(RunGroup{run.dest_byte, run.source_byte, run.frame, run.bytes, 1, 0, 0});
+  }
+  return groups;
+}
+
+// One row's groups. With every run `kBytes` long (whole strips of up to
+// 8 px) each copy is a fixed-size one, which the compiler turns into a few
+// moves instead of a library call.
+template <size_t kBytes>
+void CopyGroups(uint8_t* row, const uint8_t* const* sources, const std::vector<RunGroup>& groups) {
+  for (const RunGroup& g : groups) {
+    const uint8_t* source = sources[g.frame];
+    if (source == nullptr) continue;
+    source += g.source_byte;
+    uint8_t* dest = row + g.dest_byte;
+    for (uint32_t k = 0; k < g.count; ++k) {
+      std::memcpy(dest, source, kBytes);
+      dest += g.dest_step;
+      source += g.source_step;
+    }
+  }
+}
+
+void CopyAnyGroups(uint8_t* row, const uint8_t* const* sources, const std::vector<RunGroup>& groups) {
+  for (const RunGroup& g : groups) {
+    const uint8_t* source = sources[g.frame];
+    if (source == nullptr) continue;
+    source += g.source_byte;
+    uint8_t* dest = row + g.dest_byte;
+    for (uint32_t k = 0; k < g.count; ++k) {
+      std::memcpy(dest, source, g.bytes);
+      dest += g.dest_step;
+      source += g.source_step;
+    }
+  }
+}
+
+using GroupCopier = void (*)(uint8_t*, const uint8_t* const*, const std::vector<RunGroup>&);
+
+GroupCopier CopierFor(const std::vector<RunGroup>& groups) {
+  const uint32_t bytes = groups.empty() ? 0 : groups.front().bytes;
+  const bool uniform = std::all_of(groups.begin(), groups.end(), [&](const RunGroup& g) { return g.bytes == bytes; });
+  if (!uniform) return CopyAnyGroups;
+  switch (bytes / kPixelBytes) {
+    case 1: return CopyGroups<1 * kPixelBytes>;
+    case 2: return CopyGroups<2 * kPixelBytes>;
+    case 3: return CopyGroups<3 * kPixelBytes>;
+    case 4: return CopyGroups<4 * kPixelBytes>;
+    case 5: return CopyGroups<5 * kPixelBytes>;
+    case 6: return CopyGroups<6 * kPixelBytes>;
+    case 7: return CopyGroups<7 * kPixelBytes>;
+    case 8: return CopyGroups<8 * kPixelBytes>;
+    default: return CopyAnyGroups;
   }
 }
 
@@ -123,15 +198,13 @@ inline void CopyPixels(uint8_t* dest, const uint8_t* source, int32_t pixels) {
 // the cache.
 void InterleaveColumns(const std::vector<const Raster*>& slices, const StripPlan& plan, Raster& out,
                        Steps& steps) {
-  const std::vector<Run> runs = ColumnRuns(slices, plan, out.Width());
+  const std::vector<RunGroup> groups = GroupRuns(ColumnRuns(slices, plan, out.Width()));
+  const GroupCopier copy = CopierFor(groups);
+  std::vector<const uint8_t*> sources(slices.size());
   for (int32_t y = 0; y < out.Height(); ++y) {
-    uint8_t* row = out.Row(y);
-    for (const Run& run : runs) {
-      const Raster& slice = *slices[static_cast<size_t>(run.frame)];
-      if (y >= slice.Height()) continue;
-      CopyPixels(row + static_cast<size_t>(run.dest) * kPixelBytes,
-                 slice.Row(y) + static_cast<size_t>(run.source) * kPixelBytes, run.length);
-    }
+    // A slice shorter than the picture leaves its columns white below it.
+    for (size_t i = 0; i < slices.size(); ++i) sources[i] = y < slices[i]->Height() ? slices[i]->Row(y) : nullptr;
+    copy(out.Row(y), sources.data(), groups);
     steps.Advance(y + 1);
   }
 }

@@ -109,10 +109,13 @@ class SlotOrderTest : public ::testing::Test {
     return LoadBmpFile(file).Width() - 20;
   }
   // The slot's thumbnail is the one its photo was given: the photo squeezed.
+  // The view shows the state's thumbnail, which moved with its photo.
   bool ThumbnailFitsPhoto(int slot) const {
     const auto found = fe.thumbnails.find(slot);
     if (found == fe.thumbnails.end()) return false;
-    return testing::SamePixels(found->second, MakeThumbnail(LoadBmpFile(state.photos.SlotFiles[slot - 1])));
+    const Raster& kept = state.photos.Thumbnails[slot - 1];
+    return testing::SamePixels(found->second, kept) &&
+           testing::SamePixels(kept, MakeThumbnail(LoadBmpFile(state.photos.SlotFiles[slot - 1])));
   }
   std::vector<int> Photos() const {
     std::vector<int> photos;

@@ -256,6 +256,57 @@ TEST(LensStarts, WholePeriodWithoutPhaseGivesTheClassicFrameOrder) {
   for (int y = 0; y < 2049; ++y) ASSERT_EQ(plan.frame[y], (y % 14) / 7) << y;
 }
 
+// Across, the interleave copies runs of columns; upright, whole rows. The
+// same plan must give the same picture turned: a run cut wrong or a column
+// dropped shows as a pixel that differs.
+TEST(Interleave, AcrossIsTheUprightPictureTransposedForBothLayouts) {
+  struct Case {
+    const char* name;
+    LensSettings lens;
+    int32_t frames;
+  };
+  LensSettings small;
+  small.WidthCmX100 = 300;
+  small.HeightCmX100 = 200;
+  LensSettings native = Lens(400000, 300);
+  native.WidthCmX100 = 300;
+  native.HeightCmX100 = 200;
+  LensSettings fractional = Lens(601200, 600, -1250);
+  fractional.WidthCmX100 = 250;
+  fractional.HeightCmX100 = 300;
+  for (const Case& c : {Case{"whole strips", small, 3}, Case{"whole period", native, 2},
+                        Case{"fractional period and phase", fractional, 5}}) {
+    SCOPED_TRACE(c.name);
+    const LensGeometry up = ComputeLensGeometry(c.frames, c.lens, Mode::PortraitRows);
+    LensGeometry across = up;
+    std::swap(across.output.OutputWidth, across.output.OutputHeight);
+    across.slice = Size{up.slice.height, up.slice.width};
+    std::vector<Raster> upright_slices, across_slices;
+    for (int32_t k = 0; k < c.frames; ++k) {
+      upright_slices.emplace_back(up.slice.width, up.slice.height, PixelFormat::pf24bit);
+      across_slices.emplace_back(up.slice.height, up.slice.width, PixelFormat::pf24bit);
+      for (int y = 0; y < up.slice.height; ++y) {
+        for (int x = 0; x < up.slice.width; ++x) {
+          const Color colour{static_cast<uint8_t>(40 * k), static_cast<uint8_t>(x), static_cast<uint8_t>(y)};
+          upright_slices.back().SetPixelColor(x, y, colour);
+          across_slices.back().SetPixelColor(y, x, colour);
+        }
+      }
+    }
+    std::vector<const Raster*> upright_pointers, across_pointers;
+    for (const Raster& r : upright_slices) upright_pointers.push_back(&r);
+    for (const Raster& r : across_slices) across_pointers.push_back(&r);
+    const Raster upright = Interleave(upright_pointers, up, c.frames, Mode::PortraitRows);
+    const Raster turned = Interleave(across_pointers, across, c.frames, Mode::LandscapeColumns);
+    ASSERT_EQ(turned.Width(), upright.Height());
+    int differ = 0;
+    for (int y = 0; y < upright.Height(); ++y) {
+      for (int x = 0; x < upright.Width(); ++x) differ += upright.PixelColor(x, y) != turned.PixelColor(y, x);
+    }
+    EXPECT_EQ(differ, 0);
+  }
+}
+
 TEST(PeriodicInterleave, RefusesSlicesThatDoNotFit) {
   const LensGeometry g = ComputeLensGeometry(2, Lens(400000, 300), Mode::PortraitRows);
   Raster good(g.slice.width, g.slice.height);

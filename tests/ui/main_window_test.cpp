@@ -378,11 +378,21 @@ class MainWindowTest : public QObject {
   }
 
   void theModeRadioButtonsDecideTheMode() {
-    QCOMPARE(form_->View().CurrentMode(), Mode::PortraitRows);
+    QCOMPARE(form_->State().mode, Mode::PortraitRows);
     QTest::mouseClick(Find("RadioButton4"), Qt::LeftButton);
+    QCOMPARE(form_->State().mode, Mode::LandscapeColumns);
     QCOMPARE(form_->View().CurrentMode(), Mode::LandscapeColumns);
     QTest::mouseClick(Find("RadioButton3"), Qt::LeftButton);
-    QCOMPARE(form_->View().CurrentMode(), Mode::PortraitRows);
+    QCOMPARE(form_->State().mode, Mode::PortraitRows);
+    // A project or an undo sets the state's Mode; the buttons follow it.
+    form_->View().SetMode(Mode::LandscapeColumns);
+    QVERIFY(Find<QRadioButton>("RadioButton4")->isChecked());
+    QCOMPARE(form_->State().mode, Mode::LandscapeColumns);
+  }
+
+  void theTextBoxIsTheStatesText() {
+    QTest::keyClicks(Find("Edit1"), QStringLiteral(" 3D"));
+    QCOMPARE(form_->State().overlay.EditText, Find<QLineEdit>("Edit1")->text().toStdString());
   }
 
   void theInterlaceTypeButtonsSetFlipMode() {
