@@ -7,7 +7,10 @@
 #include <set>
 
 #include "core/error.h"
+#include "core/lens_pitch.h"
 #include "core/numerics.h"
+#include "core/printer_profile.h"
+#include "delivery/picture_file.h"
 #include "interlace/lens_input.h"
 #include "interlace/lens_view.h"
 
@@ -15,11 +18,7 @@ namespace lenti::cli {
 
 namespace {
 
-// Lens pitches the program will lay out: above 0 and at most 1000 lpi.
-constexpr int64_t kMaxLensLpiX = 1000 * int64_t{10000};
 constexpr int kMaxFontSize = 1000;
-constexpr int kMaxPrinterDpi = 9600;
-constexpr int kMaxChartDpi = 3600 * 4;
 
 struct UsageError {
   std::string text;
@@ -50,22 +49,6 @@ int32_t IntInRange(const std::string& option, const std::string& text, int64_t l
   return static_cast<int32_t>(*value);
 }
 
-// Round(lpi x 10000), as the chart window reads its LPI box.
-int64_t LensPitch(const std::string& option, const std::string& text) {
-  Extended lpi = 0;
-  try {
-    lpi = StrToFloat(text);
-  } catch (const Error&) {
-    Fail(option + ": " + Quoted(text) + " is not a number");
-  }
-  if (!std::isfinite(lpi) || lpi <= 0 || lpi > kMaxLensLpiX / 10000) {
-    Fail(option + " must be more than 0 and at most 1000 lines per inch, not " + text);
-  }
-  const int64_t fixed = Round(lpi * 10000);
-  if (fixed < 1) Fail(option + " " + text + " is too fine: less than 0.0001 lines per inch");
-  return fixed;
-}
-
 // A Lens group setting read as the window reads it; its message names the option.
 template <typename Parse>
 auto LensOption(const std::string& option, const std::string& text, Parse parse) {
@@ -74,6 +57,21 @@ auto LensOption(const std::string& option, const std::string& text, Parse parse)
   } catch (const Error& e) {
     Fail(option + ": " + e.what());
   }
+}
+
+// --lpi of every command: the pitch as the Lens group takes it.
+LensPitch PitchOption(const std::string& text) {
+  return LensOption("--lpi", text, [](const std::string& t) { return ParseLensPitch(t); });
+}
+
+// A page of `use`'s list; the message lists them ("--page must be A4, A3 or Letter").
+std::string PageOption(const std::string& option, const std::string& text, PageUse use) {
+  if (!IsPageName(text, use)) Fail(option + " must be " + PageNamesText(use) + ", not " + Quoted(text));
+  return text;
+}
+
+int32_t PrinterDpiOption(const std::string& option, const std::string& text) {
+  return IntInRange(option, text, kMinPrinterDpi, kMaxPrinterDpi);
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -196,12 +194,7 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
       {"-o", true, false, [&](const std::string& v) { m.output = v; }},
       {"--output", true, false, [&](const std::string& v) { m.output = v; }},
       {"--mode", true, false, [&](const std::string& v) { m.mode = ParseMode(v); }},
-      {"--lpi", true, false,
-       [&](const std::string& v) {
-         m.lens_lpi_x = LensPitch("--lpi", v);
-         // The window's range on top of the pitch rule above.
-         LensOption("--lpi", v, [](const std::string& t) { return ParseLensPitch(t); });
-       }},
+      {"--lpi", true, false, [&](const std::string& v) { m.lpi = PitchOption(v); }},
       {"--dpi", true, false,
        [&](const std::string& v) {
          m.output_dpi = LensOption("--dpi", v, [](const std::string& t) { return ParseOutputDpi(t); });
@@ -258,15 +251,12 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
        }},
       {"--page", true, false,
        [&](const std::string& v) {
-         if (v != "A4" && v != "A3" && v != "Letter") {
-           Fail("--page must be A4, A3 or Letter, not " + Quoted(v));
-         }
-         m.page = v;
+         m.printer.page = PageOption("--page", v, PageUse::Print);
          page_given = true;
        }},
       {"--printer-dpi", true, false,
        [&](const std::string& v) {
-         m.printer_dpi = IntInRange("--printer-dpi", v, 1, kMaxPrinterDpi);
+         m.printer.dpi = PrinterDpiOption("--printer-dpi", v);
          dpi_given = true;
        }},
   };
@@ -301,21 +291,15 @@ RunArgs ParseRun(const std::vector<std::string>& args) {
   return r;
 }
 
-int PaperIndex(const std::string& text) {
-  if (text == "A4") return 0;
-  if (text == "A3") return 1;
-  if (text == "8x10") return 2;
-  Fail("--paper must be A4, A3 or 8x10, not " + Quoted(text));
-}
-
 ChartArgs ParseChart(const std::vector<std::string>& args) {
   ChartArgs c;
   const std::vector<Option> table{
       {"-o", true, false, [&](const std::string& v) { c.output = v; }},
       {"--output", true, false, [&](const std::string& v) { c.output = v; }},
-      {"--paper", true, false, [&](const std::string& v) { c.paper_index = PaperIndex(v); }},
-      {"--dpi", true, false, [&](const std::string& v) { c.dpi = IntInRange("--dpi", v, 1, kMaxChartDpi); }},
-      {"--lpi", true, false, [&](const std::string& v) { c.lens_lpi_x = LensPitch("--lpi", v); }},
+      {"--paper", true, false,
+       [&](const std::string& v) { c.printer.page = PageOption("--paper", v, PageUse::Chart); }},
+      {"--dpi", true, false, [&](const std::string& v) { c.printer.dpi = PrinterDpiOption("--dpi", v); }},
+      {"--lpi", true, false, [&](const std::string& v) { c.lpi = PitchOption(v); }},
   };
   std::vector<std::string> operands;
   ParseOptions(args, 1, table, operands);
@@ -355,7 +339,7 @@ ViewArgs ParseView(const std::vector<std::string>& args) {
       {"--mode", true, false, [&](const std::string& x) { v.mode = ParseMode(x); }},
       {"--lpi", true, false,
        [&](const std::string& x) {
-         v.lpi = positive("--lpi", x, kMaxViewLpi, "more than 0 and at most 1000 lines per inch");
+         v.lpi = PitchOption(x);
          lpi_given = true;
        }},
       {"--dpi", true, false,
@@ -378,8 +362,8 @@ ViewArgs ParseView(const std::vector<std::string>& args) {
   if (!lpi_given) Fail("view needs --lpi, the pitch of the lens sheet");
   if (v.angle.has_value() == (v.frames > 0)) Fail("view needs either --angle A or --frames N");
   if (v.output.empty()) Fail(v.frames > 0 ? "view needs -o DIR/" : "view needs -o VIEW.bmp");
-  if (v.dpi && *v.dpi / v.lpi < 1) {
-    Fail("a lens of --lpi " + FloatToStr(v.lpi) + " over --dpi " + FloatToStr(*v.dpi) +
+  if (v.dpi && *v.dpi / v.lpi.Lpi() < 1) {
+    Fail("a lens of --lpi " + v.lpi.Text() + " over --dpi " + FloatToStr(*v.dpi) +
          " is narrower than one pixel");
   }
   return v;
@@ -406,7 +390,7 @@ constexpr const char* kViewUsage =
 constexpr const char* kMergeOptions =
     "\nInterleaves 2 to 16 photos (JPEG, BMP, PNG, TIFF; slots 1, 2, ... in order) into one\n"
     "picture for a lens sheet.\n"
-    "  -o OUT             the picture: .bmp, .tif/.tiff or .png, with its resolution recorded\n"
+    "  -o OUT             the picture: %s, with its resolution recorded\n"
     "  --mode             portrait: strips are rows (14.5 x 17.5 cm); landscape: columns\n"
     "  --lpi L            the lens sheet's lines per inch (21.25)\n"
     "  --crop K=L,T,W,H   photo K's crop in its own pixels (default: the window's frame)\n"
@@ -426,7 +410,7 @@ constexpr const char* kRunOptions =
     "  -o OUT             with one job: write here instead of the job's own output\n";
 constexpr const char* kChartOptions =
     "\nDraws the pitch test chart: rows of bar gratings, each labelled with its lpi.\n"
-    "  -o OUT             the chart: .bmp, .tif/.tiff or .png, 1 bit, with its resolution\n"
+    "  -o OUT             the chart: %s, 1 bit, with its resolution\n"
     "  --paper            A4, A3 or 8x10 (A4)\n"
     "  --dpi D            the printer's resolution (1200)\n"
     "  --lpi L            the lens sheet's nominal lines per inch (40)\n";
@@ -438,12 +422,26 @@ constexpr const char* kViewOptions =
     "  --angle A          one view at A (0 up to 1 across one lens) into -o VIEW\n"
     "  --frames N         N views at the angles (k + 0.5) / N into the folder -o DIR/\n";
 
+// ".bmp, .tif/.tiff or .png": the types -o writes, as the save dialog lists them.
+std::string WrittenTypesText() {
+  const std::vector<const PictureFormat*> saved = SavedPictureFormats();
+  std::string text;
+  for (size_t i = 0; i < saved.size(); ++i) {
+    if (i > 0) text += i + 1 == saved.size() ? " or " : ", ";
+    std::string extensions;
+    for (const std::string& ext : saved[i]->extensions) extensions += (extensions.empty() ? "." : "/.") + ext;
+    text += extensions;
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string UsageText(const std::string& topic) {
-  if (topic == "merge") return std::string(kMergeUsage) + kMergeOptions;
+  const std::string written = WrittenTypesText();
+  if (topic == "merge") return std::string(kMergeUsage) + Format(kMergeOptions, written.c_str());
   if (topic == "run") return std::string(kRunUsage) + kRunOptions;
-  if (topic == "chart") return std::string(kChartUsage) + kChartOptions;
+  if (topic == "chart") return std::string(kChartUsage) + Format(kChartOptions, written.c_str());
   if (topic == "view") return std::string(kViewUsage) + kViewOptions;
   // The second and third commands' lines line up under the first's.
   return std::string(kMergeUsage) + "       " + (kRunUsage + 7) + "       " + (kChartUsage + 7) + "       " +
@@ -456,7 +454,7 @@ std::string VersionText() { return std::string("vexaro (Vexaro Photo Maker) ") +
 
 LensSettings LensOf(const MergeArgs& args) {
   LensSettings lens;
-  lens.LensLpiX = args.lens_lpi_x;
+  lens.LensLpiX = args.lpi.X10000();
   lens.OutputDpi = args.output_dpi;
   lens.PhaseX10000 = args.phase_x10000;
   lens.WidthCmX100 = args.width_cm_x100;

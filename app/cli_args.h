@@ -24,6 +24,7 @@
 
 #include "core/color.h"
 #include "core/geometry.h"
+#include "core/lens_pitch.h"
 #include "core/lens_settings.h"
 #include "core/maker_state.h"
 
@@ -35,7 +36,7 @@ inline constexpr int kMaxPhotos = kSlotCount;
 struct MergeArgs {
   std::string output;
   Mode mode = Mode::PortraitRows;
-  int64_t lens_lpi_x = 212500;  // lines per inch x 10000
+  LensPitch lpi;  // 21.25
   // The Lens group's other settings, with its defaults: --dpi (absent:
   // nearest to 300 dpi), --phase, --size (upright, cm x 100), --sampling.
   int32_t output_dpi = kNearest300Dpi;
@@ -50,8 +51,7 @@ struct MergeArgs {
   int quarter_turns = 0;        // counter-clockwise, 0..3
   bool align_bars = false;
   std::optional<std::string> pdf;
-  std::string page = "A4";
-  int printer_dpi = 600;
+  PrinterProfile printer{600, "A4"};  // --printer-dpi, --page
   std::vector<std::string> photos;  // photo k is photos[k - 1]
   // The frames in the reverse order of the photos (a 3D set shot the other
   // way round); --crop K still names photo K as given.
@@ -71,9 +71,8 @@ LensSettings LensOf(const MergeArgs& args);
 
 struct ChartArgs {
   std::string output;
-  int paper_index = 0;         // A4 0, A3 1, 8x10 2
-  int32_t dpi = 1200;
-  int64_t lens_lpi_x = 400000;  // 40 lpi x 10000
+  PrinterProfile printer{1200, "A4"};  // --dpi, --paper
+  LensPitch lpi = LensPitch::FromX10000(40 * LensPitch::kScale);
 };
 
 // The merged picture seen through a lens sheet: one view at --angle, or
@@ -82,7 +81,7 @@ struct ViewArgs {
   std::string picture;
   std::string output;  // the view, or with --frames a folder (or a name to number)
   Mode mode = Mode::PortraitRows;
-  double lpi = 0;
+  LensPitch lpi;
   std::optional<double> dpi;  // the file's recorded resolution unless given
   double phase = 0;           // lenses
   std::optional<double> angle;

@@ -83,7 +83,7 @@ Job JobOfArgs(const MergeArgs& args) {
   job.output.path = args.output;
   if (args.pdf) {
     job.output.pdf = *args.pdf;
-    job.printer = PrinterProfile{args.printer_dpi, args.page};
+    job.printer = args.printer;
   }
   return job;
 }

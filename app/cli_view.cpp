@@ -49,7 +49,7 @@ std::string RunView(const ViewArgs& args) {
   if (!args.dpi && !picture.dpi) {
     throw Error("\"" + args.picture + "\" records no resolution: give it with --dpi");
   }
-  const LensSheet sheet{args.lpi, args.dpi ? *args.dpi : *picture.dpi, args.phase};
+  const LensSheet sheet{args.lpi.Lpi(), args.dpi ? *args.dpi : *picture.dpi, args.phase};
   CheckLensSheet(sheet);
   const Raster& raster = picture.raster;
   const std::string sizes = Format("%d x %d px", raster.Width(), raster.Height());

@@ -14,6 +14,7 @@
 #include "core/color.h"
 #include "core/geometry.h"
 #include "core/lens_settings.h"
+#include "core/printer_profile.h"
 
 namespace lenti {
 
@@ -62,13 +63,6 @@ struct FinishingStep {
   Kind kind = Kind::Turn;
   JobText text;  // BurnText only
   friend bool operator==(const FinishingStep&, const FinishingStep&) = default;
-};
-
-// The printer a print goes to: its resolution and page. 0 dpi: none chosen.
-struct PrinterProfile {
-  int32_t dpi = 0;
-  std::string page = "A4";
-  friend bool operator==(const PrinterProfile&, const PrinterProfile&) = default;
 };
 
 struct JobOutput {

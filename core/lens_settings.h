@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "core/lens_pitch.h"
 #include "core/numerics.h"
 
 namespace lenti {
@@ -24,9 +25,7 @@ enum class Sampling { Nearest, Area };
 // OutputDpi value for "nearest to 300 dpi" (the classic rule).
 inline constexpr int32_t kNearest300Dpi = 0;
 
-// The ranges a person may choose from.
-inline constexpr int64_t kMinLensLpiX = 5 * int64_t{10000};    // 5 lpi
-inline constexpr int64_t kMaxLensLpiX = 300 * int64_t{10000};  // 300 lpi
+// The ranges a person may choose from (the pitch's: core/lens_pitch.h).
 inline constexpr int32_t kMinNativeDpi = 72;
 inline constexpr int32_t kMaxNativeDpi = 4800;
 inline constexpr int32_t kMaxPhaseX10000 = 5000;  // half a lens either way

@@ -11,7 +11,6 @@
 namespace lenti {
 namespace {
 
-constexpr int64_t kFixedPointLimit = 1000000000000;  // 10^12
 constexpr const char* kAreaAverageText = "area average";
 
 std::string Trimmed(const std::string& text) {
@@ -28,80 +27,7 @@ std::string LowerCase(std::string text) {
   return text;
 }
 
-// Drops a trailing unit word ("720 dpi", "14.5cm", "40 lpi").
-std::string WithoutUnit(const std::string& text, const std::string& unit) {
-  const std::string lower = LowerCase(text);
-  if (lower.size() > unit.size() && lower.compare(lower.size() - unit.size(), unit.size(), unit) == 0) {
-    return Trimmed(text.substr(0, text.size() - unit.size()));
-  }
-  return text;
-}
-
-std::string FixedText(int64_t value, int decimals) {
-  Extended scale = 1;
-  for (int i = 0; i < decimals; ++i) scale *= 10;
-  return FloatToStr(static_cast<Extended>(value) / scale);
-}
-
-// "-0.5 .. 0.5"-style range texts from fixed-point limits.
-std::string RangeText(int64_t low, int64_t high, int decimals) {
-  return FixedText(low, decimals) + " and " + FixedText(high, decimals);
-}
-
 }  // namespace
-
-bool ReadFixedPoint(const std::string& text, int decimals, int64_t& value) {
-  const std::string t = Trimmed(text);
-  size_t i = 0;
-  bool negative = false;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-  int64_t whole = 0;
-  bool digits = false;
-  for (; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) {
-    whole = whole * 10 + (t[i] - '0');
-    digits = true;
-    if (whole > kFixedPointLimit) return false;
-  }
-  // The places kept, then the first dropped digit and whether any later
-  // one is not zero, for rounding ties to even.
-  int64_t fraction = 0;
-  int kept = 0;
-  int first_dropped = -1;
-  bool later_nonzero = false;
-  if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
-    for (++i; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) {
-      const int digit = t[i] - '0';
-      digits = true;
-      if (kept < decimals) {
-        fraction = fraction * 10 + digit;
-        ++kept;
-      } else if (first_dropped < 0) {
-        first_dropped = digit;
-      } else if (digit != 0) {
-        later_nonzero = true;
-      }
-    }
-  }
-  if (!digits || i != t.size()) return false;
-  for (; kept < decimals; ++kept) fraction *= 10;
-  int64_t scale = 1;
-  for (int k = 0; k < decimals; ++k) scale *= 10;
-  int64_t result = whole * scale + fraction;
-  if (first_dropped > 5 || (first_dropped == 5 && (later_nonzero || result % 2 == 1))) ++result;
-  value = negative ? -result : result;
-  return true;
-}
-
-int64_t ParseLensPitch(const std::string& text) {
-  int64_t lpi_x = 0;
-  if (!ReadFixedPoint(WithoutUnit(text, "lpi"), 4, lpi_x)) {
-    throw Error("The lens pitch " + Quoted(text) + " is not a number");
-  }
-  LensSettings lens;
-  lens.LensLpiX = lpi_x;
-  CheckLensSettings(lens);
-  return lpi_x;
-}
 
 int32_t ParseOutputDpi(const std::string& text) {
   const std::string t = Trimmed(text);
@@ -134,7 +60,7 @@ int32_t ParseCentimetres(const std::string& text, const char* side) {
   }
   if (cm <= 0 || cm > kMaxPictureCmX100) {
     throw Error(Format("The picture %s must be more than 0 and at most %s cm, not %s", side,
-                       FixedText(kMaxPictureCmX100, 2).c_str(), Trimmed(text).c_str()));
+                       FixedPointText(kMaxPictureCmX100, 2).c_str(), Trimmed(text).c_str()));
   }
   return static_cast<int32_t>(cm);
 }
@@ -167,21 +93,18 @@ Sampling ParseSampling(const std::string& text) {
 }
 
 void CheckLensSettings(const LensSettings& lens) {
-  if (lens.LensLpiX < kMinLensLpiX || lens.LensLpiX > kMaxLensLpiX) {
-    throw Error("The lens pitch must lie between " + RangeText(kMinLensLpiX, kMaxLensLpiX, 4) +
-                " lpi, not " + FixedText(lens.LensLpiX, 4));
-  }
+  CheckLensPitchRange(LensPitch::FromX10000(lens.LensLpiX));
   if (lens.OutputDpi != kNearest300Dpi && (lens.OutputDpi < kMinNativeDpi || lens.OutputDpi > kMaxNativeDpi)) {
     throw Error(Format("The output resolution must lie between %d and %d dpi, not %d", kMinNativeDpi,
                        kMaxNativeDpi, lens.OutputDpi));
   }
   if (lens.PhaseX10000 < -kMaxPhaseX10000 || lens.PhaseX10000 > kMaxPhaseX10000) {
-    throw Error("The phase must lie between -0.5 and 0.5 of a lens, not " + FixedText(lens.PhaseX10000, 4));
+    throw Error("The phase must lie between -0.5 and 0.5 of a lens, not " + FixedPointText(lens.PhaseX10000, 4));
   }
   const auto check_side = [](int32_t cm, const char* side) {
     if (cm <= 0 || cm > kMaxPictureCmX100) {
       throw Error(Format("The picture %s must be more than 0 and at most %s cm, not %s", side,
-                         FixedText(kMaxPictureCmX100, 2).c_str(), FixedText(cm, 2).c_str()));
+                         FixedPointText(kMaxPictureCmX100, 2).c_str(), FixedPointText(cm, 2).c_str()));
     }
   };
   check_side(lens.WidthCmX100, "width");
@@ -191,15 +114,15 @@ void CheckLensSettings(const LensSettings& lens) {
 std::string LensFieldText(const LensSettings& lens, LensField field) {
   switch (field) {
     case LensField::Pitch:
-      return FixedText(lens.LensLpiX, 4);
+      return LensPitch::FromX10000(lens.LensLpiX).Text();
     case LensField::OutputDpi:
       return lens.OutputDpi == kNearest300Dpi ? std::string(kNearest300Text) : std::to_string(lens.OutputDpi);
     case LensField::Phase:
-      return FixedText(lens.PhaseX10000, 4);
+      return FixedPointText(lens.PhaseX10000, 4);
     case LensField::Width:
-      return FixedText(lens.WidthCmX100, 2);
+      return FixedPointText(lens.WidthCmX100, 2);
     case LensField::Height:
-      return FixedText(lens.HeightCmX100, 2);
+      return FixedPointText(lens.HeightCmX100, 2);
     case LensField::Sampling:
       return lens.sampling == Sampling::Area ? kAreaAverageText : "nearest";
   }
@@ -210,7 +133,7 @@ void SetLensField(LensSettings& lens, LensField field, const std::string& text) 
   // Everything is read before anything is written.
   switch (field) {
     case LensField::Pitch:
-      lens.LensLpiX = ParseLensPitch(text);
+      lens.LensLpiX = ParseLensPitch(text).X10000();
       return;
     case LensField::OutputDpi:
       lens.OutputDpi = ParseOutputDpi(text);
@@ -232,7 +155,7 @@ void SetLensField(LensSettings& lens, LensField field, const std::string& text) 
 
 std::string PixelsText(Extended pixels) {
   const int64_t hundredths = Round(pixels * 100);
-  return FixedText(hundredths, 2);
+  return FixedPointText(hundredths, 2);
 }
 
 LensReadout DescribeLens(const LensSettings& lens, int32_t frame_count, Mode mode) {

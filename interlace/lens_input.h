@@ -1,14 +1,15 @@
 // The lens settings as a person types them (the Lens group, the command
 // line): reading the texts, refusing what the merge cannot make with a clear
 // message, and the readout of what a setting gives.
-//
-// Numbers are read without the locale: "." always separates the decimals and
-// "," does too, so "60.12" and "60,12" are the same pitch everywhere.
+// Numbers are read as core/fixed_point.h reads them, the pitch as
+// core/lens_pitch.h does.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "core/fixed_point.h"
+#include "core/lens_pitch.h"
 #include "core/lens_settings.h"
 #include "core/maker_state.h"
 
@@ -17,14 +18,6 @@ namespace lenti {
 // The text the resolution list shows for the classic rule.
 inline constexpr const char* kNearest300Text = "nearest to 300 dpi";
 
-// A decimal number with at most `decimals` places kept, as value x 10^decimals
-// (more places are rounded, ties to even). Blanks around it are allowed; a
-// sign, digits, one "." or "," and more digits, nothing else. Returns false
-// for anything else or a value beyond +-10^12.
-bool ReadFixedPoint(const std::string& text, int decimals, int64_t& value);
-
-// "60.12" -> 601200 (lpi x 10000), 5 .. 300 lpi.
-int64_t ParseLensPitch(const std::string& text);
 // kNearest300Text (or an empty text) -> kNearest300Dpi; a whole number of
 // dots per inch from 72 to 4800, a trailing "dpi" allowed.
 int32_t ParseOutputDpi(const std::string& text);

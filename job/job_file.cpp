@@ -15,6 +15,7 @@
 
 #include "core/error.h"
 #include "core/file_io.h"
+#include "core/lens_pitch.h"
 
 namespace lenti {
 
@@ -464,7 +465,9 @@ void CheckJobValues(const Job& job) {
     }
   }
   const LensSettings& lens = job.lens;
-  if (lens.LensLpiX < kMinLensLpiX || lens.LensLpiX > kMaxLensLpiX) Bad("the lens pitch is outside 5 to 300 lpi");
+  if (!InLensPitchRange(LensPitch::FromX10000(lens.LensLpiX))) {
+    Bad("the lens pitch is outside " + kMinLensPitch.Text() + " to " + kMaxLensPitch.Text() + " lpi");
+  }
   if (lens.OutputDpi != kNearest300Dpi && (lens.OutputDpi < kMinNativeDpi || lens.OutputDpi > kMaxNativeDpi)) {
     Bad(Format("the resolution is outside %d to %d dpi", kMinNativeDpi, kMaxNativeDpi));
   }

@@ -2,10 +2,12 @@
 // Reset, each reading the window's settings and the shared state.
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "delivery/picture_file.h"
 #include "delivery/print.h"
 #include "core/error.h"
+#include "core/lens_pitch.h"
 #include "core/numerics.h"
 #include "testchart/test_chart.h"
 
@@ -13,9 +15,6 @@ namespace lenti {
 namespace {
 
 constexpr const char* kPrinterDpiMismatch = "打印机DPI设置不对!";
-// The highest resolution a PDF file takes from the chart (the DPI box's
-// own range ends far below).
-constexpr int32_t kMaxFileDpi = 9600;
 
 // The preview shows 100 pixels per inch of chart.
 int32_t PreviewLength(int chart_length, int32_t dpi) {
@@ -27,8 +26,8 @@ int32_t RoundHalf(int64_t twice) { return static_cast<int32_t>(Round(Extended(tw
 
 // The settings of one Create, read and converted on the window's thread.
 struct ChartRequest {
+  PrinterProfile printer;
   Paper paper;
-  int32_t dpi = 0;
   int64_t lx = 0;
   int32_t lines = 0;
   int32_t step = 0;
@@ -50,10 +49,11 @@ class CreateChartJob : public LongWork {
     ChartSteps steps;
     steps.piece_done = [&progress] { progress.SetProgress(progress.Progress() + 1); };
     steps.cancel = &cancel;
-    chart_ = GenerateTestChart(r.dpi, r.paper.Wcm, r.paper.Hcm, r.lx, r.step, r.lines, steps);
-    preview_ = ChartPreview(chart_, r.dpi);
-    labels_ = ChartRowLabels(r.dpi, r.paper.Wcm, r.paper.Hcm, r.lx, r.step, r.lines);
-    row_height_ = ComputeChartQuantities(r.dpi, r.paper.Wcm, r.paper.Hcm, r.lx, r.step, r.lines).RH;
+    const int32_t dpi = r.printer.dpi;
+    chart_ = GenerateTestChart(dpi, r.paper.Wcm, r.paper.Hcm, r.lx, r.step, r.lines, steps);
+    preview_ = ChartPreview(chart_, dpi);
+    labels_ = ChartRowLabels(dpi, r.paper.Wcm, r.paper.Hcm, r.lx, r.step, r.lines);
+    row_height_ = ComputeChartQuantities(dpi, r.paper.Wcm, r.paper.Hcm, r.lx, r.step, r.lines).RH;
     progress.SetProgress(progress.Progress() + 1);
     cancel.ThrowIfRequested();
   }
@@ -62,7 +62,7 @@ class CreateChartJob : public LongWork {
     // The chart and the resolution it was made for change together: a failed
     // Create must not leave the previous chart to be saved under a new dpi.
     state_.chart.TestChart = std::move(chart_);
-    state_.chart.TestDpi = request_.dpi;
+    state_.chart.TestDpi = request_.printer.dpi;
     state_.chart.RowLabels = std::move(labels_);
     state_.chart.RowHeight = static_cast<int32_t>(row_height_);
     view_.SetChartPreview(preview_);
@@ -81,15 +81,22 @@ class CreateChartJob : public LongWork {
 
 }  // namespace
 
+Paper ChartPaper(const PrinterProfile& printer) { return PaperTable(ChartEntryOf(printer.page)); }
+
 int64_t LpiTextToLx(const std::string& lpi_text) {
-  return Round(StrToFloat(lpi_text) * 10000);
+  // The chart draws any pitch its grating allows; only a lens setting is
+  // held to the lens range.
+  const std::optional<LensPitch> pitch = ReadLensPitch(lpi_text);
+  if (!pitch) throw InvalidFloat(lpi_text);
+  return pitch->X10000();
 }
 
 std::unique_ptr<LongWork> StartCreateChart(MakerState& state, ChartView& view,
                                            const ChartSettings& settings) {
   ChartRequest request;
-  request.paper = PaperTable(settings.paper_index);
-  request.dpi = StrToInt(settings.dpi_text);
+  request.printer.page = ChartPageAt(settings.paper_index);
+  request.paper = ChartPaper(request.printer);
+  request.printer.dpi = StrToInt(settings.dpi_text);
   request.lx = LpiTextToLx(settings.lpi_text);
   request.lines = StrToInt(settings.lines_text);
   request.step = StrToInt(settings.step_text);
@@ -132,7 +139,7 @@ void PrintTestChart(MakerState& state, Dialogs& dialogs, PrinterPort& printer,
     // own: it takes the chart's, one chart pixel per file pixel.
     if (!confirmed) return;
     const int32_t chart_dpi = StrToInt(dpi_box_text);
-    if (chart_dpi >= 1 && chart_dpi <= kMaxFileDpi) printer.UseFileResolution(chart_dpi);
+    if (IsPrinterDpi(chart_dpi)) printer.UseFileResolution(chart_dpi);
   }
   state.printer.PrinterDpi = printer.DpiX();
   // What the DPI box shows now, not the dpi the chart was made with.
@@ -183,10 +190,10 @@ void UseChartPitch(MakerState& state, Dialogs& dialogs, int row) {
   const auto rows = static_cast<int>(state.chart.RowLabels.size());
   if (row < 1 || row > rows) throw Error(Format("Pick one of the chart's rows 1 to %d", rows));
   const std::string& label = state.chart.RowLabels[static_cast<size_t>(row - 1)];
-  const int64_t lx = LpiTextToLx(label);
-  if (lx < kMinLensLpiX || lx > kMaxLensLpiX) {
-    throw Error(Format("Row %d's %s lpi cannot be used: the lens pitch must lie between 5 and 300 lpi",
-                       row, label.c_str()));
+  const LensPitch pitch = LensPitch::FromX10000(LpiTextToLx(label));
+  if (!InLensPitchRange(pitch)) {
+    throw Error(Format("Row %d's %s lpi cannot be used: the lens pitch must lie between %s lpi", row,
+                       label.c_str(), LensPitchRangeText().c_str()));
   }
   const int32_t dpi = state.chart.TestDpi;
   if (dpi < kMinNativeDpi || dpi > kMaxNativeDpi) {
@@ -194,7 +201,7 @@ void UseChartPitch(MakerState& state, Dialogs& dialogs, int row) {
                        "%d and %d dpi",
                        dpi, kMinNativeDpi, kMaxNativeDpi));
   }
-  state.lens.LensLpiX = lx;
+  state.lens.LensLpiX = pitch.X10000();
   state.lens.OutputDpi = dpi;
 }
 
@@ -202,7 +209,7 @@ ChartSettings ResetChartSettings(const MakerState& state) {
   ChartSettings settings;
   settings.paper_index = 0;
   settings.dpi_text = "360";
-  settings.lpi_text = FloatToStr(Extended(state.lens.LensLpiX) / 10000);
+  settings.lpi_text = LensPitch::FromX10000(state.lens.LensLpiX).Text();
   settings.lines_text = "11";
   settings.step_text = "15";
   return settings;

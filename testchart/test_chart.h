@@ -12,6 +12,7 @@
 #include "core/dialogs.h"
 #include "core/geometry.h"
 #include "core/long_work.h"
+#include "core/printer_profile.h"
 #include "core/raster.h"
 #include "core/views.h"
 #include "core/maker_state.h"
@@ -26,6 +27,9 @@ struct Paper {
 // By the position of the Size list's entry: A4, A3, 8' x 10', the empty
 // entry; any other position gives A4.
 Paper PaperTable(int index);
+// The paper of a profile's page (core/printer_profile.h names them); A4 for
+// a page the chart has no paper for.
+Paper ChartPaper(const PrinterProfile& printer);
 
 // Every derived quantity of a chart, each with its own rounding.
 struct ChartQuantities {
@@ -69,8 +73,9 @@ struct ChartSettings {
   std::string step_text = "10";
 };
 
-// The LPI text as the chart takes it: Round(LPI x 10000), so 40.5 gives
-// 405000 ("'%s' is not a valid floating point value" for anything else).
+// The LPI text as the chart takes it: read as every pitch is
+// (ReadLensPitch), so 40.5 gives 405000, but not held to the lens range
+// ("'%s' is not a valid floating point value" for a text that is no number).
 int64_t LpiTextToLx(const std::string& lpi_text);
 
 // What Save and Print say before the first chart.

@@ -78,7 +78,8 @@ void LensGroup::Build() {
   pitch_box_ = ListBox(this, "LensPitchBox",
                        {"42.275", "21.25", "75.15", "61.53", "20", "30", "40", "50", "60", "62", "75", "100"},
                        true, 84);
-  pitch_box_->setToolTip(QStringLiteral("Lenses per inch of the sheet: 5 to 300, up to 4 decimals"));
+  pitch_box_->setToolTip(Text("Lenses per inch of the sheet: " + kMinLensPitch.Text() + " to " +
+                               kMaxLensPitch.Text() + ", up to 4 decimals"));
   dpi_box_ = ListBox(this, "LensDpiBox",
                      {kNearest300Text, "300", "360", "600", "720", "1200", "1440", "2400"}, true, 140);
   dpi_box_->setToolTip(QStringLiteral("The printer's own resolution (72 to 4800 dpi), or the resolution "

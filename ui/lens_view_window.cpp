@@ -16,9 +16,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/lens_pitch.h"
 #include "core/numerics.h"
 #include "finishing/text_overlay.h"
-#include "interlace/lens_input.h"
 #include "ui/guard.h"
 #include "ui/picture_view.h"
 #include "ui/widget_helpers.h"
@@ -53,12 +53,6 @@ namespace {
 
 constexpr int kPlayStep = 10;  // slider positions per Play tick: 0.01 of a lens
 
-// The pitch as typed: "." or "," before the decimals, up to six of them.
-std::optional<double> TypedPitch(const QString& text) {
-  int64_t millionths = 0;
-  if (!ReadFixedPoint(text.toStdString(), 6, millionths)) return std::nullopt;
-  return static_cast<double>(millionths) / 1e6;
-}
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
@@ -206,12 +200,15 @@ void LensViewWindow::OnReset() {
 void LensViewWindow::OnAngleChanged() { Redraw(); }
 
 void LensViewWindow::OnPitchEdited() {
-  const std::optional<double> lpi = TypedPitch(pitch_edit_->text());
-  if (!lpi) {
+  // Read and ranged as every pitch is; a fault is shown, never a message box.
+  const std::optional<LensPitch> pitch = ReadLensPitch(pitch_edit_->text().toStdString());
+  if (!pitch) {
     fault_ = QStringLiteral("The sheet pitch must be a number of lines per inch, such as 21.25");
+  } else if (!InLensPitchRange(*pitch)) {
+    fault_ = Text("The sheet pitch must lie between " + LensPitchRangeText() + " lpi");
   } else {
     LensSheet sheet = sheet_;
-    sheet.lpi = *lpi;
+    sheet.lpi = pitch->Lpi();
     fault_ = Text(LensSheetFault(sheet));
     if (fault_.isEmpty()) sheet_ = sheet;
   }

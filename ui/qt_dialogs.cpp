@@ -18,41 +18,54 @@
 namespace lenti::ui {
 namespace {
 
+QString Latin1(const std::string& text) { return QString::fromLatin1(text.c_str()); }
+
 // The label a person reads, then the patterns Qt filters by (the details
 // are hidden, so the label shows exactly as written).
-const QStringList kOpenFilters = {
-    QStringLiteral("All (*.jpg;*.png;*.tif;*.bmp) (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)"),
-    QStringLiteral("JPEG Image File (*.jpg) (*.jpg)"),
-    QStringLiteral("PNG Image File (*.png) (*.png)"),
-    QStringLiteral("TIFF Image File (*.tif) (*.tif *.tiff)"),
-    QStringLiteral("Bitmaps (*.bmp) (*.bmp)"),
-};
+QString Filter(const std::string& label, const std::string& patterns) {
+  return Latin1(label + " (" + patterns + ")");
+}
+
+// "All (*.jpg;*.png;*.tif;*.bmp)" with every pattern, then each type.
+QStringList OpenFilters() {
+  std::string shown, patterns;
+  QStringList each;
+  for (const PictureFormat& format : PictureFormats()) {
+    shown += (shown.empty() ? "*." : ";*.") + format.extensions.front();
+    patterns += (patterns.empty() ? "" : " ") + PatternsOf(format, true);
+    each << Filter(format.open_label, PatternsOf(format));
+  }
+  return QStringList{Filter("All (" + shown + ")", patterns)} + each;
+}
+
 // BMP first, the default; the type chosen here decides for a name typed
 // without one of the picture extensions (WithChosenSuffix).
-const QStringList kSaveFilters = {QStringLiteral("Bitmaps (*.bmp) (*.bmp)"),
-                                  QStringLiteral("TIFF (*.tif) (*.tif *.tiff)"),
-                                  QStringLiteral("PNG (*.png) (*.png)")};
-
-// The extension a save filter stands for. Qt names the chosen filter by
-// its label alone (the details are hidden).
-QString SuffixForFilter(const QString& filter) {
-  if (filter.startsWith(QStringLiteral("TIFF"))) return QStringLiteral("tif");
-  if (filter.startsWith(QStringLiteral("PNG"))) return QStringLiteral("png");
-  return QStringLiteral("bmp");
+QStringList SaveFilters() {
+  QStringList filters;
+  for (const PictureFormat* format : SavedPictureFormats()) {
+    filters << Filter(format->save_label, PatternsOf(*format));
+  }
+  return filters;
 }
+
+// The saved type a save filter stands for. Qt names the chosen filter by
+// its label alone (the details are hidden); BMP for any other.
+const PictureFormat& FormatOfFilter(const QString& filter) {
+  for (const PictureFormat* format : SavedPictureFormats()) {
+    if (filter.startsWith(Latin1(format->save_label))) return *format;
+  }
+  return PictureFormatOf(PictureFileType::Bmp);
+}
+
+QString SuffixForFilter(const QString& filter) { return Latin1(FormatOfFilter(filter).extensions.front()); }
 
 // The file type a name gives, as the save writes it.
 PictureFileType TypeOfName(const QString& name) { return PictureFileTypeOf(QFile::encodeName(name).toStdString()); }
 
-// The save filter of that type (BMP for any name that is not a TIFF or PNG
-// one), in kSaveFilters' order.
+// The save filter of that type (BMP for any name that is not a TIFF or PNG one).
 QString FilterForName(const QString& name) {
-  switch (TypeOfName(name)) {
-    case PictureFileType::Tiff: return kSaveFilters.value(1);
-    case PictureFileType::Png: return kSaveFilters.value(2);
-    case PictureFileType::Bmp: break;
-  }
-  return kSaveFilters.value(0);
+  const PictureFormat& format = PictureFormatOf(TypeOfName(name));
+  return Filter(format.save_label, PatternsOf(format));
 }
 
 QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode,
@@ -136,9 +149,9 @@ QtDialogs::QtDialogs(QWidget* window, QtPrinterPort& printer)
     : window_(window),
       printer_(printer),
       open_dialog_(MakeFileDialog(window, "OpenPictureDialog1", QFileDialog::AcceptOpen,
-                                  kOpenFilters, "jpg")),
+                                  OpenFilters(), PictureFormats().front().extensions.front().c_str())),
       save_dialog_(MakeFileDialog(window, "SavePictureDialog1", QFileDialog::AcceptSave,
-                                  kSaveFilters, "bmp")) {
+                                  SaveFilters(), SavedPictureFormats().front()->extensions.front().c_str())) {
   AddOpenDialogPreview(*open_dialog_);
 }
 

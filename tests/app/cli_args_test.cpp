@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                const MergeArgs& m = c.merge;
                EXPECT_EQ(m.output, "out.bmp");
                EXPECT_EQ(m.mode, Mode::PortraitRows);
-               EXPECT_EQ(m.lens_lpi_x, 212500);
+               EXPECT_EQ(m.lpi.X10000(), 212500);
                EXPECT_TRUE(m.crops.empty());
                EXPECT_FALSE(m.text.has_value());
                EXPECT_EQ(m.font, Font{});
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
              [](const Command& c) {
                const MergeArgs& m = c.merge;
                EXPECT_EQ(m.mode, Mode::LandscapeColumns);
-               EXPECT_EQ(m.lens_lpi_x, 405000);
+               EXPECT_EQ(m.lpi.X10000(), 405000);
                ASSERT_EQ(m.crops.count(2), 1u);
                EXPECT_EQ(m.crops.at(2), (Rect{-10, 5, 290, 205}));
                EXPECT_EQ(*m.text, "Hello 你好");
@@ -87,8 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                EXPECT_TRUE(m.align_bars);
                EXPECT_TRUE(m.reverse);
                EXPECT_EQ(*m.pdf, "o.pdf");
-               EXPECT_EQ(m.page, "Letter");
-               EXPECT_EQ(m.printer_dpi, 1200);
+               EXPECT_EQ(m.printer, (PrinterProfile{1200, "Letter"}));
                EXPECT_EQ(m.photos.size(), 3u);
              }},
         Good{"sixteen_photos_and_a_crop_each",
@@ -119,15 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
              [](const Command& c) {
                EXPECT_EQ(c.kind, Command::Kind::Chart);
                EXPECT_EQ(c.chart.output, "c.bmp");
-               EXPECT_EQ(c.chart.paper_index, 0);
-               EXPECT_EQ(c.chart.dpi, 1200);
-               EXPECT_EQ(c.chart.lens_lpi_x, 400000);
+               EXPECT_EQ(c.chart.printer, (PrinterProfile{1200, "A4"}));
+               EXPECT_EQ(c.chart.lpi.X10000(), 400000);
              }},
         Good{"chart_options", Args{"chart", "--paper", "8x10", "--dpi", "360", "--lpi", "21.25", "-o", "c.bmp"},
              [](const Command& c) {
-               EXPECT_EQ(c.chart.paper_index, 2);
-               EXPECT_EQ(c.chart.dpi, 360);
-               EXPECT_EQ(c.chart.lens_lpi_x, 212500);
+               EXPECT_EQ(c.chart.printer, (PrinterProfile{360, "8x10"}));
+               EXPECT_EQ(c.chart.lpi.X10000(), 212500);
              }},
         Good{"help_anywhere", Args{"merge", "--help"},
              [](const Command& c) { EXPECT_EQ(c.kind, Command::Kind::Help); }}),
@@ -160,13 +157,13 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"missing_value", {"merge", "a.jpg", "b.jpg", "-o"}, "option -o needs a value"},
         Bad{"flag_with_value", MergeWith({"--align-bars=yes"}), "option --align-bars takes no value"},
         Bad{"mode", MergeWith({"--mode", "square"}), "--mode must be portrait or landscape, not \"square\""},
-        Bad{"lpi_text", MergeWith({"--lpi", "fine"}), "--lpi: \"fine\" is not a number"},
-        Bad{"lpi_zero", MergeWith({"--lpi", "0"}),
-            "--lpi must be more than 0 and at most 1000 lines per inch, not 0"},
+        Bad{"lpi_text", MergeWith({"--lpi", "fine"}), "--lpi: The lens pitch \"fine\" is not a number"},
+        Bad{"lpi_exponent", MergeWith({"--lpi", "4e1"}), "--lpi: The lens pitch \"4e1\" is not a number"},
+        Bad{"lpi_zero", MergeWith({"--lpi", "0"}), "--lpi: The lens pitch must lie between 5 and 300 lpi, not 0"},
         Bad{"lpi_negative", MergeWith({"--lpi", "-21.25"}),
-            "--lpi must be more than 0 and at most 1000 lines per inch, not -21.25"},
+            "--lpi: The lens pitch must lie between 5 and 300 lpi, not -21.25"},
         Bad{"lpi_too_fine", MergeWith({"--lpi", "0.00001"}),
-            "--lpi 0.00001 is too fine: less than 0.0001 lines per inch"},
+            "--lpi: The lens pitch must lie between 5 and 300 lpi, not 0"},
         Bad{"crop_shape", MergeWith({"--crop", "1=0,0,10"}),
             "--crop must be K=L,T,W,H in whole numbers, not \"1=0,0,10\""},
         Bad{"crop_no_slot", MergeWith({"--crop", "0,0,10,10"}),
@@ -196,10 +193,19 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"page_without_pdf", MergeWith({"--page", "A3"}), "--page and --printer-dpi need --pdf"},
         Bad{"page_name", MergeWith({"--pdf", "o.pdf", "--page", "B5"}),
             "--page must be A4, A3 or Letter, not \"B5\""},
+        Bad{"page_of_a_chart", MergeWith({"--pdf", "o.pdf", "--page", "8x10"}),
+            "--page must be A4, A3 or Letter, not \"8x10\""},
         Bad{"printer_dpi", MergeWith({"--pdf", "o.pdf", "--printer-dpi", "0"}),
             "--printer-dpi must lie between 1 and 9600, not 0"},
         Bad{"chart_paper", {"chart", "-o", "c.bmp", "--paper", "A5"}, "--paper must be A4, A3 or 8x10, not \"A5\""},
         Bad{"chart_dpi", {"chart", "-o", "c.bmp", "--dpi", "300dpi"}, "--dpi: \"300dpi\" is not a whole number"},
+        Bad{"chart_dpi_high", {"chart", "-o", "c.bmp", "--dpi", "9601"}, "--dpi must lie between 1 and 9600, not 9601"},
+        Bad{"chart_page_of_a_print", {"chart", "-o", "c.bmp", "--paper", "Letter"},
+            "--paper must be A4, A3 or 8x10, not \"Letter\""},
+        Bad{"chart_lpi_coarse", {"chart", "-o", "c.bmp", "--lpi", "4.9999"},
+            "--lpi: The lens pitch must lie between 5 and 300 lpi, not 4.9999"},
+        Bad{"chart_lpi_fine", {"chart", "-o", "c.bmp", "--lpi", "300.0001"},
+            "--lpi: The lens pitch must lie between 5 and 300 lpi, not 300.0001"},
         Bad{"chart_operand", {"chart", "-o", "c.bmp", "extra"}, "chart takes no file besides -o, not \"extra\""},
         Bad{"chart_no_output", {"chart"}, "chart needs -o OUT.bmp"}),
     [](const auto& info) { return std::string(info.param.name); });

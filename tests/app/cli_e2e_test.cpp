@@ -107,8 +107,8 @@ TEST_F(VexaroBinary, VersionAndEachCommandsOwnUsage) {
     std::vector<std::string> shown, not_shown;
   };
   const std::vector<Case> cases{
-      {{"merge", "--help"}, {"usage: vexaro merge", "--sampling", "--align-bars"}, {"vexaro chart", "vexaro view"}},
-      {{"help", "chart"}, {"usage: vexaro chart", "--paper"}, {"vexaro merge", "vexaro view"}},
+      {{"merge", "--help"}, {"usage: vexaro merge", "--sampling", "--align-bars", "the picture: .bmp, .tif/.tiff or .png, with"}, {"vexaro chart", "vexaro view"}},
+      {{"help", "chart"}, {"usage: vexaro chart", "--paper", "the chart: .bmp, .tif/.tiff or .png, 1 bit"}, {"vexaro merge", "vexaro view"}},
       {{"view", "-h"}, {"usage: vexaro view", "--frames"}, {"vexaro merge", "vexaro chart"}},
       {{"--help"}, {"usage: vexaro merge", "vexaro chart", "vexaro view", "--version"}, {}},
   };

@@ -98,7 +98,7 @@ class NativeMerge : public ::testing::TestWithParam<Mode> {
     args_.output = dir_ / "out.bmp";
     args_.photos = {dir_ / "a.jpg", dir_ / "b.jpg"};
     args_.mode = GetParam();
-    args_.lens_lpi_x = 400000;
+    args_.lpi = LensPitch::FromX10000(400000);
     args_.output_dpi = 720;
     args_.width_cm_x100 = 200;  // 2 x 3 cm at 720 dpi: 567 x 850 px
     args_.height_cm_x100 = 300;
@@ -130,7 +130,7 @@ TEST_P(NativeMerge, SameAsTheWindowsMergeWithTheSameSettings) {
   WriteJpeg(Pattern(290, 350, 1), dir_ / "a.jpg");
   WriteJpeg(Pattern(300, 320, 2), dir_ / "b.jpg");
   args_.output_dpi = 600;
-  args_.lens_lpi_x = 601200;  // 9.98 px per lens
+  args_.lpi = LensPitch::FromX10000(601200);  // 9.98 px per lens
   args_.phase_x10000 = 3000;
   args_.sampling = Sampling::Area;
   args_.crops = {{1, Rect{10, 20, 250, 310}}, {2, Rect{-40, 0, 200, 300}}};
@@ -160,11 +160,11 @@ TEST_P(NativeMerge, SameAsTheWindowsMergeWithTheSameSettings) {
 
 TEST_P(NativeMerge, PicturesThatCannotBeMadeAreRefusedBeforeAnyPhotoIsRead) {
   args_.photos = {dir_ / "missing1.jpg", dir_ / "missing2.jpg"};
-  args_.lens_lpi_x = 3000000;
+  args_.lpi = LensPitch::FromX10000(3000000);
   args_.output_dpi = 200;
   EXPECT_EQ(ErrorOf([&] { RunMerge(args_); }),
             "A lens of 300 lpi is finer than a pixel at 200 dpi: choose a higher resolution or a coarser lens");
-  args_.lens_lpi_x = 400000;
+  args_.lpi = LensPitch::FromX10000(400000);
   args_.output_dpi = 4800;
   args_.width_cm_x100 = args_.height_cm_x100 = 20000;
   EXPECT_NE(ErrorOf([&] { RunMerge(args_); }).find("more than memory allows"), std::string::npos);
@@ -208,7 +208,7 @@ TEST(ChartRows, EachRowsLabelOnALineOfItsOwnAfterTheSummary) {
   // A row's label is a pitch the merge takes as it is printed.
   const ParseResult merge = ParseArguments(MergeWith({"--lpi", "39.9694", "--dpi", "300"}));
   ASSERT_TRUE(merge.command) << merge.error;
-  EXPECT_EQ(merge.command->merge.lens_lpi_x, 399694);
+  EXPECT_EQ(merge.command->merge.lpi.X10000(), 399694);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, NativeMerge, ::testing::Values(Mode::PortraitRows, Mode::LandscapeColumns));

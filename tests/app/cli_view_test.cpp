@@ -150,7 +150,7 @@ TEST_F(ViewCommand, BadFilesFailWithExitOneAndWriteNothing) {
       {{"view", dir_ / "notes.bmp", "--lpi", "21.25", "--angle", "0.5", "-o", out}, "is not a BMP, PNG or TIFF picture"},
       {{"view", dir_ / "unstamped.bmp", "--lpi", "21.25", "--angle", "0.5", "-o", out},
        "records no resolution: give it with --dpi"},
-      {{"view", merged, "--lpi", "400", "--angle", "0.5", "-o", out}, "narrower than one pixel"},
+      {{"view", merged, "--lpi", "300", "--angle", "0.5", "-o", out}, "narrower than one pixel"},
       {{"view", merged, "--lpi", "21.25", "--angle", "0.5", "-o", dir_ / "no-such-folder/v.bmp"}, "v.bmp"},
       {{"view", merged, "--lpi", "21.25", "--frames", "2", "-o", dir_ / "a/b/"}, "Cannot create file"},
   };
@@ -175,7 +175,7 @@ TEST(ViewArguments, AreParsedWithTheWindowsMeaning) {
   EXPECT_EQ(v.picture, "m.bmp");
   EXPECT_EQ(v.output, "v.png");
   EXPECT_EQ(v.mode, Mode::PortraitRows);
-  EXPECT_DOUBLE_EQ(v.lpi, 21.3);
+  EXPECT_EQ(v.lpi, LensPitch::FromX10000(213000));
   EXPECT_FALSE(v.dpi.has_value());
   EXPECT_EQ(v.phase, 0);
   EXPECT_EQ(v.angle, 0.25);
@@ -209,12 +209,12 @@ TEST(ViewArguments, BadOnesAreUsageErrors) {
       {with({"--lpi", "21.25", "--angle", "0.5", "--frames", "2"}), "view needs either --angle A or --frames N"},
       {{"view", "m.bmp", "--lpi", "21.25", "--angle", "0.5"}, "view needs -o VIEW.bmp"},
       {{"view", "m.bmp", "--lpi", "21.25", "--frames", "3"}, "view needs -o DIR/"},
-      {with({"--lpi", "0", "--angle", "0.5"}), "--lpi must be more than 0 and at most 1000 lines per inch, not 0"},
-      {with({"--lpi", "nan", "--angle", "0.5"}), "--lpi: \"nan\" is not a number"},
-      {with({"--lpi", "1000.5", "--angle", "0.5"}), "--lpi must be more than 0 and at most 1000 lines per inch, not 1000.5"},
+      {with({"--lpi", "0", "--angle", "0.5"}), "--lpi: The lens pitch must lie between 5 and 300 lpi, not 0"},
+      {with({"--lpi", "nan", "--angle", "0.5"}), "--lpi: The lens pitch \"nan\" is not a number"},
+      {with({"--lpi", "300.5", "--angle", "0.5"}), "--lpi: The lens pitch must lie between 5 and 300 lpi, not 300.5"},
       {with({"--lpi", "21.25", "--dpi", "-300", "--angle", "0.5"}), "--dpi must be more than 0 and at most 100000 dpi, not -300"},
       {with({"--lpi", "21.25", "--dpi", "300x", "--angle", "0.5"}), "--dpi: \"300x\" is not a number"},
-      {with({"--lpi", "400", "--dpi", "300", "--angle", "0.5"}), "a lens of --lpi 400 over --dpi 300 is narrower than one pixel"},
+      {with({"--lpi", "250.5", "--dpi", "250", "--angle", "0.5"}), "a lens of --lpi 250.5 over --dpi 250 is narrower than one pixel"},
       {with({"--lpi", "21.25", "--phase", "0.6", "--angle", "0.5"}), "--phase must be from -0.5 to 0.5 of a lens, not 0.6"},
       {with({"--lpi", "21.25", "--angle", "1"}), "--angle must be from 0 up to (not including) 1, not 1"},
       {with({"--lpi", "21.25", "--angle", "-0.1"}), "--angle must be from 0 up to (not including) 1, not -0.1"},

@@ -147,6 +147,43 @@ TEST(PictureFileType, FollowsTheExtensionWhateverItsCase) {
   for (const auto& [name, type] : cases) EXPECT_EQ(PictureFileTypeOf(name), type) << name;
 }
 
+// Each type Save writes makes a file its own entry recognises and no other
+// entry does, under every extension the table gives it (the JPEG ones write
+// a BMP, as any other name does).
+TEST(PictureFormats, EachWrittenFileIsRecognisedAsItsOwnType) {
+  TempDir dir;
+  const Raster picture = Gradient(7, 5);
+  for (const PictureFormat& format : PictureFormats()) {
+    for (const std::string& ext : format.extensions) {
+      const std::string path = (dir.path() / ("p." + ext)).string();
+      SavePictureFile(picture, path, 300);
+      const std::vector<uint8_t> bytes = ReadBytes(path);
+      const PictureFileType written = PictureFileTypeOf(path);
+      EXPECT_EQ(written, format.save != nullptr ? format.type : PictureFileType::Bmp) << ext;
+      for (const PictureFormat& other : PictureFormats()) {
+        EXPECT_EQ(other.recognises(bytes.data(), bytes.size()), other.type == written)
+            << ext << " file taken for " << other.extensions.front();
+      }
+    }
+  }
+}
+
+TEST(PictureFormats, SaveListsEveryWrittenTypeOnceBmpFirst) {
+  const std::vector<const PictureFormat*> saved = SavedPictureFormats();
+  ASSERT_FALSE(saved.empty());
+  EXPECT_EQ(saved.front()->type, PictureFileType::Bmp);
+  size_t writable = 0;
+  for (const PictureFormat& format : PictureFormats()) {
+    writable += format.save != nullptr;
+    EXPECT_EQ(format.save != nullptr, !format.save_label.empty()) << format.open_label;
+    EXPECT_EQ(&PictureFormatOf(format.type), &format);
+  }
+  EXPECT_EQ(saved.size(), writable);
+  EXPECT_EQ(PatternsOf(PictureFormatOf(PictureFileType::Tiff)), "*.tif *.tiff");
+  EXPECT_EQ(PatternsOf(PictureFormatOf(PictureFileType::Jpeg)), "*.jpg");
+  EXPECT_EQ(PatternsOf(PictureFormatOf(PictureFileType::Jpeg), true), "*.jpg *.jpeg");
+}
+
 TEST(DpiToRational, IsExactInLowestTerms) {
   const struct {
     double dpi;

@@ -39,9 +39,10 @@ TEST(ReadFixedPoint, DecimalsWithEitherSeparatorRoundedTiesToEven) {
 }
 
 TEST(LensTexts, ReadWhatThePersonTypes) {
-  EXPECT_EQ(ParseLensPitch("61.53"), 615300);
-  EXPECT_EQ(ParseLensPitch("42.275 lpi"), 422750);
-  EXPECT_EQ(ParseLensPitch("300"), 3000000);
+  EXPECT_EQ(ParseLensPitch("61.53").X10000(), 615300);
+  EXPECT_EQ(ParseLensPitch("42.275 lpi").X10000(), 422750);
+  EXPECT_EQ(ParseLensPitch("300").X10000(), 3000000);
+  EXPECT_EQ(ParseLensPitch("4.99995").X10000(), 50000);  // rounds to 5 lpi, ties to even
   EXPECT_EQ(ParseOutputDpi(kNearest300Text), kNearest300Dpi);
   EXPECT_EQ(ParseOutputDpi(""), kNearest300Dpi);
   EXPECT_EQ(ParseOutputDpi("720"), 720);

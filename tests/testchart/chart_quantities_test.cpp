@@ -160,6 +160,10 @@ TEST(PaperTable, ByEntryPositionWithA4ForAnythingElse) {
     const Paper paper = PaperTable(c.index);
     EXPECT_EQ(paper.Wcm, c.wcm) << c.index;
     EXPECT_EQ(paper.Hcm, c.hcm) << c.index;
+    // The same paper through the page a printer profile names.
+    const Paper named = ChartPaper(PrinterProfile{300, ChartPageAt(c.index)});
+    EXPECT_EQ(named.Wcm, c.wcm) << c.index;
+    EXPECT_EQ(named.Hcm, c.hcm) << c.index;
   }
 }
 
@@ -168,7 +172,8 @@ TEST(LpiTextToLx, KeepsFourDecimals) {
     const char* text;
     int64_t lx;
   } cases[] = {{"40", 400000}, {"40.5", 405000}, {"21.25", 212500}, {" 40.00004 ", 400000},
-               {"0", 0},       {"-40", -400000}};
+               {"0", 0},       {"-40", -400000},
+               {"400", 4000000}, {"39,5 lpi", 395000}};  // the chart is not held to the lens range
   for (const auto& c : cases) EXPECT_EQ(LpiTextToLx(c.text), c.lx) << c.text;
   try {
     LpiTextToLx("4O");

@@ -128,8 +128,8 @@ class LensViewWindowTest : public QObject {
     QVERIFY(!window_->SheetFault().isEmpty());
     QCOMPARE(Find<QLabel>("SheetFaultCaption")->text(), window_->SheetFault());
     QCOMPARE(window_->Sheet().lpi, 21.85);  // the last good pitch stays
-    TypePitch(QStringLiteral("400"));
-    QVERIFY(window_->SheetFault().contains(QStringLiteral("narrower than one pixel")));
+    TypePitch(QStringLiteral("400"));  // beyond every lens pitch, before any pixel count
+    QCOMPARE(window_->SheetFault(), QStringLiteral("The sheet pitch must lie between 5 and 300 lpi"));
     QVERIFY(frontend_.errors.empty());  // no box while typing
     QTest::mouseClick(Find<QPushButton>("ResetSheetButton"), Qt::LeftButton);
     QCOMPARE(window_->Sheet().lpi, 21.25);
