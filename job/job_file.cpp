@@ -384,7 +384,7 @@ Job JobFrom(const json& root, const fs::path& folder) {
   }
   if (Member(root, "printer") != nullptr) {
     const json& printer = ObjectAt(root, "printer", "");
-    job.printer.dpi = Int32At(printer, "dpi", "printer.", 0, kMaxNativeDpi, 0);
+    job.printer.dpi = Int32At(printer, "dpi", "printer.", 0, kMaxPrinterDpi, 0);
     job.printer.page = StringAt(printer, "page", "printer.", kMaxPageBytes, job.printer.page);
   }
   CheckJobValues(job);
@@ -486,8 +486,8 @@ void CheckJobValues(const Job& job) {
   if (job.pending_text) CheckText(*job.pending_text, "the pending text");
   CheckPath(job.output.path, "the output path");
   CheckPath(job.output.pdf, "the PDF path");
-  if (job.printer.dpi < 0 || job.printer.dpi > kMaxNativeDpi) {
-    Bad(Format("the printer resolution is outside 0 to %d dpi", kMaxNativeDpi));
+  if (job.printer.dpi < 0 || job.printer.dpi > kMaxPrinterDpi) {
+    Bad(Format("the printer resolution is outside 0 to %d dpi", kMaxPrinterDpi));
   }
   if (job.printer.page.size() > kMaxPageBytes || job.printer.page.find('\0') != std::string::npos) {
     Bad("the printer's page is not a page size");

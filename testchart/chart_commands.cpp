@@ -103,11 +103,6 @@ std::unique_ptr<LongWork> StartCreateChart(MakerState& state, ChartView& view,
   return std::make_unique<CreateChartJob>(state, view, request);
 }
 
-void CreateChart(MakerState& state, ChartView& view, const ChartSettings& settings) {
-  BusyCursor busy(view);
-  RunToEnd(*StartCreateChart(state, view, settings));
-}
-
 Raster ChartPreview(const Raster& chart, int32_t dpi) {
   Raster preview(PreviewLength(chart.Width(), dpi), PreviewLength(chart.Height(), dpi),
                  PixelFormat::pf1bit);

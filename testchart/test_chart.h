@@ -81,12 +81,9 @@ int64_t LpiTextToLx(const std::string& lpi_text);
 // What Save and Print say before the first chart.
 inline constexpr const char* kNoChartYet = "There is no test chart yet: press Create first.";
 
-// "&Create": the settings read in order (conversion errors raised as they
-// come), the chart and its preview built; TestChart and TestDpi are replaced
-// together, and only when everything succeeded. The hourglass is restored on
-// every exit.
-void CreateChart(MakerState& state, ChartView& view, const ChartSettings& settings);
-// "&Create" as long work. Start (on the window's thread) reads the settings
+// "&Create" as long work: the settings read in order (conversion errors
+// raised as they come), the chart and its preview built; TestChart and
+// TestDpi are replaced together, and only when everything succeeded. Start (on the window's thread) reads the settings
 // and raises their conversion errors; Run draws the chart and its preview
 // aside (the checks of GenerateTestChart raise there), cancellable between
 // its rows; Finish replaces the chart, its dpi, rows and preview together.

@@ -59,7 +59,7 @@ Job FullJob(const TempDir& dir) {
                    {FinishingStep::Kind::BarsOff, {}}};
   job.pending_text = Text("later", Color{255, 128, 0}, Point{300, 40});
   job.output = JobOutput{dir / "out.tif", dir / "out.pdf"};
-  job.printer = PrinterProfile{1200, "Letter"};
+  job.printer = PrinterProfile{9600, "Letter"};  // the finest a PDF printer takes
   return job;
 }
 
@@ -145,6 +145,7 @@ TEST(JobFile, SaveRefusesWhatOpeningWouldRefuse) {
       {"crop beside", [](Job& j) { j.frames[1].crop = Rect{100, 0, 150, 50}; }, "crop of photo 2 lies outside its 100 x 80"},
       {"steps unmerged", [](Job& j) { j.merged = false; }, "finishing steps but no merged picture"},
       {"long text", [](Job& j) { j.pending_text->text.assign(5000, 'x'); }, "pending text is longer than 4096"},
+      {"printer too fine", [](Job& j) { j.printer.dpi = 9601; }, "printer resolution is outside 0 to 9600 dpi"},
   };
   for (const Case& c : table) {
     Job job;

@@ -16,6 +16,7 @@
 #include "core/error.h"
 #include "cancel_after_steps.h"
 #include "comma_locale.h"
+#include "chart_to_end.h"
 #include "fake_frontend.h"
 #include "testchart/test_chart.h"
 
@@ -98,10 +99,10 @@ const auto ErrorText = lenti::testing::ErrorOf;
 
 // ------------------------------------------------------------------ Create
 
-TEST(CreateChart, MakesTheChartItsPreviewAndRestoresTheCursor) {
+TEST(CreateChart, MakesTheChartAndItsPreview) {
   MakerState state;
   FakeFrontend frontend;
-  CreateChart(state, frontend, Settings("1200"));
+  CreateChartToEnd(state, frontend, Settings("1200"));
   ASSERT_TRUE(state.chart.TestChart.has_value());
   EXPECT_EQ(state.chart.TestChart->Width(), 6142);
   EXPECT_EQ(state.chart.TestChart->Height(), 10866);
@@ -109,7 +110,6 @@ TEST(CreateChart, MakesTheChartItsPreviewAndRestoresTheCursor) {
   ASSERT_TRUE(frontend.chart_preview.has_value());
   EXPECT_EQ(frontend.chart_preview->Width(), 511);
   EXPECT_EQ(frontend.chart_preview->Height(), 905);
-  EXPECT_EQ(frontend.screen_cursors, (std::vector<Cursor>{Cursor::Hourglass, Cursor::Default}));
 }
 
 TEST(CreateChart, ReadsPaperAndTypedDpiFromTheSettings) {
@@ -125,7 +125,7 @@ TEST(CreateChart, ReadsPaperAndTypedDpiFromTheSettings) {
   for (const auto& c : cases) {
     MakerState state;
     FakeFrontend frontend;
-    CreateChart(state, frontend, c.settings);
+    CreateChartToEnd(state, frontend, c.settings);
     ASSERT_TRUE(state.chart.TestChart.has_value());
     EXPECT_EQ(state.chart.TestChart->Width(), c.width) << c.settings.dpi_text;
     EXPECT_EQ(state.chart.TestChart->Height(), c.height) << c.settings.dpi_text;
@@ -177,12 +177,12 @@ class FailedCreateTest : public ::testing::TestWithParam<FailedCreate> {};
 TEST_P(FailedCreateTest, KeepsThePreviousChartAndRestoresTheCursor) {
   MakerState state;
   FakeFrontend frontend;
-  CreateChart(state, frontend, Settings("300"));
+  CreateChartToEnd(state, frontend, Settings("300"));
   const Raster before = *state.chart.TestChart;
   frontend.chart_preview.reset();
   frontend.screen_cursors.clear();
 
-  EXPECT_EQ(ErrorText([&] { CreateChart(state, frontend, GetParam().settings); }),
+  EXPECT_EQ(ErrorText([&] { CreateChartToEnd(state, frontend, GetParam().settings); }),
             GetParam().text);
   ASSERT_TRUE(state.chart.TestChart.has_value());
   EXPECT_EQ(state.chart.TestChart->Width(), before.Width());
@@ -200,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, FailedCreateTest, ::testing::ValuesIn(kFailed
 TEST(CreateChart, FailedFirstCreateLeavesNoChart) {
   MakerState state;
   FakeFrontend frontend;
-  EXPECT_EQ(ErrorText([&] { CreateChart(state, frontend, Settings("1200", "x")); }),
+  EXPECT_EQ(ErrorText([&] { CreateChartToEnd(state, frontend, Settings("1200", "x")); }),
             "'x' is not a valid floating point value");
   EXPECT_FALSE(state.chart.TestChart.has_value());
   EXPECT_EQ(frontend.ScreenCursor(), Cursor::Default);
@@ -212,7 +212,7 @@ TEST(CreateChart, FailedFirstCreateLeavesNoChart) {
 TEST(CreateChartWork, ACancelAtAnyMomentKeepsThePreviousChart) {
   MakerState state;
   FakeFrontend frontend;
-  CreateChart(state, frontend, Settings("300"));
+  CreateChartToEnd(state, frontend, Settings("300"));
   const TestChartState before = state.chart;
   const Raster preview = *frontend.chart_preview;
   const ChartSettings other = Settings("600", "45", 1);
@@ -278,7 +278,7 @@ TEST(SaveChart, WritesTheStampedOneBitLayout) {
     TempDir dir;
     MakerState state;
     FakeFrontend frontend;
-    CreateChart(state, frontend, Settings(c.dpi));
+    CreateChartToEnd(state, frontend, Settings(c.dpi));
     frontend.save_answers = {dir.File("chart.bmp")};
     SaveChart(state, frontend);
 
@@ -314,7 +314,7 @@ TEST(SaveChart, CancelledDialogWritesNothing) {
   TempDir dir;
   MakerState state;
   FakeFrontend frontend;
-  CreateChart(state, frontend, Settings("300"));
+  CreateChartToEnd(state, frontend, Settings("300"));
   frontend.save_answers = {""};
   SaveChart(state, frontend);
   EXPECT_EQ(frontend.save_dialogs_shown, 1);
@@ -326,9 +326,9 @@ TEST(SaveChart, StampsTheChartsDpiAfterTheBoxChanged) {
   TempDir dir;
   MakerState state;
   FakeFrontend frontend;
-  CreateChart(state, frontend, Settings("300"));
+  CreateChartToEnd(state, frontend, Settings("300"));
   // A later Create that fails after a valid DPI does not change it either.
-  EXPECT_NE(ErrorText([&] { CreateChart(state, frontend, Settings("600", "abc")); }), "<no error>");
+  EXPECT_NE(ErrorText([&] { CreateChartToEnd(state, frontend, Settings("600", "abc")); }), "<no error>");
   frontend.save_answers = {dir.File("chart.bmp")};
   SaveChart(state, frontend);
   const std::vector<uint8_t> file = ReadAll(dir.File("chart.bmp"));
@@ -340,7 +340,7 @@ TEST(SaveChart, FailedWriteLeavesAnExistingFileUntouched) {
   TempDir dir;
   MakerState state;
   FakeFrontend frontend;
-  CreateChart(state, frontend, Settings("300"));
+  CreateChartToEnd(state, frontend, Settings("300"));
   frontend.save_answers = {dir.File("missing/chart.bmp")};
   EXPECT_NE(ErrorText([&] { SaveChart(state, frontend); }), "<no error>");
   EXPECT_EQ(dir.Count(), 0u);
@@ -406,7 +406,7 @@ TEST_P(PrintTest, ChecksThePrinterAgainstTheBoxNow) {
   FakeFrontend frontend;
   FakePrinter printer;
   printer.dpi = c.printer_dpi;
-  CreateChart(state, frontend, Settings("600"));
+  CreateChartToEnd(state, frontend, Settings("600"));
   const std::string error = ErrorText([&] { PrintTestChart(state, frontend, printer, c.box); });
   EXPECT_EQ(error, *c.error ? c.error : "<no error>");
   EXPECT_EQ(printer.Printed(), c.printed);
@@ -430,7 +430,7 @@ TEST(PrintTestChart, CentresTheA4ChartAt600DpiWithTiesToEven) {
   MakerState state;
   FakeFrontend frontend;
   FakePrinter printer;
-  CreateChart(state, frontend, Settings("600"));
+  CreateChartToEnd(state, frontend, Settings("600"));
   PrintTestChart(state, frontend, printer, "600");
   EXPECT_EQ(printer.drawn_at, (Rect{864, 584, 3936, 6016}));
 }
@@ -457,7 +457,7 @@ TEST_P(FilePrintTest, TakesTheChartsDpiAndSaysWhereTheFileWent) {
   printer.file = "/home/someone/chart.pdf";
   printer.dpi = 1200;  // the file output's start value
   printer.decline_file = c.decline_file;
-  CreateChart(state, frontend, Settings("600"));
+  CreateChartToEnd(state, frontend, Settings("600"));
   PrintTestChart(state, frontend, printer, "600");
   EXPECT_EQ(printer.calls, c.calls);
   EXPECT_EQ(frontend.messages, c.messages);
@@ -481,7 +481,7 @@ TEST(PrintTestChart, AFailureAfterTheJobStartedAbortsIt) {
   FakeFrontend frontend;
   FakePrinter printer;
   printer.fail_end = true;
-  CreateChart(state, frontend, Settings("600"));
+  CreateChartToEnd(state, frontend, Settings("600"));
   EXPECT_EQ(ErrorText([&] { PrintTestChart(state, frontend, printer, "600"); }),
             "The printer ran out of paper");
   EXPECT_EQ(printer.calls, (std::vector<std::string>{"default", "begin", "draw", "end", "abort"}));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "error_of.h"
+#include "chart_to_end.h"
 #include "fake_frontend.h"
 #include "interlace/native_geometry.h"
 #include "testchart/test_chart.h"
@@ -43,7 +44,7 @@ double MeasuredRowPeriod(const Raster& chart, const ChartQuantities& q, int row)
 TEST(ChartRows, TheChartKeepsItsRowsLabelsAndHeight) {
   MakerState state;
   FakeFrontend ui;
-  CreateChart(state, ui, Settings("1200", "40"));
+  CreateChartToEnd(state, ui, Settings("1200", "40"));
   const std::vector<std::string> labels = {"39.5296", "39.6237", "39.7178", "39.8119", "39.9059", "40",
                                            "40.0941", "40.1881", "40.2822", "40.3763", "40.4704"};
   EXPECT_EQ(state.chart.RowLabels, labels);
@@ -62,9 +63,9 @@ TEST(ChartRows, TheChartKeepsItsRowsLabelsAndHeight) {
 TEST(ChartRows, AFailedCreateKeepsTheRowsOfTheChartBefore) {
   MakerState state;
   FakeFrontend ui;
-  CreateChart(state, ui, Settings("300", "40"));
+  CreateChartToEnd(state, ui, Settings("300", "40"));
   const std::vector<std::string> before = state.chart.RowLabels;
-  EXPECT_NE(ErrorOf([&] { CreateChart(state, ui, Settings("600", "x")); }), "<no error>");
+  EXPECT_NE(ErrorOf([&] { CreateChartToEnd(state, ui, Settings("600", "x")); }), "<no error>");
   EXPECT_EQ(state.chart.RowLabels, before);
   EXPECT_EQ(state.chart.TestDpi, 300);
 }
@@ -81,7 +82,7 @@ TEST_P(ChartToMerge, TheMergesLensPeriodIsTheRowsPeriod) {
   const LinkCase& c = GetParam();
   MakerState state;
   FakeFrontend ui;
-  CreateChart(state, ui, Settings(c.dpi, c.lpi));
+  CreateChartToEnd(state, ui, Settings(c.dpi, c.lpi));
   UseChartPitch(state, ui, c.row);
   const int32_t dpi = std::stoi(c.dpi);
   EXPECT_EQ(state.lens.OutputDpi, dpi);
@@ -112,19 +113,19 @@ TEST(UseChartPitch, RefusesWhatItCannotUseAndChangesNothing) {
   EXPECT_EQ(ui.messages, std::vector<std::string>{kNoChartYet});
   EXPECT_EQ(state.lens, LensSettings{});
 
-  CreateChart(state, ui, Settings("300", "40"));
+  CreateChartToEnd(state, ui, Settings("300", "40"));
   EXPECT_EQ(ErrorOf([&] { UseChartPitch(state, ui, 0); }), "Pick one of the chart's rows 1 to 11");
   EXPECT_EQ(ErrorOf([&] { UseChartPitch(state, ui, 12); }), "Pick one of the chart's rows 1 to 11");
   EXPECT_EQ(state.lens, LensSettings{});
 
   // A chart for a pitch the Lens group does not take.
-  CreateChart(state, ui, Settings("300", "3"));
+  CreateChartToEnd(state, ui, Settings("300", "3"));
   EXPECT_EQ(ErrorOf([&] { UseChartPitch(state, ui, 1); }),
             "Row 1's " + state.chart.RowLabels[0] + " lpi cannot be used: the lens pitch must lie between 5 and 300 lpi");
   EXPECT_EQ(state.lens, LensSettings{});
 
   // A chart at a resolution beyond any printer the Lens group takes.
-  CreateChart(state, ui, Settings("60", "10"));
+  CreateChartToEnd(state, ui, Settings("60", "10"));
   EXPECT_EQ(ErrorOf([&] { UseChartPitch(state, ui, 6); }),
             "A chart made at 60 dpi cannot be used: the output resolution must lie between 72 and 4800 dpi");
   EXPECT_EQ(state.lens, LensSettings{});
