@@ -22,6 +22,9 @@ namespace lenti {
 namespace {
 
 using nlohmann::json;
+// Written in the order of the format's description, "format" and "version"
+// first, so that a person reading the file sees what it is at once.
+using written_json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
 
 constexpr int kMaxDepth = 32;
@@ -42,22 +45,22 @@ constexpr int32_t kMaxPhotoSide = 1 << 20;
 
 std::string ColorText(Color c) { return Format("#%02x%02x%02x", c.r, c.g, c.b); }
 
-json FontJson(const Font& font) {
-  return json{{"family", font.family}, {"size", font.size},           {"bold", font.bold},
+written_json FontJson(const Font& font) {
+  return written_json{{"family", font.family}, {"size", font.size},           {"bold", font.bold},
               {"italic", font.italic}, {"underline", font.underline}, {"strikeout", font.strikeout},
               {"color", ColorText(font.color)}};
 }
 
-json TextJson(const JobText& text) {
-  return json{{"text", text.text}, {"x", text.at.x}, {"y", text.at.y}, {"font", FontJson(text.font)}};
+written_json TextJson(const JobText& text) {
+  return written_json{{"text", text.text}, {"x", text.at.x}, {"y", text.at.y}, {"font", FontJson(text.font)}};
 }
 
 // Fixed-point values written in their own units: 212500 lpi x 10000 is 21.25.
 double Units(int64_t fixed, int64_t one) { return static_cast<double>(fixed) / static_cast<double>(one); }
 
-json LensJson(const LensSettings& lens) {
-  json dpi = lens.OutputDpi == kNearest300Dpi ? json("nearest-300") : json(lens.OutputDpi);
-  return json{{"lpi", Units(lens.LensLpiX, 10000)},
+written_json LensJson(const LensSettings& lens) {
+  written_json dpi = lens.OutputDpi == kNearest300Dpi ? written_json("nearest-300") : written_json(lens.OutputDpi);
+  return written_json{{"lpi", Units(lens.LensLpiX, 10000)},
               {"dpi", dpi},
               {"phase", Units(lens.PhaseX10000, 10000)},
               {"width_cm", Units(lens.WidthCmX100, 100)},
@@ -84,9 +87,9 @@ fs::path AbsolutePath(const std::string& path) {
   return (error ? fs::path(path) : absolute).lexically_normal();
 }
 
-json FrameJson(const JobFrame& frame, const fs::path& folder) {
+written_json FrameJson(const JobFrame& frame, const fs::path& folder) {
   const std::string absolute = AbsolutePath(frame.path).string();
-  json out{{"slot", frame.slot}, {"path", RelativePath(absolute, folder)}};
+  written_json out{{"slot", frame.slot}, {"path", RelativePath(absolute, folder)}};
   if (fs::path(absolute).is_absolute()) out["absolute_path"] = absolute;
   if (!frame.hash.empty()) out["xxh3"] = frame.hash;
   if (frame.pixels.width > 0) {
@@ -95,10 +98,10 @@ json FrameJson(const JobFrame& frame, const fs::path& folder) {
   }
   if (frame.crop) {
     const Rect& c = *frame.crop;
-    out["crop"] = json{{"left", c.left}, {"top", c.top}, {"width", c.Width()}, {"height", c.Height()}};
+    out["crop"] = written_json{{"left", c.left}, {"top", c.top}, {"width", c.Width()}, {"height", c.Height()}};
   }
   if (frame.placement != FramePlacement{}) {
-    out["shift"] = json{{"x", frame.placement.shift_x}, {"y", frame.placement.shift_y}};
+    out["shift"] = written_json{{"x", frame.placement.shift_x}, {"y", frame.placement.shift_y}};
   }
   return out;
 }
@@ -496,23 +499,23 @@ void CheckJobValues(const Job& job) {
 
 std::string JobToJson(const Job& job, const std::string& project_path) {
   const fs::path folder = AbsolutePath(project_path).parent_path();
-  json frames = json::array();
+  written_json frames = written_json::array();
   for (const JobFrame& frame : job.frames) frames.push_back(FrameJson(frame, folder));
-  json steps = json::array();
+  written_json steps = written_json::array();
   for (const FinishingStep& step : job.finishing) {
-    json out{{"step", StepName(step.kind)}};
+    written_json out{{"step", StepName(step.kind)}};
     if (step.kind == FinishingStep::Kind::BurnText) out["text"] = TextJson(step.text);
     steps.push_back(std::move(out));
   }
-  json root{{"format", kJobFormatName},
+  written_json root{{"format", kJobFormatName},
             {"version", kJobFormatVersion},
             {"frames", std::move(frames)},
             {"mode", job.mode == Mode::LandscapeColumns ? "landscape" : "portrait"},
             {"lens", LensJson(job.lens)},
             {"merged", job.merged},
             {"finishing", std::move(steps)},
-            {"output", json{{"path", job.output.path}, {"pdf", job.output.pdf}}},
-            {"printer", json{{"dpi", job.printer.dpi}, {"page", job.printer.page}}}};
+            {"output", written_json{{"path", job.output.path}, {"pdf", job.output.pdf}}},
+            {"printer", written_json{{"dpi", job.printer.dpi}, {"page", job.printer.page}}}};
   if (job.pending_text) root["text"] = TextJson(*job.pending_text);
   // Invalid UTF-8 (a file name in another encoding) is written replaced, never refused.
   return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";

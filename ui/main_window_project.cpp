@@ -153,7 +153,11 @@ void MainWindow::OnNewProject() {
   Job empty;
   empty.mode = state_.mode;
   empty.lens = state_.lens;  // the lens sheet and printer stay those of the last job
-  RestoreJob(empty, [this] { ProjectAdopted(""); });
+  RestoreJob(empty, [this] {
+    TypeOverlayText(state_, "");  // a new project starts with an empty text box, as the window does
+    view_->SetOverlayEditText("");
+    ProjectAdopted("");
+  });
 }
 
 void MainWindow::OnOpenProject(std::string path) {

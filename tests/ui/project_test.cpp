@@ -123,6 +123,18 @@ class ProjectTest : public QObject {
     QVERIFY(!form->ProjectModified());
     QCOMPARE(SavedPicture(*form, "after.bmp"), before);
 
+    // New (the picture's new file name is a change to drop): nothing of the
+    // project is left, the text box included, and nothing to save.
+    yes_no_answers_ << true;
+    Trigger(*form, "NewProjectAction");
+    QVERIFY(Settle(*form));
+    QVERIFY(form->State().photos.SlotFiles[0].empty());
+    QVERIFY(!form->State().merged.MergedBitmap.has_value());
+    QVERIFY(form->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text().isEmpty());
+    QVERIFY(form->State().overlay.EditText.empty());
+    QVERIFY(!form->ProjectModified());
+    QCOMPARE(form->windowTitle(), QStringLiteral("Vexaro Photo Maker V1.10"));
+
     // Without a window: the project renders to the window's Save.
     const Job job = LoadJobFile(project.toStdString());
     MakerState rendered = RenderJob(job);
