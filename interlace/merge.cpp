@@ -70,14 +70,9 @@ class MergeJob : public MergeWork {
            const std::string& work_dir, bool announce)
       : state_(state), dialogs_(dialogs), view_(view), announce_(announce) {
     outcome_.align_bar_was_checked = state.merged.AlignBarsTicked;
-    result_.frame_count = state.photos.FrameCount;
-    result_.lens_lpi_x = state.lens.LensLpiX;
-    result_.mode = state.mode;
-    result_.geometry = geometry.output;
-    result_.slice = geometry.slice;
-    result_.layout = geometry.layout;
-    result_.phase_x10000 = state.lens.PhaseX10000;
-    result_.source = MergedJob(state);
+    Job job = MergedJob(state);
+    result_ = ResultFor(job, state.photos.FrameCount, geometry);
+    result_.source = std::move(job);
     request_ = BuildRequest(state, result_.source, geometry, work_dir);
   }
 
@@ -119,6 +114,18 @@ std::string CheckSlots(const MakerState& state) {
     }
   }
   return "";
+}
+
+MergeResult ResultFor(const Job& job, int32_t frame_count, const LensGeometry& geometry) {
+  MergeResult result;
+  result.frame_count = frame_count;
+  result.lens_lpi_x = job.lens.LensLpiX;
+  result.mode = job.mode;
+  result.geometry = geometry.output;
+  result.slice = geometry.slice;
+  result.layout = geometry.layout;
+  result.phase_x10000 = job.lens.PhaseX10000;
+  return result;
 }
 
 void AdoptMergeResult(MakerState& state, MergeResult&& result) {

@@ -13,6 +13,7 @@
 #include "core/views.h"
 #include "core/raster.h"
 #include "interlace/geometry.h"
+#include "interlace/native_geometry.h"
 
 namespace lenti {
 
@@ -36,6 +37,10 @@ struct MergeResult {
   // The job it renders (merged, no finishing yet): the picture's MadeFrom.
   Job source;
 };
+
+// The result of merging `frame_count` frames of `job` (its Mode and lens) at
+// `geometry`, its picture and source still to be filled in.
+MergeResult ResultFor(const Job& job, int32_t frame_count, const LensGeometry& geometry);
 
 // Makes `result` the current picture: MergedBitmap and its geometry; the
 // alignment band of the previous picture is forgotten and the Align-Bar box

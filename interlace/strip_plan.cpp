@@ -145,7 +145,7 @@ std::vector<RunGroup> GroupRuns(const std::vector<Run>& runs) {
 
 // One row's groups. With every run `kBytes` long (whole strips of up to
 // 8 px) each copy is a fixed-size one, which the compiler turns into a few
-// moves instead of a library call.
+// moves instead of a library call; kBytes 0 copies each group's own length.
 template <size_t kBytes>
 void CopyGroups(uint8_t* row, const uint8_t* const* sources, const std::vector<RunGroup>& groups) {
   for (const RunGroup& g : groups) {
@@ -153,22 +153,9 @@ void CopyGroups(uint8_t* row, const uint8_t* const* sources, const std::vector<R
     if (source == nullptr) continue;
     source += g.source_byte;
     uint8_t* dest = row + g.dest_byte;
+    const size_t bytes = kBytes == 0 ? g.bytes : kBytes;
     for (uint32_t k = 0; k < g.count; ++k) {
-      std::memcpy(dest, source, kBytes);
-      dest += g.dest_step;
-      source += g.source_step;
-    }
-  }
-}
-
-void CopyAnyGroups(uint8_t* row, const uint8_t* const* sources, const std::vector<RunGroup>& groups) {
-  for (const RunGroup& g : groups) {
-    const uint8_t* source = sources[g.frame];
-    if (source == nullptr) continue;
-    source += g.source_byte;
-    uint8_t* dest = row + g.dest_byte;
-    for (uint32_t k = 0; k < g.count; ++k) {
-      std::memcpy(dest, source, g.bytes);
+      std::memcpy(dest, source, bytes);
       dest += g.dest_step;
       source += g.source_step;
     }
@@ -180,7 +167,7 @@ using GroupCopier = void (*)(uint8_t*, const uint8_t* const*, const std::vector<
 GroupCopier CopierFor(const std::vector<RunGroup>& groups) {
   const uint32_t bytes = groups.empty() ? 0 : groups.front().bytes;
   const bool uniform = std::all_of(groups.begin(), groups.end(), [&](const RunGroup& g) { return g.bytes == bytes; });
-  if (!uniform) return CopyAnyGroups;
+  if (!uniform) return CopyGroups<0>;
   switch (bytes / kPixelBytes) {
     case 1: return CopyGroups<1 * kPixelBytes>;
     case 2: return CopyGroups<2 * kPixelBytes>;
@@ -190,7 +177,7 @@ GroupCopier CopierFor(const std::vector<RunGroup>& groups) {
     case 6: return CopyGroups<6 * kPixelBytes>;
     case 7: return CopyGroups<7 * kPixelBytes>;
     case 8: return CopyGroups<8 * kPixelBytes>;
-    default: return CopyAnyGroups;
+    default: return CopyGroups<0>;
   }
 }
 

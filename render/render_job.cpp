@@ -31,14 +31,7 @@ MergeResult MergeFrames(const Job& job, const RenderOptions& options) {
   request.threads = options.threads;
   request.cancel = options.cancel;
 
-  MergeResult result;
-  result.frame_count = frame_count;
-  result.lens_lpi_x = job.lens.LensLpiX;
-  result.mode = job.mode;
-  result.geometry = geometry.output;
-  result.slice = geometry.slice;
-  result.layout = geometry.layout;
-  result.phase_x10000 = job.lens.PhaseX10000;
+  MergeResult result = ResultFor(job, frame_count, geometry);
   MergeProgress steps;
   if (options.frame_done) steps.frame_done = [&options](int) { options.frame_done(); };
   result.merged = RunMergePipeline(request, steps);
