@@ -126,7 +126,9 @@ std::vector<RunGroup> GroupRuns(const std::vector<Run>& runs) {
       RunGroup& g = groups.back();
       const uint32_t last_dest = g.dest_byte + (g.count - 1) * g.dest_step;
       const uint32_t last_source = g.source_byte + (g.count - 1) * g.source_step;
-      const bool same_kind = g.frame == run.frame && g.bytes == run.bytes && run.dest_byte > last_dest;
+      // Steps only forward: a group's strides are unsigned.
+      const bool same_kind = g.frame == run.frame && g.bytes == run.bytes && run.dest_byte > last_dest &&
+                             run.source_byte >= last_source;
       if (same_kind && g.count == 1) {
         g.dest_step = run.dest_byte - last_dest;
         g.source_step = run.source_byte - last_source;
