@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "core/error.h"
+#include "core/file_io.h"
 #include "job/job_file.h"
 
 namespace lenti {
@@ -30,28 +32,55 @@ void MakePrivateFolder(const std::string& folder) {
   ::chmod(folder.c_str(), 0700);
 }
 
+std::string ProjectFileOf(const std::string& copy) { return copy + ".project"; }
+
+constexpr uint64_t kMaxProjectPathBytes = 16 << 10;
+
 }  // namespace
 
 std::string RecoveryPath(const std::string& work_dir) {
   return StateFolder() + "/recovery-" + std::filesystem::path(work_dir).filename().string() + ".vexaro";
 }
 
-void WriteRecoveryCopy(const Job& job, const std::string& path) {
+void WriteRecoveryCopy(const Job& job, const std::string& project, const std::string& path) {
   MakePrivateFolder(std::filesystem::path(path).parent_path().string());
   SaveJobFile(job, path);
+  const std::string project_file = ProjectFileOf(path);
+  if (project.empty()) {
+    std::remove(project_file.c_str());
+    return;
+  }
+  AtomicFile file(project_file);
+  WriteWholeFile(file.TempPath(), reinterpret_cast<const uint8_t*>(project.data()), project.size());
+  file.Commit();
 }
 
-std::optional<Job> ReadRecoveryCopy(const std::string& path) {
+std::optional<RecoveredWork> ReadRecoveryCopy(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  RecoveredWork work;
   try {
-    return LoadJobFile(path);
+    work.job = LoadJobFile(path);
   } catch (const Error&) {
     RemoveRecoveryCopy(path);
     return std::nullopt;
   }
+  // The project's name is a help, not the work: unreadable, the work is untitled.
+  try {
+    if (std::filesystem::is_regular_file(ProjectFileOf(path), error)) {
+      const std::vector<uint8_t> bytes = ReadWholeFile(ProjectFileOf(path), kMaxProjectPathBytes);
+      work.project.assign(bytes.begin(), bytes.end());
+      if (work.project.find('\0') != std::string::npos) work.project.clear();
+    }
+  } catch (const Error&) {
+    work.project.clear();
+  }
+  return work;
 }
 
-void RemoveRecoveryCopy(const std::string& path) { std::remove(path.c_str()); }
+void RemoveRecoveryCopy(const std::string& path) {
+  std::remove(path.c_str());
+  std::remove(ProjectFileOf(path).c_str());
+}
 
 }  // namespace lenti

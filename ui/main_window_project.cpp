@@ -117,7 +117,7 @@ void MainWindow::RecordJob() {
   const Job job = CurrentJob();
   if (history_.Record(job) && !recovery_path_.empty()) {
     try {
-      WriteRecoveryCopy(job, recovery_path_);
+      WriteRecoveryCopy(job, project_path_, recovery_path_);
     } catch (const std::exception& e) {
       // The work goes on; the copy is tried again at the next change.
       std::fprintf(stderr, "vexaro-photo-maker: no recovery copy: %s\n", e.what());
@@ -293,24 +293,38 @@ void MainWindow::EndRestore() {
   UpdateCommands();
 }
 
+// What the project file holds now; an empty job (everything unsaved) when
+// there is none or it cannot be read.
+Job MainWindow::SavedJobOf(const std::string& project) {
+  if (project.empty()) return Job{};
+  try {
+    return LoadJobFile(project);
+  } catch (const Error&) {
+    project_path_.clear();  // gone or damaged: the work is untitled
+    return Job{};
+  }
+}
+
 void MainWindow::EnableRecovery() { recovery_path_ = RecoveryPath(work_dir_); }
 
 void MainWindow::OfferRecovery() {
   if (recovery_path_.empty()) return;
-  const std::optional<Job> copy = ReadRecoveryCopy(recovery_path_);
+  const std::optional<RecoveredWork> copy = ReadRecoveryCopy(recovery_path_);
   if (!copy) return;
   if (!dialogs_->AskYesNo(kRecoveryQuestion)) {
     RemoveRecoveryCopy(recovery_path_);
     return;
   }
   Guarded(*dialogs_, [&] {
-    const std::optional<Job> job = LocateJobPhotos(*copy, *dialogs_);
+    const std::optional<Job> job = LocateJobPhotos(copy->job, *dialogs_);
     if (!job) return;
-    // Restored as unsaved work: the project file, if any, is as it was saved.
-    RestoreJob(*job, [this] {
-      project_path_.clear();
-      saved_job_ = Job{};
+    // Restored as unsaved work of its project: the project file is as it was
+    // saved, and Save writes the restored work there.
+    RestoreJob(*job, [this, project = copy->project] {
+      project_path_ = project;
+      saved_job_ = SavedJobOf(project);
       history_.Reset(CurrentJob());
+      UpdateProjectCommands();
     });
   });
 }

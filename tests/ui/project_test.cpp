@@ -205,6 +205,11 @@ class ProjectTest : public QObject {
       std::unique_ptr<MainWindow> form = NewWindow("d");
       form->SetRecoveryPath(recovery);
       MakeWork(*form);
+      // Saved as a project, then changed once more: the copy holds the change.
+      file_answers_ << temp_.path() + "/kept.vexaro";
+      Trigger(*form, "SaveProjectAsAction");
+      QVERIFY(!QFile::exists(QString::fromStdString(recovery)));
+      QTest::mouseClick(form->findChild<QWidget*>(QStringLiteral("CheckBox1")), Qt::LeftButton);  // bars on
       before = form->CurrentJob();
       // Gone without closing, as a crash or a kill leaves it.
     }
@@ -216,6 +221,9 @@ class ProjectTest : public QObject {
     QVERIFY(Settle(*form));
     QVERIFY(form->CurrentJob() == before);
     QVERIFY(form->State().merged.MergedBitmap);
+    // The work of its project, not saved there yet.
+    QVERIFY(form->ProjectModified());
+    QVERIFY2(form->windowTitle().startsWith("kept.vexaro"), qPrintable(form->windowTitle()));
     yes_no_answers_ << true;  // drop the restored, unsaved work
     form->close();
     QVERIFY(!QFile::exists(QString::fromStdString(recovery)));
