@@ -36,6 +36,20 @@ std::string ProjectFileOf(const std::string& copy) { return copy + ".project"; }
 
 constexpr uint64_t kMaxProjectPathBytes = 16 << 10;
 
+// The project's name is a help, not the work: missing or unreadable, the
+// work is untitled ("").
+std::string ReadProjectName(const std::string& name_file) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(name_file, error)) return "";
+  try {
+    const std::vector<uint8_t> bytes = ReadWholeFile(name_file, kMaxProjectPathBytes);
+    std::string name(bytes.begin(), bytes.end());
+    return name.find('\0') == std::string::npos ? name : "";
+  } catch (const Error&) {
+    return "";
+  }
+}
+
 }  // namespace
 
 std::string RecoveryPath(const std::string& work_dir) {
@@ -45,37 +59,25 @@ std::string RecoveryPath(const std::string& work_dir) {
 void WriteRecoveryCopy(const Job& job, const std::string& project, const std::string& path) {
   MakePrivateFolder(std::filesystem::path(path).parent_path().string());
   SaveJobFile(job, path);
-  const std::string project_file = ProjectFileOf(path);
+  const std::string name_file = ProjectFileOf(path);
   if (project.empty()) {
-    std::remove(project_file.c_str());
-    return;
+    std::remove(name_file.c_str());
+  } else if (ReadProjectName(name_file) != project) {  // a change of project, not of the work
+    AtomicFile file(name_file);
+    WriteWholeFile(file.TempPath(), reinterpret_cast<const uint8_t*>(project.data()), project.size());
+    file.Commit();
   }
-  AtomicFile file(project_file);
-  WriteWholeFile(file.TempPath(), reinterpret_cast<const uint8_t*>(project.data()), project.size());
-  file.Commit();
 }
 
 std::optional<RecoveredWork> ReadRecoveryCopy(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  RecoveredWork work;
   try {
-    work.job = LoadJobFile(path);
+    return RecoveredWork{LoadJobFile(path), ReadProjectName(ProjectFileOf(path))};
   } catch (const Error&) {
     RemoveRecoveryCopy(path);
     return std::nullopt;
   }
-  // The project's name is a help, not the work: unreadable, the work is untitled.
-  try {
-    if (std::filesystem::is_regular_file(ProjectFileOf(path), error)) {
-      const std::vector<uint8_t> bytes = ReadWholeFile(ProjectFileOf(path), kMaxProjectPathBytes);
-      work.project.assign(bytes.begin(), bytes.end());
-      if (work.project.find('\0') != std::string::npos) work.project.clear();
-    }
-  } catch (const Error&) {
-    work.project.clear();
-  }
-  return work;
 }
 
 void RemoveRecoveryCopy(const std::string& path) {

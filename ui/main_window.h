@@ -160,7 +160,7 @@ class MainWindow : public QMainWindow {
   // The untitled start: the job as it now stands, unchanged, nothing to undo.
   void StartAfresh();
   void ForgetRecoveryCopy();
-  Job SavedJobOf(const std::string& project);
+  void AdoptRecoveredProject(const std::string& project);
   void SaveProjectTo(const std::string& path);
   void RestoreJob(const Job& job, std::function<void()> done);
   void QueueRestoreStep(std::function<void()> step);

@@ -293,15 +293,17 @@ void MainWindow::EndRestore() {
   UpdateCommands();
 }
 
-// What the project file holds now; an empty job (everything unsaved) when
-// there is none or it cannot be read.
-Job MainWindow::SavedJobOf(const std::string& project) {
-  if (project.empty()) return Job{};
+// Recovered work belongs to `project` as that file now holds it; untitled,
+// everything unsaved, when there is none or it cannot be read.
+void MainWindow::AdoptRecoveredProject(const std::string& project) {
+  project_path_.clear();
+  saved_job_ = Job{};
+  if (project.empty()) return;
   try {
-    return LoadJobFile(project);
+    saved_job_ = LoadJobFile(project);
+    project_path_ = project;
   } catch (const Error&) {
-    project_path_.clear();  // gone or damaged: the work is untitled
-    return Job{};
+    // gone or damaged: the work stays untitled
   }
 }
 
@@ -321,8 +323,7 @@ void MainWindow::OfferRecovery() {
     // Restored as unsaved work of its project: the project file is as it was
     // saved, and Save writes the restored work there.
     RestoreJob(*job, [this, project = copy->project] {
-      project_path_ = project;
-      saved_job_ = SavedJobOf(project);
+      AdoptRecoveredProject(project);
       history_.Reset(CurrentJob());
       UpdateProjectCommands();
     });
