@@ -37,7 +37,10 @@ inline constexpr int32_t kClassicHeightCmX100 = 1750;
 
 struct LensSettings {
   int64_t LensLpiX = 212500;  // 21.25 lines per inch x 10000
-  // "Up-Down" (the default) puts the alignment bars at the bottom, "3D" at the right.
+  // false ("3D") stands the alignment bars upright at the right edge, true
+  // ("Up-Down") lays them across below the picture. The radio group that sets
+  // it is never shown, so the bars stand at the right for the whole run,
+  // although "Up-Down" is the group's selected button.
   bool FlipMode = false;
   // kNearest300Dpi, or the printer's native resolution in dots per inch.
   int32_t OutputDpi = kNearest300Dpi;

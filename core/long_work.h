@@ -63,6 +63,9 @@ class LongWork {
   // On the window's thread, only after Run succeeded and no cancel was
   // requested: adopts the result; `bar` is the window's progress bar.
   virtual void Finish(ProgressSink& bar) = 0;
+  // On the window's thread, after a cancel: puts back whatever starting the
+  // work changed, so that a cancel leaves everything as it was.
+  virtual void Cancelled() {}
 };
 
 // Run and Finish on the calling thread, never cancelled (the synchronous

@@ -112,8 +112,13 @@ Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x,
   const Extended hp = Divide(picture_height, dpi_x) * printer_dpi * kDpiScale;
   const Extended pw = page_width;
   const Extended ph = page_height;
-  return Rect{RoundToInt((pw - wp) / 2), RoundToInt((ph - hp) / 2), RoundToInt((wp + pw) / 2),
-              RoundToInt((hp + ph) / 2)};
+  const Rect centred{RoundToInt((pw - wp) / 2), RoundToInt((ph - hp) / 2), RoundToInt((wp + pw) / 2),
+                     RoundToInt((hp + ph) / 2)};
+  // Rounding both edges of an odd size would draw the picture a device pixel
+  // narrower or wider, and the printer would resample it after all: at the
+  // printer's own resolution each picture pixel is one device pixel.
+  if (output_dpi_x != int64_t{printer_dpi} * 10000) return centred;
+  return Rect{centred.left, centred.top, centred.left + picture_width, centred.top + picture_height};
 }
 
 bool PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {

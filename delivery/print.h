@@ -41,7 +41,8 @@ Raster DrawPreviewPage(const PrintPreviewLayout& layout);
 std::optional<PrintPreviewLayout> PreparePrint(MakerState& state, Dialogs& dialogs,
                                                PrinterPort& printer);
 
-// Where the picture lands on the page, centred at true size.
+// Where the picture lands on the page, centred at true size; at the printer's
+// own resolution exactly the picture's size in device pixels.
 Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x, int printer_dpi,
                     int page_width, int page_height);
 

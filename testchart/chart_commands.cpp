@@ -160,7 +160,11 @@ bool PrintChartOnPage(const Raster& chart, PrinterPort& printer) {
 
 Rect ChartPrintRectangle(int page_width, int page_height, int chart_width, int chart_height) {
   const int64_t pw = page_width, ph = page_height, cw = chart_width, ch = chart_height;
-  return Rect{RoundHalf(pw - cw), RoundHalf(ph - ch), RoundHalf(pw + cw), RoundHalf(ph + ch)};
+  // The chart is drawn at the printer's resolution: one chart pixel per
+  // device pixel, so the rectangle is the chart's size from its rounded corner.
+  const int32_t left = RoundHalf(pw - cw);
+  const int32_t top = RoundHalf(ph - ch);
+  return Rect{left, top, left + chart_width, top + chart_height};
 }
 
 std::vector<std::string> ChartRowLabels(int32_t dpi, int32_t wcm, int32_t hcm, int64_t lx, int32_t step,

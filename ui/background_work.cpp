@@ -75,6 +75,7 @@ void BackgroundWork::WorkerStopped() {
   std::function<void()> after = std::move(after_);
   if (cancelled) {
     bar_->SetProgress(start_position_);
+    work->Cancelled();
   } else if (error_) {
     PaintProgress();  // a failed merge shows where it stopped
     const std::exception_ptr error = error_;

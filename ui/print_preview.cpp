@@ -29,8 +29,11 @@ QFont WarningFont() {
   return font;
 }
 
+constexpr int kButtonTop = 432;
+constexpr int kButtonHeight = 25;
+
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, int left) {
-  return PlacedButton(parent, name, text, QRect(left, 432, 75, 25));
+  return PlacedButton(parent, name, text, QRect(left, kButtonTop, 75, kButtonHeight));
 }
 
 }  // namespace
@@ -46,8 +49,6 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
   setModal(false);
   setAttribute(Qt::WA_DeleteOnClose);
   move(268, 155);
-  // 485 x 492 outside, the window manager's frame included.
-  OuterFit::StartOuterSize(*this, QSize(485, 492));
 
   auto* image = new QLabel(this);
   image->setObjectName(QStringLiteral("Image1"));
@@ -66,18 +67,29 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
   warning->move(160, 80);
   warning->adjustSize();
 
-  // Whether each picture pixel is one printer pixel.
-  auto* note = new QLabel(QString::fromStdString(layout.resample_note), this);
-  note->setObjectName(QStringLiteral("ResampleNote"));
-  note->setWordWrap(true);
-  // Above the buttons: the client is the frame's height lower than 492.
-  note->setGeometry(8, 432 - 2 - 30, 469, 30);
-  note->setVisible(!layout.resample_note.empty());
+  // 485 x 492 outside, the window manager's frame included, and taller by
+  // the resampling note below the buttons: a long page's picture reaches
+  // down to the buttons, and the note wraps to as many lines as it needs.
+  OuterFit::StartOuterSize(*this, QSize(485, 492 + PlaceResampleNote(layout.resample_note)));
 
   connect(MakeButton(this, "Button1", "&Print", 224), &QPushButton::clicked, this,
           &PrintPreview::OnPrint);
   connect(MakeButton(this, "Button2", "&Cancel", 344), &QPushButton::clicked, this,
           &PrintPreview::OnCancel);
+}
+
+int PrintPreview::PlaceResampleNote(const std::string& text) {
+  // Whether each picture pixel is one printer pixel.
+  auto* note = new QLabel(QString::fromStdString(text), this);
+  note->setObjectName(QStringLiteral("ResampleNote"));
+  note->setWordWrap(true);
+  note->setVisible(!text.empty());
+  if (text.empty()) return 0;
+  constexpr int kMargin = 8;
+  constexpr int kWidth = 485 - 2 * kMargin;
+  const int height = note->heightForWidth(kWidth);
+  note->setGeometry(kMargin, kButtonTop + kButtonHeight + kMargin, kWidth, height);
+  return height + kMargin;
 }
 
 void PrintPreview::OnPrint() {

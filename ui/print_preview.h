@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 #include "core/dialogs.h"
 #include "core/maker_state.h"
@@ -26,6 +27,9 @@ class PrintPreview : public QDialog {
   void OnCancel();
 
  private:
+  // The note under the buttons; returns the height it adds to the window.
+  int PlaceResampleNote(const std::string& text);
+
   MakerState& state_;
   Dialogs& dialogs_;
   PrinterPort& printer_;

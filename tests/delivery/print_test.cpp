@@ -73,6 +73,10 @@ const PageCase kPages[] = {
     // The rotated picture (2049 x 1698) on the 600 dpi page; 208.5 rounds to 208.
     {"rotated_at_600", 600, 4800, 6600, 2049, 1698, 2975000,
      200, 275, 142, 108, {14, 66, 186, 208}, false, {334, 1588, 4466, 5012}},
+    // At the printer's own 600 dpi the odd picture keeps its 3425 x 4001
+    // device pixels from the rounded corner (687.5 and 1299.5 round to even).
+    {"odd_picture_at_its_own_600", 600, 4800, 6600, 3425, 4001, 6000000,
+     200, 275, 142, 108, {29, 54, 171, 220}, false, {688, 1300, 4113, 5301}},
 };
 
 class PrintPage : public ::testing::TestWithParam<PageCase> {};

@@ -426,13 +426,15 @@ TEST_P(PrintTest, ChecksThePrinterAgainstTheBoxNow) {
 INSTANTIATE_TEST_SUITE_P(Printers, PrintTest, ::testing::ValuesIn(kPrintCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PrintTestChart, CentresTheA4ChartAt600DpiWithTiesToEven) {
+// The 3071 x 5433 chart keeps its size in device pixels, from the corner
+// whose halves round to even.
+TEST(PrintTestChart, CentresTheA4ChartAt600DpiAtItsOwnSize) {
   MakerState state;
   FakeFrontend frontend;
   FakePrinter printer;
   CreateChartToEnd(state, frontend, Settings("600"));
   PrintTestChart(state, frontend, printer, "600");
-  EXPECT_EQ(printer.drawn_at, (Rect{864, 584, 3936, 6016}));
+  EXPECT_EQ(printer.drawn_at, (Rect{864, 584, 3935, 6017}));
 }
 
 // A PDF file takes the box's dpi, so every chart prints to a file at one
@@ -488,14 +490,15 @@ TEST(PrintTestChart, AFailureAfterTheJobStartedAbortsIt) {
   EXPECT_TRUE(frontend.messages.empty());
 }
 
-TEST(ChartPrintRectangle, HalvesRoundToEven) {
+// The corner's halves round to even; the size is always the chart's own.
+TEST(ChartPrintRectangle, TheChartsOwnSizeFromARoundedCorner) {
   const struct {
     int pw, ph, cw, ch;
     Rect expected;
   } cases[] = {
-      {4800, 6600, 3071, 5433, {864, 584, 3936, 6016}},  // one wider, one shorter
-      {4800, 6600, 3072, 5432, {864, 584, 3936, 6016}},  // even chart: exact size
-      {4801, 6601, 3071, 5433, {865, 584, 3936, 6017}},  // even free space: exact size
+      {4800, 6600, 3071, 5433, {864, 584, 3935, 6017}},  // 864.5 and 583.5 round to even
+      {4800, 6600, 3072, 5432, {864, 584, 3936, 6016}},  // even chart
+      {4801, 6601, 3071, 5433, {865, 584, 3936, 6017}},  // even free space
       {1000, 1000, 1200, 1000, {-100, 0, 1100, 1000}},   // chart wider than the page
   };
   for (const auto& c : cases) {

@@ -164,6 +164,27 @@ class PrintPreviewTest : public QObject {
     }
   }
 
+  // On a Legal page the page picture reaches down to the buttons: the note
+  // goes below them, wraps, shows all of its text and covers nothing.
+  void theResamplingNoteFitsBelowTheButtons() {
+    PrintPreviewLayout legal = LetterLayout(false);
+    legal.image_width = 213;
+    legal.image_height = 350;
+    legal.image_top = 71;
+    legal.resample_note = ResampleNote(2975000, 600);
+    PrintPreview form(state_, dialogs_, printer_, legal, nullptr);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* note = Find<QLabel>(form, "ResampleNote");
+    QVERIFY(note != nullptr);
+    QTRY_VERIFY(form.rect().contains(note->geometry()));
+    QVERIFY(note->isVisible());
+    QVERIFY(note->height() >= note->heightForWidth(note->width()));
+    QVERIFY(note->height() > note->fontMetrics().height());  // more than one line
+    for (const char* covered : {"Image1", "Button1", "Button2"})
+      QVERIFY2(!note->geometry().intersects(Find(form, covered)->geometry()), covered);
+  }
+
   void cancelClosesAndDeletesTheWindow() {
     QWidget owner;
     auto* form = new PrintPreview(state_, dialogs_, printer_, LetterLayout(false), &owner);
