@@ -11,6 +11,7 @@
 #include "intake/photo_source.h"
 #include "interlace/lens_input.h"
 #include "interlace/merge_pipeline.h"
+#include "interlace/native_geometry.h"
 #include "job/job_file.h"
 #include "render/render_job.h"
 
@@ -122,6 +123,16 @@ std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress) {
   return line;
 }
 
+std::string FrameFitWarning(const Job& job) {
+  const auto frames = static_cast<int32_t>(job.frames.size());
+  try {
+    const std::string text = TooFewPixelsText(ComputeLensGeometry(frames, job.lens, job.mode).period, frames);
+    return text.empty() ? "" : "vexaro: warning: " + text + "\n";
+  } catch (const Error&) {
+    return "";
+  }
+}
+
 bool RunJobs(const RunArgs& args, std::ostream& out, std::ostream& err, const ProgressFunction& progress) {
   bool all_made = true;
   for (const std::string& path : args.jobs) {
@@ -130,6 +141,7 @@ bool RunJobs(const RunArgs& args, std::ostream& out, std::ostream& err, const Pr
       const std::string output = args.output.empty() ? job.output.path : args.output;
       if (output.empty()) throw Error(Format("the job \"%s\" names no output; give -o OUT", path.c_str()));
       if (job.frames.size() < 2) throw Error(Format("the job \"%s\" has %zu frames; a merge needs 2 to 16", path.c_str(), job.frames.size()));
+      err << FrameFitWarning(job);
       out << RenderAndDeliver(job, output, progress) << "\n";
     } catch (const std::bad_alloc&) {
       err << "vexaro: " << path << ": Out of memory\n";

@@ -38,6 +38,11 @@ void ApplyFinishing(MakerState& state, const MergeArgs& args);
 // ("merged 2 frames: 1698 x 2049 px, 297.5 dpi, strip 7 px -> out.bmp").
 std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress = {});
 
+// "vexaro: warning: Too few pixels: ..." and a newline when a lens of the
+// job's settings gets fewer pixels than it has frames; "" otherwise (and for
+// settings the merge refuses, which it names itself).
+std::string FrameFitWarning(const Job& job);
+
 // `vexaro run`: each job rendered to its output (`args.output` instead for
 // a single job), one line each on `out` ("vexaro: JOB: <error>" on `err`
 // for one that failed, the others still made). True when all succeeded.

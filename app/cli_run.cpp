@@ -20,6 +20,7 @@ std::string RunCommand(const Command& command, std::ostream& err, bool show_prog
     return text;
   }
   if (command.kind == Command::Kind::View) return RunView(command.view);
+  err << FrameFitWarning(JobOfArgs(command.merge));
   ProgressBar bar(err, show_progress);
   return RunMerge(command.merge, [&bar](int done, int total) { bar.Update(done, total); });
 }

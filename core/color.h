@@ -39,10 +39,13 @@ struct Font {
   bool underline = false;
   bool strikeout = false;
   Color color = kBlack;
+  // Drawn this many times its size: a picture at another resolution than
+  // the one its text is sized for draws it larger, so that it prints as high.
+  double scale = 1;
   friend bool operator==(const Font&, const Font&) = default;
 };
 
-// Pixel height of the glyphs of `font`: points x 96 / 72, rounded.
+// Pixel height of the glyphs of `font`: points x 96 / 72 x scale, rounded.
 int FontPixelHeight(const Font& font);
 
 }  // namespace lenti

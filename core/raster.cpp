@@ -14,7 +14,7 @@ namespace lenti {
 
 int FontPixelHeight(const Font& font) {
   // In 64 bits and clamped: a size typed into the font dialog can be anything.
-  const int64_t pixels = std::llround(font.size * 96.0 / 72.0);
+  const int64_t pixels = std::llround(font.size * 96.0 / 72.0 * font.scale);
   return static_cast<int>(std::clamp<int64_t>(pixels, INT_MIN + 1, INT_MAX));
 }
 

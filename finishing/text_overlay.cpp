@@ -5,6 +5,7 @@
 
 #include "core/numerics.h"
 #include "core/picture.h"
+#include "core/strip_width.h"
 
 namespace lenti {
 
@@ -113,9 +114,18 @@ void SetPendingText(MakerState& state, const JobText& text) {
   state.overlay.TextY = text.at.y;
 }
 
+double TextScale(const MergeGeometry& g) {
+  if (g.FrameCount < 1 || g.LensLpiX <= 0 || g.OutputDpiX <= 0) return 1;
+  const int64_t classic = int64_t{g.FrameCount} * g.LensLpiX * MergeStripWidth(g.FrameCount, g.LensLpiX);
+  if (classic <= 0 || classic == g.OutputDpiX) return 1;
+  return static_cast<double>(g.OutputDpiX) / static_cast<double>(classic);
+}
+
 void BurnOverlayText(const MakerState& state, Raster& target) {
   if (state.overlay.OverlayText.empty()) return;
-  target.SetFont(state.overlay.OverlayFont ? *state.overlay.OverlayFont : Font{});
+  Font font = state.overlay.OverlayFont ? *state.overlay.OverlayFont : Font{};
+  font.scale = TextScale(state.merged.Geometry);
+  target.SetFont(font);
   target.SetBrushStyle(BrushStyle::Clear);
   target.TextOut(state.overlay.TextX, state.overlay.TextY, state.overlay.OverlayText);
 }

@@ -52,8 +52,15 @@ JobText PendingText(const MakerState& state);
 // The state's overlay set to `text` (a font object of its own) as Apply leaves it.
 void SetPendingText(MakerState& state, const JobText& text);
 
+// How much larger than at the classic resolution of the same frames and
+// pitch a text is drawn on a picture of geometry `g`: its resolution over
+// that one (exactly 1 at the classic settings and before a merge).
+double TextScale(const MergeGeometry& g);
+
 // Draws the pending text (if any) into `target` with a clear brush at
-// (TextX, TextY). The one function Apply, Rotate, Save and Print use.
+// (TextX, TextY), scaled by TextScale so that it prints at the same height
+// whatever the picture's resolution. The one function Apply, Rotate, Save
+// and Print use.
 void BurnOverlayText(const MakerState& state, Raster& target);
 
 // The picture Save writes, Print prints and the view shows after Apply:

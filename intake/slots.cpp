@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/bmp_reader.h"
+#include "core/error.h"
 #include "core/file_io.h"
 #include "core/long_work.h"
 #include "core/picture.h"
@@ -45,9 +46,10 @@ Raster MakeThumbnail(const Raster& photo) {
   return thumbnail;
 }
 
-int OpenCommandSlot(const SlotState& photos) {
-  if (!photos.SlotFiles[photos.CurrentSlot].empty()) return photos.CurrentSlot + 1;
-  return FirstEmptySlot(photos);
+int OpenCommandSlot(const SlotState& photos, Dialogs& dialogs) {
+  if (const int empty = FirstEmptySlot(photos); empty != 0) return empty;
+  const int current = photos.CurrentSlot + 1;
+  return dialogs.AskYesNo(Format("Every photo slot is filled. Replace the photo in slot %d?", current)) ? current : 0;
 }
 
 void SelectSlot(MakerState& state, MainView& view, int slot) {

@@ -15,9 +15,10 @@
 
 namespace lenti {
 
-// The slot Import photos (Ctrl+I) fills: the current slot when it holds a photo,
-// else the first empty one (0 when there is none).
-int OpenCommandSlot(const SlotState& photos);
+// The slot Import photos (Ctrl+I) fills: the first empty one, so that a
+// framed photo is never replaced unasked; with every slot filled the current
+// one once the person agrees (0: nothing to import into).
+int OpenCommandSlot(const SlotState& photos, Dialogs& dialogs);
 
 // Thumbnail click: makes slot k current, shows its photo and frames it.
 // Does nothing for a slot that was never filled.

@@ -1,6 +1,8 @@
 // Reading, checking and describing the lens settings.
 #include "interlace/lens_input.h"
 
+#include <algorithm>
+
 #include <cctype>
 #include <cmath>
 #include <vector>
@@ -173,11 +175,16 @@ LensReadout DescribeLens(const LensSettings& lens, int32_t frame_count, Mode mod
   }
   readout.picture = FloatToStr(static_cast<Extended>(g.output.OutputDpiX) / 10000) + " dpi, " +
                     Format("%d x %d px", g.output.OutputWidth, g.output.OutputHeight);
-  if (g.period < frame_count) {
-    readout.warning = Format("Too few pixels: %s px per lens for %d frames", PixelsText(g.period).c_str(),
-                             frame_count);
-  }
+  readout.warning = TooFewPixelsText(g.period, frame_count);
   return readout;
+}
+
+std::string TooFewPixelsText(Extended period, int32_t frame_count) {
+  if (period >= frame_count) return "";
+  // Frames beyond one per pixel of a lens share pixels and never print apart.
+  const int fit = std::max(1, static_cast<int>(period));
+  return Format("Too few pixels: %s px per lens for %d frames; at most %d %s fit", PixelsText(period).c_str(),
+                frame_count, fit, fit == 1 ? "frame" : "frames");
 }
 
 }  // namespace lenti

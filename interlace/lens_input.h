@@ -63,6 +63,10 @@ struct LensReadout {
 // be refused.
 LensReadout DescribeLens(const LensSettings& lens, int32_t frame_count, Mode mode);
 
+// "Too few pixels: 4 px per lens for 16 frames; at most 4 frames fit" when a
+// lens of `period` pixels has fewer pixels than there are frames, else "".
+std::string TooFewPixelsText(Extended period, int32_t frame_count);
+
 // "18", "17.78", "9.98": a period in pixels to two decimals, no trailing zeros.
 std::string PixelsText(Extended pixels);
 

@@ -174,9 +174,12 @@ PlayStep NextPlayAngle(double angle, int direction, double step) {
   return next;
 }
 
-std::string ViewAngleCaption(double angle, int frame_count) {
+std::string ViewAngleCaption(double angle, int frame_count, double phase_offset) {
   const int n = frame_count > 0 ? frame_count : 1;
-  int frame = static_cast<int>(std::floor(angle * n));
+  // A sheet laid a fraction of a lens further along shows, at the same
+  // angle, the part of each lens that fraction further on.
+  const double within = angle + phase_offset - std::floor(angle + phase_offset);
+  int frame = static_cast<int>(std::floor(within * n));
   if (frame < 0) frame = 0;
   if (frame >= n) frame = n - 1;
   return Format("Angle %.3f: frame %d of %d", angle, frame + 1, n);

@@ -81,8 +81,9 @@ struct PlayStep {
 };
 PlayStep NextPlayAngle(double angle, int direction, double step);
 
-// "Angle 0.25: frame 1 of 2": the frame a sheet of the merge's pitch shows.
-std::string ViewAngleCaption(double angle, int frame_count);
+// "Angle 0.25: frame 1 of 2": the frame a sheet of the merge's pitch shows,
+// laid `phase_offset` lenses further along than the merge's phase.
+std::string ViewAngleCaption(double angle, int frame_count, double phase_offset = 0);
 
 // The view at `angle`, the picture's size, 24-bit (a 1- or 8-bit picture is
 // viewed in its colours).

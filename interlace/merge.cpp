@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "core/work_dir.h"
 #include "interlace/interleave.h"
+#include "interlace/lens_input.h"
 #include "interlace/merge.h"
 #include "interlace/merge_pipeline.h"
 #include "interlace/native_geometry.h"
@@ -67,8 +68,12 @@ Raster RunRequest(const MergeRequest& request, ProgressSink& progress) {
 class MergeJob : public MergeWork {
  public:
   MergeJob(MakerState& state, Dialogs& dialogs, MainView& view, const LensGeometry& geometry,
-           const std::string& work_dir, bool announce)
-      : state_(state), dialogs_(dialogs), view_(view), announce_(announce) {
+           const std::string& work_dir, bool announce, bool crop_was_visible)
+      : state_(state),
+        dialogs_(dialogs),
+        view_(view),
+        announce_(announce),
+        crop_was_visible_(crop_was_visible) {
     outcome_.align_bar_was_checked = state.merged.AlignBarsTicked;
     Job job = MergedJob(state);
     result_ = ResultFor(job, state.photos.FrameCount, geometry);
@@ -94,11 +99,19 @@ class MergeJob : public MergeWork {
     bar.SetProgress(0);
   }
 
+  // The rectangle was hidden when the merge started; a failed merge keeps
+  // it hidden, a cancelled one shows it again.
+  void Cancelled() override {
+    state_.photos.CropVisible = crop_was_visible_;
+    view_.SetCropVisible(crop_was_visible_);
+  }
+
  private:
   MakerState& state_;
   Dialogs& dialogs_;
   MainView& view_;
   const bool announce_;
+  const bool crop_was_visible_;
   MergeRequest request_;
   MergeResult result_;
   Raster preview_;
@@ -107,13 +120,51 @@ class MergeJob : public MergeWork {
 
 }  // namespace
 
-std::string CheckSlots(const MakerState& state) {
+namespace {
+
+int FirstMissingSlot(const SlotState& photos) {
   for (int slot = 1; slot <= kSlotCount; ++slot) {
-    if (SlotInUse(state.photos, slot) && state.photos.SlotFiles[slot - 1].empty()) {
-      return Format("Photo%d not select!", slot);
-    }
+    if (SlotInUse(photos, slot) && photos.SlotFiles[slot - 1].empty()) return slot;
   }
-  return "";
+  return 0;
+}
+
+int FilledSlots(const SlotState& photos) {
+  int filled = 0;
+  for (const std::string& file : photos.SlotFiles) filled += file.empty() ? 0 : 1;
+  return filled;
+}
+
+}  // namespace
+
+std::string CheckSlots(const MakerState& state) {
+  const int slot = FirstMissingSlot(state.photos);
+  return slot == 0 ? "" : Format("Photo%d not select!", slot);
+}
+
+std::string MissingSlotMessage(const MakerState& state) {
+  const int slot = FirstMissingSlot(state.photos);
+  if (slot == 0) return "";
+  const std::string first = Format("Photo%d not select!\n", slot);
+  if (FilledSlots(state.photos) < 2) {
+    return first + Format("Slot %d is empty, and a merge needs at least two photos: import one into slot %d "
+                          "with its button, or drop one on it.", slot, slot);
+  }
+  return first + Format("Slot %d is empty, but the merge takes every slot from 1 to %d: import a photo into "
+                        "slot %d with its button, or drag a photo there from a later slot.",
+                        slot, state.photos.FrameCount, slot);
+}
+
+std::string OutOfDateQuestion(const std::string& delivery) {
+  return "The merged picture is out of date: the photos or settings changed after the merge. Merge again before " +
+         delivery + "?";
+}
+
+bool ConfirmFrameFit(const MakerState& state, Dialogs& dialogs) {
+  const LensReadout readout = DescribeLens(state.lens, state.photos.FrameCount, state.mode);
+  // Settings a merge refuses are named by the merge itself.
+  if (readout.lens.empty() || readout.warning.empty()) return true;
+  return dialogs.AskYesNo(readout.warning + ". Merge all the same?");
 }
 
 MergeResult ResultFor(const Job& job, int32_t frame_count, const LensGeometry& geometry) {
@@ -144,16 +195,18 @@ void AdoptMergeResult(MakerState& state, MergeResult&& result) {
 
 std::unique_ptr<MergeWork> StartMerge(MakerState& state, Dialogs& dialogs, MainView& view,
                                       const std::string& work_dir, bool announce) {
-  const std::string missing = CheckSlots(state);
+  const std::string missing = MissingSlotMessage(state);
   if (!missing.empty()) {
     dialogs.ShowMessage(missing);
     return nullptr;
   }
   // Bad settings are refused before anything changes, the rectangle included.
   const LensGeometry geometry = ComputeLensGeometry(state.photos.FrameCount, state.lens, state.mode);
+  const bool crop_was_visible = state.photos.CropVisible;
   state.photos.CropVisible = false;
   view.SetCropVisible(false);
-  return std::make_unique<MergeJob>(state, dialogs, view, geometry, work_dir, announce);
+  return std::make_unique<MergeJob>(state, dialogs, view, geometry, work_dir, announce,
+                                    crop_was_visible);
 }
 
 }  // namespace lenti

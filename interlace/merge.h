@@ -23,6 +23,9 @@ Raster MergePreview(const Raster& merged);
 
 // The "Photo3 not select!" check; empty when every slot in use is filled.
 std::string CheckSlots(const MakerState& state);
+// What the merge then shows: that line, and a second one saying which slot
+// is empty and what to do (with fewer than two photos, that a merge needs two).
+std::string MissingSlotMessage(const MakerState& state);
 
 // A finished merge, built aside before it replaces anything in the state.
 struct MergeResult {
@@ -63,6 +66,14 @@ class MergeWork : public LongWork {
  public:
   virtual const MergeOutcome& Outcome() const = 0;
 };
+
+// Asked before "saving" or "printing" (`delivery`) a merged picture that no
+// longer shows the slots (MergedPictureOutOfDate): yes merges again first.
+std::string OutOfDateQuestion(const std::string& delivery);
+
+// When a lens gets fewer pixels than there are frames, asks whether to merge
+// all the same; true when there is nothing to ask.
+bool ConfirmFrameFit(const MakerState& state, Dialogs& dialogs);
 
 // The slot check (a message and no work when a slot is missing), the lens
 // settings and the picture they give checked (a clear error and no change

@@ -29,6 +29,27 @@ std::vector<JobFrame> SlotFrames(const SlotState& photos) {
   return frames;
 }
 
+namespace {
+
+// A picture made from other frames, Mode or lens is not this job's rendering.
+bool RendersJob(const MergedPicture& merged, const Job& job) {
+  const Job& made_from = merged.MadeFrom;
+  return merged.MergedBitmap && made_from.merged && made_from.frames == job.frames && made_from.mode == job.mode &&
+         made_from.lens == job.lens;
+}
+
+}  // namespace
+
+bool MergedPictureOutOfDate(const MakerState& state) {
+  // A picture whose job is not known (none recorded) cannot be compared.
+  if (!state.merged.MergedBitmap || !state.merged.MadeFrom.merged) return false;
+  Job current;
+  current.frames = SlotFrames(state.photos);
+  current.mode = state.mode;
+  current.lens = state.lens;
+  return !RendersJob(state.merged, current);
+}
+
 Job JobOfState(const MakerState& state) {
   const Mode mode = state.mode;
   Job job;
@@ -36,9 +57,7 @@ Job JobOfState(const MakerState& state) {
   job.mode = mode;
   job.lens = state.lens;
   const Job& made_from = state.merged.MadeFrom;
-  // A picture made from other frames, Mode or lens is not this job's rendering.
-  if (state.merged.MergedBitmap && made_from.merged && made_from.frames == job.frames &&
-      made_from.mode == mode && made_from.lens == job.lens) {
+  if (RendersJob(state.merged, job)) {
     job.merged = true;
     job.finishing = made_from.finishing;
   }

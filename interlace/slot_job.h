@@ -29,6 +29,10 @@ std::vector<JobFrame> SlotFrames(const SlotState& photos);
 // The window's current job.
 Job JobOfState(const MakerState& state);
 
+// There is a merged picture, but the photos, their order or crops, the Mode
+// or the lens changed since it was made: it no longer shows the slots.
+bool MergedPictureOutOfDate(const MakerState& state);
+
 // The pipeline request for the frames of `job` at `geometry`: each frame
 // reads `file_of(frame)` (the photo itself, or the window's working file).
 MergeRequest RequestForJob(const Job& job, const LensGeometry& geometry,

@@ -244,7 +244,7 @@ void LensViewWindow::hideEvent(QHideEvent* event) {
 void LensViewWindow::Redraw() {
   if (fault_caption_ == nullptr) return;  // still being built
   const double angle = Angle();
-  angle_caption_->setText(Text(ViewAngleCaption(angle, start_.frame_count)));
+  angle_caption_->setText(Text(ViewAngleCaption(angle, start_.frame_count, sheet_.phase - start_.sheet.phase)));
   const double merged_lpi = start_.sheet.lpi;
   pitch_error_->setText(merged_lpi > 0 ? QString::asprintf("%+.2f %% against the merge's %s", (sheet_.lpi / merged_lpi - 1) * 100,
                                                            FloatToStr(merged_lpi).c_str())

@@ -20,7 +20,9 @@
 #include "finishing/rotation.h"
 #include "finishing/text_overlay.h"
 #include "interlace/merge.h"
+#include "interlace/slot_job.h"
 #include "intake/crop_frame.h"
+#include "intake/crop_reframe.h"
 #include "intake/import_work.h"
 #include "intake/slots.h"
 #include "ui/about_window.h"
@@ -59,6 +61,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   new PreferencesLayout(preferences_band_, lens_panel_, logo_,
                         preferences_band_->findChild<QLabel*>(QStringLiteral("VersionLabel")));
   connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::OnModeToggled);
+  connect(lens_panel_, &LensGroup::Changed, this, &MainWindow::OnShapeChanged);
   ConnectHandlers();
   BuildSlotCommands();
   FillWorkArea();
@@ -72,7 +75,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   // "Use this pitch" in the chart window sets the lens.
   connect(test_chart_, &TestChartWindow::LensChosen, this, [this] {
     lens_panel_->ShowSettings();
-    UpdateCommands();
+    OnShapeChanged();
   });
   UpdateCommands();
 }
@@ -189,17 +192,34 @@ void MainWindow::OnCropReleased() {
 
 bool MainWindow::Busy() const { return background_->Busy(); }
 
-void MainWindow::OnMerge() {
+void MainWindow::OnMerge() { MergeThen({}); }
+
+void MainWindow::MergeThen(std::function<void()> next) {
   if (Busy()) return;
   Run([&] {
-    std::unique_ptr<MergeWork> work = StartMerge(state_, *dialogs_, *view_, work_dir_);
+    if (CheckSlots(state_).empty() && !ConfirmFrameFit(state_, *dialogs_)) return;
+    // "Merged!" only for a merge of its own, not one before a Save or Print.
+    std::unique_ptr<MergeWork> work = StartMerge(state_, *dialogs_, *view_, work_dir_, !next);
     if (!work) return;
     const MergeWork* merge = work.get();
-    background_->Start(std::move(work), [this, merge] {
+    background_->Start(std::move(work), [this, merge, next] {
       // The merge clears a ticked Align-Bar box; clearing it runs the box's handler.
       if (merge->Outcome().align_bar_was_checked) Show(ToggleAlignBars(state_, false));
+      if (next) next();
     });
   });
+}
+
+void MainWindow::DeliverCurrent(const std::string& delivery, std::function<void()> deliver) {
+  bool merge_first = false;
+  Guarded(*dialogs_, [&] {
+    merge_first = MergedPictureOutOfDate(state_) && dialogs_->AskYesNo(OutOfDateQuestion(delivery));
+  });
+  if (merge_first) {
+    MergeThen(std::move(deliver));
+  } else {
+    deliver();
+  }
 }
 
 void MainWindow::OnCancelWork() { background_->Cancel(); }
@@ -215,7 +235,11 @@ void MainWindow::OnInterlaceTypeClicked() {
 
 void MainWindow::OnModeToggled() {
   state_.mode = portrait_button_->isChecked() ? Mode::PortraitRows : Mode::LandscapeColumns;
-  UpdateCommands();
+  OnShapeChanged();
+}
+
+void MainWindow::OnShapeChanged() {
+  Run([&] { ReframeCrops(state_, *view_); });
 }
 
 void MainWindow::OnOverlayTextChanged(const QString& text) {
@@ -253,15 +277,17 @@ void MainWindow::Show(std::optional<Raster> picture) {
 }
 
 void MainWindow::OnSave() {
-  Run([&] { SaveMerged(state_, *dialogs_); });
+  DeliverCurrent("saving", [this] { Run([&] { SaveMerged(state_, *dialogs_); }); });
 }
 
 void MainWindow::OnPrint() {
-  Run([&] {
-    const std::optional<PrintPreviewLayout> layout = PreparePrint(state_, *dialogs_, printer_);
-    if (!layout) return;  // a file output whose set-up was cancelled
-    auto* preview = new PrintPreview(state_, *dialogs_, printer_, *layout, this);
-    preview->show();  // modeless: the main window stays usable; deleted when closed
+  DeliverCurrent("printing", [this] {
+    Run([&] {
+      const std::optional<PrintPreviewLayout> layout = PreparePrint(state_, *dialogs_, printer_);
+      if (!layout) return;  // a file output whose set-up was cancelled
+      auto* preview = new PrintPreview(state_, *dialogs_, printer_, *layout, this);
+      preview->show();  // modeless: the main window stays usable; deleted when closed
+    });
   });
 }
 

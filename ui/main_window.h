@@ -108,6 +108,8 @@ class MainWindow : public QMainWindow {
   void OnAlignBarsClicked();
   void OnInterlaceTypeClicked();
   void OnModeToggled();
+  // The picture's size or Mode changed: the crops take its new shape.
+  void OnShapeChanged();
   void OnOverlayTextChanged(const QString& text);
   void OnChooseFont();
   void OnChooseTextColour();
@@ -177,6 +179,12 @@ class MainWindow : public QMainWindow {
   // Runs a command through the one error handler, then brings every
   // enabled and checked state up to date.
   void Run(const std::function<void()>& command);
+  // Merges (off the window's thread), then runs `next` when the merge made
+  // its picture; an empty `next` announces "Merged!".
+  void MergeThen(std::function<void()> next);
+  // Runs `deliver`, or first merges again when the picture is out of date
+  // and the person says so ("saving", "printing").
+  void DeliverCurrent(const std::string& delivery, std::function<void()> deliver);
   // Every enabled and checked state, from the state alone.
   void UpdateCommands();
   void CreateWorkDir();

@@ -12,6 +12,7 @@
 #include "intake/import_work.h"
 #include "intake/slot_order.h"
 #include "intake/slots.h"
+#include "ui/guard.h"
 #include "ui/background_work.h"
 #include "ui/main_window.h"
 #include "ui/slot_mark.h"
@@ -105,7 +106,8 @@ void MainWindow::UpdateSlotCommands() {
 }
 
 void MainWindow::OnOpenCommand() {
-  const int slot = OpenCommandSlot(state_.photos);
+  int slot = 0;
+  Guarded(*dialogs_, [&] { slot = OpenCommandSlot(state_.photos, *dialogs_); });
   if (slot != 0) OnImportSlot(slot);
 }
 

@@ -63,6 +63,30 @@ TEST(LensOptions, TheWindowsSettingsAndDefaults) {
   EXPECT_EQ(all.command->merge.mode, Mode::LandscapeColumns);
 }
 
+// Frames beyond the pixels of a lens never print apart: the command line
+// says so before the merge, naming what would fit.
+TEST(LensOptions, TooManyFramesForTheLensAreAWarning) {
+  const struct {
+    size_t frames;
+    int64_t lpi_x10000;
+    int32_t dpi;
+    const char* warning;
+  } cases[] = {
+      {16, 1500000, 600, "vexaro: warning: Too few pixels: 4 px per lens for 16 frames; at most 4 frames fit\n"},
+      {4, 1500000, 600, ""},
+      {3, 2000000, 400, "vexaro: warning: Too few pixels: 2 px per lens for 3 frames; at most 2 frames fit\n"},
+      {16, 212500, kNearest300Dpi, ""},
+      {2, 2000000, 100, ""},  // refused by the merge itself: finer than a pixel
+  };
+  for (const auto& c : cases) {
+    Job job;
+    job.frames.resize(c.frames);
+    job.lens.LensLpiX = c.lpi_x10000;
+    job.lens.OutputDpi = c.dpi;
+    EXPECT_EQ(FrameFitWarning(job), c.warning) << c.frames << " frames at " << c.lpi_x10000;
+  }
+}
+
 TEST(LensOptions, BadSettingsAreUsageErrors) {
   const struct {
     std::vector<std::string> options;

@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "core/command_states.h"
 #include "core/error.h"
+#include "core/strip_width.h"
 #include "core/text.h"
 #include "fake_frontend.h"
 #include "finishing/rotation.h"
@@ -349,6 +351,45 @@ TEST(BurnOverlayText, NoPendingTextDrawsNothing) {
   BurnOverlayText(s.state, target);
   EXPECT_TRUE(SamePixels(target, *s.state.merged.MergedBitmap));
   EXPECT_FALSE(target.CanvasUsed());
+}
+
+// ---- the text's printed size -------------------------------------------------
+
+// Text keeps its pixels at the classic resolution of any frames and pitch.
+TEST(TextScale, OneAtTheClassicResolutionOfAnyFramesAndPitch) {
+  for (const auto& [frames, lpi] : {std::pair{2, 212500}, std::pair{16, 212500}, std::pair{3, 400000},
+                                    std::pair{7, 600000}}) {
+    MergeGeometry g;
+    g.FrameCount = frames;
+    g.LensLpiX = lpi;
+    g.OutputDpiX = int64_t{frames} * lpi * MergeStripWidth(frames, lpi);
+    EXPECT_EQ(TextScale(g), 1.0) << frames << " frames at " << lpi;
+  }
+  EXPECT_EQ(TextScale(MergeGeometry{}), 1.0) << "before a merge";
+}
+
+// A 72 pt "H" of two frames at 21.25 lpi: at 600, 720 and 1200 dpi its ink is
+// as many times taller than at 297.5 dpi as the resolution is higher, so
+// that it prints at the same height (within 2 %).
+TEST(BurnOverlayText, PrintsAtTheSameHeightAtEveryResolution) {
+  const auto ink_height = [](int64_t dpi_x10000) {
+    MakerState state = MergedState(520, 520, 2, 7);
+    state.merged.Geometry.LensLpiX = 212500;
+    state.merged.Geometry.OutputDpiX = dpi_x10000;
+    state.overlay.OverlayText = "H";
+    state.overlay.OverlayFont = std::make_shared<Font>(Font{"DejaVu Sans", 72});
+    state.overlay.TextX = 4;
+    state.overlay.TextY = 4;
+    Raster burned = *state.merged.MergedBitmap;
+    BurnOverlayText(state, burned);
+    return ChangedArea(burned, *state.merged.MergedBitmap).Height();
+  };
+  const int classic = ink_height(2975000);
+  ASSERT_GT(classic, 40);
+  for (const int64_t dpi : {6000000, 7200000, 12000000}) {
+    const double expected = classic * static_cast<double>(dpi) / 2975000;
+    EXPECT_NEAR(ink_height(dpi) / expected, 1.0, 0.02) << dpi / 10000 << " dpi";
+  }
 }
 
 }  // namespace

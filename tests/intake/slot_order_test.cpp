@@ -309,23 +309,25 @@ TEST_F(SlotOrderTest, ADropOnAFullWindowNamesEveryFile) {
   EXPECT_TRUE(fe.thumbnails.empty());
 }
 
-TEST_F(SlotOrderTest, CtrlOTakesTheCurrentPhotosSlotOrTheFirstEmpty) {
-  EXPECT_EQ(OpenCommandSlot(state.photos), 1) << "nothing selected yet";
+// Import photos never replaces a framed photo unasked: the first empty slot,
+// and with every slot filled the current one only after a yes.
+TEST_F(SlotOrderTest, ImportPhotosTakesTheFirstEmptySlotAndAsksBeforeReplacing) {
+  EXPECT_EQ(OpenCommandSlot(state.photos, fe), 1) << "nothing selected yet";
   Import(1, Bmp("a.bmp", 1));
   Import(3, Bmp("b.bmp", 3));
-  EXPECT_EQ(OpenCommandSlot(state.photos), 3);
-  SelectSlot(state, fe, 1);
-  EXPECT_EQ(OpenCommandSlot(state.photos), 1);
+  EXPECT_EQ(OpenCommandSlot(state.photos, fe), 2) << "slot 3 is current but holds a photo";
   RemovePhoto(state, fe, work, 1);
-  EXPECT_EQ(OpenCommandSlot(state.photos), 1) << "the current slot was emptied";
+  EXPECT_EQ(OpenCommandSlot(state.photos, fe), 1);
   state.photos.CurrentSlot = 2;
   for (int slot = 1; slot <= kSlotCount; ++slot) state.photos.SlotFiles[slot - 1] = "x";
-  state.photos.SlotFiles[2].clear();
   state.photos.SlotFiles[9].clear();
-  EXPECT_EQ(OpenCommandSlot(state.photos), 3);
-  state.photos.SlotFiles[2] = "x";
+  EXPECT_EQ(OpenCommandSlot(state.photos, fe), 10);
+  EXPECT_TRUE(fe.questions.empty());
   state.photos.SlotFiles[9] = "x";
-  EXPECT_EQ(OpenCommandSlot(state.photos), 3) << "all filled: the current one";
+  fe.yes_no_answers = {false, true};
+  EXPECT_EQ(OpenCommandSlot(state.photos, fe), 0) << "all filled, replacing refused";
+  EXPECT_EQ(OpenCommandSlot(state.photos, fe), 3) << "all filled, replacing agreed";
+  EXPECT_EQ(fe.questions, (std::vector<std::string>(2, "Every photo slot is filled. Replace the photo in slot 3?")));
 }
 
 // ---- swap, reverse, remove ----

@@ -149,7 +149,7 @@ TEST(LensReadout, SaysWhatTheSettingGives) {
 
   lens.LensLpiX = 601200;  // 9.98 px for 16 frames
   EXPECT_EQ(DescribeLens(lens, 16, Mode::PortraitRows).warning,
-            "Too few pixels: 9.98 px per lens for 16 frames");
+            "Too few pixels: 9.98 px per lens for 16 frames; at most 9 frames fit");
   lens.OutputDpi = 100;
   lens.LensLpiX = 2000000;
   const LensReadout refused = DescribeLens(lens, 2, Mode::PortraitRows);

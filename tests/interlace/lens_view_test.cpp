@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/error.h"
@@ -305,6 +306,21 @@ TEST(LensView, TheWindowStartsFromTheMergesOwnSheet) {
   EXPECT_EQ(ViewAngleCaption(FrameAngle(2, 4), 4), "Angle 0.625: frame 3 of 4");
   EXPECT_EQ(ViewAngleCaption(0.999, 4), "Angle 0.999: frame 4 of 4");
   EXPECT_EQ(ViewAngleCaption(0, 4), "Angle 0.000: frame 1 of 4");
+}
+
+// The caption names the frame the view shows, also with the sheet laid at
+// another phase than the merge's.
+TEST(LensView, TheCaptionNamesTheFrameShownAtAnyPhase) {
+  const SolidMerge m = MergeSolidFrames(16, Mode::PortraitRows);
+  for (const auto& [phase, angle] : {std::pair{0.0, FrameAngle(2, 16)}, std::pair{0.4375, FrameAngle(2, 16)},
+                                     std::pair{-0.25, FrameAngle(1, 16)}, std::pair{0.3, 0.9}}) {
+    LensSheet sheet = m.sheet;
+    sheet.phase = phase;
+    const Raster view = RenderLensView(m.picture, Mode::PortraitRows, sheet, angle);
+    const int shown = ShownFrames(view, Mode::PortraitRows, 16)[static_cast<size_t>(view.Height() / 2)];
+    EXPECT_EQ(ViewAngleCaption(angle, 16, phase), Format("Angle %.3f: frame %d of 16", angle, shown + 1))
+        << "phase " << phase;
+  }
 }
 
 TEST(LensView, PlayTiltsBackAndForthWithinTheAngles) {

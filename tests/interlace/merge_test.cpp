@@ -7,9 +7,11 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/bmp_reader.h"
@@ -22,6 +24,7 @@
 #include "merge_to_end.h"
 #include "core/long_work.h"
 #include "interlace/merge.h"
+#include "interlace/slot_job.h"
 #include "temp_dir.h"
 
 namespace lenti {
@@ -43,6 +46,11 @@ TEST_P(CheckSlotsTest, ReportsTheFirstEmptySlotInUse) {
   state.photos.FrameCount = GetParam().frame_count;
   for (int slot : GetParam().filled) state.photos.SlotFiles[slot - 1] = "photo" + std::to_string(slot);
   EXPECT_EQ(CheckSlots(state), GetParam().message);
+  // The message shown starts with that line; with one photo or none it
+  // says that a merge needs two.
+  const std::string shown = MissingSlotMessage(state);
+  EXPECT_EQ(shown.substr(0, shown.find('\n')), GetParam().message);
+  EXPECT_EQ(shown.find("needs at least two photos") != std::string::npos, GetParam().filled.size() < 2) << shown;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,7 +109,9 @@ TEST_F(MergeTest, ASlotMessageIsTheOnlyEffect) {
   ui_.crop_visible = true;
   const MergeOutcome outcome = MergeToEnd(state_, ui_, ui_, ui_, work_);
   EXPECT_FALSE(outcome.merged);
-  EXPECT_EQ(ui_.messages, std::vector<std::string>{"Photo3 not select!"});
+  EXPECT_EQ(ui_.messages, std::vector<std::string>{
+                              "Photo3 not select!\nSlot 3 is empty, but the merge takes every slot from 1 to 5: "
+                              "import a photo into slot 3 with its button, or drag a photo there from a later slot."});
   EXPECT_TRUE(ui_.crop_visible);
   EXPECT_TRUE(ui_.screen_cursors.empty());
   EXPECT_TRUE(ui_.progress_history.empty());
@@ -157,6 +167,37 @@ TEST_F(MergeTest, TwoFramesGiveTheDocumentedPictureAndEnableTheOutputCommands) {
   EXPECT_EQ(ui_.view.Width(), 485);
   EXPECT_EQ(ui_.view.Height(), 585);
   EXPECT_EQ(LoadBmpFile(work_ + "/x02.bmp").Height(), 1024);
+}
+
+// Any change to what the picture was made from marks it out of date, and
+// changing it back makes it current again.
+TEST_F(MergeTest, APictureIsOutOfDateOnceItsSlotsOrSettingsChange) {
+  FillSlots(2);
+  ASSERT_TRUE(MergeToEnd(state_, ui_, ui_, ui_, work_).merged);
+  EXPECT_FALSE(MergedPictureOutOfDate(state_));
+  const MakerState merged = state_;
+  const struct {
+    const char* name;
+    std::function<void(MakerState&)> change;
+  } changes[] = {
+      {"photos swapped", [](MakerState& s) { std::swap(s.photos.SlotFiles[0], s.photos.SlotFiles[1]); }},
+      {"crop moved", [](MakerState& s) { s.photos.CropSources[1] = Rect{1, 0, 29, 35}; }},
+      {"photo added", [](MakerState& s) {
+         s.photos.SlotFiles[2] = s.photos.SlotFiles[0];
+         s.photos.FrameCount = 3;
+       }},
+      {"Mode turned", [](MakerState& s) { s.mode = Mode::LandscapeColumns; }},
+      {"pitch changed", [](MakerState& s) { s.lens.LensLpiX = 400000; }},
+  };
+  for (const auto& c : changes) {
+    MakerState changed = merged;
+    c.change(changed);
+    EXPECT_TRUE(MergedPictureOutOfDate(changed)) << c.name;
+  }
+  MakerState unknown = merged;
+  unknown.merged.MadeFrom = Job{};
+  unknown.mode = Mode::LandscapeColumns;
+  EXPECT_FALSE(MergedPictureOutOfDate(unknown)) << "a picture of no recorded job is not compared";
 }
 
 TEST_F(MergeTest, ProgressRunsFromItsPositionInStepsOfTenUpToTwoHundredThenZero) {

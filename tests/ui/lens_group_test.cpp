@@ -120,7 +120,7 @@ class LensGroupTest : public QObject {
     form_->State().photos.FrameCount = 16;
     Find<QRadioButton>("RadioButton3")->click();
     QCOMPARE(Readout(), QString::fromUtf8("9.98 px per lens  \u00b7  600 dpi, 3425 x 4134 px"));
-    QCOMPARE(Warning(), QStringLiteral("Too few pixels: 9.98 px per lens for 16 frames"));
+    QCOMPARE(Warning(), QStringLiteral("Too few pixels: 9.98 px per lens for 16 frames; at most 9 frames fit"));
     QVERIFY(errors_.isEmpty());
     QVERIFY2(messages_.isEmpty(), "Enter in a Lens field must not run Merge");
   }

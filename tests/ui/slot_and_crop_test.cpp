@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,11 +14,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <optional>
 
 #include "core/bmp_writer.h"
 #include "core/raster.h"
 #include "finishing/text_overlay.h"
+#include "interlace/slot_job.h"
 #include "ui/crop_shape.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
@@ -305,6 +308,18 @@ class SlotAndCropTest : public QObject {
     QTRY_VERIFY(!fit->isEnabled());
   }
 
+  // Turning the Mode gives the shown rectangle the new shape at once.
+  void theModeButtonsReshapeTheRectangle() {
+    Import(1, WritePhoto(temp_, "wide.bmp", 1600, 1200, kWhite));
+    const QRect upright = ShapeRect();
+    QVERIFY(upright.width() < upright.height());
+    QTest::mouseClick(Find("RadioButton4"), Qt::LeftButton);
+    const QRect across = ShapeRect();
+    QVERIFY2(across.width() > across.height(), qPrintable(QString("%1 x %2").arg(across.width()).arg(across.height())));
+    QCOMPARE(across, RecordRect(1));
+    QVERIFY(qAbs(across.center().x() - upright.center().x()) <= 1);
+  }
+
   // A rectangle dragged out of the view comes back as the default one.
   void theFitButtonBringsBackARectangleDraggedOutOfSight() {
     Import(1, WritePhoto(temp_, "far.bmp", 1600, 1200, kWhite));
@@ -330,11 +345,14 @@ class SlotAndCropTest : public QObject {
   }
 
   // While a merge runs every command waits and Cancel shows; a cancel
-  // leaves no picture and the output commands disabled.
+  // leaves no picture, the output commands disabled and the crop rectangle
+  // shown as before.
   void aMergeRunsOffTheWindowThreadAndACancelKeepsTheState() {
     Import(1, WritePhoto(temp_, "a.bmp", 400, 300, Color{255, 0, 0}));
     Import(2, WritePhoto(temp_, "b.bmp", 400, 300, Color{0, 0, 255}));
+    QVERIFY(Shape7()->isVisible());
     QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);
+    QVERIFY(!Shape7()->isVisible());
     QVERIFY(form_->Busy());
     for (const char* name : {"GroupBox1", "GroupBox2", "GroupBox3", "ScrollBox1", "BitBtn1", "Button1"})
       QVERIFY2(!Find(name)->isEnabled(), name);
@@ -350,6 +368,41 @@ class SlotAndCropTest : public QObject {
     QVERIFY(Find("GroupBox3")->isEnabled());
     QVERIFY(!Find("CancelButton")->isVisible());
     QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(Shape7()->isVisible());
+    QVERIFY(form_->State().photos.CropVisible);
+  }
+
+  // Once the slots change, Save says the picture is out of date: no saves
+  // the old picture as it is, yes merges again and then saves the new one.
+  void saveOffersToMergeAnOutOfDatePictureAgain() {
+    Import(1, WritePhoto(temp_, "a.bmp", 400, 300, Color{255, 0, 0}));
+    Import(2, WritePhoto(temp_, "b.bmp", 400, 300, Color{0, 0, 255}));
+    QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);
+    QTRY_VERIFY(!form_->Busy());
+    const MakerState& state = form_->State();
+    const Color first_frame = state.merged.MergedBitmap->PixelColor(0, 0);
+    QStringList asked;
+    QList<bool> replies{false, true};
+    form_->Dialogs().hooks.ask_yes_no = [&](const QString& question) {
+      asked << question;
+      return replies.takeFirst();
+    };
+    Find<QAction>("ReverseOrderAction")->trigger();
+    QVERIFY(MergedPictureOutOfDate(state));
+
+    answers_ << temp_.path() + "/old.bmp";
+    QTest::mouseClick(Find("Button4"), Qt::LeftButton);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked[0].startsWith("The merged picture is out of date"));
+    QVERIFY(QFile::exists(temp_.path() + "/old.bmp"));
+    QCOMPARE(state.merged.MergedBitmap->PixelColor(0, 0), first_frame);
+
+    answers_ << temp_.path() + "/new.bmp";
+    QTest::mouseClick(Find("Button4"), Qt::LeftButton);
+    QTRY_VERIFY(QFile::exists(temp_.path() + "/new.bmp"));
+    QVERIFY(!MergedPictureOutOfDate(state));
+    QVERIFY(state.merged.MergedBitmap->PixelColor(0, 0) != first_frame);  // the frames in their new order
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
   }
 
   // The chart window's Create and the main window's commands share one
@@ -419,6 +472,10 @@ class SlotAndCropTest : public QObject {
     QTRY_VERIFY(!form_->Busy());
     QVERIFY(!Find<QCheckBox>("CheckBox1")->isChecked());
     QCOMPARE(state.merged.MergedBitmap->Width(), width);
+    // ... and shows the quarter-size preview that clearing the box shows, not the merge's own.
+    const Picture& quarter = Find<PictureView>("Image1")->GetPicture();
+    QCOMPARE(quarter.Width(), static_cast<int>(std::nearbyint(width / 4.0)));  // halves to even
+    QCOMPARE(quarter.Height(), static_cast<int>(std::nearbyint(height / 4.0)));
 
     // Text: typing enables Apply, the font comes from the dialog, a click places it.
     QTest::keyClicks(Find("Edit1"), "Hello");

@@ -262,21 +262,35 @@ class SlotStripTest : public QObject {
     QVERIFY(redo.contains(QKeySequence("Ctrl+Shift+Z")) && redo.contains(QKeySequence("Ctrl+Y")));
   }
 
-  void ctrlOImportsIntoTheCurrentPhotosSlotOrTheFirstEmpty() {
+  // Import photos never replaces the current photo unasked: the first empty
+  // slot, and with all sixteen filled the current one after a yes.
+  void importPhotosFillsTheFirstEmptySlotAndAsksBeforeReplacing() {
     Import(1, {Photo("g1.bmp", 1)});
     Import(2, {Photo("g2.bmp", 2)});
     QTest::mouseClick(Thumbnail(1), Qt::LeftButton);
     open_answers_ << QStringList{Photo("g5.bmp", 5)};
     Action("OpenPhotosAction")->trigger();
     QVERIFY(Settle());
-    QCOMPARE(Slots(), Expect({5, 2}));
-    Thumbnail(1)->actions().value(0)->trigger();  // the current slot emptied: the first empty
-    Import(4, {Photo("g4.bmp", 4)});
-    Thumbnail(4)->actions().value(0)->trigger();
+    QCOMPARE(Slots(), Expect({1, 2, 5}));
+    Thumbnail(1)->actions().value(0)->trigger();  // slot 1 emptied: the first empty
     open_answers_ << QStringList{Photo("g6.bmp", 6)};
     Action("OpenPhotosAction")->trigger();
     QVERIFY(Settle());
-    QCOMPARE(Slots(), Expect({6, 2}));
+    QCOMPARE(Slots(), Expect({6, 2, 5}));
+
+    for (int slot = 4; slot <= kSlotCount; ++slot) Import(slot, {Photo("g" + QString::number(slot) + ".bmp", slot)});
+    QTest::mouseClick(Thumbnail(2), Qt::LeftButton);
+    QStringList asked;
+    form_->Dialogs().hooks.ask_yes_no = [&asked](const QString& question) {
+      asked << question;
+      return asked.size() == 2;  // no, then yes
+    };
+    Action("OpenPhotosAction")->trigger();  // refused: no dialog, nothing changes
+    open_answers_ << QStringList{Photo("g20.bmp", 20)};
+    Action("OpenPhotosAction")->trigger();
+    QVERIFY(Settle());
+    QCOMPARE(asked, QStringList(2, "Every photo slot is filled. Replace the photo in slot 2?"));
+    QCOMPARE(Slots().mid(0, 3), (QList<int>{6, 20, 5}));
   }
 
   void saveAndPrintKeysWaitForAMergedPictureAndExitCloses() {
