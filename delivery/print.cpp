@@ -4,6 +4,7 @@
 // outline and the print rectangle land on the same pixels every time.
 #include "delivery/print.h"
 
+#include <filesystem>
 #include <optional>
 
 #include "core/error.h"
@@ -121,8 +122,14 @@ Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x,
   return Rect{centred.left, centred.top, centred.left + picture_width, centred.top + picture_height};
 }
 
+std::string MergedPrintTitle(const MakerState& state) {
+  if (!state.merged.Delivered || state.output.path.empty()) return kMergedPrintTitle;
+  return std::filesystem::path(state.output.path).filename().string();
+}
+
 bool PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
   if (!state.merged.MergedBitmap) return false;
+  printer.SetJobTitle(MergedPrintTitle(state));
   const Raster& merged = *state.merged.MergedBitmap;
   const int page_width = printer.PageWidth();
   const int page_height = printer.PageHeight();

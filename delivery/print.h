@@ -41,6 +41,13 @@ Raster DrawPreviewPage(const PrintPreviewLayout& layout);
 std::optional<PrintPreviewLayout> PreparePrint(MakerState& state, Dialogs& dialogs,
                                                PrinterPort& printer);
 
+inline constexpr const char* kMergedPrintTitle = "Vexaro Photo Maker - merged picture";
+inline constexpr const char* kChartPrintTitle = "Vexaro Photo Maker - pitch test chart";
+
+// The print job's title: the file name the picture was saved under, or
+// kMergedPrintTitle for a picture not saved since its merge.
+std::string MergedPrintTitle(const MakerState& state);
+
 // Where the picture lands on the page, centred at true size; at the printer's
 // own resolution exactly the picture's size in device pixels.
 Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x, int printer_dpi,

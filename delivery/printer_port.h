@@ -33,6 +33,8 @@ class PrinterPort {
   virtual void Abort() = 0;
   // The file the last finished job wrote; "" when it went to a printer.
   virtual std::string WrittenFile() const = 0;
+  // The title the printer's queue shows for the jobs from now on.
+  virtual void SetJobTitle(const std::string& title) { (void)title; }
 };
 
 // One page with `raster` drawn into `dest`; a failure once the job has

@@ -153,6 +153,7 @@ std::string PrinterDpiMismatchText(int32_t printer_dpi, int32_t chart_dpi) {
 }
 
 bool PrintChartOnPage(const Raster& chart, PrinterPort& printer) {
+  printer.SetJobTitle(kChartPrintTitle);
   const Rect dest =
       ChartPrintRectangle(printer.PageWidth(), printer.PageHeight(), chart.Width(), chart.Height());
   return PrintOnePage(printer, dest, chart);

@@ -200,11 +200,7 @@ std::string QtDialogs::AskSavePicture() {
     save_dialog_->selectFile(last_save_name_);
   }
   const QString name = WithChosenSuffix(RunFileDialog(*save_dialog_), save_dialog_->selectedNameFilter());
-  if (!name.isEmpty()) {
-    last_save_name_ = name;
-    // Print jobs are titled after the file last saved.
-    printer_.SetJobTitle(QFileInfo(name).fileName());
-  }
+  if (!name.isEmpty()) last_save_name_ = name;
   return LocalPath(name);
 }
 

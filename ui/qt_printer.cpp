@@ -98,7 +98,9 @@ struct QtPrinterPort::Job {
   QString file_name;                 // the name the person chose
 };
 
-QString QtPrinterPort::SetupButtonText() { return QStringLiteral("Pre&view..."); }
+QString QtPrinterPort::SetupButtonText(bool prints_at_once) {
+  return prints_at_once ? QStringLiteral("&Print") : QStringLiteral("Pre&view...");
+}
 
 QtPrinterPort::QtPrinterPort() : title_(ProgramName()) { SelectDefaultPrinter(); }
 
@@ -243,9 +245,10 @@ bool QtPrinterPort::ShowSetupDialog(QWidget* parent) {
     printer_->setOutputFileName(DefaultPdfPath());
   }
   QPrintDialog dialog(printer_.get(), parent);
-  // It opens the preview; the preview's own button prints.
+  // The main window's set-up opens the preview, whose own button prints;
+  // the chart's prints at once.
   if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
-    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(SetupButtonText());
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(SetupButtonText(setup_prints_at_once_));
   }
   const bool confirmed =
       hooks.run_setup_dialog ? hooks.run_setup_dialog(dialog) : dialog.exec() == QDialog::Accepted;
@@ -255,8 +258,8 @@ bool QtPrinterPort::ShowSetupDialog(QWidget* parent) {
   return confirmed;
 }
 
-void QtPrinterPort::SetJobTitle(const QString& title) {
-  title_ = title.isEmpty() ? ProgramName() : title;
+void QtPrinterPort::SetJobTitle(const std::string& title) {
+  title_ = title.empty() ? ProgramName() : QString::fromStdString(title);
 }
 
 QPrinter& QtPrinterPort::Printer() { return *printer_; }

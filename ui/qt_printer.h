@@ -38,7 +38,12 @@ class QtPrinterPort : public PrinterPort {
     std::function<bool(QPrintDialog& dialog)> run_setup_dialog;
   };
   // What the set-up dialog's confirming button says: it opens the preview.
-  static QString SetupButtonText();
+  // The set-up dialog's confirming button says what follows it: the
+  // preview ("Pre&view..."), or the job itself ("&Print").
+  static QString SetupButtonText(bool prints_at_once = false);
+  // Whether the set-ups from now on start the job at once (the chart's
+  // Print) rather than open the preview.
+  void SetSetupPrintsAtOnce(bool at_once) { setup_prints_at_once_ = at_once; }
 
   QtPrinterPort();
   ~QtPrinterPort() override;
@@ -57,9 +62,8 @@ class QtPrinterPort : public PrinterPort {
   // The set-up dialog on this printer; true when confirmed. A confirmed
   // choice of printer or resolution applies.
   bool ShowSetupDialog(QWidget* parent);
-  // The title of the jobs from now on (the file last saved); the program's
-  // name until one is set.
-  void SetJobTitle(const QString& title);
+  // The title of the jobs from now on; the program's name while none is set.
+  void SetJobTitle(const std::string& title) override;
   QString JobTitle() const { return title_; }
   // The current printer; replaced by SelectDefaultPrinter().
   QPrinter& Printer();
@@ -75,6 +79,7 @@ class QtPrinterPort : public PrinterPort {
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<Job> job_;
   QWidget* dialog_parent_ = nullptr;
+  bool setup_prints_at_once_ = false;
   QString title_;
   QString written_file_;
   QString setup_file_;  // the PDF file a confirmed set-up named, for the next job

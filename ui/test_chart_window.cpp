@@ -21,6 +21,7 @@
 #include "ui/guard.h"
 #include "ui/picture_view.h"
 #include "ui/qt_main_view.h"
+#include "ui/qt_printer.h"
 #include "ui/widget_helpers.h"
 #include "ui/window_fit.h"
 
@@ -329,9 +330,13 @@ void TestChartWindow::OnSave() {
 }
 
 void TestChartWindow::OnPrint() {
+  // No preview follows the chart's set-up: its button says Print.
+  auto* port = dynamic_cast<QtPrinterPort*>(&printer_);
+  if (port != nullptr) port->SetSetupPrintsAtOnce(true);
   Guarded(dialogs_, [&] {
     PrintTestChart(state_, dialogs_, printer_, controls_->dpi_box->currentText().toStdString());
   });
+  if (port != nullptr) port->SetSetupPrintsAtOnce(false);
 }
 
 // Closing only hides: the chart, the preview and the settings stay.

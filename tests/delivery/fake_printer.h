@@ -49,6 +49,8 @@ class FakePrinter : public PrinterPort {
   void EndDoc() override { calls.push_back("end"); }
   void Abort() override { calls.push_back("abort"); }
   std::string WrittenFile() const override { return {}; }
+  void SetJobTitle(const std::string& title) override { job_title = title; }
+  std::string job_title;
 };
 
 }  // namespace lenti::testing

@@ -192,6 +192,28 @@ TEST(PreparePrint, TheResampleNoteIsForAPrinterOnly) {
   }
 }
 
+// A job is titled after the picture it prints: its file once saved since
+// its merge, else the program's merged picture.
+TEST(PrintMergedBitmap, TheJobIsTitledAfterThePicture) {
+  const struct {
+    bool delivered;
+    const char* saved_as;
+    std::string title;
+  } cases[] = {
+      {false, "", kMergedPrintTitle},
+      {true, "/photos/out/flip.tif", "flip.tif"},
+      {false, "/photos/out/earlier.bmp", kMergedPrintTitle},  // saved before the last merge
+  };
+  for (const auto& c : cases) {
+    FakePrinter printer;
+    MakerState state = StateWithPicture(1698, 2049, 2975000);
+    state.merged.Delivered = c.delivered;
+    state.output.path = c.saved_as;
+    ASSERT_TRUE(PrintMergedBitmap(state, printer));
+    EXPECT_EQ(printer.job_title, c.title) << c.saved_as;
+  }
+}
+
 TEST(PreparePrint, PrinterReportingNoResolutionRaisesInsteadOfDividingByZero) {
   FakePrinter printer;
   printer.defaults = {0, 4800, 6600};

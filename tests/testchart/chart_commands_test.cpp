@@ -18,6 +18,7 @@
 #include "comma_locale.h"
 #include "chart_to_end.h"
 #include "fake_frontend.h"
+#include "delivery/print.h"
 #include "testchart/test_chart.h"
 
 #include "temp_dir.h"
@@ -41,6 +42,8 @@ class FakePrinter : public PrinterPort {
   std::vector<std::string> calls;
   Rect drawn_at{};
   Size drawn_size{};
+  std::string job_title;
+  void SetJobTitle(const std::string& title) override { job_title = title; }
   std::string written;
 
   void SelectDefaultPrinter() override { calls.push_back("default"); }
@@ -435,6 +438,7 @@ TEST(PrintTestChart, CentresTheA4ChartAt600DpiAtItsOwnSize) {
   CreateChartToEnd(state, frontend, Settings("600"));
   PrintTestChart(state, frontend, printer, "600");
   EXPECT_EQ(printer.drawn_at, (Rect{864, 584, 3935, 6017}));
+  EXPECT_EQ(printer.job_title, kChartPrintTitle) << "never a name saved from the main window";
 }
 
 // A PDF file takes the box's dpi, so every chart prints to a file at one
