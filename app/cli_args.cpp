@@ -41,7 +41,10 @@ std::optional<int64_t> ParseInt(const std::string& text) {
 
 int32_t IntInRange(const std::string& option, const std::string& text, int64_t low, int64_t high) {
   const std::optional<int64_t> value = ParseInt(text);
-  if (!value) Fail(option + ": " + Quoted(text) + " is not a whole number");
+  if (!value) {
+    Fail(option + ": " + Quoted(text) + " is not a whole number; it must lie between " + std::to_string(low) +
+         " and " + std::to_string(high));
+  }
   if (*value < low || *value > high) {
     Fail(option + " must lie between " + std::to_string(low) + " and " + std::to_string(high) +
          ", not " + text);
@@ -316,7 +319,7 @@ double NumberInRange(const std::string& option, const std::string& text, double 
   try {
     value = StrToFloat(text);
   } catch (const Error&) {
-    Fail(option + ": " + Quoted(text) + " is not a number");
+    Fail(option + ": " + Quoted(text) + " is not a number; it must be " + what);
   }
   if (!std::isfinite(value) || value < low || value > high || (!high_included && value == high)) {
     Fail(option + " must be " + what + ", not " + text);

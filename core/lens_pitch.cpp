@@ -29,7 +29,9 @@ void CheckLensPitchRange(LensPitch pitch) {
 
 LensPitch ParseLensPitch(const std::string& text) {
   const std::optional<LensPitch> pitch = ReadLensPitch(text);
-  if (!pitch) throw Error("The lens pitch \"" + text + "\" is not a number");
+  if (!pitch) {
+    throw Error("The lens pitch \"" + text + "\" is not a number; it must lie between " + LensPitchRangeText() + " lpi");
+  }
   CheckLensPitchRange(*pitch);
   return *pitch;
 }

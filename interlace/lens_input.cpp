@@ -37,7 +37,8 @@ int32_t ParseOutputDpi(const std::string& text) {
   const std::string number = WithoutUnit(t, "dpi");
   int64_t dpi = 0;
   if (number.find_first_of(".,") != std::string::npos || !ReadFixedPoint(number, 0, dpi)) {
-    throw Error("The output resolution " + Quoted(text) + " is not a whole number of dpi");
+    throw Error(Format("The output resolution %s is not a whole number of dpi; it must lie between %d and %d dpi",
+                       Quoted(text).c_str(), kMinNativeDpi, kMaxNativeDpi));
   }
   if (dpi < kMinNativeDpi || dpi > kMaxNativeDpi) {
     throw Error(Format("The output resolution must lie between %d and %d dpi, not %s", kMinNativeDpi,
@@ -48,7 +49,9 @@ int32_t ParseOutputDpi(const std::string& text) {
 
 int32_t ParsePhase(const std::string& text) {
   int64_t phase = 0;
-  if (!ReadFixedPoint(text, 4, phase)) throw Error("The phase " + Quoted(text) + " is not a number");
+  if (!ReadFixedPoint(text, 4, phase)) {
+    throw Error("The phase " + Quoted(text) + " is not a number; it must lie between -0.5 and 0.5 of a lens");
+  }
   if (phase < -kMaxPhaseX10000 || phase > kMaxPhaseX10000) {
     throw Error("The phase must lie between -0.5 and 0.5 of a lens, not " + Trimmed(text));
   }
@@ -58,7 +61,8 @@ int32_t ParsePhase(const std::string& text) {
 int32_t ParseCentimetres(const std::string& text, const char* side) {
   int64_t cm = 0;
   if (!ReadFixedPoint(WithoutUnit(text, "cm"), 2, cm)) {
-    throw Error(Format("The picture %s %s is not a number of centimetres", side, Quoted(text).c_str()));
+    throw Error(Format("The picture %s %s is not a number of centimetres; it must be more than 0 and at most %s cm",
+                       side, Quoted(text).c_str(), FixedPointText(kMaxPictureCmX100, 2).c_str()));
   }
   if (cm <= 0 || cm > kMaxPictureCmX100) {
     throw Error(Format("The picture %s must be more than 0 and at most %s cm, not %s", side,

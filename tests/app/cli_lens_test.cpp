@@ -94,11 +94,11 @@ TEST(LensOptions, BadSettingsAreUsageErrors) {
   } cases[] = {
       {{"--dpi", "0"}, "--dpi: The output resolution must lie between 72 and 4800 dpi, not 0"},
       {{"--dpi", "-720"}, "--dpi: The output resolution must lie between 72 and 4800 dpi, not -720"},
-      {{"--dpi", "lots"}, "--dpi: The output resolution \"lots\" is not a whole number of dpi"},
+      {{"--dpi", "lots"}, "--dpi: The output resolution \"lots\" is not a whole number of dpi; it must lie between 72 and 4800 dpi"},
       {{"--lpi", "400"}, "--lpi: The lens pitch must lie between 5 and 300 lpi, not 400"},
       {{"--lpi", "2"}, "--lpi: The lens pitch must lie between 5 and 300 lpi, not 2"},
       {{"--phase", "0.6"}, "--phase: The phase must lie between -0.5 and 0.5 of a lens, not 0.6"},
-      {{"--phase", "left"}, "--phase: The phase \"left\" is not a number"},
+      {{"--phase", "left"}, "--phase: The phase \"left\" is not a number; it must lie between -0.5 and 0.5 of a lens"},
       {{"--size", "0x15"}, "--size: The picture width must be more than 0 and at most 1000 cm, not 0"},
       {{"--size", "15"}, "--size: The picture size must be WIDTH x HEIGHT in cm (14.5x17.5), not \"15\""},
       {{"--sampling", "cubic"}, "--sampling: The sampling must be nearest or area, not \"cubic\""},

@@ -33,7 +33,7 @@ TEST(LensPitch, ReadsEveryTextOneWayAndHoldsItToOneRange) {
     ASSERT_EQ(pitch.has_value(), c.x10000.has_value()) << c.text;
     if (!pitch) {
       EXPECT_EQ(ErrorOf([&] { ParseLensPitch(c.text); }),
-                std::string("The lens pitch \"") + c.text + "\" is not a number");
+                std::string("The lens pitch \"") + c.text + "\" is not a number; it must lie between 5 and 300 lpi");
       continue;
     }
     EXPECT_EQ(pitch->X10000(), *c.x10000) << c.text;

@@ -68,21 +68,21 @@ struct BadText {
 
 TEST(LensTexts, BadTextsAreRefusedWithTheirMessage) {
   const BadText cases[] = {
-      {"pitch text", [] { ParseLensPitch("fine"); }, "The lens pitch \"fine\" is not a number"},
+      {"pitch text", [] { ParseLensPitch("fine"); }, "The lens pitch \"fine\" is not a number; it must lie between 5 and 300 lpi"},
       {"pitch zero", [] { ParseLensPitch("0"); }, "The lens pitch must lie between 5 and 300 lpi, not 0"},
       {"pitch negative", [] { ParseLensPitch("-40"); }, "The lens pitch must lie between 5 and 300 lpi, not -40"},
       {"pitch coarse", [] { ParseLensPitch("4.9999"); },
        "The lens pitch must lie between 5 and 300 lpi, not 4.9999"},
       {"pitch fine", [] { ParseLensPitch("300.0001"); },
        "The lens pitch must lie between 5 and 300 lpi, not 300.0001"},
-      {"dpi text", [] { ParseOutputDpi("high"); }, "The output resolution \"high\" is not a whole number of dpi"},
+      {"dpi text", [] { ParseOutputDpi("high"); }, "The output resolution \"high\" is not a whole number of dpi; it must lie between 72 and 4800 dpi"},
       {"dpi fraction", [] { ParseOutputDpi("720.5"); },
-       "The output resolution \"720.5\" is not a whole number of dpi"},
+       "The output resolution \"720.5\" is not a whole number of dpi; it must lie between 72 and 4800 dpi"},
       {"dpi zero", [] { ParseOutputDpi("0"); }, "The output resolution must lie between 72 and 4800 dpi, not 0"},
       {"dpi negative", [] { ParseOutputDpi("-600"); },
        "The output resolution must lie between 72 and 4800 dpi, not -600"},
       {"dpi high", [] { ParseOutputDpi("9600"); }, "The output resolution must lie between 72 and 4800 dpi, not 9600"},
-      {"phase text", [] { ParsePhase("half"); }, "The phase \"half\" is not a number"},
+      {"phase text", [] { ParsePhase("half"); }, "The phase \"half\" is not a number; it must lie between -0.5 and 0.5 of a lens"},
       {"phase high", [] { ParsePhase("0.5001"); }, "The phase must lie between -0.5 and 0.5 of a lens, not 0.5001"},
       {"phase low", [] { ParsePhase("-1"); }, "The phase must lie between -0.5 and 0.5 of a lens, not -1"},
       {"size shape", [] { ParsePictureSize("14.5"); },
@@ -91,7 +91,7 @@ TEST(LensTexts, BadTextsAreRefusedWithTheirMessage) {
        "The picture width must be more than 0 and at most 1000 cm, not 0"},
       {"size negative", [] { ParsePictureSize("14.5x-2"); },
        "The picture height must be more than 0 and at most 1000 cm, not -2"},
-      {"size text", [] { ParsePictureSize("axb"); }, "The picture width \"a\" is not a number of centimetres"},
+      {"size text", [] { ParsePictureSize("axb"); }, "The picture width \"a\" is not a number of centimetres; it must be more than 0 and at most 1000 cm"},
       {"sampling", [] { ParseSampling("bicubic"); }, "The sampling must be nearest or area, not \"bicubic\""},
   };
   for (const BadText& c : cases) EXPECT_EQ(ErrorOf(c.parse), c.message) << c.name;
