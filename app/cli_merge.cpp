@@ -7,6 +7,7 @@
 #include "core/content_hash.h"
 #include "core/error.h"
 #include "core/numerics.h"
+#include "delivery/press_profile.h"
 #include "intake/crop_frame.h"
 #include "intake/photo_source.h"
 #include "interlace/lens_input.h"
@@ -74,13 +75,18 @@ Job JobOfArgs(const MergeArgs& args) {
   // a turn, so the text lies over the band where they meet.
   job.merged = true;
   if (args.align_bars) job.finishing.push_back(Step(FinishingStep::Kind::BarsOn));
-  if (args.text) {
+  if (args.text && args.press.black_text) {
+    // Black ink only needs the text apart from the picture until the file
+    // is written: it stays pending (the same pixels a burn-in gives).
+    job.pending_text = JobText{*args.text, args.font, args.text_at};
+  } else if (args.text) {
     FinishingStep text = Step(FinishingStep::Kind::BurnText);
     text.text = JobText{*args.text, args.font, args.text_at};
     job.finishing.push_back(std::move(text));
   }
   for (int turn = 0; turn < args.quarter_turns; ++turn) job.finishing.push_back(Step(FinishingStep::Kind::Turn));
   job.output.path = args.output;
+  job.output.press = args.press;
   if (args.pdf) {
     job.output.pdf = *args.pdf;
     job.printer = args.printer;
@@ -111,6 +117,8 @@ void ApplyFinishing(MakerState& state, const MergeArgs& args) {
 }
 
 std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress) {
+  // A bad press profile is refused before any photo is read.
+  if (args.press.cmyk) PressProfile::Load(args.press.profile);
   Job job = JobOfArgs(args);
   if (!args.save_job.empty()) {
     job = ResolvedJob(std::move(job));

@@ -5,7 +5,10 @@
 // Along the lens axis (across the strips) the lens grid runs on: a bleed line
 // repeats the nearest picture line that lies at the same place under its
 // lens (the same frame's edge strip), so a lens sheet laid over the bleed
-// still sees every frame. Along the strips each line of a frame simply
+// still sees every frame. A line the merge left white across the whole
+// picture (past the end of its frame) is passed over for the next line of
+// the same place, so the bleed shows the frame, not the gap (the alignment
+// band beside the picture does not count). Along the strips each line of a frame simply
 // continues with its edge pixel. With a lens period the picture's pixels do
 // not divide evenly, the nearest whole pixel of the same place is taken.
 #pragma once
@@ -46,10 +49,14 @@ struct BleedMap {
 };
 
 // The lines of a `length`-pixel axis grown by `bleed` at both ends; with a
-// period > 0 the grid runs on, else the end lines repeat.
-std::vector<int32_t> BleedLines(int32_t length, int32_t bleed, Extended period);
+// period > 0 the grid runs on (passing over the lines `blank` names), else
+// the end lines repeat.
+std::vector<int32_t> BleedLines(int32_t length, int32_t bleed, Extended period,
+                                const std::vector<bool>& blank = {});
 
-BleedMap MapBleed(int32_t width, int32_t height, int32_t bleed, const LensGrid& grid);
+// `beside` are areas that are not the merged picture (the alignment band),
+// left out when a line is looked at for being blank.
+BleedMap MapBleed(const Raster& picture, int32_t bleed, const LensGrid& grid, const std::vector<Rect>& beside = {});
 
 // The picture grown by `map`: 24-bit (any other raster taken as its colours).
 Raster WithBleed(const Raster& picture, const BleedMap& map);

@@ -33,7 +33,7 @@ void PrintPressPage(const MakerState& state, const PressOutput& press, const std
   printer.UsePressPage(LayOutPressPage(sheet, page.width_mm, page.height_mm, press.marks));
   std::optional<Raster> with_text;
   const Raster& picture = PictureWithText(state, with_text);
-  const BleedMap map = MapBleed(picture.Width(), picture.Height(), sheet.bleed_px, LensGridOf(state));
+  const BleedMap map = MapBleed(picture, sheet.bleed_px, LensGridOf(state), AlignBandAreas(state));
   const Raster grown = sheet.bleed_px == 0 ? picture : WithBleed(picture, map);
   // The rectangle is the press page's own: any non-empty one places it.
   PrintOnePage(printer, Rect{0, 0, grown.Width(), grown.Height()}, grown);

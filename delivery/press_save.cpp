@@ -83,7 +83,7 @@ void SavePressPicture(const MakerState& state, const PressOutput& press, const s
     if (bleed == 0) {
       SavePictureFile(picture, path, dpi);
     } else {
-      SavePictureFile(WithBleed(picture, MapBleed(picture.Width(), picture.Height(), bleed, LensGridOf(state))),
+      SavePictureFile(WithBleed(picture, MapBleed(picture, bleed, LensGridOf(state), AlignBandAreas(state))),
                       path, dpi);
     }
     return;
@@ -98,7 +98,7 @@ void SavePressPicture(const MakerState& state, const PressOutput& press, const s
     p.black_ink.text_coverage = TextCoverage(state);
     p.black_ink.under = &*state.merged.MergedBitmap;
   }
-  p.bleed = MapBleed(picture.Width(), picture.Height(), bleed, LensGridOf(state));
+  p.bleed = MapBleed(picture, bleed, LensGridOf(state), AlignBandAreas(state));
   SaveCmykTiff(p, profile, press.intent, path);
 }
 
@@ -108,7 +108,7 @@ void SaveChartCmyk(const Raster& chart, double dpi, const PressProfile& profile,
   p.picture = &chart;
   p.dpi = dpi;
   p.black_ink.whole_picture = true;
-  p.bleed = MapBleed(chart.Width(), chart.Height(), 0, LensGrid{});
+  p.bleed = MapBleed(chart, 0, LensGrid{});
   SaveCmykTiff(p, profile, PressIntent::Perceptual, path);
 }
 
