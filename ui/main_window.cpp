@@ -148,7 +148,8 @@ void MainWindow::UpdateCommands() {
   UpdateSlotCommands();
   lens_view_action_->setEnabled(s.view_through_lens);
   if (lens_view_ != nullptr && lens_view_->isVisible()) lens_view_->Follow();
-  lens_panel_->Refresh(state_.photos.FrameCount, state_.mode);
+  lens_panel_->Refresh(state_.photos.FrameCount, state_.mode, state_.output.press.bleed_mm);
+  UpdatePressCommands();
   RecordJob();
 }
 
@@ -249,7 +250,7 @@ void MainWindow::OnRotate() {
 
 // What a finishing command made for the view, shown there.
 void MainWindow::Show(std::optional<Raster> picture) {
-  if (picture) view_->SetViewPicture(Picture(std::move(*picture)));
+  if (picture) view_->SetViewPicture(Picture(ProofIfAsked(std::move(*picture))));
 }
 
 void MainWindow::OnSave() {
