@@ -31,47 +31,59 @@ std::string Line(Extended x1, Extended y1, Extended x2, Extended y2) {
   return Num(x1) + " " + Num(y1) + " m " + Num(x2) + " " + Num(y2) + " l S\n";
 }
 
-// A circle of radius r around (x, y) from four Bezier arcs, and a cross through it.
-std::string RegistrationMark(Extended x, Extended y, Extended size) {
-  const Extended r = size / 3;
+// A circle of four Bezier arcs.
+std::string CirclePath(Extended x, Extended y, Extended r) {
   const Extended k = r * 0.5523L;  // the control distance of a quarter circle
   std::string out = Num(x + r) + " " + Num(y) + " m ";
   out += Num(x + r) + " " + Num(y + k) + " " + Num(x + k) + " " + Num(y + r) + " " + Num(x) + " " + Num(y + r) + " c ";
   out += Num(x - k) + " " + Num(y + r) + " " + Num(x - r) + " " + Num(y + k) + " " + Num(x - r) + " " + Num(y) + " c ";
   out += Num(x - r) + " " + Num(y - k) + " " + Num(x - k) + " " + Num(y - r) + " " + Num(x) + " " + Num(y - r) + " c ";
   out += Num(x + k) + " " + Num(y - r) + " " + Num(x + r) + " " + Num(y - k) + " " + Num(x + r) + " " + Num(y) + " c S\n";
-  out += Line(x - size / 2, y, x + size / 2, y);
-  out += Line(x, y - size / 2, x, y + size / 2);
   return out;
 }
 
-std::string MarksContent(const PressPageLayout& page, const std::string& job_line) {
+MarkShapes Shapes(const PressPageLayout& page, const std::string& job_line) {
   const PdfBox& t = page.trim;
   const Extended gap = (page.bleed.right - t.right) + Points(kMarkGapMm);  // from the trim to a mark's start
   const Extended len = Points(kCropMarkMm);
-  std::string out = "q " + Num(kMarkLineWidth) + " w 1 1 1 1 K\n";
+  MarkShapes shapes;
+  shapes.line_width = kMarkLineWidth;
   // Each corner: one mark continuing each trim edge outward.
   for (const Extended x : {t.left, t.right}) {
     const Extended out_x = x == t.left ? -1 : 1;
     for (const Extended y : {t.bottom, t.top}) {
       const Extended out_y = y == t.bottom ? -1 : 1;
-      out += Line(x + out_x * gap, y, x + out_x * (gap + len), y);
-      out += Line(x, y + out_y * gap, x, y + out_y * (gap + len));
+      shapes.lines.push_back({x + out_x * gap, y, x + out_x * (gap + len), y});
+      shapes.lines.push_back({x, y + out_y * gap, x, y + out_y * (gap + len)});
     }
   }
   const Extended size = Points(kRegistrationMm);
   const Extended centre = gap + len / 2;
   const Extended mid_x = (t.left + t.right) / 2;
   const Extended mid_y = (t.bottom + t.top) / 2;
-  out += RegistrationMark(mid_x, t.top + centre, size);
-  out += RegistrationMark(mid_x, t.bottom - centre, size);
-  out += RegistrationMark(t.left - centre, mid_y, size);
-  out += RegistrationMark(t.right + centre, mid_y, size);
+  const Extended centres[4][2] = {
+      {mid_x, t.top + centre}, {mid_x, t.bottom - centre}, {t.left - centre, mid_y}, {t.right + centre, mid_y}};
+  for (const auto& c : centres) {
+    shapes.circles.push_back({c[0], c[1], size / 3});
+    shapes.lines.push_back({c[0] - size / 2, c[1], c[0] + size / 2, c[1]});
+    shapes.lines.push_back({c[0], c[1] - size / 2, c[0], c[1] + size / 2});
+  }
+  shapes.job_line = job_line;
+  shapes.font_size = kJobLineFontSize;
+  shapes.job_x = t.left;
+  shapes.job_y = t.bottom - gap - len - Points(kJobLineMm) + kJobLineFontSize / 3;
+  return shapes;
+}
+
+// The shapes in registration colour (all four inks); the job line in black ink only.
+std::string MarksContent(const MarkShapes& shapes) {
+  std::string out = "q " + Num(shapes.line_width) + " w 1 1 1 1 K\n";
+  for (const MarkShapes::Line& l : shapes.lines) out += Line(l.x1, l.y1, l.x2, l.y2);
+  for (const MarkShapes::Circle& c : shapes.circles) out += CirclePath(c.x, c.y, c.radius);
   out += "Q\n";
-  if (!job_line.empty()) {
-    const Extended baseline = t.bottom - gap - len - Points(kJobLineMm) + kJobLineFontSize / 3;
-    out += "q 0 0 0 1 k BT /F1 " + Num(kJobLineFontSize) + " Tf " + Num(t.left) + " " + Num(baseline) + " Td (" +
-           job_line + ") Tj ET Q\n";
+  if (!shapes.job_line.empty()) {
+    out += "q 0 0 0 1 k BT /F1 " + Num(shapes.font_size) + " Tf " + Num(shapes.job_x) + " " + Num(shapes.job_y) +
+           " Td (" + shapes.job_line + ") Tj ET Q\n";
   }
   return out;
 }
@@ -96,7 +108,8 @@ PressPageLayout LayOutPressPage(const PressSheet& sheet, double page_width_mm, d
   page.trim = PdfBox{left, bottom, left + trim_w, bottom + trim_h};
   page.bleed = PdfBox{left - bleed, bottom - bleed, left + trim_w + bleed, bottom + trim_h + bleed};
   if (marks) {
-    page.marks = MarksContent(page, sheet.job_line);
+    page.shapes = Shapes(page, sheet.job_line);
+    page.marks = MarksContent(page.shapes);
     page.uses_font = !sheet.job_line.empty();
   }
   return page;

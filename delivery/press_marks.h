@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/numerics.h"
 
@@ -35,12 +36,28 @@ struct PressSheet {
   std::string job_line;   // JobLine(); empty: none
 };
 
+// The marks as shapes, in points from the page's bottom left.
+struct MarkShapes {
+  struct Line {
+    Extended x1, y1, x2, y2;
+  };
+  struct Circle {
+    Extended x, y, radius;
+  };
+  std::vector<Line> lines;  // crop marks, and the crosses of the registration marks
+  std::vector<Circle> circles;
+  Extended line_width = 0;
+  std::string job_line;     // as written: printable ASCII, PDF delimiters escaped
+  Extended job_x = 0, job_y = 0, font_size = 0;
+};
+
 struct PressPageLayout {
   Extended media_width = 0;
   Extended media_height = 0;
   PdfBox trim;
   PdfBox bleed;           // where the grown picture lies
-  std::string marks;      // PDF content operators; empty without marks
+  MarkShapes shapes;      // none without marks
+  std::string marks;      // the shapes as PDF content operators; empty without marks
   bool uses_font = false; // the job line needs the font /F1 (Helvetica)
 };
 

@@ -9,6 +9,7 @@
 #include "core/maker_state.h"
 #include "delivery/pdf_printer.h"
 #include "delivery/press_marks.h"
+#include "delivery/printer_port.h"
 
 namespace lenti {
 
@@ -23,5 +24,14 @@ bool NeedsPressPage(const PressOutput& press);
 // file written. The bleed is checked before anything is drawn.
 void PrintPressPage(const MakerState& state, const PressOutput& press, const std::string& job_name,
                     PdfPrinter& printer, const PageSize& page);
+
+// The press page's marks on a printer's page of `page_height_px` device
+// pixels at `dpi`: points from the bottom left become pixels from the top left.
+PageMarks DeviceMarks(const MarkShapes& shapes, int dpi, int page_height_px);
+
+// "&Print" with a bleed or marks: the picture grown by its bleed, centred
+// so that the trim lies where the plain print lies, and the marks around it
+// (PrinterDpi the printer's). False when BeginDoc was declined.
+bool PrintForPress(const MakerState& state, PrinterPort& printer);
 
 }  // namespace lenti

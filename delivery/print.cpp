@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "core/numerics.h"
+#include "delivery/press_print.h"
 #include "finishing/text_overlay.h"
 
 namespace lenti {
@@ -118,6 +119,7 @@ Rect PrintRectangle(int picture_width, int picture_height, int64_t output_dpi_x,
 
 bool PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
   if (!state.merged.MergedBitmap) return false;
+  if (NeedsPressPage(state.output.press)) return PrintForPress(state, printer);
   const Raster& merged = *state.merged.MergedBitmap;
   const int page_width = printer.PageWidth();
   const int page_height = printer.PageHeight();

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bmp_reader.h"
 #include "core/error.h"
 #include "core/file_io.h"
 #include "delivery/bleed.h"
@@ -24,8 +25,13 @@
 #include "delivery/press_print.h"
 #include "delivery/press_profile.h"
 #include "delivery/press_save.h"
+#include "delivery/press_settings.h"
+#include "delivery/save.h"
 #include "delivery/press_tiff.h"
+#include "delivery/print.h"
 #include "error_of.h"
+#include "fake_frontend.h"
+#include "fake_printer.h"
 #include "finishing/align_bars.h"
 #include "finishing/test_pictures.h"
 #include "finishing/text_overlay.h"
@@ -498,6 +504,109 @@ TEST(PressPage, ThePdfCarriesTheBoxesTheMarksAndTheJobLine) {
   // The image covers the bleed box: 59 + 2 x 35 px wide, drawn at its size.
   EXPECT_NE(pdf.find("/Width 129 /Height 141"), std::string::npos);
   EXPECT_NE(pdf.find("q " + Num(bleed[2] - bleed[0]) + " 0 0 " + Num(bleed[3] - bleed[1])), std::string::npos);
+}
+
+// ---- the window's commands ---------------------------------------------------
+
+TEST(SaveMergedForPress, TheCmykChoiceWritesThePressFileWithTheWindowsBleed) {
+  TempDir dir;
+  MakerState state = ClassicState(testing::NoisePicture(40, 30, 9));
+  testing::FakeFrontend frontend;
+  SetPressBleed(state, 3);
+  frontend.save_answers = {dir / "press.tif", dir / "plain.bmp"};
+  frontend.press_answers = {true, false};
+  SaveMerged(state, frontend);
+  const CmykFile file = ReadCmykTiff(dir / "press.tif");
+  EXPECT_EQ(file.photometric, PHOTOMETRIC_SEPARATED);
+  EXPECT_EQ(file.width, 40u + 2 * 35);
+  EXPECT_TRUE(state.output.press.cmyk);  // the job says so
+  SaveMerged(state, frontend);  // the plain types grow by the bleed too
+  const Raster plain = LoadBmpFile(dir / "plain.bmp");
+  EXPECT_EQ(plain.Width(), 40 + 2 * 35);
+  EXPECT_FALSE(state.output.press.cmyk);
+  EXPECT_EQ(frontend.messages.back(), "Saved to \"" + (dir / "plain.bmp") + "\".");
+}
+
+TEST(PressSettings, ABadProfileOrBleedIsRefusedAndTheSettingStays) {
+  TempDir dir;
+  MakerState state;
+  testing::FakeFrontend frontend;
+  const std::vector<uint8_t> rgb = SrgbProfileBytes();
+  WriteWholeFile(dir / "rgb.icc", rgb.data(), rgb.size());
+  frontend.profile_answers = {dir / "rgb.icc", "", kDefaultPressProfile};
+  EXPECT_NE(ErrorOf([&] { ChoosePressProfile(state, frontend); }).find("not a CMYK output profile"), std::string::npos);
+  EXPECT_EQ(state.output.press.profile, "");
+  ChoosePressProfile(state, frontend);  // cancelled
+  EXPECT_EQ(state.output.press.profile, "");
+  ChoosePressProfile(state, frontend);
+  EXPECT_EQ(state.output.press.profile, kDefaultPressProfile);
+  SetPressBleed(state, 5);
+  EXPECT_NE(ErrorOf([&] { SetPressBleed(state, 21); }).find("The bleed must lie between 0 and 20 mm"), std::string::npos);
+  EXPECT_EQ(state.output.press.bleed_mm, 5);
+}
+
+TEST(PressSettings, TheSizeReadoutNamesTheTrimAndTheBleedSize) {
+  const struct {
+    double width, height, bleed;
+    const char* text;
+  } table[] = {
+      {14.5, 17.5, 0, "trim 14.5 x 17.5 cm"},
+      {14.5, 17.5, 3, "trim 14.5 x 17.5 cm, with 3 mm bleed 15.1 x 18.1 cm"},
+      {17.5, 14.5, 2.5, "trim 17.5 x 14.5 cm, with 2.5 mm bleed 18 x 15 cm"},
+  };
+  for (const auto& row : table) EXPECT_EQ(PressSizeText(row.width, row.height, row.bleed), row.text);
+}
+
+TEST(PressSettings, TheProofMarksWhatThePressCannotPrint) {
+  MakerState state;
+  Raster picture(8, 2);
+  picture.FillRect(Rect{0, 0, 4, 2}, Color{0, 0, 255});      // beyond the press
+  picture.FillRect(Rect{4, 0, 8, 2}, Color{128, 128, 128});  // within it
+  const Raster marked = PressProof(state, picture, true);
+  EXPECT_EQ(marked.PixelColor(0, 0), kGamutAlarm);
+  EXPECT_NE(marked.PixelColor(6, 1), kGamutAlarm);
+  const Raster proof = PressProof(state, picture, false);
+  EXPECT_NE(proof.PixelColor(0, 0), kGamutAlarm);
+  EXPECT_NE(proof.PixelColor(0, 0), (Color{0, 0, 255}));
+}
+
+TEST(PrintForPress, TheGrownPictureKeepsTheTrimWhereThePlainPrintLiesAndTheMarksLieOutside) {
+  MakerState state = ClassicState(testing::NoisePicture(298, 350, 4));  // about 1 x 1.2 inch
+  state.printer.PrinterDpi = 600;
+  testing::FakePrinter printer;
+  printer.current = {600, 4800, 6600};
+  const Rect plain = PrintRectangle(298, 350, 2975000, 600, 4800, 6600);
+  SetPressBleed(state, 3);
+  SetPrintMarks(state, true);
+  ASSERT_TRUE(PrintMergedBitmap(state, printer));
+  EXPECT_EQ(printer.calls, (std::vector<std::string>{"begin", "draw", "marks", "end"}));
+  ASSERT_EQ(printer.drawn.size(), 1u);
+  EXPECT_EQ(printer.drawn[0].Width(), 298 + 2 * 35);
+  const Rect& grown = printer.drawn_rects[0];
+  // 35 picture pixels at 297.5 dpi are 70.6 printer pixels on each side.
+  EXPECT_NEAR(plain.left - grown.left, 70.6, 1);
+  EXPECT_NEAR(grown.bottom - plain.bottom, 70.6, 1);
+  ASSERT_EQ(printer.marks.size(), 1u);
+  const PageMarks& marks = printer.marks[0];
+  EXPECT_EQ(marks.lines.size(), 8u + 4 * 2);
+  for (const PageMarks::Line& l : marks.lines) {
+    for (const auto& [x, y] : {std::pair{l.x1, l.y1}, std::pair{l.x2, l.y2}}) {
+      EXPECT_FALSE(x > grown.left && x < grown.right && y > grown.top && y < grown.bottom) << x << ", " << y;
+    }
+  }
+  EXPECT_EQ(marks.text.rfind("untitled | 21.25 lpi | 297.5 dpi | ", 0), 0u) << marks.text;
+  EXPECT_GT(marks.text_y, grown.bottom);  // the job line below the picture
+}
+
+TEST(PrintForPress, APrinterThatCannotDrawMarksAbortsTheJob) {
+  struct NoMarks : testing::FakePrinter {
+    void DrawMarks(const PageMarks& marks) override { PrinterPort::DrawMarks(marks); }
+  } printer;
+  MakerState state = ClassicState(testing::NoisePicture(30, 30, 4));
+  state.printer.PrinterDpi = 600;
+  SetPrintMarks(state, true);
+  EXPECT_EQ(ErrorOf([&] { PrintMergedBitmap(state, printer); }), "This printer cannot draw crop marks");
+  EXPECT_EQ(printer.calls.back(), "abort");
 }
 
 // ---- bad input ---------------------------------------------------------------
