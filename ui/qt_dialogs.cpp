@@ -209,8 +209,12 @@ SaveChoice QtDialogs::AskSavePictureOrPress() {
     save_dialog_->setDefaultSuffix(SuffixForFilter(filter));
     save_dialog_->selectFile(last_save_name_);
   }
-  const QString name = WithChosenSuffix(RunFileDialog(*save_dialog_), save_dialog_->selectedNameFilter());
-  const bool press = IsPressFilter(save_dialog_->selectedNameFilter());
+  // The type is read after the dialog ran: as one expression the compiler
+  // may read the filter first, the one chosen the time before.
+  const QString typed = RunFileDialog(*save_dialog_);
+  const QString filter = save_dialog_->selectedNameFilter();
+  const QString name = WithChosenSuffix(typed, filter);
+  const bool press = IsPressFilter(filter);
   if (!name.isEmpty()) {
     last_save_name_ = name;
     last_save_for_press_ = press;
