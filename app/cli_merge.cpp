@@ -3,11 +3,13 @@
 #include <exception>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "core/content_hash.h"
 #include "core/error.h"
 #include "core/numerics.h"
 #include "delivery/press_profile.h"
+#include "delivery/press_save.h"
 #include "intake/crop_frame.h"
 #include "intake/photo_source.h"
 #include "interlace/lens_input.h"
@@ -35,6 +37,17 @@ std::string Summary(const MakerState& state, const std::string& output, const st
   return line;
 }
 
+// What a press output adds to the summary: "(CMYK, bleed 35 px)".
+std::string PressSummary(const MakerState& state, const PressOutput& press) {
+  std::vector<std::string> parts;
+  if (press.cmyk) parts.push_back(std::string("CMYK, ") + (press.intent == PressIntent::Perceptual ? "perceptual" : "relative"));
+  if (const int32_t bleed = MergedBleedPixels(state, press); bleed > 0) parts.push_back(Format("bleed %d px", bleed));
+  if (press.marks) parts.push_back("marks");
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? " (" : ", ") + part;
+  return text.empty() ? text : text + ")";
+}
+
 // One step per photo, one for the interleave.
 RenderOptions OptionsWith(const Job& job, unsigned threads, const ProgressFunction& progress, int& done) {
   RenderOptions options;
@@ -49,7 +62,7 @@ std::string RenderAndDeliver(const Job& job, const std::string& output, const Pr
   int done = 0;
   MakerState state = RenderJob(job, OptionsWith(job, MachineThreads(), progress, done));
   DeliverRendering(state, job, output);
-  return Summary(state, output, job.output.pdf);
+  return Summary(state, output, job.output.pdf) + PressSummary(state, job.output.press);
 }
 
 FinishingStep Step(FinishingStep::Kind kind) { return FinishingStep{kind, {}}; }

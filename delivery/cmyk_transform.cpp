@@ -54,18 +54,12 @@ struct LcmsHandles {
 
 struct CmykTransform::Handles : LcmsHandles {};
 
-CmykTransform::CmykTransform(const PressProfile& profile, PressIntent intent, Direction direction)
+CmykTransform::CmykTransform(const PressProfile& profile, PressIntent intent)
     : handles_(std::make_unique<Handles>()) {
   Handles& h = *handles_;
   h.Open(profile);
-  const cmsUInt32Number flags = cmsFLAGS_BLACKPOINTCOMPENSATION;
-  if (direction == Direction::SrgbToCmyk) {
-    h.transform = cmsCreateTransformTHR(h.context, h.srgb, TYPE_BGR_8, h.press, TYPE_CMYK_8, LcmsIntent(intent), flags);
-  } else {
-    // What a viewer shows of the file: the ink's colour, relative to paper white.
-    h.transform = cmsCreateTransformTHR(h.context, h.press, TYPE_CMYK_8, h.srgb, TYPE_BGR_8,
-                                        INTENT_RELATIVE_COLORIMETRIC, flags);
-  }
+  h.transform = cmsCreateTransformTHR(h.context, h.srgb, TYPE_BGR_8, h.press, TYPE_CMYK_8, LcmsIntent(intent),
+                                      cmsFLAGS_BLACKPOINTCOMPENSATION);
   h.Require(profile);
 }
 

@@ -1,7 +1,7 @@
 // Colour through the press profile with lcms2: sRGB pixels to the press's
-// CMYK (what the CMYK file holds), the press's CMYK back to sRGB (what a
-// viewer shows of it), and the soft proof (sRGB as the press prints it, on
-// the screen), each with the chosen intent and black point compensation.
+// CMYK (what the CMYK file holds) and the soft proof (sRGB as the press
+// prints it, on the screen), each with the chosen intent and black point
+// compensation.
 //
 // Rows are the program's 24-bit rows (B, G, R) and CMYK rows are 4 bytes a
 // pixel, 0 no ink and 255 full ink.
@@ -18,13 +18,12 @@ namespace lenti {
 
 class CmykTransform {
  public:
-  enum class Direction { SrgbToCmyk, CmykToSrgb };
-  CmykTransform(const PressProfile& profile, PressIntent intent, Direction direction);
+  CmykTransform(const PressProfile& profile, PressIntent intent);
   ~CmykTransform();
   CmykTransform(const CmykTransform&) = delete;
   CmykTransform& operator=(const CmykTransform&) = delete;
 
-  // `count` pixels from `in` to `out` (BGR -> CMYK or CMYK -> BGR).
+  // `count` pixels from `in` (BGR) to `out` (CMYK).
   void Convert(const uint8_t* in, uint8_t* out, int count) const;
 
  private:

@@ -54,23 +54,7 @@ std::string WhatItIs(cmsHPROFILE profile) {
   }
 }
 
-std::string DescriptionOf(cmsHPROFILE profile) {
-  char text[256] = {};
-  cmsGetProfileInfoASCII(profile, cmsInfoDescription, "en", "US", text, sizeof text);
-  return text;
-}
-
 }  // namespace
-
-PressIntent ParsePressIntent(const std::string& text) {
-  if (text == "perceptual") return PressIntent::Perceptual;
-  if (text == "relative") return PressIntent::RelativeColorimetric;
-  throw Error(Format("The intent must be perceptual or relative, not \"%s\"", text.c_str()));
-}
-
-const char* PressIntentName(PressIntent intent) {
-  return intent == PressIntent::Perceptual ? "perceptual" : "relative";
-}
 
 PressProfile PressProfile::Load(const std::string& path) {
   const std::string name = path.empty() ? kDefaultPressProfile : path;
@@ -112,7 +96,6 @@ PressProfile PressProfile::FromBytes(std::vector<uint8_t> bytes, const std::stri
     c.transform = nullptr;
   }
   PressProfile profile;
-  profile.description_ = DescriptionOf(c.profile);
   profile.bytes_ = std::move(bytes);
   profile.name_ = name;
   return profile;

@@ -19,10 +19,6 @@ namespace lenti {
 // The default press profile (from libgs-common).
 inline constexpr const char* kDefaultPressProfile = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
 
-// "perceptual" or "relative"; raises a clear error for anything else.
-PressIntent ParsePressIntent(const std::string& text);
-const char* PressIntentName(PressIntent intent);
-
 class PressProfile {
  public:
   // Reads and checks `path` (empty: kDefaultPressProfile).
@@ -32,13 +28,11 @@ class PressProfile {
 
   const std::vector<uint8_t>& Bytes() const { return bytes_; }  // embedded in the file as it came
   const std::string& Name() const { return name_; }             // the path it came from
-  const std::string& Description() const { return description_; }
 
  private:
   PressProfile() = default;
   std::vector<uint8_t> bytes_;
   std::string name_;
-  std::string description_;
 };
 
 }  // namespace lenti

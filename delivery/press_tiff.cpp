@@ -16,7 +16,7 @@ namespace {
 class CmykRowMaker {
  public:
   CmykRowMaker(const PressPicture& picture, const PressProfile& profile, PressIntent intent)
-      : p_(picture), to_cmyk_(profile, intent, CmykTransform::Direction::SrgbToCmyk) {
+      : p_(picture), to_cmyk_(profile, intent) {
     const auto width = static_cast<size_t>(p_.bleed.Width());
     source_row_.resize(static_cast<size_t>(p_.picture->Width()) * 3);
     under_row_.resize(source_row_.size());

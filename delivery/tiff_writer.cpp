@@ -206,6 +206,15 @@ void PatchResolution(const std::string& path, const std::string& shown, TiffRati
   file.Close();
 }
 
+// The file goes as soon as anything fails; only a complete one is kept.
+struct RemoveUnlessKept {
+  const std::string& path;
+  bool keep = false;
+  ~RemoveUnlessKept() {
+    if (!keep) ::unlink(path.c_str());
+  }
+};
+
 }  // namespace
 
 TiffRational DpiToRational(double dpi) {
@@ -225,14 +234,7 @@ void WriteTiffFile(const Raster& raster, const std::string& path, const std::str
   const auto rows_per_strip = static_cast<uint32_t>(
       std::clamp<tmsize_t>(strip_bytes / static_cast<tmsize_t>(std::max<size_t>(rows.FileRowBytes(), 1)), 1,
                            std::max(rows.height, 1)));
-  // The file goes as soon as anything fails; only a complete one is kept.
-  struct RemoveUnlessKept {
-    const std::string& path;
-    bool keep = false;
-    ~RemoveUnlessKept() {
-      if (!keep) ::unlink(path.c_str());
-    }
-  } guard{path};
+  RemoveUnlessKept guard{path};
   TiffOut out(path, shown_name);
   SetFields(out, rows, dpi, compression, rows_per_strip);
   WriteStrips(out, rows, rows_per_strip, compression != TiffCompression::None);
@@ -247,13 +249,7 @@ void WriteCmykTiffFile(const CmykRows& rows, const std::vector<uint8_t>& icc_pro
   const size_t row_bytes = static_cast<size_t>(rows.width) * 4;
   const auto rows_per_strip = static_cast<uint32_t>(std::clamp<tmsize_t>(
       kStripBytes / static_cast<tmsize_t>(std::max<size_t>(row_bytes, 1)), 1, std::max(rows.height, 1)));
-  struct RemoveUnlessKept {
-    const std::string& path;
-    bool keep = false;
-    ~RemoveUnlessKept() {
-      if (!keep) ::unlink(path.c_str());
-    }
-  } guard{path};
+  RemoveUnlessKept guard{path};
   TiffOut out(path, shown_name);
   TIFF* tif = out.get();
   out.Check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(rows.width)));

@@ -96,6 +96,8 @@ TEST_F(VexaroBinary, WritesTheCmykPictureWithBleedAndThePressPdf) {
   const RunResult run = Vexaro({"merge", "-o", Path("out.tif"), "--cmyk", "default", "--bleed", "3", "--align-bars",
                                 "--pdf", Path("out.pdf"), "--marks", Path("a.jpg"), Path("b.BMP")});
   ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "merged 2 frames: 1754 x 2049 px, 297.5 dpi, strip 7 px -> " + Path("out.tif") + ", " +
+                         Path("out.pdf") + " (CMYK, perceptual, bleed 35 px, marks)\n");
   TIFF* tif = TIFFOpen(Path("out.tif").c_str(), "r");
   ASSERT_NE(tif, nullptr);
   uint32_t width = 0, height = 0;
