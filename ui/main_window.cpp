@@ -198,7 +198,11 @@ void MainWindow::OnMerge() {
     const MergeWork* merge = work.get();
     background_->Start(std::move(work), [this, merge] {
       // The merge clears a ticked Align-Bar box; clearing it runs the box's handler.
-      if (merge->Outcome().align_bar_was_checked) Show(ToggleAlignBars(state_, false));
+      if (merge->Outcome().align_bar_was_checked) {
+        Show(ToggleAlignBars(state_, false));
+      } else if (soft_proof_action_->isChecked()) {
+        ShowMergedWithText();  // the new picture through the press profile too
+      }
     });
   });
 }
