@@ -184,6 +184,29 @@ void ParseOptions(const std::vector<std::string>& args, size_t first, const std:
   }
 }
 
+// --cmyk PROFILE: "default" names the default press profile.
+std::string CmykProfileOption(const std::string& text) {
+  if (text.empty()) Fail("--cmyk needs a profile file (or default)");
+  return text == "default" ? "" : text;
+}
+
+double BleedOption(const std::string& text) {
+  Extended mm = 0;
+  try {
+    mm = StrToFloat(text);
+  } catch (const Error&) {
+    Fail("--bleed: " + Quoted(text) + " is not a number");
+  }
+  if (!(mm >= 0 && mm <= 20)) Fail("--bleed must lie between 0 and 20 mm, not " + text);
+  return static_cast<double>(mm);
+}
+
+PressIntent IntentOption(const std::string& text) {
+  if (text == "perceptual") return PressIntent::Perceptual;
+  if (text == "relative") return PressIntent::RelativeColorimetric;
+  Fail("--intent must be perceptual or relative, not " + Quoted(text));
+}
+
 Mode ParseMode(const std::string& text) {
   if (text == "portrait") return Mode::PortraitRows;
   if (text == "landscape") return Mode::LandscapeColumns;
@@ -192,7 +215,7 @@ Mode ParseMode(const std::string& text) {
 
 MergeArgs ParseMerge(const std::vector<std::string>& args) {
   MergeArgs m;
-  bool font_given = false, text_at_given = false, page_given = false, dpi_given = false;
+  bool font_given = false, text_at_given = false, page_given = false, dpi_given = false, intent_given = false;
   const std::vector<Option> table{
       {"-o", true, false, [&](const std::string& v) { m.output = v; }},
       {"--output", true, false, [&](const std::string& v) { m.output = v; }},
@@ -262,6 +285,19 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
          m.printer.dpi = PrinterDpiOption("--printer-dpi", v);
          dpi_given = true;
        }},
+      {"--cmyk", true, false,
+       [&](const std::string& v) {
+         m.press.cmyk = true;
+         m.press.profile = CmykProfileOption(v);
+       }},
+      {"--intent", true, false,
+       [&](const std::string& v) {
+         m.press.intent = IntentOption(v);
+         intent_given = true;
+       }},
+      {"--bleed", true, false, [&](const std::string& v) { m.press.bleed_mm = BleedOption(v); }},
+      {"--marks", false, false, [&](const std::string&) { m.press.marks = true; }},
+      {"--black-text", false, false, [&](const std::string&) { m.press.black_text = true; }},
   };
   ParseOptions(args, 1, table, m.photos);
   if (m.output.empty() && m.save_job.empty()) Fail("merge needs -o OUT.bmp (or --save-job JOB.vexaro)");
@@ -269,6 +305,14 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
   if ((font_given || text_at_given) && !m.text) Fail("--font and --text-at need --text");
   if ((page_given || dpi_given) && !m.pdf) Fail("--page and --printer-dpi need --pdf");
   if (m.pdf && m.pdf->empty()) Fail("--pdf needs a file name");
+  if (m.press.marks && !m.pdf) Fail("--marks needs --pdf");
+  if (intent_given && !m.press.cmyk) Fail("--intent needs --cmyk");
+  if (m.press.cmyk && !m.output.empty() && PictureFileTypeOf(m.output) != PictureFileType::Tiff) {
+    Fail("--cmyk writes a TIFF: name the picture -o OUT.tif, not " + Quoted(m.output));
+  }
+  if (m.press.black_text && (!m.text || !m.press.cmyk)) Fail("--black-text needs --text and --cmyk");
+  // The text stays pending until the file is written, so it cannot be turned with the picture.
+  if (m.press.black_text && m.quarter_turns != 0) Fail("--black-text cannot be used with --rotate");
   const auto count = static_cast<int>(m.photos.size());
   if (count < kMinPhotos || count > kMaxPhotos) {
     Fail("merge needs 2 to 16 photos, " + std::to_string(count) + " given");
@@ -302,12 +346,16 @@ ChartArgs ParseChart(const std::vector<std::string>& args) {
       {"--paper", true, false,
        [&](const std::string& v) { c.printer.page = PageOption("--paper", v, PageUse::Chart); }},
       {"--dpi", true, false, [&](const std::string& v) { c.printer.dpi = PrinterDpiOption("--dpi", v); }},
+      {"--cmyk", true, false, [&](const std::string& v) { c.cmyk = CmykProfileOption(v); }},
       {"--lpi", true, false, [&](const std::string& v) { c.lpi = PitchOption(v); }},
   };
   std::vector<std::string> operands;
   ParseOptions(args, 1, table, operands);
   if (!operands.empty()) Fail("chart takes no file besides -o, not " + Quoted(operands[0]));
   if (c.output.empty()) Fail("chart needs -o OUT.bmp");
+  if (c.cmyk && PictureFileTypeOf(c.output) != PictureFileType::Tiff) {
+    Fail("--cmyk writes a TIFF: name the chart -o OUT.tif, not " + Quoted(c.output));
+  }
   return c;
 }
 
@@ -381,11 +429,12 @@ constexpr const char* kMergeUsage =
     "                    [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]\n"
     "                    [--text TEXT [--font \"FAMILY:SIZE[:bold][:italic]\"] [--text-at X,Y]]\n"
     "                    [--rotate N] [--align-bars] [--reverse] [--pdf OUT.pdf [--page A4|A3|Letter] "
-    "[--printer-dpi N]]\n"
+    "[--printer-dpi N] [--marks]]\n"
+    "                    [--cmyk PROFILE.icc|default [--intent perceptual|relative] [--black-text]] [--bleed MM]\n"
     "                    PHOTO1 PHOTO2 [... PHOTO16]\n";
 constexpr const char* kRunUsage = "usage: vexaro run JOB.vexaro [MORE.vexaro ...] [-o OUT]\n";
 constexpr const char* kChartUsage =
-    "usage: vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]\n";
+    "usage: vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40] [--cmyk PROFILE.icc|default]\n";
 constexpr const char* kViewUsage =
     "usage: vexaro view MERGED --lpi L [--mode portrait|landscape] [--dpi D] [--phase F]\n"
     "                   (--angle A -o VIEW.bmp | --frames N -o DIR/)\n";
@@ -406,6 +455,11 @@ constexpr const char* kMergeOptions =
     "  --align-bars       alignment bars beside the picture\n"
     "  --reverse          the last photo becomes the first frame\n"
     "  --pdf OUT.pdf      also a PDF page with the picture at its true size\n"
+    "  --marks            crop and registration marks and a job line on the PDF page\n"
+    "  --cmyk PROFILE     a CMYK TIFF for a press through this ICC output profile (default: the\n"
+    "                     installed press profile); bars and --black-text in black ink only\n"
+    "  --intent           perceptual (default) or relative (colorimetric, black point compensated)\n"
+    "  --bleed MM         the picture grown by 0 to 20 mm on every side, the lens grid run on\n"
     "  --save-job JOB     the job of these options as a project file (.vexaro); -o may be left out\n";
 constexpr const char* kRunOptions =
     "\nRenders project files (from the window's File > Save Project or merge --save-job) to\n"
@@ -416,7 +470,8 @@ constexpr const char* kChartOptions =
     "  -o OUT             the chart: %s, 1 bit, with its resolution\n"
     "  --paper            A4, A3 or 8x10 (A4)\n"
     "  --dpi D            the printer's resolution (1200)\n"
-    "  --lpi L            the lens sheet's nominal lines per inch (40)\n";
+    "  --lpi L            the lens sheet's nominal lines per inch (40)\n"
+    "  --cmyk PROFILE     a CMYK TIFF in black ink only with this press profile embedded\n";
 constexpr const char* kViewOptions =
     "\nShows what a lens sheet makes of a merged picture at a viewing angle.\n"
     "  --lpi L            the lens sheet's lines per inch\n"

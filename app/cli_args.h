@@ -5,10 +5,12 @@
 //                [--dpi D] [--phase F] [--size WxH] [--sampling nearest|area]
 //                [--crop K=L,T,W,H]... [--text TEXT [--font "FAMILY:SIZE[:bold][:italic]"]
 //                [--text-at X,Y]] [--rotate N] [--align-bars] [--reverse]
-//                [--pdf OUT.pdf [--page A4|A3|Letter] [--printer-dpi N]]
+//                [--pdf OUT.pdf [--page A4|A3|Letter] [--printer-dpi N] [--marks]]
+//                [--cmyk PROFILE.icc|default [--intent perceptual|relative] [--black-text]]
+//                [--bleed MM]
 //                PHOTO1 PHOTO2 [... PHOTO16]
 //   vexaro run JOB.vexaro [MORE.vexaro ...] [-o OUT]
-//   vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40]
+//   vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40] [--cmyk PROFILE.icc|default]
 //   vexaro view MERGED --lpi L [--mode portrait|landscape] [--dpi D] [--phase F]
 //               (--angle A -o VIEW.bmp | --frames N -o DIR/)
 //
@@ -58,6 +60,8 @@ struct MergeArgs {
   bool reverse = false;
   // --save-job: the job of these options written as a project file.
   std::string save_job;
+  // --cmyk, --intent, --bleed, --marks, --black-text: what a print shop takes.
+  PressOutput press;
 };
 
 // `vexaro run JOB.vexaro [MORE.vexaro ...] [-o OUT]`.
@@ -73,6 +77,9 @@ struct ChartArgs {
   std::string output;
   PrinterProfile printer{1200, "A4"};  // --dpi, --paper
   LensPitch lpi = LensPitch::FromX10000(40 * LensPitch::kScale);
+  // --cmyk: the chart as a CMYK TIFF in black ink only, this profile
+  // embedded ("" the default press profile).
+  std::optional<std::string> cmyk;
 };
 
 // The merged picture seen through a lens sheet: one view at --angle, or

@@ -1,6 +1,10 @@
 #include "app/cli_chart.h"
 
+#include <optional>
+
 #include "delivery/picture_file.h"
+#include "delivery/press_profile.h"
+#include "delivery/press_save.h"
 #include "core/error.h"
 #include "testchart/test_chart.h"
 
@@ -10,8 +14,15 @@ std::string RunChart(const ChartArgs& args) {
   const Paper paper = ChartPaper(args.printer);
   const int32_t dpi = args.printer.dpi;
   const int64_t lx = args.lpi.X10000();
+  // A bad profile is refused before the chart is drawn.
+  const std::optional<PressProfile> profile =
+      args.cmyk ? std::optional<PressProfile>(PressProfile::Load(*args.cmyk)) : std::nullopt;
   const Raster chart = GenerateTestChart(dpi, paper.Wcm, paper.Hcm, lx, kChartStep, kChartLines);
-  SavePictureFile(chart, args.output, static_cast<double>(dpi));
+  if (profile) {
+    SaveChartCmyk(chart, static_cast<double>(dpi), *profile, args.output);
+  } else {
+    SavePictureFile(chart, args.output, static_cast<double>(dpi));
+  }
   const ChartQuantities q = ComputeChartQuantities(dpi, paper.Wcm, paper.Hcm, lx, kChartStep, kChartLines);
   const std::string first = RowLabel(q, RowSourceWidth(q, 1, kChartStep), dpi);
   const std::string last = RowLabel(q, RowSourceWidth(q, kChartLines, kChartStep), dpi);

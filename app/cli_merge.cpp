@@ -3,10 +3,13 @@
 #include <exception>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "core/content_hash.h"
 #include "core/error.h"
 #include "core/numerics.h"
+#include "delivery/press_profile.h"
+#include "delivery/press_save.h"
 #include "intake/crop_frame.h"
 #include "intake/photo_source.h"
 #include "interlace/lens_input.h"
@@ -35,6 +38,17 @@ std::string Summary(const MakerState& state, const std::string& output, const st
   return line;
 }
 
+// What a press output adds to the summary: "(CMYK, bleed 35 px)".
+std::string PressSummary(const MakerState& state, const PressOutput& press) {
+  std::vector<std::string> parts;
+  if (press.cmyk) parts.push_back(std::string("CMYK, ") + (press.intent == PressIntent::Perceptual ? "perceptual" : "relative"));
+  if (const int32_t bleed = MergedBleedPixels(state, press); bleed > 0) parts.push_back(Format("bleed %d px", bleed));
+  if (press.marks) parts.push_back("marks");
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? " (" : ", ") + part;
+  return text.empty() ? text : text + ")";
+}
+
 // One step per photo, one for the interleave.
 RenderOptions OptionsWith(const Job& job, unsigned threads, const ProgressFunction& progress, int& done) {
   RenderOptions options;
@@ -49,7 +63,7 @@ std::string RenderAndDeliver(const Job& job, const std::string& output, const Pr
   int done = 0;
   MakerState state = RenderJob(job, OptionsWith(job, MachineThreads(), progress, done));
   DeliverRendering(state, job, output);
-  return Summary(state, output, job.output.pdf);
+  return Summary(state, output, job.output.pdf) + PressSummary(state, job.output.press);
 }
 
 FinishingStep Step(FinishingStep::Kind kind) { return FinishingStep{kind, {}}; }
@@ -75,13 +89,18 @@ Job JobOfArgs(const MergeArgs& args) {
   // a turn, so the text lies over the band where they meet.
   job.merged = true;
   if (args.align_bars) job.finishing.push_back(Step(FinishingStep::Kind::BarsOn));
-  if (args.text) {
+  if (args.text && args.press.black_text) {
+    // Black ink only needs the text apart from the picture until the file
+    // is written: it stays pending (the same pixels a burn-in gives).
+    job.pending_text = JobText{*args.text, args.font, args.text_at};
+  } else if (args.text) {
     FinishingStep text = Step(FinishingStep::Kind::BurnText);
     text.text = JobText{*args.text, args.font, args.text_at};
     job.finishing.push_back(std::move(text));
   }
   for (int turn = 0; turn < args.quarter_turns; ++turn) job.finishing.push_back(Step(FinishingStep::Kind::Turn));
   job.output.path = args.output;
+  job.output.press = args.press;
   if (args.pdf) {
     job.output.pdf = *args.pdf;
     job.printer = args.printer;
@@ -112,6 +131,8 @@ void ApplyFinishing(MakerState& state, const MergeArgs& args) {
 }
 
 std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress) {
+  // A bad press profile is refused before any photo is read.
+  if (args.press.cmyk) PressProfile::Load(args.press.profile);
   Job job = JobOfArgs(args);
   if (!args.save_job.empty()) {
     job = ResolvedJob(std::move(job));

@@ -12,6 +12,13 @@
 
 namespace lenti {
 
+// What the save dialog gave: the name, and whether the type chosen was
+// "TIFF, CMYK for press" rather than one of the plain picture types.
+struct SaveChoice {
+  std::string path;  // "" when cancelled
+  bool cmyk_for_press = false;
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -22,12 +29,18 @@ class Dialogs {
   // The one save dialog (shared by the main and the test chart window, so it
   // opens with the last name used); "" when cancelled.
   virtual std::string AskSavePicture() = 0;
+  // The same dialog for a picture a press may take: it also offers
+  // "TIFF, CMYK for press". A dialog without that type asks as above.
+  virtual SaveChoice AskSavePictureOrPress() { return SaveChoice{AskSavePicture(), false}; }
   // The font dialog on `font` (the shared font object): a confirmed choice
   // changes it in place, a cancel leaves it.
   virtual void AskFont(Font& font) = 0;
   // The colour dialog on `colour`: a confirmed choice changes it, a cancel
   // leaves it.
   virtual void AskColour(Color& colour) = 0;
+  // The open dialog for a press's ICC profile: the file chosen, "" when
+  // cancelled (a window without one never offers it).
+  virtual std::string AskOpenProfile() { return {}; }
   // The project dialogs (".vexaro" files): the file chosen, "" when cancelled.
   virtual std::string AskOpenProject() = 0;
   virtual std::string AskSaveProject(const std::string& suggested) = 0;

@@ -65,9 +65,28 @@ struct FinishingStep {
   friend bool operator==(const FinishingStep&, const FinishingStep&) = default;
 };
 
+// How colours the press cannot make are brought into its gamut.
+enum class PressIntent {
+  Perceptual,            // the whole picture compressed into the gamut: photographs
+  RelativeColorimetric,  // in-gamut colours exact, the rest clipped; black point compensated
+};
+
+// What a print shop needs beyond the picture. The defaults change nothing:
+// the picture is written as it always was.
+struct PressOutput {
+  bool cmyk = false;        // a TIFF picture in CMYK through `profile`
+  std::string profile;      // the press's ICC output profile; empty: the default one
+  PressIntent intent = PressIntent::Perceptual;
+  double bleed_mm = 0;      // 0..20 on every side
+  bool marks = false;       // crop and registration marks and a job line on the PDF and the print
+  bool black_text = false;  // the pending text in black ink only
+  friend bool operator==(const PressOutput&, const PressOutput&) = default;
+};
+
 struct JobOutput {
   std::string path;  // the picture; its type follows the extension (.bmp, .tif, .png)
   std::string pdf;   // also printed to this PDF file when not empty
+  PressOutput press;
   friend bool operator==(const JobOutput&, const JobOutput&) = default;
 };
 

@@ -12,7 +12,7 @@
 // | `lens`    | lens pitch, resolution, phase, size, sampling, interlace type | ui/ (the Lens group), testchart/ (Use this pitch), render/ (restore) | intake/, interlace/, finishing/, testchart/, render/ |
 // | `merged`  | the merged picture, its one geometry, band, the job it renders | interlace/ (a merge replaces it whole, DropMergedPicture), finishing/ (turn, bars, text burned in), delivery/ (saved or printed), render/ (a job's finishing steps) | delivery/, render/, ui/ |
 // | `overlay` | the text box, the pending text, its font and place | finishing/, render/ (restore) | delivery/, render/, ui/ |
-// | `output`  | where the picture was last saved            | delivery/ (SaveMerged), render/ (restore, a job's output) | render/ |
+// | `output`  | where the picture was last saved, the press settings | delivery/ (SaveMerged, the press settings), render/ (restore, a job's output) | delivery/, render/, ui/ |
 // | `printer` | the resolution of the last print set-up     | delivery/ (RecordPrinterDpi), testchart/ (the chart's printer set-up), render/ (restore) | delivery/ |
 // | `chart`   | the test chart and the dpi it was made for  | testchart/                         | testchart/, ui/             |
 //
@@ -160,7 +160,8 @@ struct MakerState {
   SlotState photos;
   // The Mode buttons: how the strips run in the next merge.
   Mode mode = Mode::PortraitRows;
-  // Where the picture was last saved (delivery/), kept in the job.
+  // Where the picture was last saved and the press settings (delivery/),
+  // kept in the job.
   JobOutput output;
   LensSettings lens;
   MergedPicture merged;

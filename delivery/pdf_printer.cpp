@@ -101,6 +101,10 @@ void WriteSamples(PdfWriter& out, const Raster& raster, size_t row_bytes) {
   }
 }
 
+std::string BoxText(const PdfBox& box) {
+  return "[" + Num(box.left) + " " + Num(box.bottom) + " " + Num(box.right) + " " + Num(box.top) + "]";
+}
+
 }  // namespace
 
 PageSize PageSizeByName(const std::string& name) {
@@ -153,11 +157,27 @@ void PdfPrinter::EndDoc() {
   std::string xobjects;
   for (size_t i = 0; i < placed_.size(); ++i) {
     const Rect& d = placed_[i].dest;
-    // Device pixels count down from the top; PDF points count up from the bottom.
-    content += "q " + Num(d.Width() * to_points) + " 0 0 " + Num(d.Height() * to_points) + " " +
-               Num(d.left * to_points) + " " + Num(page_h - d.bottom * to_points) + " cm /Im" +
-               std::to_string(i) + " Do Q\n";
+    if (press_) {
+      // A press page: the picture over its bleed box, at its exact size.
+      const PdfBox& b = press_->bleed;
+      content += "q " + Num(b.Width()) + " 0 0 " + Num(b.Height()) + " " + Num(b.left) + " " + Num(b.bottom) +
+                 " cm /Im" + std::to_string(i) + " Do Q\n";
+    } else {
+      // Device pixels count down from the top; PDF points count up from the bottom.
+      content += "q " + Num(d.Width() * to_points) + " 0 0 " + Num(d.Height() * to_points) + " " +
+                 Num(d.left * to_points) + " " + Num(page_h - d.bottom * to_points) + " cm /Im" +
+                 std::to_string(i) + " Do Q\n";
+    }
     xobjects += " /Im" + std::to_string(i) + " " + std::to_string(5 + i) + " 0 R";
+  }
+  std::string boxes = "/MediaBox [0 0 " + Num(page_w) + " " + Num(page_h) + "]";
+  std::string fonts;
+  if (press_) {
+    content += press_->marks;
+    boxes = "/MediaBox [0 0 " + Num(press_->media_width) + " " + Num(press_->media_height) + "] /BleedBox " +
+            BoxText(press_->bleed) + " /TrimBox " + BoxText(press_->trim);
+    // The standard font needs no embedding; its object follows the images.
+    if (press_->uses_font) fonts = " /Font << /F1 " + std::to_string(5 + placed_.size()) + " 0 R >>";
   }
 
   AtomicFile file(path_);
@@ -174,8 +194,8 @@ void PdfPrinter::EndDoc() {
   begin_object();
   out.Write("<< /Type /Pages /Kids [3 0 R] /Count 1 >>\nendobj\n");
   begin_object();
-  out.Write("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Num(page_w) + " " + Num(page_h) +
-            "] /Resources << /XObject <<" + xobjects + " >> >> /Contents 4 0 R >>\nendobj\n");
+  out.Write("<< /Type /Page /Parent 2 0 R " + boxes + " /Resources << /XObject <<" + xobjects + " >>" + fonts +
+            " >> /Contents 4 0 R >>\nendobj\n");
   begin_object();
   out.Write("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
             "endstream\nendobj\n");
@@ -191,6 +211,10 @@ void PdfPrinter::EndDoc() {
               " >>\nstream\n");
     WriteSamples(out, r, layout.row_bytes);
     out.Write("\nendstream\nendobj\n");
+  }
+  if (!fonts.empty()) {
+    begin_object();
+    out.Write("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>\nendobj\n");
   }
 
   const uint64_t xref = out.Offset();

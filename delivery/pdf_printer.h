@@ -2,9 +2,11 @@
 // the caller, the printable area the whole page.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "delivery/press_marks.h"
 #include "delivery/printer_port.h"
 
 namespace lenti {
@@ -31,6 +33,11 @@ class PdfPrinter : public PrinterPort {
   void Abort() override { placed_.clear(); }  // nothing is on disk before EndDoc
   std::string WrittenFile() const override { return written_; }
 
+  // The page a print shop trims: its MediaBox, BleedBox and TrimBox from
+  // `layout`, the one picture drawn over the bleed box at its exact size
+  // (whatever rectangle StretchDraw names), and the marks over it.
+  void UsePressPage(PressPageLayout layout) { press_ = std::move(layout); }
+
  private:
   struct Placed {
     Rect dest;
@@ -41,6 +48,7 @@ class PdfPrinter : public PrinterPort {
   int dpi_;
   std::vector<Placed> placed_;
   std::string written_;
+  std::optional<PressPageLayout> press_;
 };
 
 }  // namespace lenti

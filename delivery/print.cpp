@@ -9,6 +9,7 @@
 
 #include "core/error.h"
 #include "core/numerics.h"
+#include "delivery/press_print.h"
 #include "finishing/text_overlay.h"
 
 namespace lenti {
@@ -130,6 +131,7 @@ std::string MergedPrintTitle(const MakerState& state) {
 bool PrintMergedBitmap(const MakerState& state, PrinterPort& printer) {
   if (!state.merged.MergedBitmap) return false;
   printer.SetJobTitle(MergedPrintTitle(state));
+  if (NeedsPressPage(state.output.press)) return PrintForPress(state, printer);
   const Raster& merged = *state.merged.MergedBitmap;
   const int page_width = printer.PageWidth();
   const int page_height = printer.PageHeight();

@@ -4,11 +4,30 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/geometry.h"
 #include "core/raster.h"
 
 namespace lenti {
+
+// Crop and registration marks and the job line, in device pixels from the
+// printable area's top left, as a print for a print shop carries them.
+struct PageMarks {
+  struct Line {
+    double x1, y1, x2, y2;
+  };
+  struct Circle {
+    double x, y, radius;
+  };
+  std::vector<Line> lines;
+  std::vector<Circle> circles;
+  double line_width = 1;
+  std::string text;        // the job line; empty: none
+  double text_x = 0;       // its baseline's start
+  double text_y = 0;
+  double text_height = 0;  // the font's size in device pixels
+};
 
 class PrinterPort {
  public:
@@ -27,6 +46,9 @@ class PrinterPort {
   virtual bool BeginDoc() = 0;
   // Draws the whole raster scaled into `dest` (origin: printable area's top left).
   virtual void StretchDraw(const Rect& dest, const Raster& raster) = 0;
+  // Draws the marks on the page. A port that cannot draw lines refuses
+  // with a clear error (the job is then aborted), never prints without them.
+  virtual void DrawMarks(const PageMarks& marks);
   virtual void EndDoc() = 0;
   // Ends a started job without printing it (a failure after BeginDoc): the
   // printer drops it, a file output leaves no file behind.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "delivery/picture_file.h"
+#include "delivery/press_save.h"
 #include "core/numerics.h"
 #include "finishing/text_overlay.h"
 
@@ -24,12 +25,17 @@ double MergedDpi(const MakerState& state) {
 
 void SaveMerged(MakerState& state, Dialogs& dialogs) {
   if (!state.merged.MergedBitmap) return;
-  const std::string path = dialogs.AskSavePicture();
+  const SaveChoice choice = dialogs.AskSavePictureOrPress();
+  const std::string& path = choice.path;
   if (path.empty()) return;
   // The text goes into a copy only, so a text moved before the next save
-  // leaves no earlier copy behind in the picture.
-  std::optional<Raster> with_text;
-  SavePictureFile(PictureWithText(state, with_text), path, MergedDpi(state));
+  // leaves no earlier copy behind in the picture. The window's press
+  // settings (bleed, profile, intent, black text) apply; CMYK only when
+  // that type was chosen.
+  PressOutput press = state.output.press;
+  press.cmyk = choice.cmyk_for_press;
+  SavePressPicture(state, press, path);
+  state.output.press.cmyk = press.cmyk;
   state.merged.Delivered = true;
   state.output.path = path;
   dialogs.ShowMessage("Saved to \"" + path + "\".");

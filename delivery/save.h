@@ -13,7 +13,8 @@ double MergedDpi(const MakerState& state);
 
 // Asks for a name (nothing happens on cancel), draws the pending text into a
 // copy of MergedBitmap and writes it atomically, stamped with MergedDpi,
-// then says where it wrote. MergedBitmap itself stays unchanged; the picture
+// then says where it wrote. With "TIFF, CMYK for press" chosen it is the
+// press's CMYK TIFF; the press settings' bleed applies to every type. MergedBitmap itself stays unchanged; the picture
 // counts as delivered.
 void SaveMerged(MakerState& state, Dialogs& dialogs);
 

@@ -206,6 +206,15 @@ void PatchResolution(const std::string& path, const std::string& shown, TiffRati
   file.Close();
 }
 
+// The file goes as soon as anything fails; only a complete one is kept.
+struct RemoveUnlessKept {
+  const std::string& path;
+  bool keep = false;
+  ~RemoveUnlessKept() {
+    if (!keep) ::unlink(path.c_str());
+  }
+};
+
 }  // namespace
 
 TiffRational DpiToRational(double dpi) {
@@ -225,17 +234,48 @@ void WriteTiffFile(const Raster& raster, const std::string& path, const std::str
   const auto rows_per_strip = static_cast<uint32_t>(
       std::clamp<tmsize_t>(strip_bytes / static_cast<tmsize_t>(std::max<size_t>(rows.FileRowBytes(), 1)), 1,
                            std::max(rows.height, 1)));
-  // The file goes as soon as anything fails; only a complete one is kept.
-  struct RemoveUnlessKept {
-    const std::string& path;
-    bool keep = false;
-    ~RemoveUnlessKept() {
-      if (!keep) ::unlink(path.c_str());
-    }
-  } guard{path};
+  RemoveUnlessKept guard{path};
   TiffOut out(path, shown_name);
   SetFields(out, rows, dpi, compression, rows_per_strip);
   WriteStrips(out, rows, rows_per_strip, compression != TiffCompression::None);
+  out.Close();
+  PatchResolution(path, shown_name, exact);
+  guard.keep = true;
+}
+
+void WriteCmykTiffFile(const CmykRows& rows, const std::vector<uint8_t>& icc_profile, const std::string& path,
+                       const std::string& shown_name, double dpi) {
+  const TiffRational exact = DpiToRational(dpi);
+  const size_t row_bytes = static_cast<size_t>(rows.width) * 4;
+  const auto rows_per_strip = static_cast<uint32_t>(std::clamp<tmsize_t>(
+      kStripBytes / static_cast<tmsize_t>(std::max<size_t>(row_bytes, 1)), 1, std::max(rows.height, 1)));
+  RemoveUnlessKept guard{path};
+  TiffOut out(path, shown_name);
+  TIFF* tif = out.get();
+  out.Check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(rows.width)));
+  out.Check(TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(rows.height)));
+  out.Check(TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8));
+  out.Check(TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 4));
+  out.Check(TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED));
+  out.Check(TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK));
+  out.Check(TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG));
+  out.Check(TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT));
+  out.Check(TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE));
+  out.Check(TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL));
+  out.Check(TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows_per_strip));
+  out.Check(TIFFSetField(tif, TIFFTAG_XRESOLUTION, dpi));
+  out.Check(TIFFSetField(tif, TIFFTAG_YRESOLUTION, dpi));
+  out.Check(TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH));
+  out.Check(TIFFSetField(tif, TIFFTAG_SOFTWARE, "Vexaro Photo Maker"));
+  out.Check(TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc_profile.size()), icc_profile.data()));
+  std::vector<uint8_t> strip(row_bytes * rows_per_strip);
+  tstrip_t index = 0;
+  for (int32_t top = 0; top < rows.height; top += static_cast<int32_t>(rows_per_strip), ++index) {
+    const int32_t count = std::min(rows.height - top, static_cast<int32_t>(rows_per_strip));
+    for (int32_t r = 0; r < count; ++r) rows.fill_row(top + r, strip.data() + static_cast<size_t>(r) * row_bytes);
+    errno = 0;
+    out.Check(TIFFWriteEncodedStrip(tif, index, strip.data(), static_cast<tmsize_t>(row_bytes * count)) >= 0);
+  }
   out.Close();
   PatchResolution(path, shown_name, exact);
   guard.keep = true;

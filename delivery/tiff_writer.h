@@ -10,7 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "core/raster.h"
 
@@ -30,5 +32,17 @@ TiffRational DpiToRational(double dpi);
 // Writes `raster` to `path` (not atomically: see SavePictureFile).
 void WriteTiffFile(const Raster& raster, const std::string& path, const std::string& shown_name,
                    double dpi, TiffCompression compression = TiffCompression::Deflate);
+
+// A CMYK file for a press: 8-bit C, M, Y, K samples (0 no ink), Separated
+// with the CMYK ink set, `icc_profile` embedded, Deflate with the horizontal
+// predictor, the resolution exact as above. `fill_row(y, out)` gives row y's
+// width x 4 bytes; rows are asked for once each, top first.
+struct CmykRows {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::function<void(int32_t y, uint8_t* out)> fill_row;
+};
+void WriteCmykTiffFile(const CmykRows& rows, const std::vector<uint8_t>& icc_profile, const std::string& path,
+                       const std::string& shown_name, double dpi);
 
 }  // namespace lenti

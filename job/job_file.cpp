@@ -360,6 +360,36 @@ void CheckVersion(const json& root) {
   if (version.get<int64_t>() < 1) Bad(Format("\"version\" is %s, not a version number", version.dump().c_str()));
 }
 
+// The press output; every field may be left out (a project without it
+// writes the picture as it always did).
+PressOutput PressFrom(const json& object) {
+  const std::string where = "output.press.";
+  PressOutput press;
+  press.cmyk = BoolAt(object, "cmyk", where, press.cmyk);
+  press.profile = StringAt(object, "profile", where, kMaxPathBytes, press.profile);
+  press.intent = ChoiceAt(object, "intent", where, {"perceptual", "relative"}, 0) == 1 ? PressIntent::RelativeColorimetric
+                                                                                      : PressIntent::Perceptual;
+  press.bleed_mm = static_cast<double>(FixedAt(object, "bleed_mm", where, 100, 0, 2000, 0)) / 100;
+  press.marks = BoolAt(object, "marks", where, press.marks);
+  press.black_text = BoolAt(object, "black_text", where, press.black_text);
+  return press;
+}
+
+written_json OutputJson(const JobOutput& output) {
+  written_json out{{"path", output.path}, {"pdf", output.pdf}};
+  // Only a press output that differs from the plain one is written, so a
+  // project of a plain picture is written as it always was.
+  if (output.press == PressOutput{}) return out;
+  const PressOutput& press = output.press;
+  out["press"] = written_json{{"cmyk", press.cmyk},
+                              {"profile", press.profile},
+                              {"intent", press.intent == PressIntent::RelativeColorimetric ? "relative" : "perceptual"},
+                              {"bleed_mm", Units(static_cast<int64_t>(std::nearbyint(press.bleed_mm * 100)), 100)},
+                              {"marks", press.marks},
+                              {"black_text", press.black_text}};
+  return out;
+}
+
 Job JobFrom(const json& root, const fs::path& folder) {
   if (!root.is_object()) Bad("it is not a Vexaro Photo Maker project (no \"format\": \"vexaro-job\")");
   CheckVersion(root);
@@ -384,6 +414,7 @@ Job JobFrom(const json& root, const fs::path& folder) {
     const json& output = ObjectAt(root, "output", "");
     job.output.path = StringAt(output, "path", "output.", kMaxPathBytes, "");
     job.output.pdf = StringAt(output, "pdf", "output.", kMaxPathBytes, "");
+    if (Member(output, "press") != nullptr) job.output.press = PressFrom(ObjectAt(output, "press", "output."));
   }
   if (Member(root, "printer") != nullptr) {
     const json& printer = ObjectAt(root, "printer", "");
@@ -489,6 +520,8 @@ void CheckJobValues(const Job& job) {
   if (job.pending_text) CheckText(*job.pending_text, "the pending text");
   CheckPath(job.output.path, "the output path");
   CheckPath(job.output.pdf, "the PDF path");
+  CheckPath(job.output.press.profile, "the press profile's path");
+  if (!(job.output.press.bleed_mm >= 0 && job.output.press.bleed_mm <= 20)) Bad("the bleed is outside 0 to 20 mm");
   if (job.printer.dpi < 0 || job.printer.dpi > kMaxPrinterDpi) {
     Bad(Format("the printer resolution is outside 0 to %d dpi", kMaxPrinterDpi));
   }
@@ -514,7 +547,7 @@ std::string JobToJson(const Job& job, const std::string& project_path) {
             {"lens", LensJson(job.lens)},
             {"merged", job.merged},
             {"finishing", std::move(steps)},
-            {"output", written_json{{"path", job.output.path}, {"pdf", job.output.pdf}}},
+            {"output", OutputJson(job.output)},
             {"printer", written_json{{"dpi", job.printer.dpi}, {"page", job.printer.page}}}};
   if (job.pending_text) root["text"] = TextJson(*job.pending_text);
   // Invalid UTF-8 (a file name in another encoding) is written replaced, never refused.

@@ -1,9 +1,12 @@
 #include "render/render_job.h"
 
+#include <filesystem>
 #include <utility>
 
 #include "delivery/pdf_printer.h"
 #include "delivery/picture_file.h"
+#include "delivery/press_print.h"
+#include "delivery/press_save.h"
 #include "delivery/print.h"
 #include "delivery/save.h"
 #include "finishing/align_bars.h"
@@ -74,14 +77,17 @@ MakerState RenderJob(const Job& job, const RenderOptions& options) {
 }
 
 void DeliverRendering(MakerState& state, const Job& job, const std::string& path) {
-  std::optional<Raster> scratch;
-  SavePictureFile(PictureWithText(state, scratch), path, MergedDpi(state));
+  SavePressPicture(state, job.output.press, path);
   state.output.path = path;
   state.merged.Delivered = true;
   if (job.output.pdf.empty()) return;
   // A PDF printer of no chosen resolution prints at 600 dpi, as `vexaro merge --pdf` does.
   PdfPrinter printer(job.output.pdf, PageSizeByName(job.printer.page), job.printer.dpi > 0 ? job.printer.dpi : 600);
   state.printer.PrinterDpi = printer.DpiX();
+  if (NeedsPressPage(job.output.press)) {
+    PrintPressPage(state, job.output.press, std::filesystem::path(path).filename().string(), printer, PageSizeByName(job.printer.page));
+    return;
+  }
   PrintMergedBitmap(state, printer);
 }
 

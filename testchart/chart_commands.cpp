@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "delivery/picture_file.h"
+#include "delivery/press_profile.h"
+#include "delivery/press_save.h"
 #include "delivery/print.h"
 #include "core/error.h"
 #include "core/lens_pitch.h"
@@ -116,9 +118,15 @@ void SaveChart(const MakerState& state, Dialogs& dialogs) {
     dialogs.ShowMessage(kNoChartYet);
     return;
   }
-  const std::string name = dialogs.AskSavePicture();
-  if (name.empty()) return;
-  SavePictureFile(*state.chart.TestChart, name, static_cast<double>(state.chart.TestDpi));
+  const SaveChoice choice = dialogs.AskSavePictureOrPress();
+  if (choice.path.empty()) return;
+  const auto dpi = static_cast<double>(state.chart.TestDpi);
+  if (choice.cmyk_for_press) {
+    // Black ink only, with the window's press profile embedded.
+    SaveChartCmyk(*state.chart.TestChart, dpi, PressProfile::Load(state.output.press.profile), choice.path);
+    return;
+  }
+  SavePictureFile(*state.chart.TestChart, choice.path, dpi);
 }
 
 void PrintTestChart(MakerState& state, Dialogs& dialogs, PrinterPort& printer,

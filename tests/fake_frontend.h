@@ -25,6 +25,8 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
   std::deque<std::vector<std::string>> open_many_answers;
   std::deque<std::string> open_answers;
   std::deque<std::string> save_answers;  // AskSavePicture pops the front
+  std::deque<bool> press_answers;        // AskSavePictureOrPress: "TIFF, CMYK for press" chosen; none left = no
+  std::deque<std::string> profile_answers;  // AskOpenProfile pops the front ("" = cancel)
   std::deque<std::string> project_answers;  // AskOpenProject and AskSaveProject pop the front
   std::deque<Font> font_answers;         // AskFont: a value = confirmed, none left = cancel
   std::deque<Color> colour_answers;      // AskColour: a value = confirmed, none left = cancel
@@ -76,6 +78,15 @@ class FakeFrontend : public Dialogs, public MainView, public ChartView, public P
     ++save_dialogs_shown;
     return Pop(save_answers);
   }
+  SaveChoice AskSavePictureOrPress() override {
+    SaveChoice choice{AskSavePicture(), false};
+    if (!press_answers.empty()) {
+      choice.cmyk_for_press = press_answers.front();
+      press_answers.pop_front();
+    }
+    return choice;
+  }
+  std::string AskOpenProfile() override { return Pop(profile_answers); }
   std::string AskOpenProject() override { return Pop(project_answers); }
   std::string AskSaveProject(const std::string&) override { return Pop(project_answers); }
   void AskFont(Font& font) override {

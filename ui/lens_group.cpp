@@ -10,6 +10,7 @@
 #include <QSettings>
 
 #include "core/error.h"
+#include "delivery/press_settings.h"
 #include "interlace/lens_input.h"
 #include "ui/guard.h"
 #include "ui/widget_helpers.h"
@@ -186,16 +187,25 @@ void LensGroup::ShowSettings() {
   width_edit_->setText(Text(LensFieldText(lens_, LensField::Width)));
   height_edit_->setText(Text(LensFieldText(lens_, LensField::Height)));
   ShowIn(sampling_box_, Text(LensFieldText(lens_, LensField::Sampling)));
-  Refresh(frame_count_, mode_);
+  Refresh(frame_count_, mode_, bleed_mm_);
   Remember();
 }
 
-void LensGroup::Refresh(int32_t frame_count, Mode mode) {
+void LensGroup::Refresh(int32_t frame_count, Mode mode, double bleed_mm) {
   frame_count_ = frame_count;
   mode_ = mode;
+  bleed_mm_ = bleed_mm;
   const LensReadout readout = DescribeLens(lens_, frame_count_, mode_);
-  readout_->setText(readout.lens.empty() ? QString()
-                                         : Text(readout.lens) + QStringLiteral("  \u00b7  ") + Text(readout.picture));
+  QString text = readout.lens.empty() ? QString()
+                                      : Text(readout.lens) + QStringLiteral("  \u00b7  ") + Text(readout.picture);
+  if (!text.isEmpty() && bleed_mm_ > 0) {
+    // The size is given upright; across, the picture lies the other way.
+    const bool across = mode_ == Mode::LandscapeColumns;
+    const double width = (across ? lens_.HeightCmX100 : lens_.WidthCmX100) / 100.0;
+    const double height = (across ? lens_.WidthCmX100 : lens_.HeightCmX100) / 100.0;
+    text += QStringLiteral("  \u00b7  ") + Text(PressSizeText(width, height, bleed_mm_));
+  }
+  readout_->setText(text);
   warning_->setText(Text(readout.warning));
   readout_->setToolTip(readout_->text());
   warning_->setToolTip(warning_->text());

@@ -30,8 +30,9 @@ class LensGroup : public QGroupBox {
   LensGroup(LensSettings& lens, Dialogs& dialogs, QWidget* parent = nullptr);
   ~LensGroup() override;
 
-  // The readout for a merge of `frame_count` frames in `mode`.
-  void Refresh(int32_t frame_count, Mode mode);
+  // The readout for a merge of `frame_count` frames in `mode`; with a
+  // bleed it names the trim size and the size with the bleed.
+  void Refresh(int32_t frame_count, Mode mode, double bleed_mm = 0);
   // Every field shows the settings again (after they changed elsewhere),
   // the readout follows, and the store (if any) remembers them.
   void ShowSettings();
@@ -58,6 +59,7 @@ class LensGroup : public QGroupBox {
   std::unique_ptr<QSettings> store_;
   int32_t frame_count_ = 2;
   Mode mode_ = Mode::PortraitRows;
+  double bleed_mm_ = 0;
 
   QComboBox* pitch_box_ = nullptr;
   QComboBox* dpi_box_ = nullptr;

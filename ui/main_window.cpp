@@ -151,7 +151,8 @@ void MainWindow::UpdateCommands() {
   UpdateSlotCommands();
   lens_view_action_->setEnabled(s.view_through_lens);
   if (lens_view_ != nullptr && lens_view_->isVisible()) lens_view_->Follow();
-  lens_panel_->Refresh(state_.photos.FrameCount, state_.mode);
+  lens_panel_->Refresh(state_.photos.FrameCount, state_.mode, state_.output.press.bleed_mm);
+  UpdatePressCommands();
   RecordJob();
 }
 
@@ -204,7 +205,11 @@ void MainWindow::MergeThen(std::function<void()> next) {
     const MergeWork* merge = work.get();
     background_->Start(std::move(work), [this, merge, next] {
       // The merge clears a ticked Align-Bar box; clearing it runs the box's handler.
-      if (merge->Outcome().align_bar_was_checked) Show(ToggleAlignBars(state_, false));
+      if (merge->Outcome().align_bar_was_checked) {
+        Show(ToggleAlignBars(state_, false));
+      } else if (soft_proof_action_->isChecked()) {
+        ShowMergedWithText();  // the new picture through the press profile too
+      }
       if (next) next();
     });
   });
@@ -273,7 +278,7 @@ void MainWindow::OnRotate() {
 
 // What a finishing command made for the view, shown there.
 void MainWindow::Show(std::optional<Raster> picture) {
-  if (picture) view_->SetViewPicture(Picture(std::move(*picture)));
+  if (picture) view_->SetViewPicture(Picture(ProofIfAsked(std::move(*picture))));
 }
 
 void MainWindow::OnSave() {

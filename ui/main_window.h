@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QMainWindow>
 #include <QStringList>
@@ -148,6 +149,12 @@ class MainWindow : public QMainWindow {
   void ShowBusy(bool busy);
   void BuildHiddenControls(QGroupBox* preferences, QGroupBox* command);
   void BuildMenu();
+  // The Press menu (main_window_press.cpp): profile, intent, bleed, black
+  // text, marks, and the soft proof every shown picture goes through.
+  void BuildPressMenu();
+  void UpdatePressCommands();
+  void OnSoftProofChanged();
+  Raster ProofIfAsked(Raster picture) const;
   // Drag and drop on the slots, their context menu, the File and Photos
   // menus with the desktop's standard keys (main_window_slots.cpp).
   void BuildSlotCommands();
@@ -272,6 +279,15 @@ class MainWindow : public QMainWindow {
   QAction* save_project_as_action_ = nullptr;
   QAction* undo_action_ = nullptr;
   QAction* redo_action_ = nullptr;
+  // The Press menu
+  QAction* soft_proof_action_ = nullptr;
+  QAction* gamut_action_ = nullptr;
+  QAction* default_profile_action_ = nullptr;
+  QAction* perceptual_action_ = nullptr;
+  QAction* relative_action_ = nullptr;
+  std::vector<QAction*> bleed_actions_;
+  QAction* black_text_action_ = nullptr;
+  QAction* marks_action_ = nullptr;
 };
 
 }  // namespace lenti::ui

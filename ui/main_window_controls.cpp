@@ -250,6 +250,7 @@ void MainWindow::BuildMenu() {
   lens_view_action_ = tools->addAction(QStringLiteral("View through lens..."));
   lens_view_action_->setObjectName(QStringLiteral("ViewThroughLensAction"));
   connect(lens_view_action_, &QAction::triggered, this, &MainWindow::ShowLensViewWindow);
+  BuildPressMenu();
 }
 
 MainWidgets MainWindow::Widgets() const {

@@ -280,7 +280,7 @@ bool MainWindow::RestorePicture(const Job& job) {
 void MainWindow::ShowMergedWithText() {
   if (!state_.merged.MergedBitmap) return;
   std::optional<Raster> scratch;
-  view_->SetViewPicture(Picture(PictureWithText(state_, scratch)));
+  view_->SetViewPicture(Picture(ProofIfAsked(Raster(PictureWithText(state_, scratch)))));
 }
 
 void MainWindow::EndRestore() {

@@ -38,19 +38,27 @@ QStringList OpenFilters() {
   return QStringList{Filter("All (" + shown + ")", patterns)} + each;
 }
 
+// The press's CMYK TIFF: a TIFF of its own kind in the save dialog.
+const char* const kPressSaveLabel = "TIFF, CMYK for press (*.tif)";
+
+bool IsPressFilter(const QString& filter) { return filter.startsWith(Latin1(kPressSaveLabel)); }
+
 // BMP first, the default; the type chosen here decides for a name typed
-// without one of the picture extensions (WithChosenSuffix).
+// without one of the picture extensions (WithChosenSuffix). The press's
+// TIFF comes last.
 QStringList SaveFilters() {
   QStringList filters;
   for (const PictureFormat* format : SavedPictureFormats()) {
     filters << Filter(format->save_label, PatternsOf(*format));
   }
+  filters << Filter(kPressSaveLabel, PatternsOf(PictureFormatOf(PictureFileType::Tiff)));
   return filters;
 }
 
 // The saved type a save filter stands for. Qt names the chosen filter by
 // its label alone (the details are hidden); BMP for any other.
 const PictureFormat& FormatOfFilter(const QString& filter) {
+  if (IsPressFilter(filter)) return PictureFormatOf(PictureFileType::Tiff);
   for (const PictureFormat* format : SavedPictureFormats()) {
     if (filter.startsWith(Latin1(format->save_label))) return *format;
   }
@@ -190,18 +198,37 @@ std::vector<std::string> QtDialogs::AskOpenPictures() {
   return files;
 }
 
-std::string QtDialogs::AskSavePicture() {
+std::string QtDialogs::AskSavePicture() { return AskSavePictureOrPress().path; }
+
+SaveChoice QtDialogs::AskSavePictureOrPress() {
   // The one dialog of the run opens with the name chosen last in either
-  // window, and with that name's type.
+  // window, and with that name's type (the press's TIFF when it was that).
   if (!last_save_name_.isEmpty()) {
-    const QString filter = FilterForName(last_save_name_);
+    const QString filter = last_save_for_press_ ? SaveFilters().back() : FilterForName(last_save_name_);
     save_dialog_->selectNameFilter(filter);
     save_dialog_->setDefaultSuffix(SuffixForFilter(filter));
     save_dialog_->selectFile(last_save_name_);
   }
-  const QString name = WithChosenSuffix(RunFileDialog(*save_dialog_), save_dialog_->selectedNameFilter());
-  if (!name.isEmpty()) last_save_name_ = name;
-  return LocalPath(name);
+  // The type is read after the dialog ran: as one expression the compiler
+  // may read the filter first, the one chosen the time before.
+  const QString typed = RunFileDialog(*save_dialog_);
+  const QString filter = save_dialog_->selectedNameFilter();
+  const QString name = WithChosenSuffix(typed, filter);
+  const bool press = IsPressFilter(filter);
+  if (!name.isEmpty()) {
+    last_save_name_ = name;
+    last_save_for_press_ = press;
+  }
+  return SaveChoice{LocalPath(name), press && !name.isEmpty()};
+}
+
+std::string QtDialogs::AskOpenProfile() {
+  QFileDialog dialog(DialogParent(), QStringLiteral("Press Profile"));
+  dialog.setObjectName(QStringLiteral("OpenProfileDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters({QStringLiteral("ICC profiles (*.icc *.icm)"), QStringLiteral("All files (*)")});
+  return LocalPath(RunFileDialog(dialog));
 }
 
 namespace {

@@ -60,6 +60,8 @@ class QtDialogs : public Dialogs {
 
   std::vector<std::string> AskOpenPictures() override;
   std::string AskSavePicture() override;
+  SaveChoice AskSavePictureOrPress() override;
+  std::string AskOpenProfile() override;
   std::string AskOpenProject() override;
   std::string AskSaveProject(const std::string& suggested) override;
   void AskFont(Font& font) override;
@@ -80,6 +82,7 @@ class QtDialogs : public Dialogs {
   QFileDialog* open_dialog_;
   QFileDialog* save_dialog_;  // one for the run, shared by both windows
   QString last_save_name_;
+  bool last_save_for_press_ = false;
 };
 
 }  // namespace lenti::ui

@@ -7,6 +7,7 @@
 // place when the job has ended, so an aborted job leaves nothing.
 #include "ui/qt_printer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 #include <vector>
@@ -20,6 +21,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QPen>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
@@ -203,6 +205,24 @@ void QtPrinterPort::StretchDraw(const Rect& dest, const Raster& raster) {
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter.setRenderHint(QPainter::LosslessImageRendering, true);
   painter.drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), RasterImage(raster));
+}
+
+void QtPrinterPort::DrawMarks(const PageMarks& marks) {
+  if (!job_ || !job_->painter.isActive()) throw Error("The printer is not printing");
+  QPainter& painter = job_->painter;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setPen(QPen(Qt::black, marks.line_width));
+  painter.setBrush(Qt::NoBrush);
+  for (const PageMarks::Line& l : marks.lines) painter.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
+  for (const PageMarks::Circle& c : marks.circles) painter.drawEllipse(QPointF(c.x, c.y), c.radius, c.radius);
+  if (!marks.text.empty()) {
+    QFont font(QStringLiteral("Sans"));
+    font.setPixelSize(std::max(1, static_cast<int>(marks.text_height)));
+    painter.setFont(font);
+    painter.drawText(QPointF(marks.text_x, marks.text_y), QString::fromStdString(marks.text));
+  }
+  painter.restore();
 }
 
 void QtPrinterPort::EndDoc() {

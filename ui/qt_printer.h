@@ -55,6 +55,7 @@ class QtPrinterPort : public PrinterPort {
   void UseFileResolution(int dpi) override;
   bool BeginDoc() override;
   void StretchDraw(const Rect& dest, const Raster& raster) override;
+  void DrawMarks(const PageMarks& marks) override;
   void EndDoc() override;
   void Abort() override;
   std::string WrittenFile() const override;

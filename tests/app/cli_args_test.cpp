@@ -126,6 +126,31 @@ INSTANTIATE_TEST_SUITE_P(
                EXPECT_EQ(c.chart.printer, (PrinterProfile{360, "8x10"}));
                EXPECT_EQ(c.chart.lpi.X10000(), 212500);
              }},
+        Good{"press_output",
+             Args{"merge", "-o", "o.tif", "--cmyk", "swop.icc", "--intent", "relative", "--bleed", "3.5",
+                  "--pdf", "o.pdf", "--marks", "--text", "t", "--black-text", "a.jpg", "b.jpg"},
+             [](const Command& c) {
+               const PressOutput& p = c.merge.press;
+               EXPECT_TRUE(p.cmyk);
+               EXPECT_EQ(p.profile, "swop.icc");
+               EXPECT_EQ(p.intent, PressIntent::RelativeColorimetric);
+               EXPECT_EQ(p.bleed_mm, 3.5);
+               EXPECT_TRUE(p.marks);
+               EXPECT_TRUE(p.black_text);
+             }},
+        Good{"default_press_profile", Args{"merge", "-o", "o.TIFF", "--cmyk", "default", "a.jpg", "b.jpg"},
+             [](const Command& c) {
+               EXPECT_TRUE(c.merge.press.cmyk);
+               EXPECT_EQ(c.merge.press.profile, "");
+               EXPECT_EQ(c.merge.press.intent, PressIntent::Perceptual);
+             }},
+        Good{"bleed_alone", MergeWith({"--bleed", "20"}),
+             [](const Command& c) {
+               EXPECT_FALSE(c.merge.press.cmyk);
+               EXPECT_EQ(c.merge.press.bleed_mm, 20);
+             }},
+        Good{"chart_cmyk", Args{"chart", "-o", "c.tif", "--cmyk", "p.icc"},
+             [](const Command& c) { EXPECT_EQ(c.chart.cmyk, "p.icc"); }},
         Good{"help_anywhere", Args{"merge", "--help"},
              [](const Command& c) { EXPECT_EQ(c.kind, Command::Kind::Help); }}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -198,6 +223,22 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"printer_dpi", MergeWith({"--pdf", "o.pdf", "--printer-dpi", "0"}),
             "--printer-dpi must lie between 1 and 9600, not 0"},
         Bad{"chart_paper", {"chart", "-o", "c.bmp", "--paper", "A5"}, "--paper must be A4, A3 or 8x10, not \"A5\""},
+        Bad{"cmyk_bmp", MergeWith({"--cmyk", "p.icc"}), "--cmyk writes a TIFF: name the picture -o OUT.tif, not \"out.bmp\""},
+        Bad{"cmyk_empty", MergeWith({"--cmyk", ""}), "--cmyk needs a profile file (or default)"},
+        Bad{"intent_without_cmyk", MergeWith({"--intent", "relative"}), "--intent needs --cmyk"},
+        Bad{"intent_name", MergeWith({"--intent", "saturation"}),
+            "--intent must be perceptual or relative, not \"saturation\""},
+        Bad{"bleed_negative", MergeWith({"--bleed", "-1"}), "--bleed must lie between 0 and 20 mm, not -1"},
+        Bad{"bleed_wide", MergeWith({"--bleed", "20.5"}), "--bleed must lie between 0 and 20 mm, not 20.5"},
+        Bad{"bleed_text", MergeWith({"--bleed", "wide"}), "--bleed: \"wide\" is not a number"},
+        Bad{"marks_without_pdf", MergeWith({"--marks"}), "--marks needs --pdf"},
+        Bad{"black_text_without_text", Args{"merge", "-o", "o.tif", "--cmyk", "default", "--black-text", "a", "b"},
+            "--black-text needs --text and --cmyk"},
+        Bad{"black_text_turned",
+            Args{"merge", "-o", "o.tif", "--cmyk", "default", "--text", "t", "--black-text", "--rotate", "1", "a", "b"},
+            "--black-text cannot be used with --rotate"},
+        Bad{"chart_cmyk_bmp", {"chart", "-o", "c.bmp", "--cmyk", "default"},
+            "--cmyk writes a TIFF: name the chart -o OUT.tif, not \"c.bmp\""},
         Bad{"chart_dpi", {"chart", "-o", "c.bmp", "--dpi", "300dpi"}, "--dpi: \"300dpi\" is not a whole number; it must lie between 1 and 9600"},
         Bad{"chart_dpi_high", {"chart", "-o", "c.bmp", "--dpi", "9601"}, "--dpi must lie between 1 and 9600, not 9601"},
         Bad{"chart_page_of_a_print", {"chart", "-o", "c.bmp", "--paper", "Letter"},

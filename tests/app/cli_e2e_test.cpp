@@ -1,6 +1,7 @@
 // The real `vexaro` binary: exit status, the one line on stdout, and the
 // exact message on stderr for each way a run can go wrong. No output file
 // is left behind by a failed run.
+#include <tiffio.h>
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -91,6 +92,28 @@ TEST_F(VexaroBinary, MergesTwoPhotosAndSaysSoOnOneLine) {
   EXPECT_EQ(merged.PixelColor(10, 10), (Color{30, 30, 200}));
 }
 
+TEST_F(VexaroBinary, WritesTheCmykPictureWithBleedAndThePressPdf) {
+  const RunResult run = Vexaro({"merge", "-o", Path("out.tif"), "--cmyk", "default", "--bleed", "3", "--align-bars",
+                                "--pdf", Path("out.pdf"), "--marks", Path("a.jpg"), Path("b.BMP")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "merged 2 frames: 1754 x 2049 px, 297.5 dpi, strip 7 px -> " + Path("out.tif") + ", " +
+                         Path("out.pdf") + " (CMYK, perceptual, bleed 35 px, marks)\n");
+  TIFF* tif = TIFFOpen(Path("out.tif").c_str(), "r");
+  ASSERT_NE(tif, nullptr);
+  uint32_t width = 0, height = 0;
+  uint16_t photometric = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+  TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+  TIFFClose(tif);
+  EXPECT_EQ(photometric, PHOTOMETRIC_SEPARATED);
+  EXPECT_EQ(width, 1698u + 56 + 2 * 35);  // the picture, its band, 3 mm at 297.5 dpi each side
+  EXPECT_EQ(height, 2049u + 2 * 35);
+  const std::string pdf = Slurp(Path("out.pdf"));
+  EXPECT_NE(pdf.find("/TrimBox ["), std::string::npos);
+  EXPECT_NE(pdf.find("/BleedBox ["), std::string::npos);
+}
+
 TEST_F(VexaroBinary, DrawsTheChart) {
   const RunResult run = Vexaro({"chart", "-o", Path("chart.bmp"), "--dpi", "300"});
   EXPECT_EQ(run.status, 0) << run.err;
@@ -158,6 +181,7 @@ TEST_P(VexaroFails, WithTheRightStatusAndMessageAndNoOutputFile) {
   EXPECT_EQ(first.rfind(Expand(GetParam().first_line), 0), 0u) << first;
   EXPECT_EQ(run.err.find("\nusage: vexaro merge") != std::string::npos, GetParam().usage) << run.err;
   EXPECT_FALSE(fs::exists(Path("out.bmp")));
+  EXPECT_FALSE(fs::exists(Path("out.tif")));
 }
 
 std::vector<std::string> Seventeen() {
@@ -182,6 +206,12 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"seventeen_photos", Seventeen(), 2, "vexaro: merge needs 2 to 16 photos, 17 given", true},
         Failure{"crop_beyond_memory", {"merge", "-o", "@out.bmp", "--crop", "1=0,0,99999,99999", "@a.jpg", "@b.BMP"}, 1,
                 "vexaro: The crop rectangle of photo 1 is too large: 99999 x 99999 pixels", false},
+        Failure{"damaged_press_profile", {"merge", "-o", "@out.tif", "--cmyk", "@notes.jpg", "@a.jpg", "@b.BMP"}, 1,
+                "vexaro: The press profile \"@notes.jpg\" is damaged", false},
+        Failure{"missing_press_profile", {"merge", "-o", "@out.tif", "--cmyk", "@gone.icc", "@a.jpg", "@b.BMP"}, 1,
+                "vexaro: The press profile \"@gone.icc\" cannot be read", false},
+        Failure{"bleed_too_wide", {"merge", "-o", "@out.tif", "--bleed", "25", "@a.jpg", "@b.BMP"}, 2,
+                "vexaro: --bleed must lie between 0 and 20 mm, not 25", true},
         Failure{"unwritable_output", {"merge", "-o", "@notes.jpg/out.bmp", "@a.jpg", "@b.BMP"}, 1,
                 "vexaro: Cannot create file", false}),
     [](const auto& info) { return std::string(info.param.name); });

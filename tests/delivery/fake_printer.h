@@ -22,6 +22,7 @@ class FakePrinter : public PrinterPort {
   std::vector<std::string> calls;
   std::vector<Rect> drawn_rects;
   std::vector<Raster> drawn;
+  std::vector<PageMarks> marks;
   bool fail_begin = false;
   bool fail_draw = false;
   bool writes_file = false;
@@ -45,6 +46,10 @@ class FakePrinter : public PrinterPort {
     if (fail_draw) throw Error("The printer's memory is full");
     drawn_rects.push_back(dest);
     drawn.push_back(raster);
+  }
+  void DrawMarks(const PageMarks& page_marks) override {
+    calls.push_back("marks");
+    marks.push_back(page_marks);
   }
   void EndDoc() override { calls.push_back("end"); }
   void Abort() override { calls.push_back("abort"); }

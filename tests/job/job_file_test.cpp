@@ -58,7 +58,8 @@ Job FullJob(const TempDir& dir) {
                    {FinishingStep::Kind::Turn, {}},
                    {FinishingStep::Kind::BarsOff, {}}};
   job.pending_text = Text("later", Color{255, 128, 0}, Point{300, 40});
-  job.output = JobOutput{dir / "out.tif", dir / "out.pdf"};
+  job.output = JobOutput{dir / "out.tif", dir / "out.pdf",
+                         PressOutput{true, dir / "press.icc", PressIntent::RelativeColorimetric, 3.17, true, true}};
   job.printer = PrinterProfile{9600, "Letter"};  // the finest a PDF printer takes
   return job;
 }
@@ -70,7 +71,8 @@ TEST(JobFile, EveryFieldReadsBackTheSame) {
   EXPECT_EQ(LoadJobFile(dir / "job.vexaro"), job);
   // Fixed point is written in its own units, not as the stored integers.
   const std::string text = ReadText(dir / "job.vexaro");
-  for (const char* written : {"\"lpi\": 60.1234", "\"width_cm\": 14.53", "\"phase\": -0.1234", "\"dpi\": 720"}) {
+  for (const char* written : {"\"lpi\": 60.1234", "\"width_cm\": 14.53", "\"phase\": -0.1234", "\"dpi\": 720",
+                              "\"bleed_mm\": 3.17", "\"intent\": \"relative\""}) {
     EXPECT_NE(text.find(written), std::string::npos) << written;
   }
 }
@@ -100,6 +102,23 @@ TEST(JobFile, FixedPointValuesReadBackToTheSameIntegers) {
       "lens": {"lpi": 60.1234, "width_cm": 14.53, "height_cm": 0.29, "phase": 0.0007, "dpi": 720.0}})",
                         dir / "typed.vexaro"),
             expected);
+}
+
+// A plain picture's project is written as it was before press output
+// existed, and a press output typed in part keeps the other start values.
+TEST(JobFile, ThePressOutputIsWrittenOnlyWhenItIsNotThePlainOne) {
+  TempDir dir;
+  Job plain;
+  plain.output.path = "out.bmp";
+  SaveJobFile(plain, dir / "plain.vexaro");
+  EXPECT_EQ(ReadText(dir / "plain.vexaro").find("press"), std::string::npos);
+  const Job typed = JobFromJson(R"({"format": "vexaro-job", "version": 1, "frames": [],
+      "output": {"path": "o.tif", "press": {"cmyk": true, "bleed_mm": 3}}})",
+                                dir / "typed.vexaro");
+  PressOutput expected;
+  expected.cmyk = true;
+  expected.bleed_mm = 3;
+  EXPECT_EQ(typed.output.press, expected);
 }
 
 TEST(JobFile, PhotoPathsFollowTheProjectFolder) {
@@ -146,6 +165,7 @@ TEST(JobFile, SaveRefusesWhatOpeningWouldRefuse) {
       {"steps unmerged", [](Job& j) { j.merged = false; }, "finishing steps but no merged picture"},
       {"long text", [](Job& j) { j.pending_text->text.assign(5000, 'x'); }, "pending text is longer than 4096"},
       {"printer too fine", [](Job& j) { j.printer.dpi = 9601; }, "printer resolution is outside 0 to 9600 dpi"},
+      {"bleed too wide", [](Job& j) { j.output.press.bleed_mm = 21; }, "the bleed is outside 0 to 20 mm"},
   };
   for (const Case& c : table) {
     Job job;
@@ -237,6 +257,12 @@ TEST(JobFile, BadFilesAreRefusedNamingTheFileAndTheProblem) {
       {"colour-short", Content(WithText(R"("color": "#12345")")), "\"text.font.color\" is \"#12345\", not a colour"},
       {"colour-signed", Content(WithText(R"("color": "#-1-2-3")")), "is \"#-1-2-3\", not a colour"},
       {"colour-spaced", Content(WithText(R"("color": "# 1 2 3")")), "is \"# 1 2 3\", not a colour"},
+      {"bleed-negative", Content(Project(TwoFrames(), R"(, "output": {"press": {"bleed_mm": -1}})")),
+       "\"output.press.bleed_mm\" is -1, outside 0 to 20"},
+      {"intent-unknown", Content(Project(TwoFrames(), R"(, "output": {"press": {"intent": "saturation"}})")),
+       "\"output.press.intent\" is \"saturation\", not one of \"perceptual\", \"relative\""},
+      {"cmyk-text", Content(Project(TwoFrames(), R"(, "output": {"press": {"cmyk": "yes"}})")),
+       "\"output.press.cmyk\" is not true or false"},
       {"nul-in-path", Content(Project(R"({"slot": 1, "path": "a\u0000.jpg"})")), "\"frames[0].path\" holds a NUL character"},
       {"long-path", Content(Project("{\"slot\": 1, \"path\": \"" + std::string(100000, 'p') + "\"}")),
        "\"frames[0].path\" is longer than 4096 bytes"},

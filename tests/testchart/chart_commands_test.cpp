@@ -2,6 +2,7 @@
 // replaces the chart only when it succeeds, Save writes the stamped 1-bit
 // file, Print checks the printer against the DPI box and centres the chart.
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -311,6 +312,36 @@ TEST(SaveChart, WritesTheStampedOneBitLayout) {
     }
     EXPECT_EQ(dir.Count(), 1u);  // no temporary file left beside it
   }
+}
+
+// "TIFF, CMYK for press": the chart from the black plate alone, every bar
+// C = M = Y = 0 and K full, every gap no ink.
+TEST(SaveChart, ForThePressEveryPixelIsPureK) {
+  TempDir dir;
+  MakerState state;
+  FakeFrontend frontend;
+  CreateChartToEnd(state, frontend, Settings("300"));
+  frontend.save_answers = {dir.File("chart.tif")};
+  frontend.press_answers = {true};
+  SaveChart(state, frontend);
+  TIFF* tif = TIFFOpen(dir.File("chart.tif").c_str(), "r");
+  ASSERT_NE(tif, nullptr);
+  uint16_t photometric = 0;
+  TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+  EXPECT_EQ(photometric, PHOTOMETRIC_SEPARATED);
+  const Raster& chart = *state.chart.TestChart;
+  std::vector<uint8_t> row(static_cast<size_t>(TIFFScanlineSize(tif)));
+  ASSERT_EQ(row.size(), static_cast<size_t>(chart.Width()) * 4);
+  // A compressed file is read row after row.
+  for (int y = 0; y < chart.Height(); ++y) {
+    ASSERT_EQ(TIFFReadScanline(tif, row.data(), static_cast<uint32_t>(y)), 1);
+    for (int x = 0; x < chart.Width(); ++x) {
+      const uint8_t k = chart.PixelColor(x, y) == kBlack ? 255 : 0;
+      ASSERT_TRUE(row[4 * x] == 0 && row[4 * x + 1] == 0 && row[4 * x + 2] == 0 && row[4 * x + 3] == k)
+          << x << ", " << y;
+    }
+  }
+  TIFFClose(tif);
 }
 
 TEST(SaveChart, CancelledDialogWritesNothing) {

@@ -146,7 +146,9 @@ class QtAdaptersTest : public QObject {
     QFileDialog& dialog = Dialogs().SavePictureDialog();
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(dialog.defaultSuffix(), QStringLiteral("bmp"));
-    QCOMPARE(dialog.nameFilters().size(), 3);
+    // BMP, TIFF, PNG, then the press's CMYK TIFF.
+    QCOMPARE(dialog.nameFilters().size(), 4);
+    QVERIFY(dialog.nameFilters().back().startsWith(QStringLiteral("TIFF, CMYK for press (*.tif)")));
     QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Bitmaps (*.bmp)"));  // BMP stays the default
     QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
     QFileDialog* shown = nullptr;
