@@ -20,7 +20,7 @@ constexpr double kFlatDeviation = 2.0;
 // Registration below this correlation has found no common content.
 constexpr double kMinCorrelation = 0.5;
 // A subject matched below this normalised correlation is not trusted.
-constexpr double kMinSubjectMatch = 0.6;
+constexpr double kMinSubjectMatch = 0.8;
 // The least part of the area that must lie inside the frame.
 constexpr double kMinOverlap = 0.25;
 // The coarsest level used still shows the area this many pixels across.
@@ -28,9 +28,10 @@ constexpr int kMinLevelArea = 48;
 // The patch refined at each finer level, pixels a side.
 constexpr int kRefinePatch = 256;
 // Half the side of the subject's template at full size, and the least half
-// side it keeps on the level its coarse search runs on.
+// side of the one the coarse search takes (more of the subject's
+// surroundings, so that a small photo's reduced copy still tells places apart).
 constexpr int kSubjectHalf = 48;
-constexpr int kMinCoarseHalf = 10;
+constexpr int kMinCoarseHalf = 20;
 constexpr int kEccSmoothing = 1;  // none
 
 // The reference's pixel-centre coordinates to the frame's (full size or
@@ -299,12 +300,19 @@ double PeakOffset(float before, float at, float after) {
   return std::clamp(0.5 * (before - after) / curvature, -0.5, 0.5);
 }
 
-// The best place of `templ` in `frame` within `window` (frame pixels).
+// The best place of `templ` in `frame` within `window` (frame pixels). A
+// window reaching past the frame's edges sees them repeated there, so that
+// a subject near an edge that the frame moved partly out still matches by
+// the part it keeps.
 TemplateMatch BestPlace(const cv::Mat& templ, const cv::Mat& frame, cv::Rect window) {
-  window &= WholeOf(frame);
-  if (window.width < templ.cols || window.height < templ.rows) return {};
+  const cv::Rect inside = window & WholeOf(frame);
+  if (inside.width < 2 || inside.height < 2) return {};
+  cv::Mat searched;
+  cv::copyMakeBorder(frame(inside), searched, inside.y - window.y, window.br().y - inside.br().y,
+                     inside.x - window.x, window.br().x - inside.br().x, cv::BORDER_REPLICATE);
+  if (searched.cols < templ.cols || searched.rows < templ.rows) return {};
   cv::Mat scores;
-  cv::matchTemplate(frame(window), templ, scores, cv::TM_CCOEFF_NORMED);
+  cv::matchTemplate(searched, templ, scores, cv::TM_CCOEFF_NORMED);
   double best = 0;
   cv::Point peak;
   cv::minMaxLoc(scores, nullptr, &best, nullptr, &peak);
@@ -346,16 +354,17 @@ FrameAlignment MatchSubject(const AlignImage& reference, const AlignImage& frame
 
   // Coarse: the template searched over a wide window of a reduced copy.
   size_t level = std::min(ref.levels.size(), img.levels.size()) - 1;
-  while (level > 0 && kSubjectHalf / ref.Factor(level) < kMinCoarseHalf) --level;
+  while (level > 0 && std::min(ref.levels[level].cols, ref.levels[level].rows) < 4 * kMinCoarseHalf) --level;
   cv::Point2d guess(templ_rect.x, templ_rect.y);  // where the template lies in the frame
   if (level > 0) {
     const int f = ref.Factor(level);
     const cv::Mat& small = ref.levels[level];
     const cv::Point small_pixel(pixel.x / f, pixel.y / f);
-    const cv::Rect small_rect = Around(small_pixel, kSubjectHalf / f, small);
+    const int half = std::max(kSubjectHalf / f, kMinCoarseHalf);
+    const cv::Rect small_rect = Around(small_pixel, half, small);
     const cv::Mat& small_frame = img.levels[level];
-    const int reach = std::max(small_frame.cols, small_frame.rows) / 4 + kSubjectHalf / f;
-    const TemplateMatch coarse = BestPlace(small(small_rect), small_frame, Around(small_pixel, reach, small_frame));
+    const int reach = std::max(small_frame.cols, small_frame.rows) / 4 + half;
+    const TemplateMatch coarse = BestPlace(small(small_rect), small_frame, cv::Rect(small_pixel.x - reach, small_pixel.y - reach, 2 * reach + 1, 2 * reach + 1));
     if (coarse.score < kMinSubjectMatch) {
       throw Error(Format("The subject was not found in photo %d: the best match (%.2f) is too weak to trust",
                          frame_slot, coarse.score));
