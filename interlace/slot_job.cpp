@@ -56,7 +56,7 @@ MergeRequest RequestForJob(const Job& job, const LensGeometry& geometry,
                            const std::function<std::string(const JobFrame&)>& file_of) {
   MergeRequest request = RequestForLens(geometry, job.mode, job.lens.sampling);
   for (const JobFrame& frame : job.frames) {
-    request.frames.push_back(PipelineFrame{frame.slot, file_of(frame), frame.crop, ""});
+    request.frames.push_back(PipelineFrame{frame.slot, file_of(frame), frame.crop, "", frame.placement});
   }
   return request;
 }
