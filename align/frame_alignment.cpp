@@ -21,6 +21,9 @@ constexpr double kFlatDeviation = 2.0;
 constexpr double kMinCorrelation = 0.5;
 // A subject matched below this normalised correlation is not trusted.
 constexpr double kMinSubjectMatch = 0.8;
+// The coarse search's template takes in some of the subject's surroundings,
+// which may move otherwise (parallax): it only has to point the way.
+constexpr double kMinCoarseMatch = 0.5;
 // The least part of the area that must lie inside the frame.
 constexpr double kMinOverlap = 0.25;
 // The coarsest level used still shows the area this many pixels across.
@@ -365,7 +368,7 @@ FrameAlignment MatchSubject(const AlignImage& reference, const AlignImage& frame
     const cv::Mat& small_frame = img.levels[level];
     const int reach = std::max(small_frame.cols, small_frame.rows) / 4 + half;
     const TemplateMatch coarse = BestPlace(small(small_rect), small_frame, cv::Rect(small_pixel.x - reach, small_pixel.y - reach, 2 * reach + 1, 2 * reach + 1));
-    if (coarse.score < kMinSubjectMatch) {
+    if (coarse.score < kMinCoarseMatch) {
       throw Error(Format("The subject was not found in photo %d: the best match (%.2f) is too weak to trust",
                          frame_slot, coarse.score));
     }

@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "core/geometry.h"
 #include "core/jpeg.h"
 #include "core/raster.h"
 
@@ -101,6 +102,28 @@ inline Raster Shot(const NoiseScene& scene, int width, int height, const ShotPla
         const double tint = v * (0.8 + 0.1 * c) + 10 * c + (noise > 0 ? grain(random) : 0);
         row[3 * x + c] = static_cast<uint8_t>(std::clamp(std::lround(tint), 0L, 255L));
       }
+    }
+  }
+  return photo;
+}
+
+// A shot of a textured subject (`subject`'s texture over the rectangle
+// `where` of the reference, 0..1 coordinates aside) standing before a
+// textured background: the background moves by `background_shift`, the
+// subject by `subject_shift`, as a rail shot's nearer plane moves further.
+inline Raster ParallaxShot(const NoiseScene& background, const NoiseScene& subject, int width, int height,
+                           const Rect& where, const ShotPlacement& background_shift,
+                           const ShotPlacement& subject_shift) {
+  Raster photo(width, height, PixelFormat::pf24bit);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = photo.Row(y);
+    for (int x = 0; x < width; ++x) {
+      const double sx = x + 0.5 - subject_shift.dx;
+      const double sy = y + 0.5 - subject_shift.dy;
+      const bool on_subject = sx >= where.left && sx < where.right && sy >= where.top && sy < where.bottom;
+      const double v = on_subject ? subject.Value(sx, sy)
+                                  : background.Value(x + 0.5 - background_shift.dx, y + 0.5 - background_shift.dy);
+      for (int c = 0; c < 3; ++c) row[3 * x + c] = static_cast<uint8_t>(std::lround(v * (0.8 + 0.1 * c) + 10 * c));
     }
   }
   return photo;
