@@ -79,6 +79,13 @@ std::vector<FrameOutcome> AlignPhotos(const std::vector<int>& slots, const Align
   return outcomes;
 }
 
+std::vector<FrameOutcome> AlignPhotoFiles(const std::vector<std::string>& paths, const AlignSettings& settings,
+                                          unsigned threads) {
+  std::vector<int> slots;
+  for (size_t i = 0; i < paths.size(); ++i) slots.push_back(static_cast<int>(i) + 1);
+  return AlignPhotos(slots, [&paths](size_t i) { return WholePhoto(paths[i]); }, std::nullopt, settings, threads);
+}
+
 FramePlacement PlacementFor(const FrameAlignment& alignment, const Rect& reference_crop, const Rect& frame_crop) {
   const AlignPoint centre{(reference_crop.left + reference_crop.right) / 2.0,
                           (reference_crop.top + reference_crop.bottom) / 2.0};

@@ -47,6 +47,11 @@ std::vector<FrameOutcome> AlignPhotos(const std::vector<int>& slots, const Align
 // the reference shows in `reference_crop`, the crop keeping its size.
 FramePlacement PlacementFor(const FrameAlignment& alignment, const Rect& reference_crop, const Rect& frame_crop);
 
+// The photos at `paths` (photo k is slot k) aligned over the whole
+// reference photo, as `vexaro align` prints them.
+std::vector<FrameOutcome> AlignPhotoFiles(const std::vector<std::string>& paths, const AlignSettings& settings,
+                                          unsigned threads = 0);
+
 struct AlignedJob {
   Job job;                            // with the placements of the frames that aligned
   std::vector<FrameOutcome> outcomes;  // in frame order

@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "align/align_job.h"
 #include "core/content_hash.h"
 #include "core/error.h"
 #include "core/numerics.h"
@@ -110,8 +111,25 @@ void ApplyFinishing(MakerState& state, const MergeArgs& args) {
   for (const FinishingStep& step : JobOfArgs(args).finishing) ApplyFinishingStep(state, step);
 }
 
-std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress) {
+Job AlignedJobOfArgs(Job job, const AlignChoice& align, std::vector<std::string>& notes) {
+  AlignSettings settings;
+  settings.model = align.model;
+  settings.reference_slot = align.reference;
+  settings.subject = align.subject;
+  AlignedJob aligned = AlignJob(ResolvedJob(std::move(job)), settings, MachineThreads());
+  for (const FrameOutcome& outcome : aligned.outcomes) {
+    if (!outcome.alignment) notes.push_back(outcome.problem + "; its crop stays as it was");
+  }
+  return std::move(aligned.job);
+}
+
+std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress, std::vector<std::string>* notes) {
   Job job = JobOfArgs(args);
+  if (args.align) {
+    std::vector<std::string> problems;
+    job = AlignedJobOfArgs(std::move(job), *args.align, problems);
+    if (notes != nullptr) notes->insert(notes->end(), problems.begin(), problems.end());
+  }
   if (!args.save_job.empty()) {
     job = ResolvedJob(std::move(job));
     SaveJobFile(job, args.save_job);
