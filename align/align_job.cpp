@@ -37,10 +37,10 @@ FrameOutcome AlignOne(const AlignImage& reference, const AlignImage& frame, cons
 
 Rect CropOrWhole(const JobFrame& frame, Size photo) { return frame.crop.value_or(Rect{0, 0, photo.width, photo.height}); }
 
-Raster WholePhoto(const std::string& path) {
+AlignImage WholePhoto(const std::string& path) {
   const std::unique_ptr<PhotoSource> source = OpenPhotoSource(path);
   const Size size = source->PixelSize();
-  return source->ReadRegion(Rect{0, 0, size.width, size.height});
+  return AlignImage(source->ReadRegion(Rect{0, 0, size.width, size.height}));
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ std::vector<FrameOutcome> AlignPhotos(const std::vector<int>& slots, const Align
     for (size_t i = next++; i < slots.size(); i = next++) {
       if (i == reference_index) continue;
       try {
-        outcomes[i] = AlignOne(reference, AlignImage(load(i)), area, settings, slots[i]);
+        outcomes[i] = AlignOne(reference, load(i), area, settings, slots[i]);
       } catch (const std::bad_alloc&) {
         outcomes[i] = FrameOutcome{slots[i], std::nullopt, Format("Photo %d: Out of memory", slots[i])};
       } catch (const std::exception& e) {
@@ -105,8 +105,8 @@ AlignedJob AlignJob(const Job& job, const AlignSettings& settings, unsigned thre
   const JobFrame& reference = job.frames[reference_index];
   std::vector<Size> sizes(job.frames.size());
   const AlignPhotoLoader load = [&](size_t i) {
-    Raster photo = WholePhoto(job.frames[i].path);
-    sizes[i] = Size{photo.Width(), photo.Height()};
+    AlignImage photo = WholePhoto(job.frames[i].path);
+    sizes[i] = photo.PixelSize();
     return photo;
   };
   std::optional<Rect> area = reference.crop;

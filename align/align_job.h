@@ -31,8 +31,9 @@ struct FrameOutcome {
   std::string problem;
 };
 
-// The photo of frame `index`, as the merge sees it.
-using AlignPhotoLoader = std::function<Raster(size_t index)>;
+// The photo of frame `index`, as the merge sees it, made ready (a photo
+// in memory is read where it lies, never copied whole).
+using AlignPhotoLoader = std::function<AlignImage(size_t index)>;
 
 // Frame i (slot slots[i]) aligned to the frame whose slot is the
 // reference's, over `area` of the reference (its crop; the whole photo when
