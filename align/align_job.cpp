@@ -86,13 +86,14 @@ std::vector<FrameOutcome> AlignPhotoFiles(const std::vector<std::string>& paths,
   return AlignPhotos(slots, [&paths](size_t i) { return WholePhoto(paths[i]); }, std::nullopt, settings, threads);
 }
 
-FramePlacement PlacementFor(const FrameAlignment& alignment, const Rect& reference_crop, const Rect& frame_crop) {
-  const AlignPoint centre{(reference_crop.left + reference_crop.right) / 2.0,
-                          (reference_crop.top + reference_crop.bottom) / 2.0};
-  const AlignPoint there = MapToFrame(alignment, centre);
+AlignPoint CentreOf(const Rect& crop) { return AlignPoint{(crop.left + crop.right) / 2.0, (crop.top + crop.bottom) / 2.0}; }
+
+FramePlacement PlacementFor(const FrameAlignment& alignment, AlignPoint reference_centre, const Rect& frame_crop) {
+  const AlignPoint there = MapToFrame(alignment, reference_centre);
+  const AlignPoint centre = CentreOf(frame_crop);
   FramePlacement placement;
-  placement.shift_x = there.x - (frame_crop.left + frame_crop.right) / 2.0;
-  placement.shift_y = there.y - (frame_crop.top + frame_crop.bottom) / 2.0;
+  placement.shift_x = there.x - centre.x;
+  placement.shift_y = there.y - centre.y;
   placement.angle = alignment.angle;
   placement.scale = alignment.scale;
   return placement;
@@ -116,7 +117,8 @@ AlignedJob AlignJob(const Job& job, const AlignSettings& settings, unsigned thre
     const FrameOutcome& outcome = aligned.outcomes[i];
     if (!outcome.alignment) continue;
     JobFrame& frame = aligned.job.frames[i];
-    const FramePlacement placement = PlacementFor(*outcome.alignment, reference_crop, CropOrWhole(frame, sizes[i]));
+    const FramePlacement placement =
+        PlacementFor(*outcome.alignment, CentreOf(reference_crop), CropOrWhole(frame, sizes[i]));
     // A frame cropped as the reference is, and aligned to nothing, stays as framed.
     frame.placement = i == reference_index ? FramePlacement{} : placement;
   }

@@ -45,8 +45,10 @@ std::vector<FrameOutcome> AlignPhotos(const std::vector<int>& slots, const Align
                                       unsigned threads = 0);
 
 // The placement of a frame cropped to `frame_crop` that makes it show what
-// the reference shows in `reference_crop`, the crop keeping its size.
-FramePlacement PlacementFor(const FrameAlignment& alignment, const Rect& reference_crop, const Rect& frame_crop);
+// the reference shows about `reference_centre` (its crop's centre, moved by
+// its own placement), the crop keeping its size.
+FramePlacement PlacementFor(const FrameAlignment& alignment, AlignPoint reference_centre, const Rect& frame_crop);
+AlignPoint CentreOf(const Rect& crop);
 
 // The photos at `paths` (photo k is slot k) aligned over the whole
 // reference photo, as `vexaro align` prints them.

@@ -72,24 +72,6 @@ uint64_t FramePeakBytes(const PhotoSource& source, const Rect& crop, Size slice)
          Area(slice.width, slice.height) * 3;
 }
 
-// The photo's pixels the frame's crop needs, as placed.
-Rect ReadBounds(const PipelineFrame& frame, const Rect& crop) {
-  if (IsAsFramed(frame.placement)) return crop;
-  if (IsWholePixelShift(frame.placement)) return ShiftedCrop(crop, frame.placement);
-  return PlacedCropBounds(crop, frame.placement);
-}
-
-// The frame's one scaling: a crop as framed (or moved by whole pixels) the
-// classic way, any other placement sampled with its crop.
-Raster PreparedSlice(PhotoSource& source, const PipelineFrame& frame, const Rect& crop, const MergeRequest& request) {
-  const Size slice = request.geometry.slice;
-  if (IsAsFramed(frame.placement)) return SliceFromSource(source, crop, slice, frame.slot, request.sampling);
-  if (IsWholePixelShift(frame.placement)) {
-    return SliceFromSource(source, ShiftedCrop(crop, frame.placement), slice, frame.slot, request.sampling);
-  }
-  return PlacedSliceFromSource(source, crop, frame.placement, slice, frame.slot, request.sampling);
-}
-
 // Opens, crops and slices one frame; writes its working file if asked.
 Raster SliceFrame(const PipelineFrame& frame, const MergeRequest& request, MemoryBudget& budget) {
   // An empty rectangle is refused before a large photo is read for nothing.
@@ -105,9 +87,9 @@ Raster SliceFrame(const PipelineFrame& frame, const MergeRequest& request, Memor
   }
   Raster slice;
   {
-    const BudgetHold hold(budget, std::min(budget.Limit(), FramePeakBytes(*source, ReadBounds(frame, crop),
-                                                                          request.geometry.slice)));
-    slice = PreparedSlice(*source, frame, crop, request);
+    const Rect read = PlacedReadBounds(crop, frame.placement);
+    const BudgetHold hold(budget, std::min(budget.Limit(), FramePeakBytes(*source, read, request.geometry.slice)));
+    slice = SliceOfPlacedCrop(*source, crop, frame.placement, request.geometry.slice, frame.slot, request.sampling);
     source.reset();
   }
   if (CancelRequested(request)) throw Cancelled();

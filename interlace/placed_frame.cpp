@@ -157,6 +157,19 @@ Rect PlacedCropBounds(const Rect& crop, const FramePlacement& placement) {
               static_cast<int32_t>(std::ceil(right)) + 1, static_cast<int32_t>(std::ceil(bottom)) + 1};
 }
 
+Raster SliceOfPlacedCrop(PhotoSource& source, const Rect& crop, const FramePlacement& placement, Size slice, int slot,
+                         Sampling sampling) {
+  if (IsAsFramed(placement)) return SliceFromSource(source, crop, slice, slot, sampling);
+  if (IsWholePixelShift(placement)) return SliceFromSource(source, ShiftedCrop(crop, placement), slice, slot, sampling);
+  return PlacedSliceFromSource(source, crop, placement, slice, slot, sampling);
+}
+
+Rect PlacedReadBounds(const Rect& crop, const FramePlacement& placement) {
+  if (IsAsFramed(placement)) return crop;
+  if (IsWholePixelShift(placement)) return ShiftedCrop(crop, placement);
+  return PlacedCropBounds(crop, placement);
+}
+
 Raster PlacedSliceFromSource(PhotoSource& source, const Rect& crop, const FramePlacement& placement, Size slice,
                              int slot, Sampling sampling) {
   if (crop.IsEmpty()) throw Error(EmptyCropText(slot));

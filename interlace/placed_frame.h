@@ -33,6 +33,15 @@ Rect PlacedCropBounds(const Rect& crop, const FramePlacement& placement);
 // under each slice pixel's centre; area averages a grid of blended samples,
 // at least one per photo pixel the slice pixel covers. Raises
 // EmptyCropText for an empty crop.
+// The frame's one scaling whatever its placement: a crop as framed (or
+// moved by whole pixels) cut and scaled as SliceFromSource does, any other
+// placement sampled with it (PlacedSliceFromSource).
+Raster SliceOfPlacedCrop(PhotoSource& source, const Rect& crop, const FramePlacement& placement, Size slice, int slot,
+                         Sampling sampling);
+
+// The photo's pixels the frame reads for it.
+Rect PlacedReadBounds(const Rect& crop, const FramePlacement& placement);
+
 Raster PlacedSliceFromSource(PhotoSource& source, const Rect& crop, const FramePlacement& placement, Size slice,
                              int slot, Sampling sampling);
 

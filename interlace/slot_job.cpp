@@ -24,6 +24,7 @@ std::vector<JobFrame> SlotFrames(const SlotState& photos) {
     frame.hash = source.hash;
     frame.pixels = source.pixels;
     frame.crop = SlotCropInSource(photos, slot);
+    frame.placement = photos.Placements[i];
     frames.push_back(std::move(frame));
   }
   return frames;
