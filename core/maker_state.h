@@ -69,6 +69,7 @@ struct OnionSkin {
   OnionView view = OnionView::Off;
   int32_t opacity = 50;  // percent of the reference in the blend
   int32_t reference_slot = 1;  // also the frame alignment aligns the others to
+  friend bool operator==(const OnionSkin&, const OnionSkin&) = default;
 };
 
 struct SlotState {

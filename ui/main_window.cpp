@@ -22,6 +22,7 @@
 #include "interlace/merge.h"
 #include "intake/crop_frame.h"
 #include "intake/import_work.h"
+#include "intake/onion_skin.h"
 #include "intake/slots.h"
 #include "ui/about_window.h"
 #include "ui/background_work.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   connect(portrait_button_, &QRadioButton::toggled, this, &MainWindow::OnModeToggled);
   ConnectHandlers();
   BuildSlotCommands();
+  BuildAlignCommands();
   FillWorkArea();
   CreateWorkDir();
 
@@ -149,6 +151,7 @@ void MainWindow::UpdateCommands() {
   lens_view_action_->setEnabled(s.view_through_lens);
   if (lens_view_ != nullptr && lens_view_->isVisible()) lens_view_->Follow();
   lens_panel_->Refresh(state_.photos.FrameCount, state_.mode);
+  if (align_panel_ != nullptr) RefreshOnion();
   RecordJob();
 }
 
@@ -175,6 +178,8 @@ void MainWindow::OnFitAndFrame() {
 // The crop rectangle's drag changes no command state: no UpdateCommands
 // per mouse step.
 void MainWindow::OnCropPressed(QPoint pos) {
+  if (PickSubject(pos + QPoint(crop_shape_->Bounds().left, crop_shape_->Bounds().top))) return;
+  onion_view_->hide();  // it follows the rectangle once the drag ends
   Guarded(*dialogs_, [&] { CropMouseDown(state_, *view_, pos.x(), pos.y()); });
 }
 
@@ -184,6 +189,7 @@ void MainWindow::OnCropMoved(QPoint pos) {
 
 void MainWindow::OnCropReleased() {
   Guarded(*dialogs_, [&] { CropMouseUp(state_); });
+  RefreshOnion();
   RecordJob();  // a whole drag is one undo step
 }
 
@@ -235,6 +241,7 @@ void MainWindow::OnApplyText() {
 }
 
 void MainWindow::OnViewClicked(QPoint pos) {
+  if (PickSubject(pos)) return;
   Run([&] { Show(PlaceText(state_, view_->ViewImageSize(), pos.x(), pos.y())); });
 }
 
@@ -294,6 +301,10 @@ void MainWindow::ShowLensViewWindow() {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && Busy()) {
     OnCancelWork();
+    return;
+  }
+  if (Nudge(*event)) {
+    event->accept();
     return;
   }
   // "&Merge" is the default button: Enter runs it unless a control used the key.
