@@ -127,6 +127,16 @@ cv::Rect MostTexturedPatch(const cv::Mat& level, const cv::Rect& area, int side)
   return best;
 }
 
+// Fewer pixels across than this leave nothing to search in.
+constexpr int kMinSide = 16;
+
+// `what` is "Photo %d", "The reference photo %d" or the area in it.
+void RequireSearchable(Size size, const std::string& what) {
+  if (size.width < kMinSide || size.height < kMinSide) {
+    throw Error(Format("%s is too small to align (%d x %d pixels)", what.c_str(), size.width, size.height));
+  }
+}
+
 [[noreturn]] void NoTexture(int slot, bool reference) {
   throw Error(Format("%s %d has no texture to align on (it is one flat colour)",
                      reference ? "The reference photo" : "Photo", slot));
@@ -246,13 +256,29 @@ AlignPoint MapToFrame(const FrameAlignment& alignment, AlignPoint p) {
                     alignment.anchor.y + alignment.dy - s * ux + c * uy};
 }
 
-FrameAlignment RegisterFrame(const AlignImage& reference, const AlignImage& frame, const Rect& area,
-                             AlignModel model, int reference_slot, int frame_slot) {
+namespace {
+
+// The image library's own failure (a size it cannot work with) as this
+// program's error, naming the frame.
+template <typename Work>
+FrameAlignment NamingTheFrame(int frame_slot, Work work) {
+  try {
+    return work();
+  } catch (const cv::Exception& e) {
+    throw Error(Format("Photo %d could not be aligned (%s)", frame_slot, e.err.c_str()));
+  }
+}
+
+FrameAlignment Register(const AlignImage& reference, const AlignImage& frame, const Rect& area, AlignModel model,
+                        int reference_slot, int frame_slot) {
   const AlignPyramid& ref = reference.Levels();
   const AlignPyramid& img = frame.Levels();
   const Size size = reference.PixelSize();
   const Rect clipped = area.Intersected(Rect{0, 0, size.width, size.height});
   if (clipped.IsEmpty()) throw Error(Format("The area to align on lies outside the reference photo %d", reference_slot));
+  RequireSearchable(Size{clipped.Width(), clipped.Height()},
+                    Format("The area to align on in the reference photo %d", reference_slot));
+  RequireSearchable(frame.PixelSize(), Format("Photo %d", frame_slot));
   const int motion = model == AlignModel::Similarity ? cv::MOTION_AFFINE : cv::MOTION_TRANSLATION;
 
   // Coarse: the whole area on a reduced copy.
@@ -287,6 +313,13 @@ FrameAlignment RegisterFrame(const AlignImage& reference, const AlignImage& fram
   }
   return AlignmentOf(full, AlignPoint{(clipped.left + clipped.right) / 2.0, (clipped.top + clipped.bottom) / 2.0},
                      match);
+}
+
+}  // namespace
+
+FrameAlignment RegisterFrame(const AlignImage& reference, const AlignImage& frame, const Rect& area,
+                             AlignModel model, int reference_slot, int frame_slot) {
+  return NamingTheFrame(frame_slot, [&] { return Register(reference, frame, area, model, reference_slot, frame_slot); });
 }
 
 namespace {
@@ -337,13 +370,17 @@ cv::Rect Around(cv::Point centre, int half, const cv::Mat& within) {
 
 }  // namespace
 
-FrameAlignment MatchSubject(const AlignImage& reference, const AlignImage& frame, AlignPoint subject,
-                            int reference_slot, int frame_slot) {
+namespace {
+
+FrameAlignment Match(const AlignImage& reference, const AlignImage& frame, AlignPoint subject, int reference_slot,
+                     int frame_slot) {
   const Size size = reference.PixelSize();
   if (!(subject.x >= 0 && subject.y >= 0 && subject.x < size.width && subject.y < size.height)) {
     throw Error(Format("The subject point %s lies outside the reference photo %d (%d x %d pixels)",
                        PointText(subject).c_str(), reference_slot, size.width, size.height));
   }
+  RequireSearchable(size, Format("The reference photo %d", reference_slot));
+  RequireSearchable(frame.PixelSize(), Format("Photo %d", frame_slot));
   const AlignPyramid& ref = reference.Levels();
   const AlignPyramid& img = frame.Levels();
   const cv::Point pixel(static_cast<int>(subject.x), static_cast<int>(subject.y));
@@ -391,6 +428,13 @@ FrameAlignment MatchSubject(const AlignImage& reference, const AlignImage& frame
     map = refined;
   }
   return AlignmentOf(map, subject, fine.score);
+}
+
+}  // namespace
+
+FrameAlignment MatchSubject(const AlignImage& reference, const AlignImage& frame, AlignPoint subject,
+                            int reference_slot, int frame_slot) {
+  return NamingTheFrame(frame_slot, [&] { return Match(reference, frame, subject, reference_slot, frame_slot); });
 }
 
 }  // namespace lenti

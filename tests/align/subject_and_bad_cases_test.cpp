@@ -85,6 +85,8 @@ std::string Match(const Raster& reference, const Raster& frame, AlignPoint subje
   return ErrorOf([&] { MatchSubject(AlignImage(reference), AlignImage(frame), subject, 1, 3); });
 }
 
+Raster Tiny(int width, int height) { return testing::Shot(NoiseScene(5), width, height, {}); }
+
 const NoiseScene kScene(5);
 const NoiseScene kOtherScene(6);
 
@@ -109,6 +111,19 @@ const BadCase kBadCases[] = {
      "Photo 3 has no texture to align on"},
     {"SubjectOnAFlatReference", [] { return Match(Flat(), CameraShot(kScene, {}), {320, 240}); },
      "The reference photo 1 has no texture at the subject 320,240"},
+    // Photos too small to hold a search: refused, never read past their edges.
+    {"TinyFrame", [] { return Register(CameraShot(kScene, {}), Tiny(6, 5)); },
+     "Photo 3 is too small to align (6 x 5 pixels)"},
+    {"TinyArea",
+     [] {
+       return ErrorOf([] {
+         RegisterFrame(AlignImage(CameraShot(kScene, {})), AlignImage(CameraShot(kScene, {})), Rect{630, 0, 700, 480},
+                       AlignModel::Similarity, 1, 3);
+       });
+     },
+     "The area to align on in the reference photo 1 is too small to align (10 x 480 pixels)"},
+    {"SubjectInATinyFrame", [] { return Match(CameraShot(kScene, {}), Tiny(5, 40), {320, 240}); },
+     "Photo 3 is too small to align (5 x 40 pixels)"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Generated, BadFrames, ::testing::ValuesIn(kBadCases),
