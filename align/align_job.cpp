@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "core/error.h"
@@ -73,7 +74,13 @@ std::vector<FrameOutcome> AlignPhotos(const std::vector<int>& slots, const Align
   const unsigned wanted = threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : threads;
   const size_t workers = std::min<size_t>(wanted, slots.size());
   std::vector<std::thread> pool;
-  for (size_t t = 1; t < workers; ++t) pool.emplace_back(work);
+  for (size_t t = 1; t < workers; ++t) {
+    try {
+      pool.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // fewer threads than wanted: the others share the frames
+    }
+  }
   work();
   for (std::thread& thread : pool) thread.join();
   return outcomes;

@@ -8,6 +8,7 @@
 #include "core/error.h"
 #include "intake/onion_skin.h"
 #include "ui/align_panel.h"
+#include "ui/background_work.h"
 #include "ui/crop_shape.h"
 #include "ui/guard.h"
 #include "ui/main_window.h"
@@ -54,9 +55,9 @@ void MainWindow::OnOnionChanged() {
 void MainWindow::OnAlignFrames() {
   if (Busy()) return;
   Run([&] {
-    BusyCursor busy(*view_);
     const AlignModel model = align_panel_->HandheldChosen() ? AlignModel::Similarity : AlignModel::Translation;
-    ReportProblems(*dialogs_, AlignSlots(state_, model));
+    const AlignReport report = [this](const std::vector<std::string>& problems) { ReportProblems(*dialogs_, problems); };
+    background_->Start(StartAlignSlots(state_, model, report));
   });
 }
 
@@ -68,8 +69,8 @@ bool MainWindow::PickSubject(QPoint view_point) {
   if (!align_panel_->PickingSubject() || Busy()) return false;
   align_panel_->StopPickingSubject();
   Run([&] {
-    BusyCursor busy(*view_);
-    ReportProblems(*dialogs_, AlignSlotsOnSubject(state_, view_point.x(), view_point.y()));
+    const AlignReport report = [this](const std::vector<std::string>& problems) { ReportProblems(*dialogs_, problems); };
+    background_->Start(StartAlignSlotsOnSubject(state_, view_point.x(), view_point.y(), report));
   });
   return true;
 }

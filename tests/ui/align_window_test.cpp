@@ -88,6 +88,7 @@ class AlignWindowTest : public QObject {
 
   void alignFramesPlacesEveryFrameOnTheReference() {
     QTest::mouseClick(Find<QPushButton>("AlignFramesButton"), Qt::LeftButton);
+    QTRY_VERIFY(!form_->Busy());  // the frames are searched off the window's thread
     QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("\n")));
     QVERIFY(std::abs(Placement(2).shift_x - kSecondShot.dx) < 0.5);
     QVERIFY(std::abs(Placement(2).shift_y - kSecondShot.dy) < 0.5);
@@ -98,6 +99,7 @@ class AlignWindowTest : public QObject {
     QTest::mouseClick(Find<QPushButton>("PickSubjectButton"), Qt::LeftButton);
     auto* shape = Find<CropShape>("Shape7");
     QTest::mouseClick(shape, Qt::LeftButton, {}, shape->rect().center());
+    QTRY_VERIFY(!form_->Busy());
     QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("\n")));
     QCOMPARE(form_->State().photos.Onion.reference_slot, 2);
     QVERIFY(std::abs(Placement(1).shift_x + kSecondShot.dx) < 0.5);
