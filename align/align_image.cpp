@@ -19,7 +19,8 @@ cv::Mat GreyOf(const Raster& photo) {
   cv::Mat grey(photo.Height(), photo.Width(), CV_8UC1);
   if (photo.Format() == PixelFormat::pf24bit) {
     // Rows are BGR, padded to 4 bytes: the stride says where each begins.
-    const cv::Mat bgr(photo.Height(), photo.Width(), CV_8UC3, const_cast<uint8_t*>(photo.Bits()), photo.Stride());
+    const cv::Mat bgr(photo.Height(), photo.Width(), CV_8UC3, const_cast<uint8_t*>(photo.Bits()),
+                      photo.Stride());
     cv::cvtColor(bgr, grey, cv::COLOR_BGR2GRAY);
     return grey;
   }
@@ -46,7 +47,8 @@ AlignImage::AlignImage(const Raster& photo) : levels_(std::make_unique<AlignPyra
     if (w < 16 || h < 16) break;
     // Whole 4 x 4 blocks only, so that level coordinates map exactly.
     cv::Mat reduced;
-    cv::resize(last(cv::Rect(0, 0, w * kLevelStep, h * kLevelStep)), reduced, cv::Size(w, h), 0, 0, cv::INTER_AREA);
+    cv::resize(last(cv::Rect(0, 0, w * kLevelStep, h * kLevelStep)), reduced, cv::Size(w, h), 0, 0,
+               cv::INTER_AREA);
     levels_->levels.push_back(std::move(reduced));
   }
 }

@@ -18,25 +18,30 @@ namespace {
 
 size_t ReferenceIndex(const std::vector<int>& slots, int reference_slot) {
   const auto it = std::find(slots.begin(), slots.end(), reference_slot);
-  if (it == slots.end()) throw Error(Format("There is no photo %d to align the others to", reference_slot));
+  if (it == slots.end())
+    throw Error(Format("There is no photo %d to align the others to", reference_slot));
   return static_cast<size_t>(it - slots.begin());
 }
 
-FrameOutcome AlignOne(const AlignImage& reference, const AlignImage& frame, const std::optional<Rect>& area,
-                      const AlignSettings& settings, int slot) {
+FrameOutcome AlignOne(const AlignImage& reference, const AlignImage& frame,
+                      const std::optional<Rect>& area, const AlignSettings& settings, int slot) {
   FrameOutcome outcome;
   outcome.slot = slot;
   if (settings.subject) {
-    outcome.alignment = MatchSubject(reference, frame, *settings.subject, settings.reference_slot, slot);
+    outcome.alignment =
+        MatchSubject(reference, frame, *settings.subject, settings.reference_slot, slot);
   } else {
     const Size size = reference.PixelSize();
-    outcome.alignment = RegisterFrame(reference, frame, area.value_or(Rect{0, 0, size.width, size.height}),
-                                      settings.model, settings.reference_slot, slot);
+    outcome.alignment =
+        RegisterFrame(reference, frame, area.value_or(Rect{0, 0, size.width, size.height}),
+                      settings.model, settings.reference_slot, slot);
   }
   return outcome;
 }
 
-Rect CropOrWhole(const JobFrame& frame, Size photo) { return frame.crop.value_or(Rect{0, 0, photo.width, photo.height}); }
+Rect CropOrWhole(const JobFrame& frame, Size photo) {
+  return frame.crop.value_or(Rect{0, 0, photo.width, photo.height});
+}
 
 AlignImage WholePhoto(const std::string& path) {
   const std::unique_ptr<PhotoSource> source = OpenPhotoSource(path);
@@ -47,8 +52,8 @@ AlignImage WholePhoto(const std::string& path) {
 }  // namespace
 
 std::vector<FrameOutcome> AlignPhotos(const std::vector<int>& slots, const AlignPhotoLoader& load,
-                                      const std::optional<Rect>& area, const AlignSettings& settings,
-                                      unsigned threads) {
+                                      const std::optional<Rect>& area,
+                                      const AlignSettings& settings, unsigned threads) {
   const size_t reference_index = ReferenceIndex(slots, settings.reference_slot);
   const AlignImage reference(load(reference_index));
   std::vector<FrameOutcome> outcomes(slots.size());
@@ -65,13 +70,15 @@ std::vector<FrameOutcome> AlignPhotos(const std::vector<int>& slots, const Align
       try {
         outcomes[i] = AlignOne(reference, load(i), area, settings, slots[i]);
       } catch (const std::bad_alloc&) {
-        outcomes[i] = FrameOutcome{slots[i], std::nullopt, Format("Photo %d: Out of memory", slots[i])};
+        outcomes[i] =
+            FrameOutcome{slots[i], std::nullopt, Format("Photo %d: Out of memory", slots[i])};
       } catch (const std::exception& e) {
         outcomes[i] = FrameOutcome{slots[i], std::nullopt, e.what()};
       }
     }
   };
-  const unsigned wanted = threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : threads;
+  const unsigned wanted =
+      threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : threads;
   const size_t workers = std::min<size_t>(wanted, slots.size());
   std::vector<std::thread> pool;
   for (size_t t = 1; t < workers; ++t) {
@@ -86,16 +93,20 @@ std::vector<FrameOutcome> AlignPhotos(const std::vector<int>& slots, const Align
   return outcomes;
 }
 
-std::vector<FrameOutcome> AlignPhotoFiles(const std::vector<std::string>& paths, const AlignSettings& settings,
-                                          unsigned threads) {
+std::vector<FrameOutcome> AlignPhotoFiles(const std::vector<std::string>& paths,
+                                          const AlignSettings& settings, unsigned threads) {
   std::vector<int> slots;
   for (size_t i = 0; i < paths.size(); ++i) slots.push_back(static_cast<int>(i) + 1);
-  return AlignPhotos(slots, [&paths](size_t i) { return WholePhoto(paths[i]); }, std::nullopt, settings, threads);
+  return AlignPhotos(
+      slots, [&paths](size_t i) { return WholePhoto(paths[i]); }, std::nullopt, settings, threads);
 }
 
-AlignPoint CentreOf(const Rect& crop) { return AlignPoint{(crop.left + crop.right) / 2.0, (crop.top + crop.bottom) / 2.0}; }
+AlignPoint CentreOf(const Rect& crop) {
+  return AlignPoint{(crop.left + crop.right) / 2.0, (crop.top + crop.bottom) / 2.0};
+}
 
-FramePlacement PlacementFor(const FrameAlignment& alignment, AlignPoint reference_centre, const Rect& frame_crop) {
+FramePlacement PlacementFor(const FrameAlignment& alignment, AlignPoint reference_centre,
+                            const Rect& frame_crop) {
   const AlignPoint there = MapToFrame(alignment, reference_centre);
   const AlignPoint centre = CentreOf(frame_crop);
   FramePlacement placement;

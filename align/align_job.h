@@ -41,22 +41,23 @@ using AlignPhotoLoader = std::function<AlignImage(size_t index)>;
 // own outcome is no move at all. A reference that cannot be read raises
 // its error; a frame's own failure is its outcome's problem.
 std::vector<FrameOutcome> AlignPhotos(const std::vector<int>& slots, const AlignPhotoLoader& load,
-                                      const std::optional<Rect>& area, const AlignSettings& settings,
-                                      unsigned threads = 0);
+                                      const std::optional<Rect>& area,
+                                      const AlignSettings& settings, unsigned threads = 0);
 
 // The placement of a frame cropped to `frame_crop` that makes it show what
 // the reference shows about `reference_centre` (its crop's centre, moved by
 // its own placement), the crop keeping its size.
-FramePlacement PlacementFor(const FrameAlignment& alignment, AlignPoint reference_centre, const Rect& frame_crop);
+FramePlacement PlacementFor(const FrameAlignment& alignment, AlignPoint reference_centre,
+                            const Rect& frame_crop);
 AlignPoint CentreOf(const Rect& crop);
 
 // The photos at `paths` (photo k is slot k) aligned over the whole
 // reference photo, as `vexaro align` prints them.
-std::vector<FrameOutcome> AlignPhotoFiles(const std::vector<std::string>& paths, const AlignSettings& settings,
-                                          unsigned threads = 0);
+std::vector<FrameOutcome> AlignPhotoFiles(const std::vector<std::string>& paths,
+                                          const AlignSettings& settings, unsigned threads = 0);
 
 struct AlignedJob {
-  Job job;                            // with the placements of the frames that aligned
+  Job job;                             // with the placements of the frames that aligned
   std::vector<FrameOutcome> outcomes;  // in frame order
 };
 

@@ -73,8 +73,10 @@ cv::Mat WarpOf(const PointMap& map, cv::Point origin) {
 
 PointMap MapOfWarp(const cv::Mat& warp, cv::Point origin) {
   PointMap map;
-  map.a = cv::Matx22d(warp.at<float>(0, 0), warp.at<float>(0, 1), warp.at<float>(1, 0), warp.at<float>(1, 1));
-  map.b = cv::Vec2d(warp.at<float>(0, 2), warp.at<float>(1, 2)) - map.a * cv::Vec2d(origin.x, origin.y);
+  map.a = cv::Matx22d(warp.at<float>(0, 0), warp.at<float>(0, 1), warp.at<float>(1, 0),
+                      warp.at<float>(1, 1));
+  map.b =
+      cv::Vec2d(warp.at<float>(0, 2), warp.at<float>(1, 2)) - map.a * cv::Vec2d(origin.x, origin.y);
   return map;
 }
 
@@ -116,7 +118,8 @@ cv::Rect MostTexturedPatch(const cv::Mat& level, const cv::Rect& area, int side)
   double most = Deviation(level(best));
   for (int gy = 0; gy < 3; ++gy) {
     for (int gx = 0; gx < 3; ++gx) {
-      const cv::Rect patch(area.x + (area.width - w) * gx / 2, area.y + (area.height - h) * gy / 2, w, h);
+      const cv::Rect patch(area.x + (area.width - w) * gx / 2, area.y + (area.height - h) * gy / 2,
+                           w, h);
       const double deviation = Deviation(level(patch));
       if (deviation > most * 1.25) {  // the centre wins ties: it is what the person framed
         most = deviation;
@@ -133,7 +136,8 @@ constexpr int kMinSide = 16;
 // `what` is "Photo %d", "The reference photo %d" or the area in it.
 void RequireSearchable(Size size, const std::string& what) {
   if (size.width < kMinSide || size.height < kMinSide) {
-    throw Error(Format("%s is too small to align (%d x %d pixels)", what.c_str(), size.width, size.height));
+    throw Error(
+        Format("%s is too small to align (%d x %d pixels)", what.c_str(), size.width, size.height));
   }
 }
 
@@ -154,7 +158,8 @@ cv::Rect ReachOf(const PointMap& map, const cv::Rect& patch, const cv::Mat& fram
   double top = 1e300;
   double right = -1e300;
   double bottom = -1e300;
-  for (const cv::Point corner : {patch.tl(), patch.br(), cv::Point(patch.x, patch.br().y), cv::Point(patch.br().x, patch.y)}) {
+  for (const cv::Point corner : {patch.tl(), patch.br(), cv::Point(patch.x, patch.br().y),
+                                 cv::Point(patch.br().x, patch.y)}) {
     const cv::Vec2d q = map.Apply(cv::Vec2d(corner.x, corner.y));
     left = std::min(left, q[0]);
     top = std::min(top, q[1]);
@@ -163,7 +168,8 @@ cv::Rect ReachOf(const PointMap& map, const cv::Rect& patch, const cv::Mat& fram
   }
   constexpr double kMargin = 12;
   if (!(right - left < 1e7 && bottom - top < 1e7)) return {};
-  const cv::Rect reach(static_cast<int>(std::floor(left - kMargin)), static_cast<int>(std::floor(top - kMargin)),
+  const cv::Rect reach(static_cast<int>(std::floor(left - kMargin)),
+                       static_cast<int>(std::floor(top - kMargin)),
                        static_cast<int>(std::ceil(right - left + 2 * kMargin)),
                        static_cast<int>(std::ceil(bottom - top + 2 * kMargin)));
   return reach & WholeOf(frame);
@@ -172,8 +178,8 @@ cv::Rect ReachOf(const PointMap& map, const cv::Rect& patch, const cv::Mat& fram
 // ECC from `map`'s start on the patch; the correlation reached, or a
 // negative number when it did not converge. No smoothing: a smoothed
 // template is blurred against its own border and pulls the scale inwards.
-double RefineByEcc(const cv::Mat& reference, const cv::Rect& patch, const cv::Mat& frame, int motion, PointMap& map,
-                   int iterations) {
+double RefineByEcc(const cv::Mat& reference, const cv::Rect& patch, const cv::Mat& frame,
+                   int motion, PointMap& map, int iterations) {
   const cv::Rect reach = ReachOf(map, patch, frame);
   if (reach.width < 8 || reach.height < 8) return -1;
   PointMap local = map;
@@ -181,8 +187,8 @@ double RefineByEcc(const cv::Mat& reference, const cv::Rect& patch, const cv::Ma
   cv::Mat warp = WarpOf(local, patch.tl());
   try {
     const cv::TermCriteria stop(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, iterations, 1e-4);
-    const double correlation =
-        cv::findTransformECC(reference(patch), frame(reach), warp, motion, stop, cv::noArray(), kEccSmoothing);
+    const double correlation = cv::findTransformECC(reference(patch), frame(reach), warp, motion,
+                                                    stop, cv::noArray(), kEccSmoothing);
     map = MapOfWarp(warp, patch.tl());
     map.b += cv::Vec2d(reach.x, reach.y);
     return correlation;
@@ -195,7 +201,9 @@ double RefineByEcc(const cv::Mat& reference, const cv::Rect& patch, const cv::Ma
 // in both photos.
 size_t CoarseLevel(const AlignPyramid& reference, const AlignPyramid& frame, const Rect& area) {
   size_t level = std::min(reference.levels.size(), frame.levels.size()) - 1;
-  while (level > 0 && std::min(area.Width(), area.Height()) / reference.Factor(level) < kMinLevelArea) --level;
+  while (level > 0 &&
+         std::min(area.Width(), area.Height()) / reference.Factor(level) < kMinLevelArea)
+    --level;
   return level;
 }
 
@@ -212,7 +220,8 @@ PointMap CoarseShift(const cv::Mat& reference, const cv::Mat& frame, const cv::R
   if (common.width < 8 || common.height < 8) NoOverlap(slot, reference_slot);
   cv::Mat window;
   cv::createHanningWindow(window, common.size(), CV_32F);
-  const cv::Point2d shift = cv::phaseCorrelate(AsFloat(reference(common)), AsFloat(frame(common)), window);
+  const cv::Point2d shift =
+      cv::phaseCorrelate(AsFloat(reference(common)), AsFloat(frame(common)), window);
   return PointMap{cv::Matx22d::eye(), cv::Vec2d(shift.x, shift.y)};
 }
 
@@ -269,13 +278,14 @@ FrameAlignment NamingTheFrame(int frame_slot, Work work) {
   }
 }
 
-FrameAlignment Register(const AlignImage& reference, const AlignImage& frame, const Rect& area, AlignModel model,
-                        int reference_slot, int frame_slot) {
+FrameAlignment Register(const AlignImage& reference, const AlignImage& frame, const Rect& area,
+                        AlignModel model, int reference_slot, int frame_slot) {
   const AlignPyramid& ref = reference.Levels();
   const AlignPyramid& img = frame.Levels();
   const Size size = reference.PixelSize();
   const Rect clipped = area.Intersected(Rect{0, 0, size.width, size.height});
-  if (clipped.IsEmpty()) throw Error(Format("The area to align on lies outside the reference photo %d", reference_slot));
+  if (clipped.IsEmpty())
+    throw Error(Format("The area to align on lies outside the reference photo %d", reference_slot));
   RequireSearchable(Size{clipped.Width(), clipped.Height()},
                     Format("The area to align on in the reference photo %d", reference_slot));
   RequireSearchable(frame.PixelSize(), Format("Photo %d", frame_slot));
@@ -287,15 +297,20 @@ FrameAlignment Register(const AlignImage& reference, const AlignImage& frame, co
   const cv::Rect coarse_area = LevelRect(clipped, factor, ref.levels[top]);
   if (Deviation(ref.levels[top](coarse_area)) < kFlatDeviation) NoTexture(reference_slot, true);
   if (Deviation(img.levels[top]) < kFlatDeviation) NoTexture(frame_slot, false);
-  PointMap map = CoarseShift(ref.levels[top], img.levels[top], coarse_area, frame_slot, reference_slot);
-  const double coarse_match = RefineByEcc(ref.levels[top], coarse_area, img.levels[top], motion, map, 60);
+  PointMap map =
+      CoarseShift(ref.levels[top], img.levels[top], coarse_area, frame_slot, reference_slot);
+  const double coarse_match =
+      RefineByEcc(ref.levels[top], coarse_area, img.levels[top], motion, map, 60);
   if (coarse_match < kMinCorrelation) NoOverlap(frame_slot, reference_slot);
-  const cv::Vec2d area_centre(coarse_area.x + coarse_area.width / 2.0, coarse_area.y + coarse_area.height / 2.0);
+  const cv::Vec2d area_centre(coarse_area.x + coarse_area.width / 2.0,
+                              coarse_area.y + coarse_area.height / 2.0);
   if (model == AlignModel::Similarity) map = NearestSimilarity(map, area_centre);
   PointMap full = FromLevel(map, factor);
-  const cv::Vec2d centre((clipped.left + clipped.right) / 2.0 - 0.5, (clipped.top + clipped.bottom) / 2.0 - 0.5);
+  const cv::Vec2d centre((clipped.left + clipped.right) / 2.0 - 0.5,
+                         (clipped.top + clipped.bottom) / 2.0 - 0.5);
   const cv::Size frame_size = WholeOf(img.levels.front()).size();
-  if (OverlapShare(clipped, full.Apply(centre) - centre, frame_size) < kMinOverlap) NoOverlap(frame_slot, reference_slot);
+  if (OverlapShare(clipped, full.Apply(centre) - centre, frame_size) < kMinOverlap)
+    NoOverlap(frame_slot, reference_slot);
 
   // Finer levels: the shift refined on the most textured patch, the turn
   // and scale kept from the whole area's wider reach.
@@ -306,20 +321,24 @@ FrameAlignment Register(const AlignImage& reference, const AlignImage& frame, co
     const cv::Rect patch = MostTexturedPatch(pixels, LevelRect(clipped, f, pixels), kRefinePatch);
     if (Deviation(pixels(patch)) < kFlatDeviation) continue;
     PointMap refined = ToLevel(full, f);
-    const double correlation = RefineByEcc(pixels, patch, img.levels[level], cv::MOTION_TRANSLATION, refined, 30);
+    const double correlation =
+        RefineByEcc(pixels, patch, img.levels[level], cv::MOTION_TRANSLATION, refined, 30);
     if (correlation < kMinCorrelation) continue;
     full = FromLevel(refined, f);
     match = correlation;
   }
-  return AlignmentOf(full, AlignPoint{(clipped.left + clipped.right) / 2.0, (clipped.top + clipped.bottom) / 2.0},
-                     match);
+  return AlignmentOf(
+      full, AlignPoint{(clipped.left + clipped.right) / 2.0, (clipped.top + clipped.bottom) / 2.0},
+      match);
 }
 
 }  // namespace
 
 FrameAlignment RegisterFrame(const AlignImage& reference, const AlignImage& frame, const Rect& area,
                              AlignModel model, int reference_slot, int frame_slot) {
-  return NamingTheFrame(frame_slot, [&] { return Register(reference, frame, area, model, reference_slot, frame_slot); });
+  return NamingTheFrame(frame_slot, [&] {
+    return Register(reference, frame, area, model, reference_slot, frame_slot);
+  });
 }
 
 namespace {
@@ -372,8 +391,8 @@ cv::Rect Around(cv::Point centre, int half, const cv::Mat& within) {
 
 namespace {
 
-FrameAlignment Match(const AlignImage& reference, const AlignImage& frame, AlignPoint subject, int reference_slot,
-                     int frame_slot) {
+FrameAlignment Match(const AlignImage& reference, const AlignImage& frame, AlignPoint subject,
+                     int reference_slot, int frame_slot) {
   const Size size = reference.PixelSize();
   if (!(subject.x >= 0 && subject.y >= 0 && subject.x < size.width && subject.y < size.height)) {
     throw Error(Format("The subject point %s lies outside the reference photo %d (%d x %d pixels)",
@@ -387,14 +406,15 @@ FrameAlignment Match(const AlignImage& reference, const AlignImage& frame, Align
   const cv::Rect templ_rect = Around(pixel, kSubjectHalf, ref.levels.front());
   const cv::Mat templ = ref.levels.front()(templ_rect);
   if (Deviation(templ) < kFlatDeviation) {
-    throw Error(Format("The reference photo %d has no texture at the subject %s to align on", reference_slot,
-                       PointText(subject).c_str()));
+    throw Error(Format("The reference photo %d has no texture at the subject %s to align on",
+                       reference_slot, PointText(subject).c_str()));
   }
   if (Deviation(img.levels.front()) < kFlatDeviation) NoTexture(frame_slot, false);
 
   // Coarse: the template searched over a wide window of a reduced copy.
   size_t level = std::min(ref.levels.size(), img.levels.size()) - 1;
-  while (level > 0 && std::min(ref.levels[level].cols, ref.levels[level].rows) < 4 * kMinCoarseHalf) --level;
+  while (level > 0 && std::min(ref.levels[level].cols, ref.levels[level].rows) < 4 * kMinCoarseHalf)
+    --level;
   cv::Point2d guess(templ_rect.x, templ_rect.y);  // where the template lies in the frame
   if (level > 0) {
     const int f = ref.Factor(level);
@@ -404,26 +424,31 @@ FrameAlignment Match(const AlignImage& reference, const AlignImage& frame, Align
     const cv::Rect small_rect = Around(small_pixel, half, small);
     const cv::Mat& small_frame = img.levels[level];
     const int reach = std::max(small_frame.cols, small_frame.rows) / 4 + half;
-    const TemplateMatch coarse = BestPlace(small(small_rect), small_frame, cv::Rect(small_pixel.x - reach, small_pixel.y - reach, 2 * reach + 1, 2 * reach + 1));
+    const TemplateMatch coarse = BestPlace(
+        small(small_rect), small_frame,
+        cv::Rect(small_pixel.x - reach, small_pixel.y - reach, 2 * reach + 1, 2 * reach + 1));
     if (coarse.score < kMinCoarseMatch) {
-      throw Error(Format("The subject was not found in photo %d: the best match (%.2f) is too weak to trust",
-                         frame_slot, coarse.score));
+      throw Error(Format(
+          "The subject was not found in photo %d: the best match (%.2f) is too weak to trust",
+          frame_slot, coarse.score));
     }
     guess += (coarse.at - cv::Point2d(small_rect.x, small_rect.y)) * f;
   }
   // Fine: the full-size template near the coarse answer, then ECC.
   const int margin = ref.Factor(level) + 2;
-  const cv::Rect window(static_cast<int>(std::lround(guess.x)) - margin, static_cast<int>(std::lround(guess.y)) - margin,
-                        templ.cols + 2 * margin, templ.rows + 2 * margin);
+  const cv::Rect window(static_cast<int>(std::lround(guess.x)) - margin,
+                        static_cast<int>(std::lround(guess.y)) - margin, templ.cols + 2 * margin,
+                        templ.rows + 2 * margin);
   const TemplateMatch fine = BestPlace(templ, img.levels.front(), window);
   if (fine.score < kMinSubjectMatch) {
-    throw Error(Format("The subject was not found in photo %d: the best match (%.2f) is too weak to trust",
-                       frame_slot, fine.score));
+    throw Error(
+        Format("The subject was not found in photo %d: the best match (%.2f) is too weak to trust",
+               frame_slot, fine.score));
   }
   PointMap map{cv::Matx22d::eye(), cv::Vec2d(fine.at.x - templ_rect.x, fine.at.y - templ_rect.y)};
   PointMap refined = map;
-  if (RefineByEcc(ref.levels.front(), templ_rect, img.levels.front(), cv::MOTION_TRANSLATION, refined, 30) >=
-          kMinSubjectMatch &&
+  if (RefineByEcc(ref.levels.front(), templ_rect, img.levels.front(), cv::MOTION_TRANSLATION,
+                  refined, 30) >= kMinSubjectMatch &&
       cv::norm(refined.b - map.b) < 1.5) {
     map = refined;
   }
@@ -432,9 +457,10 @@ FrameAlignment Match(const AlignImage& reference, const AlignImage& frame, Align
 
 }  // namespace
 
-FrameAlignment MatchSubject(const AlignImage& reference, const AlignImage& frame, AlignPoint subject,
-                            int reference_slot, int frame_slot) {
-  return NamingTheFrame(frame_slot, [&] { return Match(reference, frame, subject, reference_slot, frame_slot); });
+FrameAlignment MatchSubject(const AlignImage& reference, const AlignImage& frame,
+                            AlignPoint subject, int reference_slot, int frame_slot) {
+  return NamingTheFrame(
+      frame_slot, [&] { return Match(reference, frame, subject, reference_slot, frame_slot); });
 }
 
 }  // namespace lenti

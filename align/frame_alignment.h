@@ -45,8 +45,8 @@ FrameAlignment RegisterFrame(const AlignImage& reference, const AlignImage& fram
 
 // The subject at `subject` in the reference found in the frame: a shift,
 // anchored at the subject.
-FrameAlignment MatchSubject(const AlignImage& reference, const AlignImage& frame, AlignPoint subject,
-                            int reference_slot, int frame_slot);
+FrameAlignment MatchSubject(const AlignImage& reference, const AlignImage& frame,
+                            AlignPoint subject, int reference_slot, int frame_slot);
 
 // Where the reference's point p lies in the frame under `alignment`.
 AlignPoint MapToFrame(const FrameAlignment& alignment, AlignPoint p);

@@ -28,7 +28,8 @@ struct AlignPlan {
   AlignPoint reference_centre;  // the reference crop's centre, as it is placed
 };
 
-AlignPlan PlanFor(const SlotState& photos, const AlignSettings& settings, std::optional<int> only_slot) {
+AlignPlan PlanFor(const SlotState& photos, const AlignSettings& settings,
+                  std::optional<int> only_slot) {
   const int reference = settings.reference_slot;
   if (photos.SlotFiles[static_cast<size_t>(reference - 1)].empty()) {
     throw Error(Format("Slot %d, the reference, holds no photo to align the others to", reference));
@@ -104,10 +105,12 @@ std::unique_ptr<LongWork> StartAlignSlots(MakerState& state, AlignModel model, A
   AlignSettings settings;
   settings.model = model;
   settings.reference_slot = state.photos.Onion.reference_slot;
-  return std::make_unique<AlignSlotsWork>(state, PlanFor(state.photos, settings, only_slot), std::move(report));
+  return std::make_unique<AlignSlotsWork>(state, PlanFor(state.photos, settings, only_slot),
+                                          std::move(report));
 }
 
-std::unique_ptr<LongWork> StartAlignSlotsOnSubject(MakerState& state, int x, int y, AlignReport report) {
+std::unique_ptr<LongWork> StartAlignSlotsOnSubject(MakerState& state, int x, int y,
+                                                   AlignReport report) {
   const int current = state.photos.CurrentSlot + 1;
   if (state.photos.SlotFiles[static_cast<size_t>(current - 1)].empty()) {
     throw Error(Format("Slot %d holds no photo to pick the subject in", current));
@@ -115,18 +118,22 @@ std::unique_ptr<LongWork> StartAlignSlotsOnSubject(MakerState& state, int x, int
   AlignSettings settings;
   settings.reference_slot = current;
   settings.subject = PhotoPointAtView(state, x, y);
-  return std::make_unique<AlignSlotsWork>(state, PlanFor(state.photos, settings, std::nullopt), std::move(report));
+  return std::make_unique<AlignSlotsWork>(state, PlanFor(state.photos, settings, std::nullopt),
+                                          std::move(report));
 }
 
-std::vector<std::string> AlignSlots(MakerState& state, AlignModel model, std::optional<int> only_slot) {
+std::vector<std::string> AlignSlots(MakerState& state, AlignModel model,
+                                    std::optional<int> only_slot) {
   std::vector<std::string> problems;
-  RunToEnd(*StartAlignSlots(state, model, [&](const std::vector<std::string>& p) { problems = p; }, only_slot));
+  RunToEnd(*StartAlignSlots(
+      state, model, [&](const std::vector<std::string>& p) { problems = p; }, only_slot));
   return problems;
 }
 
 std::vector<std::string> AlignSlotsOnSubject(MakerState& state, int x, int y) {
   std::vector<std::string> problems;
-  RunToEnd(*StartAlignSlotsOnSubject(state, x, y, [&](const std::vector<std::string>& p) { problems = p; }));
+  RunToEnd(*StartAlignSlotsOnSubject(state, x, y,
+                                     [&](const std::vector<std::string>& p) { problems = p; }));
   return problems;
 }
 

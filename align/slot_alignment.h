@@ -31,10 +31,12 @@ std::unique_ptr<LongWork> StartAlignSlots(MakerState& state, AlignModel model, A
                                           std::optional<int> only_slot = {});
 
 // The subject clicked at view point (x, y) in the current slot.
-std::unique_ptr<LongWork> StartAlignSlotsOnSubject(MakerState& state, int x, int y, AlignReport report);
+std::unique_ptr<LongWork> StartAlignSlotsOnSubject(MakerState& state, int x, int y,
+                                                   AlignReport report);
 
 // The same run to their end on the calling thread; the problems.
-std::vector<std::string> AlignSlots(MakerState& state, AlignModel model, std::optional<int> only_slot = {});
+std::vector<std::string> AlignSlots(MakerState& state, AlignModel model,
+                                    std::optional<int> only_slot = {});
 std::vector<std::string> AlignSlotsOnSubject(MakerState& state, int x, int y);
 
 // The point of the current slot's photo under the view point (x, y), in

@@ -21,9 +21,11 @@ std::string Decimal(double value, int places) {
 }  // namespace
 
 std::string AlignmentLine(int slot, const FrameAlignment& alignment, AlignModel model) {
-  std::string line = Format("frame %d: dx %s dy %s", slot, Decimal(alignment.dx, 2).c_str(), Decimal(alignment.dy, 2).c_str());
+  std::string line = Format("frame %d: dx %s dy %s", slot, Decimal(alignment.dx, 2).c_str(),
+                            Decimal(alignment.dy, 2).c_str());
   if (model == AlignModel::Similarity) {
-    line += Format(" angle %s scale %s", Decimal(alignment.angle, 3).c_str(), Decimal(alignment.scale, 5).c_str());
+    line += Format(" angle %s scale %s", Decimal(alignment.angle, 3).c_str(),
+                   Decimal(alignment.scale, 5).c_str());
   }
   return line;
 }

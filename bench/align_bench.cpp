@@ -22,7 +22,8 @@ constexpr int kFrames = 16;
 // The scene once, slightly larger than a photo; every frame a blend of it
 // under its placement (building 16 scenes point by point takes too long).
 const Raster& Scene() {
-  static const Raster scene = testing::Shot(testing::NoiseScene(3), kWidth + 200, kHeight + 200, {});
+  static const Raster scene =
+      testing::Shot(testing::NoiseScene(3), kWidth + 200, kHeight + 200, {});
   return scene;
 }
 
@@ -82,8 +83,8 @@ void AlignSequence(benchmark::State& state, bool handheld, bool subject) {
   if (subject) settings.subject = AlignPoint{2100, 1400};
   const Rect crop{200, 150, kWidth - 200, kHeight - 150};
   for (auto _ : state) {
-    const std::vector<FrameOutcome> outcomes =
-        AlignPhotos(slots, [&frames](size_t i) { return AlignImage(frames[i]); }, crop, settings);
+    const std::vector<FrameOutcome> outcomes = AlignPhotos(
+        slots, [&frames](size_t i) { return AlignImage(frames[i]); }, crop, settings);
     for (const FrameOutcome& outcome : outcomes) {
       if (!outcome.alignment) state.SkipWithError(outcome.problem.c_str());
     }
@@ -91,9 +92,15 @@ void AlignSequence(benchmark::State& state, bool handheld, bool subject) {
   }
 }
 
-void BM_Align16PhotosOf12MpByTranslation(benchmark::State& state) { AlignSequence(state, false, false); }
-void BM_Align16PhotosOf12MpBySimilarity(benchmark::State& state) { AlignSequence(state, true, false); }
-void BM_Align16PhotosOf12MpOnASubject(benchmark::State& state) { AlignSequence(state, false, true); }
+void BM_Align16PhotosOf12MpByTranslation(benchmark::State& state) {
+  AlignSequence(state, false, false);
+}
+void BM_Align16PhotosOf12MpBySimilarity(benchmark::State& state) {
+  AlignSequence(state, true, false);
+}
+void BM_Align16PhotosOf12MpOnASubject(benchmark::State& state) {
+  AlignSequence(state, false, true);
+}
 
 BENCHMARK(BM_Align16PhotosOf12MpByTranslation)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Align16PhotosOf12MpBySimilarity)->Unit(benchmark::kMillisecond)->Iterations(1);

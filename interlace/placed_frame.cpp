@@ -32,8 +32,12 @@ CropFrame FrameOf(const Rect& crop, const FramePlacement& placement) {
   const double c = placement.scale * std::cos(turn);
   const double s = placement.scale * std::sin(turn);
   // R = [[c, s], [-s, c]]: its columns are the images of the crop's axes.
-  return CropFrame{(crop.left + crop.right) / 2.0 + placement.shift_x, (crop.top + crop.bottom) / 2.0 + placement.shift_y,
-                   c, -s, s, c};
+  return CropFrame{(crop.left + crop.right) / 2.0 + placement.shift_x,
+                   (crop.top + crop.bottom) / 2.0 + placement.shift_y,
+                   c,
+                   -s,
+                   s,
+                   c};
 }
 
 // The photo region read, 24-bit, with the photo's extent to tell white.
@@ -47,7 +51,8 @@ Region ReadPlaced(PhotoSource& source, const Rect& bounds) {
   Region region{Raster(), bounds.Intersected(Rect{0, 0, size.width, size.height})};
   if (region.at.IsEmpty()) return region;
   region.pixels = source.ReadRegion(region.at);
-  if (region.pixels.Format() != PixelFormat::pf24bit) region.pixels.SetPixelFormat(PixelFormat::pf24bit);
+  if (region.pixels.Format() != PixelFormat::pf24bit)
+    region.pixels.SetPixelFormat(PixelFormat::pf24bit);
   return region;
 }
 
@@ -70,14 +75,18 @@ inline void AddBlended(const Region& region, double px, double py, double* sum) 
   const double ty = y - fy;
   for (int c = 0; c < 3; ++c) {
     const double top = Channel(region, x0, y0, c) * (1 - tx) + Channel(region, x0 + 1, y0, c) * tx;
-    const double bottom = Channel(region, x0, y0 + 1, c) * (1 - tx) + Channel(region, x0 + 1, y0 + 1, c) * tx;
+    const double bottom =
+        Channel(region, x0, y0 + 1, c) * (1 - tx) + Channel(region, x0 + 1, y0 + 1, c) * tx;
     sum[c] += top * (1 - ty) + bottom * ty;
   }
 }
 
-uint8_t ToByte(double value) { return static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L)); }
+uint8_t ToByte(double value) {
+  return static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+}
 
-void SampleNearest(const Region& region, const CropFrame& frame, const Rect& crop, Size slice, Raster& out) {
+void SampleNearest(const Region& region, const CropFrame& frame, const Rect& crop, Size slice,
+                   Raster& out) {
   const double step_x = static_cast<double>(crop.Width()) / slice.width;
   const double step_y = static_cast<double>(crop.Height()) / slice.height;
   for (int j = 0; j < slice.height; ++j) {
@@ -94,8 +103,8 @@ void SampleNearest(const Region& region, const CropFrame& frame, const Rect& cro
   }
 }
 
-void SampleArea(const Region& region, const CropFrame& frame, const Rect& crop, Size slice, double scale,
-                Raster& out) {
+void SampleArea(const Region& region, const CropFrame& frame, const Rect& crop, Size slice,
+                double scale, Raster& out) {
   const double step_x = static_cast<double>(crop.Width()) / slice.width;
   const double step_y = static_cast<double>(crop.Height()) / slice.height;
   const int nx = std::clamp(static_cast<int>(std::ceil(step_x * scale)), 1, kMaxSamples);
@@ -110,8 +119,8 @@ void SampleArea(const Region& region, const CropFrame& frame, const Rect& crop, 
         double* sum = &sums[static_cast<size_t>(i) * 3];
         for (int a = 0; a < nx; ++a) {
           const double ux = (i + (a + 0.5) / nx) * step_x - crop.Width() / 2.0;
-          AddBlended(region, frame.cx + frame.ex_x * ux + frame.ey_x * uy, frame.cy + frame.ex_y * ux + frame.ey_y * uy,
-                     sum);
+          AddBlended(region, frame.cx + frame.ex_x * ux + frame.ey_x * uy,
+                     frame.cy + frame.ex_y * ux + frame.ey_y * uy, sum);
         }
       }
     }
@@ -125,7 +134,8 @@ void SampleArea(const Region& region, const CropFrame& frame, const Rect& crop, 
 bool IsAsFramed(const FramePlacement& placement) { return placement == FramePlacement{}; }
 
 bool IsWholePixelShift(const FramePlacement& placement) {
-  return placement.angle == 0 && placement.scale == 1 && placement.shift_x == std::trunc(placement.shift_x) &&
+  return placement.angle == 0 && placement.scale == 1 &&
+         placement.shift_x == std::trunc(placement.shift_x) &&
          placement.shift_y == std::trunc(placement.shift_y);
 }
 
@@ -154,13 +164,15 @@ Rect PlacedCropBounds(const Rect& crop, const FramePlacement& placement) {
     }
   }
   return Rect{static_cast<int32_t>(std::floor(left)) - 1, static_cast<int32_t>(std::floor(top)) - 1,
-              static_cast<int32_t>(std::ceil(right)) + 1, static_cast<int32_t>(std::ceil(bottom)) + 1};
+              static_cast<int32_t>(std::ceil(right)) + 1,
+              static_cast<int32_t>(std::ceil(bottom)) + 1};
 }
 
-Raster SliceOfPlacedCrop(PhotoSource& source, const Rect& crop, const FramePlacement& placement, Size slice, int slot,
-                         Sampling sampling) {
+Raster SliceOfPlacedCrop(PhotoSource& source, const Rect& crop, const FramePlacement& placement,
+                         Size slice, int slot, Sampling sampling) {
   if (IsAsFramed(placement)) return SliceFromSource(source, crop, slice, slot, sampling);
-  if (IsWholePixelShift(placement)) return SliceFromSource(source, ShiftedCrop(crop, placement), slice, slot, sampling);
+  if (IsWholePixelShift(placement))
+    return SliceFromSource(source, ShiftedCrop(crop, placement), slice, slot, sampling);
   return PlacedSliceFromSource(source, crop, placement, slice, slot, sampling);
 }
 
@@ -170,8 +182,8 @@ Rect PlacedReadBounds(const Rect& crop, const FramePlacement& placement) {
   return PlacedCropBounds(crop, placement);
 }
 
-Raster PlacedSliceFromSource(PhotoSource& source, const Rect& crop, const FramePlacement& placement, Size slice,
-                             int slot, Sampling sampling) {
+Raster PlacedSliceFromSource(PhotoSource& source, const Rect& crop, const FramePlacement& placement,
+                             Size slice, int slot, Sampling sampling) {
   if (crop.IsEmpty()) throw Error(EmptyCropText(slot));
   if (slice.width <= 0 || slice.height <= 0) {
     throw Error(Format("The slice size %d x %d is empty", slice.width, slice.height));

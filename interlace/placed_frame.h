@@ -36,13 +36,13 @@ Rect PlacedCropBounds(const Rect& crop, const FramePlacement& placement);
 // The frame's one scaling whatever its placement: a crop as framed (or
 // moved by whole pixels) cut and scaled as SliceFromSource does, any other
 // placement sampled with it (PlacedSliceFromSource).
-Raster SliceOfPlacedCrop(PhotoSource& source, const Rect& crop, const FramePlacement& placement, Size slice, int slot,
-                         Sampling sampling);
+Raster SliceOfPlacedCrop(PhotoSource& source, const Rect& crop, const FramePlacement& placement,
+                         Size slice, int slot, Sampling sampling);
 
 // The photo's pixels the frame reads for it.
 Rect PlacedReadBounds(const Rect& crop, const FramePlacement& placement);
 
-Raster PlacedSliceFromSource(PhotoSource& source, const Rect& crop, const FramePlacement& placement, Size slice,
-                             int slot, Sampling sampling);
+Raster PlacedSliceFromSource(PhotoSource& source, const Rect& crop, const FramePlacement& placement,
+                             Size slice, int slot, Sampling sampling);
 
 }  // namespace lenti

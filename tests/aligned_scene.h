@@ -46,7 +46,8 @@ class NoiseScene {
 
  private:
   double Hash(int64_t ix, int64_t iy, int octave) const {
-    uint64_t h = static_cast<uint64_t>(ix) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(iy) * 0xC2B2AE3D27D4EB4Full ^
+    uint64_t h = static_cast<uint64_t>(ix) * 0x9E3779B97F4A7C15ull ^
+                 static_cast<uint64_t>(iy) * 0xC2B2AE3D27D4EB4Full ^
                  (static_cast<uint64_t>(octave) << 32) ^ seed_;
     h ^= h >> 29;
     h *= 0xBF58476D1CE4E5B9ull;
@@ -61,16 +62,18 @@ class NoiseScene {
     const auto iy = static_cast<int64_t>(fy);
     const double tx = Smooth(x - fx);
     const double ty = Smooth(y - fy);
-    const double top = Hash(ix, iy, octave) + (Hash(ix + 1, iy, octave) - Hash(ix, iy, octave)) * tx;
-    const double bottom = Hash(ix, iy + 1, octave) + (Hash(ix + 1, iy + 1, octave) - Hash(ix, iy + 1, octave)) * tx;
+    const double top =
+        Hash(ix, iy, octave) + (Hash(ix + 1, iy, octave) - Hash(ix, iy, octave)) * tx;
+    const double bottom =
+        Hash(ix, iy + 1, octave) + (Hash(ix + 1, iy + 1, octave) - Hash(ix, iy + 1, octave)) * tx;
     return top + (bottom - top) * ty;
   }
   uint32_t seed_;
 };
 
 // Where the shot's pixel centre (x + 0.5, y + 0.5) looks in the scene.
-inline void SceneOfShot(const ShotPlacement& placement, double ax, double ay, double x, double y, double& sx,
-                        double& sy) {
+inline void SceneOfShot(const ShotPlacement& placement, double ax, double ay, double x, double y,
+                        double& sx, double& sy) {
   const double turn = placement.angle * std::numbers::pi / 180;
   const double c = std::cos(turn) / placement.scale;
   const double s = std::sin(turn) / placement.scale;
@@ -111,8 +114,8 @@ inline Raster Shot(const NoiseScene& scene, int width, int height, const ShotPla
 // `where` of the reference, 0..1 coordinates aside) standing before a
 // textured background: the background moves by `background_shift`, the
 // subject by `subject_shift`, as a rail shot's nearer plane moves further.
-inline Raster ParallaxShot(const NoiseScene& background, const NoiseScene& subject, int width, int height,
-                           const Rect& where, const ShotPlacement& background_shift,
+inline Raster ParallaxShot(const NoiseScene& background, const NoiseScene& subject, int width,
+                           int height, const Rect& where, const ShotPlacement& background_shift,
                            const ShotPlacement& subject_shift) {
   Raster photo(width, height, PixelFormat::pf24bit);
   for (int y = 0; y < height; ++y) {
@@ -120,10 +123,13 @@ inline Raster ParallaxShot(const NoiseScene& background, const NoiseScene& subje
     for (int x = 0; x < width; ++x) {
       const double sx = x + 0.5 - subject_shift.dx;
       const double sy = y + 0.5 - subject_shift.dy;
-      const bool on_subject = sx >= where.left && sx < where.right && sy >= where.top && sy < where.bottom;
+      const bool on_subject =
+          sx >= where.left && sx < where.right && sy >= where.top && sy < where.bottom;
       const double v = on_subject ? subject.Value(sx, sy)
-                                  : background.Value(x + 0.5 - background_shift.dx, y + 0.5 - background_shift.dy);
-      for (int c = 0; c < 3; ++c) row[3 * x + c] = static_cast<uint8_t>(std::lround(v * (0.8 + 0.1 * c) + 10 * c));
+                                  : background.Value(x + 0.5 - background_shift.dx,
+                                                     y + 0.5 - background_shift.dy);
+      for (int c = 0; c < 3; ++c)
+        row[3 * x + c] = static_cast<uint8_t>(std::lround(v * (0.8 + 0.1 * c) + 10 * c));
     }
   }
   return photo;

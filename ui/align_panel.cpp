@@ -14,7 +14,8 @@ AlignPanel::AlignPanel(QWidget* parent) : QGroupBox(QStringLiteral("Align"), par
   setObjectName(QStringLiteral("AlignGroup"));
   onion_box_ = Named(new QCheckBox(QStringLiteral("Onion skin"), this), "OnionSkinBox");
   onion_box_->setGeometry(8, 20, 104, 20);
-  onion_box_->setToolTip(QStringLiteral("Lay the reference frame over the current one inside the crop"));
+  onion_box_->setToolTip(
+      QStringLiteral("Lay the reference frame over the current one inside the crop"));
   difference_box_ = Named(new QCheckBox(QStringLiteral("Difference"), this), "OnionDifferenceBox");
   difference_box_->setGeometry(8, 42, 104, 20);
   opacity_slider_ = Named(new QSlider(Qt::Horizontal, this), "OnionOpacitySlider");
@@ -29,9 +30,11 @@ AlignPanel::AlignPanel(QWidget* parent) : QGroupBox(QStringLiteral("Align"), par
   align_button_->setToolTip(QStringLiteral("Register every frame to the reference over its crop"));
   subject_button_ = PlacedButton(this, "PickSubjectButton", "Pick subject", QRect(8, 146, 104, 26));
   subject_button_->setCheckable(true);
-  subject_button_->setToolTip(QStringLiteral("Click the key subject in the current photo: every frame lines up on it"));
+  subject_button_->setToolTip(
+      QStringLiteral("Click the key subject in the current photo: every frame lines up on it"));
   reset_button_ = PlacedButton(this, "ResetFrameButton", "Reset frame", QRect(8, 176, 104, 26));
-  reset_button_->setToolTip(QStringLiteral("The current frame back as framed (arrow keys nudge it)"));
+  reset_button_->setToolTip(
+      QStringLiteral("The current frame back as framed (arrow keys nudge it)"));
   connect(onion_box_, &QCheckBox::clicked, this, &AlignPanel::OnionChanged);
   connect(difference_box_, &QCheckBox::clicked, this, &AlignPanel::OnionChanged);
   connect(opacity_slider_, &QSlider::valueChanged, this, &AlignPanel::OnionChanged);

@@ -55,8 +55,11 @@ void MainWindow::OnOnionChanged() {
 void MainWindow::OnAlignFrames() {
   if (Busy()) return;
   Run([&] {
-    const AlignModel model = align_panel_->HandheldChosen() ? AlignModel::Similarity : AlignModel::Translation;
-    const AlignReport report = [this](const std::vector<std::string>& problems) { ReportProblems(*dialogs_, problems); };
+    const AlignModel model =
+        align_panel_->HandheldChosen() ? AlignModel::Similarity : AlignModel::Translation;
+    const AlignReport report = [this](const std::vector<std::string>& problems) {
+      ReportProblems(*dialogs_, problems);
+    };
     background_->Start(StartAlignSlots(state_, model, report));
   });
 }
@@ -69,7 +72,9 @@ bool MainWindow::PickSubject(QPoint view_point) {
   if (!align_panel_->PickingSubject() || Busy()) return false;
   align_panel_->StopPickingSubject();
   Run([&] {
-    const AlignReport report = [this](const std::vector<std::string>& problems) { ReportProblems(*dialogs_, problems); };
+    const AlignReport report = [this](const std::vector<std::string>& problems) {
+      ReportProblems(*dialogs_, problems);
+    };
     background_->Start(StartAlignSlotsOnSubject(state_, view_point.x(), view_point.y(), report));
   });
   return true;
@@ -80,11 +85,20 @@ bool MainWindow::Nudge(const QKeyEvent& event) {
   int dx = 0;
   int dy = 0;
   switch (event.key()) {
-    case Qt::Key_Left: dx = -step; break;
-    case Qt::Key_Right: dx = step; break;
-    case Qt::Key_Up: dy = -step; break;
-    case Qt::Key_Down: dy = step; break;
-    default: return false;
+    case Qt::Key_Left:
+      dx = -step;
+      break;
+    case Qt::Key_Right:
+      dx = step;
+      break;
+    case Qt::Key_Up:
+      dy = -step;
+      break;
+    case Qt::Key_Down:
+      dy = step;
+      break;
+    default:
+      return false;
   }
   if (Busy() || state_.photos.SlotFiles[state_.photos.CurrentSlot].empty()) return false;
   Run([&] { NudgeCurrentFrame(state_, dx, dy); });

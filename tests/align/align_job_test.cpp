@@ -75,13 +75,14 @@ TEST(AlignJob, TheSubjectStandsStillAndTheBackgroundKeepsItsParallax) {
   std::vector<std::string> paths;
   for (size_t k = 0; k < backgrounds.size(); ++k) {
     paths.push_back(WriteJpeg(dir, "f" + std::to_string(k) + ".jpg",
-                              testing::ParallaxShot(background, subject, kWidth, kHeight, where, backgrounds[k],
-                                                    subjects[k])));
+                              testing::ParallaxShot(background, subject, kWidth, kHeight, where,
+                                                    backgrounds[k], subjects[k])));
   }
   AlignSettings settings;
   settings.subject = AlignPoint{340, 250};
   const AlignedJob aligned = AlignJob(JobOf(paths), settings, 2);
-  for (const FrameOutcome& outcome : aligned.outcomes) ASSERT_TRUE(outcome.alignment) << outcome.problem;
+  for (const FrameOutcome& outcome : aligned.outcomes)
+    ASSERT_TRUE(outcome.alignment) << outcome.problem;
 
   const std::vector<Raster> slices = SlicesOf(aligned.job);
   const AlignImage first(slices[0]);
@@ -90,9 +91,11 @@ TEST(AlignJob, TheSubjectStandsStillAndTheBackgroundKeepsItsParallax) {
   for (size_t k = 1; k < slices.size(); ++k) {
     SCOPED_TRACE("frame " + std::to_string(k + 1));
     const AlignImage slice(slices[k]);
-    const FrameAlignment still = MatchSubject(first, slice, subject_in_slice, 1, static_cast<int>(k) + 1);
+    const FrameAlignment still =
+        MatchSubject(first, slice, subject_in_slice, 1, static_cast<int>(k) + 1);
     EXPECT_LT(std::hypot(still.dx, still.dy), 1.0);
-    const FrameAlignment behind = RegisterFrame(first, slice, above_subject, AlignModel::Translation, 1, 2);
+    const FrameAlignment behind =
+        RegisterFrame(first, slice, above_subject, AlignModel::Translation, 1, 2);
     EXPECT_NEAR(behind.dx, backgrounds[k].dx - subjects[k].dx, 1.0);
     EXPECT_NEAR(behind.dy, backgrounds[k].dy - subjects[k].dy, 1.0);
   }
@@ -106,8 +109,9 @@ TEST(AlignJob, HandheldFramesSliceToTheReferencesCrop) {
   const std::vector<ShotPlacement> shots{{}, {14.5, -8.25, 1.6, 1.02}, {-22.75, 11.5, -1.1, 0.975}};
   std::vector<std::string> paths;
   for (size_t k = 0; k < shots.size(); ++k) {
-    paths.push_back(WriteJpeg(dir, "h" + std::to_string(k) + ".jpg",
-                              testing::Shot(scene, kWidth, kHeight, shots[k], 2.0, static_cast<uint32_t>(k))));
+    paths.push_back(
+        WriteJpeg(dir, "h" + std::to_string(k) + ".jpg",
+                  testing::Shot(scene, kWidth, kHeight, shots[k], 2.0, static_cast<uint32_t>(k))));
   }
   AlignSettings settings;
   settings.model = AlignModel::Similarity;
@@ -117,7 +121,8 @@ TEST(AlignJob, HandheldFramesSliceToTheReferencesCrop) {
   const Rect inner{40, 30, kCrop.Width() - 40, kCrop.Height() - 30};
   for (size_t k = 1; k < slices.size(); ++k) {
     SCOPED_TRACE("frame " + std::to_string(k + 1));
-    const FrameAlignment left = RegisterFrame(first, AlignImage(slices[k]), inner, AlignModel::Similarity, 1, 2);
+    const FrameAlignment left =
+        RegisterFrame(first, AlignImage(slices[k]), inner, AlignModel::Similarity, 1, 2);
     EXPECT_LT(std::hypot(left.dx, left.dy), 0.5);
     EXPECT_NEAR(left.angle, 0, 0.1);
     EXPECT_NEAR(left.scale, 1, 0.002);
@@ -129,11 +134,13 @@ TEST(AlignJob, AFrameThatCannotBeAlignedKeepsItsCropAndSaysWhy) {
   const NoiseScene scene(41);
   Raster flat(kWidth, kHeight, PixelFormat::pf24bit);
   flat.FillRect(flat.ClipRect(), Color{90, 90, 90});
-  const std::vector<std::string> paths{WriteJpeg(dir, "a.jpg", testing::Shot(scene, kWidth, kHeight, {})),
-                                       WriteJpeg(dir, "b.jpg", flat),
-                                       WriteJpeg(dir, "c.jpg", testing::Shot(scene, kWidth, kHeight, {5.5, -2}))};
+  const std::vector<std::string> paths{
+      WriteJpeg(dir, "a.jpg", testing::Shot(scene, kWidth, kHeight, {})),
+      WriteJpeg(dir, "b.jpg", flat),
+      WriteJpeg(dir, "c.jpg", testing::Shot(scene, kWidth, kHeight, {5.5, -2}))};
   const AlignedJob aligned = AlignJob(JobOf(paths), AlignSettings{}, 2);
-  EXPECT_EQ(aligned.outcomes[1].problem, "Photo 2 has no texture to align on (it is one flat colour)");
+  EXPECT_EQ(aligned.outcomes[1].problem,
+            "Photo 2 has no texture to align on (it is one flat colour)");
   EXPECT_EQ(aligned.job.frames[1].placement, FramePlacement{});
   EXPECT_EQ(aligned.job.frames[1].crop, kCrop);
   EXPECT_NEAR(aligned.job.frames[2].placement.shift_x, 5.5, 0.5);

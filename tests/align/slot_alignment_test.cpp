@@ -32,7 +32,8 @@ class SlotAlignment : public ::testing::Test {
  protected:
   void SetUp() override {
     std::vector<std::string> files;
-    for (size_t k = 0; k < kShots.size(); ++k) files.push_back(Photo("p" + std::to_string(k), Shot(kShots[k], k)));
+    for (size_t k = 0; k < kShots.size(); ++k)
+      files.push_back(Photo("p" + std::to_string(k), Shot(kShots[k], k)));
     Import(files);
   }
   Raster Shot(const ShotPlacement& p, size_t k) const {
@@ -47,9 +48,12 @@ class SlotAlignment : public ::testing::Test {
   void Import(const std::vector<std::string>& files) {
     ImportFilesToEnd(state_, fe_, fe_, work_.path().string(), 1, files);
     // Each slot framed as the window frames a slot it shows.
-    for (int slot = static_cast<int>(files.size()); slot >= 1; --slot) SelectSlot(state_, fe_, slot);
+    for (int slot = static_cast<int>(files.size()); slot >= 1; --slot)
+      SelectSlot(state_, fe_, slot);
   }
-  const FramePlacement& Placement(int slot) const { return state_.photos.Placements[static_cast<size_t>(slot - 1)]; }
+  const FramePlacement& Placement(int slot) const {
+    return state_.photos.Placements[static_cast<size_t>(slot - 1)];
+  }
   // The mean difference the onion skin shows over slot `slot`.
   double OnionDifference(int slot) {
     SelectSlot(state_, fe_, slot);

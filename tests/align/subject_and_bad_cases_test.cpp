@@ -45,7 +45,8 @@ TEST_P(SubjectAccuracy, FindsTheSubjectWithinHalfAPixel) {
   const AlignImage reference(CameraShot(scene, {}, 1));
   const AlignImage frame(CameraShot(scene, c.shot));
   const FrameAlignment found = MatchSubject(reference, frame, c.subject, 1, 2);
-  const FrameAlignment truth{{kWidth / 2.0, kHeight / 2.0}, c.shot.dx, c.shot.dy, c.shot.angle, c.shot.scale, 1};
+  const FrameAlignment truth{
+      {kWidth / 2.0, kHeight / 2.0}, c.shot.dx, c.shot.dy, c.shot.angle, c.shot.scale, 1};
   const AlignPoint expected = MapToFrame(truth, c.subject);
   EXPECT_NEAR(c.subject.x + found.dx, expected.x, 0.5);
   EXPECT_NEAR(c.subject.y + found.dy, expected.y, 0.5);
@@ -75,9 +76,11 @@ TEST_P(BadFrames, AreRefusedNamingTheFrame) {
   EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
 }
 
-std::string Register(const Raster& reference, const Raster& frame, AlignModel model = AlignModel::Similarity) {
+std::string Register(const Raster& reference, const Raster& frame,
+                     AlignModel model = AlignModel::Similarity) {
   return ErrorOf([&] {
-    RegisterFrame(AlignImage(reference), AlignImage(frame), Rect{0, 0, kWidth, kHeight}, model, 1, 3);
+    RegisterFrame(AlignImage(reference), AlignImage(frame), Rect{0, 0, kWidth, kHeight}, model, 1,
+                  3);
   });
 }
 
@@ -98,18 +101,35 @@ const BadCase kBadCases[] = {
     {"OtherScene", [] { return Register(CameraShot(kScene, {}), CameraShot(kOtherScene, {})); },
      "Photo 3 does not overlap the reference photo 1"},
     {"OtherSceneByShift",
-     [] { return Register(CameraShot(kScene, {}), CameraShot(kScene, {700, 0}), AlignModel::Translation); },
+     [] {
+       return Register(CameraShot(kScene, {}), CameraShot(kScene, {700, 0}),
+                       AlignModel::Translation);
+     },
      "Photo 3 does not overlap the reference photo 1"},
-    {"SubjectBesideThePhoto", [] { return Match(CameraShot(kScene, {}), CameraShot(kScene, {}), {700, 10}); },
+    {"SubjectBesideThePhoto",
+     [] {
+       return Match(CameraShot(kScene, {}), CameraShot(kScene, {}), {700, 10});
+     },
      "The subject point 700,10 lies outside the reference photo 1 (640 x 480 pixels)"},
-    {"SubjectAboveThePhoto", [] { return Match(CameraShot(kScene, {}), CameraShot(kScene, {}), {10, -0.5}); },
+    {"SubjectAboveThePhoto",
+     [] {
+       return Match(CameraShot(kScene, {}), CameraShot(kScene, {}), {10, -0.5});
+     },
      "The subject point 10,-0.5 lies outside"},
     {"SubjectNotInTheFrame",
-     [] { return Match(CameraShot(kScene, {}), CameraShot(kOtherScene, {}), {320, 240}); },
+     [] {
+       return Match(CameraShot(kScene, {}), CameraShot(kOtherScene, {}), {320, 240});
+     },
      "The subject was not found in photo 3: the best match"},
-    {"SubjectOnAFlatFrame", [] { return Match(CameraShot(kScene, {}), Flat(), {320, 240}); },
+    {"SubjectOnAFlatFrame",
+     [] {
+       return Match(CameraShot(kScene, {}), Flat(), {320, 240});
+     },
      "Photo 3 has no texture to align on"},
-    {"SubjectOnAFlatReference", [] { return Match(Flat(), CameraShot(kScene, {}), {320, 240}); },
+    {"SubjectOnAFlatReference",
+     [] {
+       return Match(Flat(), CameraShot(kScene, {}), {320, 240});
+     },
      "The reference photo 1 has no texture at the subject 320,240"},
     // Photos too small to hold a search: refused, never read past their edges.
     {"TinyFrame", [] { return Register(CameraShot(kScene, {}), Tiny(6, 5)); },
@@ -117,12 +137,15 @@ const BadCase kBadCases[] = {
     {"TinyArea",
      [] {
        return ErrorOf([] {
-         RegisterFrame(AlignImage(CameraShot(kScene, {})), AlignImage(CameraShot(kScene, {})), Rect{630, 0, 700, 480},
-                       AlignModel::Similarity, 1, 3);
+         RegisterFrame(AlignImage(CameraShot(kScene, {})), AlignImage(CameraShot(kScene, {})),
+                       Rect{630, 0, 700, 480}, AlignModel::Similarity, 1, 3);
        });
      },
      "The area to align on in the reference photo 1 is too small to align (10 x 480 pixels)"},
-    {"SubjectInATinyFrame", [] { return Match(CameraShot(kScene, {}), Tiny(5, 40), {320, 240}); },
+    {"SubjectInATinyFrame",
+     [] {
+       return Match(CameraShot(kScene, {}), Tiny(5, 40), {320, 240});
+     },
      "Photo 3 is too small to align (5 x 40 pixels)"},
 };
 

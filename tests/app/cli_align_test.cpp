@@ -41,7 +41,8 @@ CliResult Cli(const std::vector<std::string>& args) {
 // The numbers after `key` on each line of `text`.
 std::vector<double> Values(const std::string& text, const std::string& key) {
   std::vector<double> values;
-  for (size_t at = text.find(" " + key + " "); at != std::string::npos; at = text.find(" " + key + " ", at + 1)) {
+  for (size_t at = text.find(" " + key + " "); at != std::string::npos;
+       at = text.find(" " + key + " ", at + 1)) {
     values.push_back(std::stod(text.substr(at + key.size() + 2)));
   }
   return values;
@@ -51,7 +52,8 @@ class CliAlign : public ::testing::Test {
  protected:
   void SetUp() override {
     for (size_t k = 0; k < kShots.size(); ++k) {
-      const Raster photo = testing::Shot(scene_, 480, 360, kShots[k], 2.0, static_cast<uint32_t>(k));
+      const Raster photo =
+          testing::Shot(scene_, 480, 360, kShots[k], 2.0, static_cast<uint32_t>(k));
       const std::vector<uint8_t> bytes = EncodeJpeg(photo, 85);
       WriteWholeFile(Photo(k), bytes.data(), bytes.size());
     }
@@ -111,8 +113,9 @@ TEST_F(CliAlign, APhotoThatCannotBeAlignedIsNamedAndTheOthersStillPrinted) {
 }
 
 TEST_F(CliAlign, MergeAlignedKeepsThePlacementsInItsJob) {
-  std::vector<std::string> args{"merge", "-o", dir_ / "out.bmp", "--size", "4x3", "--save-job", dir_ / "job.vexaro",
-                                "--align", "auto", "--align-model", "similarity"};
+  std::vector<std::string> args{
+      "merge",   "-o",   dir_ / "out.bmp", "--size",    "4x3", "--save-job", dir_ / "job.vexaro",
+      "--align", "auto", "--align-model",  "similarity"};
   for (const std::string& p : Photos()) args.push_back(p);
   const CliResult r = Cli(args);
   ASSERT_EQ(r.status, 0) << r.err;
@@ -137,21 +140,30 @@ TEST(CliAlignArgs, RefuseWhatMakesNoSense) {
     const char* error;
   } table[] = {
       {{"align", "a.jpg"}, "align needs 2 to 16 photos, 1 given"},
-      {{"align", "--reference", "3", "a.jpg", "b.jpg"}, "--reference 3, but only 2 photos are given"},
-      {{"align", "--subject", "12", "a.jpg", "b.jpg"}, "--subject must be X,Y in the reference photo's pixels"},
-      {{"align", "--model", "affine", "a.jpg", "b.jpg"}, "--model must be translation or similarity"},
-      {{"align", "--subject", "1,2", "--model", "similarity", "a.jpg", "b.jpg"}, "--model similarity aligns without"},
-      {{"merge", "-o", "o.bmp", "--align", "sideways", "a.jpg", "b.jpg"}, "--align must be auto or subject:X,Y"},
-      {{"merge", "-o", "o.bmp", "--align-model", "similarity", "a.jpg", "b.jpg"}, "--align-model needs --align"},
-      {{"merge", "-o", "o.bmp", "--align", "subject:x,2", "a.jpg", "b.jpg"}, "--align subject must be X,Y"},
+      {{"align", "--reference", "3", "a.jpg", "b.jpg"},
+       "--reference 3, but only 2 photos are given"},
+      {{"align", "--subject", "12", "a.jpg", "b.jpg"},
+       "--subject must be X,Y in the reference photo's pixels"},
+      {{"align", "--model", "affine", "a.jpg", "b.jpg"},
+       "--model must be translation or similarity"},
+      {{"align", "--subject", "1,2", "--model", "similarity", "a.jpg", "b.jpg"},
+       "--model similarity aligns without"},
+      {{"merge", "-o", "o.bmp", "--align", "sideways", "a.jpg", "b.jpg"},
+       "--align must be auto or subject:X,Y"},
+      {{"merge", "-o", "o.bmp", "--align-model", "similarity", "a.jpg", "b.jpg"},
+       "--align-model needs --align"},
+      {{"merge", "-o", "o.bmp", "--align", "subject:x,2", "a.jpg", "b.jpg"},
+       "--align subject must be X,Y"},
   };
   for (const auto& c : table) {
     const ParseResult parsed = ParseArguments(c.args);
     EXPECT_FALSE(parsed.command);
     EXPECT_NE(parsed.error.find(c.error), std::string::npos) << parsed.error;
   }
-  const ParseResult subject = ParseArguments({"merge", "-o", "o.bmp", "--align", "subject:10.5,-2", "a.jpg", "b.jpg"});
-  ASSERT_TRUE(subject.command && subject.command->merge.align && subject.command->merge.align->subject);
+  const ParseResult subject =
+      ParseArguments({"merge", "-o", "o.bmp", "--align", "subject:10.5,-2", "a.jpg", "b.jpg"});
+  ASSERT_TRUE(subject.command && subject.command->merge.align &&
+              subject.command->merge.align->subject);
   EXPECT_EQ(subject.command->merge.align->subject->x, 10.5);
   EXPECT_EQ(subject.command->merge.align->subject->y, -2);
 }

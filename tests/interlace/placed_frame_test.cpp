@@ -21,12 +21,14 @@ using testing::RasterPhotoSource;
 using testing::SamePixels;
 
 // One frame through the merge pipeline, read from `photo` in memory.
-Raster PipelineSlice(const Raster& photo, const Rect& crop, const FramePlacement& placement, Size slice,
-                     Sampling sampling) {
+Raster PipelineSlice(const Raster& photo, const Rect& crop, const FramePlacement& placement,
+                     Size slice, Sampling sampling) {
   MergeRequest request;
   request.geometry.slice = slice;
   request.sampling = sampling;
-  request.open = [&photo](const std::string&) { return std::make_unique<RasterPhotoSource>(photo); };
+  request.open = [&photo](const std::string&) {
+    return std::make_unique<RasterPhotoSource>(photo);
+  };
   PipelineFrame frame;
   frame.path = "photo";
   frame.source_rect = crop;
@@ -80,7 +82,8 @@ Raster Ramps() {
 }
 
 // The photo point a slice pixel centre looks at, by the documented rule.
-void LooksAt(const Rect& crop, const FramePlacement& p, Size slice, int i, int j, double& x, double& y) {
+void LooksAt(const Rect& crop, const FramePlacement& p, Size slice, int i, int j, double& x,
+             double& y) {
   const double ux = (i + 0.5) * crop.Width() / slice.width - crop.Width() / 2.0;
   const double uy = (j + 0.5) * crop.Height() / slice.height - crop.Height() / 2.0;
   const double turn = p.angle * std::acos(-1.0) / 180;
@@ -133,18 +136,20 @@ INSTANTIATE_TEST_SUITE_P(Placements, PlacedSampling, ::testing::ValuesIn(kPlaced
 TEST(PlacedSampling, AQuarterTurnShowsThePhotoTurnedBack) {
   const Raster photo = Pattern(64, 64, 1);
   const Rect crop{8, 8, 40, 40};
-  const Raster slice = PipelineSlice(photo, crop, FramePlacement{0, 0, 90, 1}, Size{32, 32}, Sampling::Nearest);
+  const Raster slice =
+      PipelineSlice(photo, crop, FramePlacement{0, 0, 90, 1}, Size{32, 32}, Sampling::Nearest);
   for (int j = 0; j < 32; ++j) {
     for (int i = 0; i < 32; ++i) {
-      ASSERT_EQ(slice.PixelColor(i, j), photo.PixelColor(crop.left + j, crop.bottom - 1 - i)) << i << "," << j;
+      ASSERT_EQ(slice.PixelColor(i, j), photo.PixelColor(crop.left + j, crop.bottom - 1 - i))
+          << i << "," << j;
     }
   }
 }
 
 TEST(PlacedSampling, WhatLiesOutsideThePhotoIsWhite) {
   const Raster photo = Pattern(64, 64, 1);
-  const Raster slice =
-      PipelineSlice(photo, Rect{0, 0, 32, 32}, FramePlacement{-40.5, 0, 1, 1}, Size{16, 16}, Sampling::Area);
+  const Raster slice = PipelineSlice(photo, Rect{0, 0, 32, 32}, FramePlacement{-40.5, 0, 1, 1},
+                                     Size{16, 16}, Sampling::Area);
   for (int j = 0; j < 16; ++j) {
     for (int i = 0; i < 16; ++i) ASSERT_EQ(slice.PixelColor(i, j), (Color{255, 255, 255}));
   }

@@ -24,7 +24,8 @@ namespace {
 
 const testing::ShotPlacement kSecondShot{12.5, -6.25};
 
-QString WriteShot(const QTemporaryDir& dir, const QString& name, const testing::ShotPlacement& placement) {
+QString WriteShot(const QTemporaryDir& dir, const QString& name,
+                  const testing::ShotPlacement& placement) {
   const Raster photo = testing::Shot(testing::NoiseScene(71), 480, 360, placement, 1.0);
   const QString path = dir.path() + "/" + name;
   SaveBmpFile(photo, path.toStdString());
@@ -52,7 +53,9 @@ class AlignWindowTest : public QObject {
     QTest::mouseClick(Find(kSlotControlNames[slot - 1].button), Qt::LeftButton);
     QTRY_VERIFY(!form_->Busy());
   }
-  const FramePlacement& Placement(int slot) const { return form_->State().photos.Placements[slot - 1]; }
+  const FramePlacement& Placement(int slot) const {
+    return form_->State().photos.Placements[slot - 1];
+  }
 
  private slots:
   void init() {
@@ -63,7 +66,9 @@ class AlignWindowTest : public QObject {
     QtDialogs::Hooks& hooks = form_->Dialogs().hooks;
     hooks.show_error = [this](const QString& text) { errors_ << text; };
     hooks.show_message = [this](const QString& text) { messages_ << text; };
-    hooks.run_file_dialog = [this](QFileDialog&) { return answers_.isEmpty() ? QString() : answers_.takeFirst(); };
+    hooks.run_file_dialog = [this](QFileDialog&) {
+      return answers_.isEmpty() ? QString() : answers_.takeFirst();
+    };
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     Import(1, WriteShot(temp_, "a.bmp", {}));
