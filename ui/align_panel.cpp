@@ -28,17 +28,22 @@ AlignPanel::AlignPanel(QWidget* parent) : QGroupBox(QStringLiteral("Align"), par
   model_box_->setGeometry(8, 88, 104, 24);
   align_button_ = PlacedButton(this, "AlignFramesButton", "Align frames", QRect(8, 116, 104, 26));
   align_button_->setToolTip(QStringLiteral("Register every frame to the reference over its crop"));
-  subject_button_ = PlacedButton(this, "PickSubjectButton", "Pick subject", QRect(8, 146, 104, 26));
+  align_current_button_ =
+      PlacedButton(this, "AlignCurrentButton", "Align this frame", QRect(8, 146, 104, 26));
+  align_current_button_->setToolTip(
+      QStringLiteral("Register the current frame alone to the reference"));
+  subject_button_ = PlacedButton(this, "PickSubjectButton", "Pick subject", QRect(8, 176, 104, 26));
   subject_button_->setCheckable(true);
   subject_button_->setToolTip(
       QStringLiteral("Click the key subject in the current photo: every frame lines up on it"));
-  reset_button_ = PlacedButton(this, "ResetFrameButton", "Reset frame", QRect(8, 176, 104, 26));
+  reset_button_ = PlacedButton(this, "ResetFrameButton", "Reset frame", QRect(8, 206, 104, 26));
   reset_button_->setToolTip(
       QStringLiteral("The current frame back as framed (arrow keys nudge it)"));
   connect(onion_box_, &QCheckBox::clicked, this, &AlignPanel::OnionChanged);
   connect(difference_box_, &QCheckBox::clicked, this, &AlignPanel::OnionChanged);
   connect(opacity_slider_, &QSlider::valueChanged, this, &AlignPanel::OnionChanged);
   connect(align_button_, &QPushButton::clicked, this, &AlignPanel::AlignRequested);
+  connect(align_current_button_, &QPushButton::clicked, this, &AlignPanel::AlignCurrentRequested);
   connect(reset_button_, &QPushButton::clicked, this, &AlignPanel::ResetRequested);
 }
 

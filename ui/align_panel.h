@@ -1,6 +1,7 @@
 // The "Align" group of the command band: the onion skin (on, its opacity,
 // the difference view), the model and "Align frames", picking the key
-// subject with a click, and putting the current frame back as framed.
+// subject with a click, and the current frame aligned again on its own or
+// put back as framed.
 // It only shows the state and reports the person's choices.
 #pragma once
 
@@ -32,6 +33,7 @@ class AlignPanel : public QGroupBox {
  signals:
   void OnionChanged();
   void AlignRequested();
+  void AlignCurrentRequested();
   void ResetRequested();
 
  private:
@@ -40,6 +42,7 @@ class AlignPanel : public QGroupBox {
   QSlider* opacity_slider_;
   QComboBox* model_box_;
   QPushButton* align_button_;
+  QPushButton* align_current_button_;
   QPushButton* subject_button_;
   QPushButton* reset_button_;
 };

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QMainWindow>
@@ -137,6 +138,7 @@ class MainWindow : public QMainWindow {
   // Alignment (main_window_align.cpp).
   void OnOnionChanged();
   void OnAlignFrames();
+  void OnAlignCurrentFrame();
   void OnResetFrame();
   // The project (main_window_project.cpp).
   void OnNewProject();
@@ -184,6 +186,8 @@ class MainWindow : public QMainWindow {
   // The Align group, the onion skin's overlay and the nudge keys (main_window_align.cpp).
   void BuildAlignCommands();
   void RefreshOnion();
+  // Every frame but the reference, or `only_slot` alone, as long work.
+  void AlignFrames(std::optional<int> only_slot);
   // True when the click at `view_point` picked the key subject.
   bool PickSubject(QPoint view_point);
   // True when the key nudged the current frame.

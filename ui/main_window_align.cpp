@@ -31,8 +31,8 @@ void ReportProblems(Dialogs& dialogs, const std::vector<std::string>& problems) 
 
 void MainWindow::BuildAlignCommands() {
   align_panel_ = new AlignPanel(command_band_);
-  align_panel_->setGeometry(8, 388, 120, 210);
-  command_band_->setMinimumHeight(600);
+  align_panel_->setGeometry(8, 388, 120, 240);
+  command_band_->setMinimumHeight(630);
   onion_view_ = Named(new PictureView(crop_shape_->parentWidget()), "OnionSkinView");
   onion_view_->setAttribute(Qt::WA_TransparentForMouseEvents);
   onion_view_->hide();
@@ -42,6 +42,7 @@ void MainWindow::BuildAlignCommands() {
   crop_shape_->setFocusPolicy(Qt::ClickFocus);
   connect(align_panel_, &AlignPanel::OnionChanged, this, &MainWindow::OnOnionChanged);
   connect(align_panel_, &AlignPanel::AlignRequested, this, &MainWindow::OnAlignFrames);
+  connect(align_panel_, &AlignPanel::AlignCurrentRequested, this, &MainWindow::OnAlignCurrentFrame);
   connect(align_panel_, &AlignPanel::ResetRequested, this, &MainWindow::OnResetFrame);
 }
 
@@ -52,7 +53,11 @@ void MainWindow::OnOnionChanged() {
   });
 }
 
-void MainWindow::OnAlignFrames() {
+void MainWindow::OnAlignFrames() { AlignFrames(std::nullopt); }
+
+void MainWindow::OnAlignCurrentFrame() { AlignFrames(state_.photos.CurrentSlot + 1); }
+
+void MainWindow::AlignFrames(std::optional<int> only_slot) {
   if (Busy()) return;
   Run([&] {
     const AlignModel model =
@@ -60,7 +65,7 @@ void MainWindow::OnAlignFrames() {
     const AlignReport report = [this](const std::vector<std::string>& problems) {
       ReportProblems(*dialogs_, problems);
     };
-    background_->Start(StartAlignSlots(state_, model, report));
+    background_->Start(StartAlignSlots(state_, model, report, only_slot));
   });
 }
 

@@ -100,6 +100,14 @@ class AlignWindowTest : public QObject {
     QCOMPARE(form_->CurrentJob().frames[1].placement, Placement(2));
   }
 
+  void aFrameIsAlignedAgainOnItsOwn() {
+    Import(3, WriteShot(temp_, "c.bmp", {-5, 4}));
+    QTest::mouseClick(Find<QPushButton>("AlignCurrentButton"), Qt::LeftButton);
+    QTRY_VERIFY(!form_->Busy());
+    QVERIFY(std::abs(Placement(3).shift_x + 5) < 0.5);
+    QCOMPARE(Placement(2), FramePlacement{});  // the others stay as they were
+  }
+
   void aClickOnTheSubjectLinesTheFramesUpOnIt() {
     QTest::mouseClick(Find<QPushButton>("PickSubjectButton"), Qt::LeftButton);
     auto* shape = Find<CropShape>("Shape7");
