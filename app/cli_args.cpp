@@ -139,6 +139,37 @@ Point ParsePoint(const std::string& option, const std::string& text) {
                IntInRange(option, fields[1], INT32_MIN, INT32_MAX)};
 }
 
+// X,Y in the reference's pixels, fractions allowed.
+AlignPoint ParseSubject(const std::string& option, const std::string& text) {
+  const std::vector<std::string> fields = Split(text, ',');
+  const std::string shape = option + " must be X,Y in the reference photo's pixels, not " + Quoted(text);
+  if (fields.size() != 2) Fail(shape);
+  AlignPoint point;
+  double* at[2] = {&point.x, &point.y};
+  for (int i = 0; i < 2; ++i) {
+    try {
+      *at[i] = static_cast<double>(StrToFloat(fields[static_cast<size_t>(i)]));
+    } catch (const Error&) {
+      Fail(shape);
+    }
+    if (!std::isfinite(*at[i])) Fail(shape);
+  }
+  return point;
+}
+
+AlignModel ParseAlignModel(const std::string& option, const std::string& text) {
+  if (text == "translation") return AlignModel::Translation;
+  if (text == "similarity") return AlignModel::Similarity;
+  Fail(option + " must be translation or similarity, not " + Quoted(text));
+}
+
+// --align auto | subject:X,Y
+std::optional<AlignPoint> ParseAlignHow(const std::string& text) {
+  if (text == "auto") return std::nullopt;
+  if (text.rfind("subject:", 0) == 0) return ParseSubject("--align subject", text.substr(8));
+  Fail("--align must be auto or subject:X,Y, not " + Quoted(text));
+}
+
 struct Option {
   std::string name;
   bool takes_value;
@@ -216,7 +247,7 @@ Mode ParseMode(const std::string& text) {
 MergeArgs ParseMerge(const std::vector<std::string>& args) {
   MergeArgs m;
   bool font_given = false, text_at_given = false, page_given = false, dpi_given = false, intent_given = false;
-  const std::vector<Option> table{
+  std::vector<Option> table{
       {"-o", true, false, [&](const std::string& v) { m.output = v; }},
       {"--output", true, false, [&](const std::string& v) { m.output = v; }},
       {"--mode", true, false, [&](const std::string& v) { m.mode = ParseMode(v); }},
@@ -299,7 +330,23 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
       {"--marks", false, false, [&](const std::string&) { m.press.marks = true; }},
       {"--black-text", false, false, [&](const std::string&) { m.press.black_text = true; }},
   };
+  AlignChoice align;
+  bool align_given = false;
+  bool align_model_given = false;
+  table.push_back({"--align", true, false, [&](const std::string& v) {
+                     align.subject = ParseAlignHow(v);
+                     align_given = true;
+                   }});
+  table.push_back({"--align-model", true, false, [&](const std::string& v) {
+                     align.model = ParseAlignModel("--align-model", v);
+                     align_model_given = true;
+                   }});
   ParseOptions(args, 1, table, m.photos);
+  if (align_model_given && !align_given) Fail("--align-model needs --align");
+  if (align_given && align.subject && align.model == AlignModel::Similarity) {
+    Fail("--align subject moves each frame by its subject's shift; --align-model similarity needs --align auto");
+  }
+  if (align_given) m.align = align;
   if (m.output.empty() && m.save_job.empty()) Fail("merge needs -o OUT.bmp (or --save-job JOB.vexaro)");
   if (m.output.empty() && m.pdf) Fail("--pdf needs -o OUT.bmp");
   if ((font_given || text_at_given) && !m.text) Fail("--font and --text-at need --text");
@@ -324,6 +371,29 @@ MergeArgs ParseMerge(const std::vector<std::string>& args) {
     }
   }
   return m;
+}
+
+AlignArgs ParseAlign(const std::vector<std::string>& args) {
+  AlignArgs a;
+  const std::vector<Option> table{
+      {"--reference", true, false,
+       [&](const std::string& v) { a.choice.reference = IntInRange("--reference", v, 1, kMaxPhotos); }},
+      {"--subject", true, false, [&](const std::string& v) { a.choice.subject = ParseSubject("--subject", v); }},
+      {"--model", true, false, [&](const std::string& v) { a.choice.model = ParseAlignModel("--model", v); }},
+  };
+  ParseOptions(args, 1, table, a.photos);
+  const auto count = static_cast<int>(a.photos.size());
+  if (count < kMinPhotos || count > kMaxPhotos) {
+    Fail("align needs 2 to 16 photos, " + std::to_string(count) + " given");
+  }
+  if (a.choice.reference > count) {
+    Fail("--reference " + std::to_string(a.choice.reference) + ", but only " + std::to_string(count) +
+         " photos are given");
+  }
+  if (a.choice.subject && a.choice.model == AlignModel::Similarity) {
+    Fail("--subject finds the subject's shift; --model similarity aligns without --subject");
+  }
+  return a;
 }
 
 RunArgs ParseRun(const std::vector<std::string>& args) {
@@ -431,6 +501,10 @@ constexpr const char* kMergeUsage =
     "                    [--rotate N] [--align-bars] [--reverse] [--pdf OUT.pdf [--page A4|A3|Letter] "
     "[--printer-dpi N] [--marks]]\n"
     "                    [--cmyk PROFILE.icc|default [--intent perceptual|relative] [--black-text]] [--bleed MM]\n"
+    "                    [--align auto|subject:X,Y [--align-model translation|similarity]]\n"
+    "                    PHOTO1 PHOTO2 [... PHOTO16]\n";
+constexpr const char* kAlignUsage =
+    "usage: vexaro align [--reference K] [--subject X,Y] [--model translation|similarity]\n"
     "                    PHOTO1 PHOTO2 [... PHOTO16]\n";
 constexpr const char* kRunUsage = "usage: vexaro run JOB.vexaro [MORE.vexaro ...] [-o OUT]\n";
 constexpr const char* kChartUsage =
@@ -460,7 +534,18 @@ constexpr const char* kMergeOptions =
     "                     installed press profile); bars and --black-text in black ink only\n"
     "  --intent           perceptual (default) or relative (colorimetric, black point compensated)\n"
     "  --bleed MM         the picture grown by 0 to 20 mm on every side, the lens grid run on\n"
-    "  --save-job JOB     the job of these options as a project file (.vexaro); -o may be left out\n";
+    "  --save-job JOB     the job of these options as a project file (.vexaro); -o may be left out\n"
+    "  --align auto       each crop moved onto photo 1's content (--align-model similarity: also\n"
+    "                     turned and scaled, for handheld shots); the job keeps the placements\n"
+    "  --align subject:X,Y  each crop moved so that the subject at X,Y of photo 1 lies at the\n"
+    "                     same place of every crop\n";
+constexpr const char* kAlignOptions =
+    "\nPrints where the reference photo's content lies in each photo, one line each:\n"
+    "\"frame K: dx DX dy DY\" in photo K's pixels (content 10 pixels further right: dx 10), taken\n"
+    "at the reference's centre, with \"angle A scale S\" (degrees counter-clockwise) for similarity.\n"
+    "  --reference K      the photo the others are aligned to (1)\n"
+    "  --subject X,Y      the shift of the subject at X,Y of the reference (its pixels)\n"
+    "  --model            translation (rail shots) or similarity (handheld: also turn and scale)\n";
 constexpr const char* kRunOptions =
     "\nRenders project files (from the window's File > Save Project or merge --save-job) to\n"
     "their outputs, one line each; exits 1 if any failed, the others still made.\n"
@@ -501,9 +586,10 @@ std::string UsageText(const std::string& topic) {
   if (topic == "run") return std::string(kRunUsage) + kRunOptions;
   if (topic == "chart") return std::string(kChartUsage) + Format(kChartOptions, written.c_str());
   if (topic == "view") return std::string(kViewUsage) + kViewOptions;
+  if (topic == "align") return std::string(kAlignUsage) + kAlignOptions;
   // The second and third commands' lines line up under the first's.
   return std::string(kMergeUsage) + "       " + (kRunUsage + 7) + "       " + (kChartUsage + 7) + "       " +
-         (kViewUsage + 7) +
+         (kViewUsage + 7) + "       " + (kAlignUsage + 7) +
          "       vexaro --version\n"
          "       vexaro COMMAND --help\n";
 }
@@ -524,7 +610,7 @@ LensSettings LensOf(const MergeArgs& args) {
 namespace {
 
 bool IsCommandName(const std::string& word) {
-  return word == "merge" || word == "run" || word == "chart" || word == "view";
+  return word == "merge" || word == "run" || word == "chart" || word == "view" || word == "align";
 }
 
 // --help anywhere before "--" asks for the usage of the command named first.
@@ -550,7 +636,7 @@ std::optional<Command> HelpOrVersion(const std::vector<std::string>& args) {
 ParseResult ParseArguments(const std::vector<std::string>& args) {
   ParseResult result;
   try {
-    if (args.empty()) Fail("missing command: merge, run, chart or view");
+    if (args.empty()) Fail("missing command: merge, run, chart, view or align");
     if (std::optional<Command> asked = HelpOrVersion(args)) {
       result.command = std::move(asked);
       return result;
@@ -570,8 +656,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     } else if (verb == "view") {
       command.kind = Command::Kind::View;
       command.view = ParseView(args);
+    } else if (verb == "align") {
+      command.kind = Command::Kind::Align;
+      command.align = ParseAlign(args);
     } else {
-      Fail("unknown command " + Quoted(verb) + ": use merge, run, chart or view");
+      Fail("unknown command " + Quoted(verb) + ": use merge, run, chart, view or align");
     }
     result.command = std::move(command);
   } catch (const UsageError& e) {

@@ -13,6 +13,9 @@
 //   vexaro chart -o OUT.bmp [--paper A4|A3|8x10] [--dpi 1200] [--lpi 40] [--cmyk PROFILE.icc|default]
 //   vexaro view MERGED --lpi L [--mode portrait|landscape] [--dpi D] [--phase F]
 //               (--angle A -o VIEW.bmp | --frames N -o DIR/)
+//   vexaro align [--reference K] [--subject X,Y] [--model translation|similarity]
+//                PHOTO1 PHOTO2 [... PHOTO16]
+// and merge takes [--align auto|subject:X,Y [--align-model translation|similarity]].
 //
 // Options take their value as the next argument or after "=" (--lpi=40);
 // "--" ends the options.
@@ -24,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "align/frame_alignment.h"
 #include "core/color.h"
 #include "core/geometry.h"
 #include "core/lens_pitch.h"
@@ -34,6 +38,14 @@ namespace lenti::cli {
 
 inline constexpr int kMinPhotos = 2;
 inline constexpr int kMaxPhotos = kSlotCount;
+
+// How the frames are aligned: to the reference photo's content over its
+// crop, or on a key subject at a point of the reference's pixels.
+struct AlignChoice {
+  std::optional<AlignPoint> subject;  // absent: registration over the crop
+  AlignModel model = AlignModel::Translation;
+  int reference = 1;  // the photo the others are aligned to
+};
 
 struct MergeArgs {
   std::string output;
@@ -62,6 +74,14 @@ struct MergeArgs {
   std::string save_job;
   // --cmyk, --intent, --bleed, --marks, --black-text: what a print shop takes.
   PressOutput press;
+  // --align: each crop moved (turned, scaled) by its frame's alignment.
+  std::optional<AlignChoice> align;
+};
+
+// `vexaro align`: where the reference's content lies in each photo.
+struct AlignArgs {
+  std::vector<std::string> photos;  // photo k is photos[k - 1]
+  AlignChoice choice;
 };
 
 // `vexaro run JOB.vexaro [MORE.vexaro ...] [-o OUT]`.
@@ -96,7 +116,7 @@ struct ViewArgs {
 };
 
 struct Command {
-  enum class Kind { Merge, Run, Chart, View, Help, Version };
+  enum class Kind { Merge, Run, Chart, View, Align, Help, Version };
   Kind kind = Kind::Help;
   // For Help (and a usage error): the command whose usage to show, or ""
   // for all of them.
@@ -105,6 +125,7 @@ struct Command {
   RunArgs run;
   ChartArgs chart;
   ViewArgs view;
+  AlignArgs align;
 };
 
 // Either a command or the text of the usage error (with the command it
@@ -119,7 +140,7 @@ struct ParseResult {
 ParseResult ParseArguments(const std::vector<std::string>& args);
 
 // The usage printed after a usage error and for --help: one command's
-// lines and options when `topic` names one (merge, chart, view), else the
+// lines and options when `topic` names one (merge, chart, view, align), else the
 // lines of all three.
 std::string UsageText(const std::string& topic = "");
 

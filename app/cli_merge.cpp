@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "align/align_job.h"
 #include "core/content_hash.h"
 #include "core/error.h"
 #include "core/numerics.h"
@@ -130,10 +131,27 @@ void ApplyFinishing(MakerState& state, const MergeArgs& args) {
   for (const FinishingStep& step : JobOfArgs(args).finishing) ApplyFinishingStep(state, step);
 }
 
-std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress) {
+Job AlignedJobOfArgs(Job job, const AlignChoice& align, std::vector<std::string>& notes) {
+  AlignSettings settings;
+  settings.model = align.model;
+  settings.reference_slot = align.reference;
+  settings.subject = align.subject;
+  AlignedJob aligned = AlignJob(ResolvedJob(std::move(job)), settings, MachineThreads());
+  for (const FrameOutcome& outcome : aligned.outcomes) {
+    if (!outcome.alignment) notes.push_back(outcome.problem + "; its crop stays as it was");
+  }
+  return std::move(aligned.job);
+}
+
+std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress, std::vector<std::string>* notes) {
   // A bad press profile is refused before any photo is read.
   if (args.press.cmyk) PressProfile::Load(args.press.profile);
   Job job = JobOfArgs(args);
+  if (args.align) {
+    std::vector<std::string> problems;
+    job = AlignedJobOfArgs(std::move(job), *args.align, problems);
+    if (notes != nullptr) notes->insert(notes->end(), problems.begin(), problems.end());
+  }
   if (!args.save_job.empty()) {
     job = ResolvedJob(std::move(job));
     SaveJobFile(job, args.save_job);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/cli_args.h"
 #include "core/job.h"
@@ -34,9 +35,16 @@ MakerState MergePhotos(const MergeArgs& args, unsigned threads, const ProgressFu
 // Text, bars and quarter turns on the merged picture, as the options ask.
 void ApplyFinishing(MakerState& state, const MergeArgs& args);
 
+// The job with every frame aligned as --align asks (crops made explicit
+// first); a frame that cannot be aligned keeps its crop, its problem added
+// to `notes`.
+Job AlignedJobOfArgs(Job job, const AlignChoice& align, std::vector<std::string>& notes);
+
 // The whole command; returns the summary line
 // ("merged 2 frames: 1698 x 2049 px, 297.5 dpi, strip 7 px -> out.bmp").
-std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress = {});
+// What the person should know besides (a frame left unaligned) goes to `notes`.
+std::string RunMerge(const MergeArgs& args, const ProgressFunction& progress = {},
+                     std::vector<std::string>* notes = nullptr);
 
 // "vexaro: warning: Too few pixels: ..." and a newline when a lens of the
 // job's settings gets fewer pixels than it has frames; "" otherwise (and for

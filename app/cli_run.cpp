@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "app/cli_align.h"
 #include "app/cli_args.h"
 #include "app/cli_chart.h"
 #include "app/cli_merge.h"
@@ -22,7 +23,10 @@ std::string RunCommand(const Command& command, std::ostream& err, bool show_prog
   if (command.kind == Command::Kind::View) return RunView(command.view);
   err << FrameFitWarning(JobOfArgs(command.merge));
   ProgressBar bar(err, show_progress);
-  return RunMerge(command.merge, [&bar](int done, int total) { bar.Update(done, total); });
+  std::vector<std::string> notes;
+  std::string line = RunMerge(command.merge, [&bar](int done, int total) { bar.Update(done, total); }, &notes);
+  for (const std::string& note : notes) err << "vexaro: " << note << "\n";
+  return line;
 }
 
 }  // namespace
@@ -44,6 +48,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitOk;
   }
   try {
+    if (parsed.command->kind == Command::Kind::Align) {
+      return RunAlign(parsed.command->align, out, err) ? kExitOk : kExitFailure;
+    }
     if (parsed.command->kind == Command::Kind::Run) {
       ProgressBar bar(err, show_progress);
       const auto progress = [&bar](int done, int total) { bar.Update(done, total); };

@@ -23,11 +23,17 @@ inline constexpr int kSlotCount = 16;
 // Upright strips in rows ("portrait") or across in columns ("landscape").
 enum class Mode { PortraitRows, LandscapeColumns };
 
-// Where a frame lies within its crop before it is cut: a shift in source
-// pixels. Always zero today; frame alignment fills it in.
+// Where a frame's crop lies on its photo once aligned: the crop moved by
+// (shift_x, shift_y) source pixels, then turned by `angle` degrees
+// counter-clockwise as the photo is seen and scaled by `scale` about its
+// moved centre (a scale above 1 takes in more of the photo). The frame
+// keeps the crop's size in the merge. Frame alignment sets it; the default
+// is the crop as framed.
 struct FramePlacement {
-  int32_t shift_x = 0;
-  int32_t shift_y = 0;
+  double shift_x = 0;
+  double shift_y = 0;
+  double angle = 0;
+  double scale = 1;
   friend bool operator==(const FramePlacement&, const FramePlacement&) = default;
 };
 

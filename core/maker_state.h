@@ -7,7 +7,7 @@
 //
 // | group     | what                                        | written by                         | read by                     |
 // |-----------|---------------------------------------------|------------------------------------|-----------------------------|
-// | `photos`  | photo files, thumbnails, frame count, crops, the rectangle and its drag | intake/ (import, select, crop), interlace/ (a merge hides the rectangle), render/ (a project or an undo restores the crops) | interlace/, render/, ui/ |
+// | `photos`  | photo files, thumbnails, frame count, crops, the rectangle and its drag | intake/ (import, select, crop, nudge, onion skin), interlace/ (a merge hides the rectangle), render/ (a project or an undo restores the crops), align/ (the frames' placements) | interlace/, render/, ui/ |
 // | `mode`    | how the strips run                          | ui/ (the Mode buttons), render/ (restore) | intake/, interlace/, render/, ui/ |
 // | `lens`    | lens pitch, resolution, phase, size, sampling, interlace type | ui/ (the Lens group), testchart/ (Use this pitch), render/ (restore) | intake/, interlace/, finishing/, testchart/, render/ |
 // | `merged`  | the merged picture, its one geometry, band, the job it renders | interlace/ (a merge replaces it whole, DropMergedPicture), finishing/ (turn, bars, text burned in), delivery/ (saved or printed), render/ (a job's finishing steps) | delivery/, render/, ui/ |
@@ -61,6 +61,17 @@ struct SlotSource {
   friend bool operator==(const SlotSource&, const SlotSource&) = default;
 };
 
+// The onion skin over the crop rectangle: the reference frame's crop laid
+// over the current one's, blended at `opacity` percent or as the
+// difference of the two, so that a misalignment shows at a glance.
+enum class OnionView { Off, Blend, Difference };
+struct OnionSkin {
+  OnionView view = OnionView::Off;
+  int32_t opacity = 50;  // percent of the reference in the blend
+  int32_t reference_slot = 1;  // also the frame alignment aligns the others to
+  friend bool operator==(const OnionSkin&, const OnionSkin&) = default;
+};
+
 struct SlotState {
   // Slot k (1..16) is SlotFiles[k - 1]; empty means not filled.
   std::array<std::string, kSlotCount> SlotFiles{};
@@ -75,6 +86,9 @@ struct SlotState {
   // (its CropRecord only approximates it in view pixels).
   std::array<std::optional<Rect>, kSlotCount> CropSources{};
   std::array<int64_t, kSlotCount> CropScales{};  // source px per view px x 10000
+  // Where alignment (or a nudge) placed each slot's crop on its photo.
+  std::array<FramePlacement, kSlotCount> Placements{};
+  OnionSkin Onion;
   // The small picture each slot's button shows (65 x 57; empty: none).
   std::array<Raster, kSlotCount> Thumbnails{};
   // The red rectangle as the view draws it, in view pixels, and whether it

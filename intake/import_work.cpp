@@ -87,6 +87,7 @@ void FillSlot(MakerState& state, MainView& view, const StagedPhoto& photo) {
   record.Saved = false;
   record.Left = 0;
   state.photos.CropSources[photo.slot - 1].reset();
+  state.photos.Placements[photo.slot - 1] = FramePlacement{};  // a new photo is placed as framed
   state.photos.CurrentSlot = static_cast<uint8_t>(photo.slot - 1);
 }
 

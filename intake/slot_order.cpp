@@ -139,6 +139,7 @@ Rearranged Plan(const MakerState& state, const std::string& work_dir, const Dest
     plan.photos.CropRects[i] = CropRecord{};
     plan.photos.CropSources[i].reset();
     plan.photos.CropScales[i] = 0;
+    plan.photos.Placements[i] = FramePlacement{};
     plan.photos.Thumbnails[i] = Raster();
   }
   for (int i = 0; i < kSlotCount; ++i) {
@@ -163,6 +164,7 @@ Rearranged Plan(const MakerState& state, const std::string& work_dir, const Dest
     plan.photos.CropRects[j] = before.CropRects[i];
     plan.photos.CropSources[j] = before.CropSources[i];
     plan.photos.CropScales[j] = before.CropScales[i];
+    plan.photos.Placements[j] = before.Placements[i];
     plan.photos.Thumbnails[j] = before.Thumbnails[i];
   }
   for (const FileMove& move : plan.moves) {

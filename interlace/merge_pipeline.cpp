@@ -12,6 +12,7 @@
 
 #include "core/error.h"
 #include "interlace/interleave.h"
+#include "interlace/placed_frame.h"
 #include "interlace/strip_plan.h"
 
 namespace lenti {
@@ -86,8 +87,9 @@ Raster SliceFrame(const PipelineFrame& frame, const MergeRequest& request, Memor
   }
   Raster slice;
   {
-    const BudgetHold hold(budget, std::min(budget.Limit(), FramePeakBytes(*source, crop, request.geometry.slice)));
-    slice = SliceFromSource(*source, crop, request.geometry.slice, frame.slot, request.sampling);
+    const Rect read = PlacedReadBounds(crop, frame.placement);
+    const BudgetHold hold(budget, std::min(budget.Limit(), FramePeakBytes(*source, read, request.geometry.slice)));
+    slice = SliceOfPlacedCrop(*source, crop, frame.placement, request.geometry.slice, frame.slot, request.sampling);
     source.reset();
   }
   if (CancelRequested(request)) throw Cancelled();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "core/job.h"
 #include "core/long_work.h"
 #include "core/maker_state.h"
 #include "core/raster.h"
@@ -28,6 +29,8 @@ struct PipelineFrame {
   std::string path;                 // the photo
   std::optional<Rect> source_rect;  // the crop in source pixels; absent: default_rect
   std::string work_file;            // written with the slice when not empty
+  // The crop moved, turned and scaled by alignment (interlace/placed_frame.h).
+  FramePlacement placement;
 };
 
 struct MergeRequest {

@@ -24,6 +24,7 @@ std::vector<JobFrame> SlotFrames(const SlotState& photos) {
     frame.hash = source.hash;
     frame.pixels = source.pixels;
     frame.crop = SlotCropInSource(photos, slot);
+    frame.placement = photos.Placements[i];
     frames.push_back(std::move(frame));
   }
   return frames;
@@ -75,7 +76,7 @@ MergeRequest RequestForJob(const Job& job, const LensGeometry& geometry,
                            const std::function<std::string(const JobFrame&)>& file_of) {
   MergeRequest request = RequestForLens(geometry, job.mode, job.lens.sampling);
   for (const JobFrame& frame : job.frames) {
-    request.frames.push_back(PipelineFrame{frame.slot, file_of(frame), frame.crop, ""});
+    request.frames.push_back(PipelineFrame{frame.slot, file_of(frame), frame.crop, "", frame.placement});
   }
   return request;
 }

@@ -37,6 +37,10 @@ constexpr int kMaxFontPoints = 1000;
 constexpr int32_t kMaxTextPlace = 1 << 20;
 // No photo that fits in memory is wider or higher than this.
 constexpr int32_t kMaxPhotoSide = 1 << 20;
+// An aligned frame turns and scales far less than this; more is a damaged file.
+constexpr double kMaxPlacementAngle = 45;
+constexpr double kMinPlacementScale = 0.5;
+constexpr double kMaxPlacementScale = 2;
 
 // A problem of the file's content; the readers name the file around it.
 [[noreturn]] void Bad(const std::string& problem) { throw Error(problem); }
@@ -100,8 +104,12 @@ written_json FrameJson(const JobFrame& frame, const fs::path& folder) {
     const Rect& c = *frame.crop;
     out["crop"] = written_json{{"left", c.left}, {"top", c.top}, {"width", c.Width()}, {"height", c.Height()}};
   }
-  if (frame.placement != FramePlacement{}) {
-    out["shift"] = written_json{{"x", frame.placement.shift_x}, {"y", frame.placement.shift_y}};
+  const FramePlacement& placement = frame.placement;
+  if (placement.shift_x != 0 || placement.shift_y != 0) {
+    out["shift"] = written_json{{"x", placement.shift_x}, {"y", placement.shift_y}};
+  }
+  if (placement.angle != 0 || placement.scale != 1) {
+    out["turn"] = written_json{{"angle", placement.angle}, {"scale", placement.scale}};
   }
   return out;
 }
@@ -155,6 +163,20 @@ int64_t IntegerIn(const json& value, const std::string& name, int64_t low, int64
   const int64_t v = value.get<int64_t>();
   if (v < low || v > high) outside();
   return v;
+}
+
+// Any number within [low, high] (a placement's fractions of a pixel).
+double NumberAt(const json& object, const char* key, const std::string& where, double low, double high,
+                double fallback) {
+  const json* value = Member(object, key);
+  if (value == nullptr) return fallback;
+  const std::string name = where + key;
+  if (!value->is_number()) Bad(Format("\"%s\" is not a number", name.c_str()));
+  const double number = value->get<double>();
+  if (!(number >= low && number <= high)) {
+    Bad(Format("\"%s\" is %s, outside %g to %g", name.c_str(), value->dump().c_str(), low, high));
+  }
+  return number;
 }
 
 int32_t Int32At(const json& object, const char* key, const std::string& where, int64_t low, int64_t high,
@@ -329,8 +351,13 @@ JobFrame FrameFrom(const json& object, size_t index, const fs::path& folder) {
   }
   if (Member(object, "shift") != nullptr) {
     const json& shift = ObjectAt(object, "shift", where);
-    frame.placement.shift_x = Int32At(shift, "x", where + "shift.", -kMaxPhotoSide, kMaxPhotoSide, 0);
-    frame.placement.shift_y = Int32At(shift, "y", where + "shift.", -kMaxPhotoSide, kMaxPhotoSide, 0);
+    frame.placement.shift_x = NumberAt(shift, "x", where + "shift.", -kMaxPhotoSide, kMaxPhotoSide, 0);
+    frame.placement.shift_y = NumberAt(shift, "y", where + "shift.", -kMaxPhotoSide, kMaxPhotoSide, 0);
+  }
+  if (Member(object, "turn") != nullptr) {
+    const json& turn = ObjectAt(object, "turn", where);
+    frame.placement.angle = NumberAt(turn, "angle", where + "turn.", -kMaxPlacementAngle, kMaxPlacementAngle, 0);
+    frame.placement.scale = NumberAt(turn, "scale", where + "turn.", kMinPlacementScale, kMaxPlacementScale, 1);
   }
   return frame;
 }
@@ -482,9 +509,14 @@ void CheckJobValues(const Job& job) {
         (px.width == 0) != (px.height == 0)) {
       Bad(Format("photo %d has a size of %d x %d pixels", frame.slot, px.width, px.height));
     }
-    const FramePlacement& shift = frame.placement;
-    if (std::abs(int64_t{shift.shift_x}) > kMaxPhotoSide || std::abs(int64_t{shift.shift_y}) > kMaxPhotoSide) {
+    const FramePlacement& placement = frame.placement;
+    if (!(std::abs(placement.shift_x) <= kMaxPhotoSide && std::abs(placement.shift_y) <= kMaxPhotoSide)) {
       Bad(Format("photo %d is shifted too far", frame.slot));
+    }
+    if (!(std::abs(placement.angle) <= kMaxPlacementAngle && placement.scale >= kMinPlacementScale &&
+          placement.scale <= kMaxPlacementScale)) {
+      Bad(Format("photo %d is turned or scaled beyond %g degrees or %g to %g", frame.slot, kMaxPlacementAngle,
+                 kMinPlacementScale, kMaxPlacementScale));
     }
     if (!frame.crop) continue;
     const Rect& c = *frame.crop;

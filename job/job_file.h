@@ -5,7 +5,8 @@
 //     "frames": [ { "slot": 1, "path": "photos/a.jpg", "absolute_path": "/home/.../a.jpg",
 //                   "xxh3": "0123456789abcdef", "width": 6000, "height": 4000,
 //                   "crop": { "left": 10, "top": 0, "width": 4970, "height": 4000 },
-//                   "shift": { "x": 0, "y": 0 } }, ... ],
+//                   "shift": { "x": 12.25, "y": -3.5 }, "turn": { "angle": 0.8, "scale": 1.012 } },
+//                 ... ],
 //     "mode": "portrait" | "landscape",
 //     "lens": { "lpi": 21.25, "dpi": "nearest-300" | 720, "phase": 0, "width_cm": 14.5,
 //               "height_cm": 17.5, "sampling": "nearest" | "area", "bars": "up-down" | "3d" },
@@ -24,7 +25,9 @@
 // the photo (the project file moved alone). A crop may reach past the
 // photo's edges (its "left" and "top" negative), not lie wholly beside it.
 // Fixed-point settings are written in their own units and read back to the
-// same integers. Only "format", "version" and "frames" are required; every
+// same integers. A frame's "shift" (source pixels) and "turn" (degrees
+// counter-clockwise, scale) are its alignment (core/job.h, FramePlacement);
+// a frame without them is placed as framed. Only "format", "version" and "frames" are required; every
 // other field has the program's start value.
 #pragma once
 

@@ -169,6 +169,7 @@ void ApplyJobSettings(MakerState& state, MainView& view, const Job& job, const s
     highest = std::max(highest, frame.slot);
     const Size pixels = frame.pixels.width > 0 ? frame.pixels : state.photos.Sources[frame.slot - 1].pixels;
     if (frame.crop) SetSourceCrop(state, view, frame.slot, *frame.crop, pixels);
+    state.photos.Placements[frame.slot - 1] = frame.placement;
   }
   state.photos.FrameCount = highest;
   ApplyJobText(state, view, job, dialog_font);

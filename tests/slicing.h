@@ -48,7 +48,7 @@ inline Raster PrepareFrame(const MakerState& state, const OutputGeometry& geomet
   request.mode = mode;
   request.frames.push_back(PipelineFrame{
       index + 1, slot_file,
-      MapCropToSource(state.photos.CropRects.at(index), state.photos.CropScales.at(index)), work_file});
+      MapCropToSource(state.photos.CropRects.at(index), state.photos.CropScales.at(index)), work_file, {}});
   return std::move(PrepareSlices(request).front());
 }
 

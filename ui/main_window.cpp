@@ -24,6 +24,7 @@
 #include "intake/crop_frame.h"
 #include "intake/crop_reframe.h"
 #include "intake/import_work.h"
+#include "intake/onion_skin.h"
 #include "intake/slots.h"
 #include "ui/about_window.h"
 #include "ui/background_work.h"
@@ -64,6 +65,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   connect(lens_panel_, &LensGroup::Changed, this, &MainWindow::OnShapeChanged);
   ConnectHandlers();
   BuildSlotCommands();
+  BuildAlignCommands();
   FillWorkArea();
   CreateWorkDir();
 
@@ -153,6 +155,7 @@ void MainWindow::UpdateCommands() {
   if (lens_view_ != nullptr && lens_view_->isVisible()) lens_view_->Follow();
   lens_panel_->Refresh(state_.photos.FrameCount, state_.mode, state_.output.press.bleed_mm);
   UpdatePressCommands();
+  if (align_panel_ != nullptr) RefreshOnion();
   RecordJob();
 }
 
@@ -179,6 +182,8 @@ void MainWindow::OnFitAndFrame() {
 // The crop rectangle's drag changes no command state: no UpdateCommands
 // per mouse step.
 void MainWindow::OnCropPressed(QPoint pos) {
+  if (PickSubject(pos + QPoint(crop_shape_->Bounds().left, crop_shape_->Bounds().top))) return;
+  onion_view_->hide();  // it follows the rectangle once the drag ends
   Guarded(*dialogs_, [&] { CropMouseDown(state_, *view_, pos.x(), pos.y()); });
 }
 
@@ -188,6 +193,7 @@ void MainWindow::OnCropMoved(QPoint pos) {
 
 void MainWindow::OnCropReleased() {
   Guarded(*dialogs_, [&] { CropMouseUp(state_); });
+  RefreshOnion();
   RecordJob();  // a whole drag is one undo step
 }
 
@@ -264,6 +270,7 @@ void MainWindow::OnApplyText() {
 }
 
 void MainWindow::OnViewClicked(QPoint pos) {
+  if (PickSubject(pos)) return;
   Run([&] { Show(PlaceText(state_, view_->ViewImageSize(), pos.x(), pos.y())); });
 }
 
@@ -325,6 +332,10 @@ void MainWindow::ShowLensViewWindow() {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && Busy()) {
     OnCancelWork();
+    return;
+  }
+  if (Nudge(*event)) {
+    event->accept();
     return;
   }
   // "&Merge" is the default button: Enter runs it unless a control used the key.

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "ui/qt_printer.h"
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 class QCheckBox;
 class QComboBox;
@@ -36,8 +38,13 @@ class QRadioButton;
 class QSettings;
 class QSlider;
 
+namespace lenti {
+struct OnionInputs;
+}
+
 namespace lenti::ui {
 
+class AlignPanel;
 class CropShape;
 class LensGroup;
 class LensViewWindow;
@@ -131,6 +138,11 @@ class MainWindow : public QMainWindow {
   void OnSlotDropped(int from, int to);
   void OnRemovePhoto(int slot);
   void OnReverseOrder();
+  // Alignment (main_window_align.cpp).
+  void OnOnionChanged();
+  void OnAlignFrames();
+  void OnAlignCurrentFrame();
+  void OnResetFrame();
   // The project (main_window_project.cpp).
   void OnNewProject();
   void OnSaveProjectAs();
@@ -180,6 +192,15 @@ class MainWindow : public QMainWindow {
   void RememberRecent(const std::string& path);
   void FillRecentMenu();
   void UpdateSlotCommands();
+  // The Align group, the onion skin's overlay and the nudge keys (main_window_align.cpp).
+  void BuildAlignCommands();
+  void RefreshOnion();
+  // Every frame but the reference, or `only_slot` alone, as long work.
+  void AlignFrames(std::optional<int> only_slot);
+  // True when the click at `view_point` picked the key subject.
+  bool PickSubject(QPoint view_point);
+  // True when the key nudged the current frame.
+  bool Nudge(const QKeyEvent& event);
   void ConnectHandlers();
   MainWidgets Widgets() const;
 
@@ -262,6 +283,10 @@ class MainWindow : public QMainWindow {
   QAction* print_action_ = nullptr;
   QAction* quit_action_ = nullptr;
   QAction* remove_current_action_ = nullptr;
+  // Alignment
+  AlignPanel* align_panel_ = nullptr;
+  PictureView* onion_view_ = nullptr;  // over the crop rectangle while the onion skin is on
+  std::unique_ptr<OnionInputs> onion_shown_;  // what the overlay shows; none: hidden
   // The project
   JobHistory history_;
   Job saved_job_;

@@ -172,8 +172,8 @@ TEST_P(ParseBad, GivesAUsageErrorThatSaysWhatIsWrong) {
 INSTANTIATE_TEST_SUITE_P(
     Lists, ParseBad,
     ::testing::Values(
-        Bad{"nothing", {}, "missing command: merge, run, chart or view"},
-        Bad{"unknown_command", {"blend"}, "unknown command \"blend\": use merge, run, chart or view"},
+        Bad{"nothing", {}, "missing command: merge, run, chart, view or align"},
+        Bad{"unknown_command", {"blend"}, "unknown command \"blend\": use merge, run, chart, view or align"},
         Bad{"one_photo", MergeWith({}, 1), "merge needs 2 to 16 photos, 1 given"},
         Bad{"seventeen_photos", MergeWith({}, 17), "merge needs 2 to 16 photos, 17 given"},
         Bad{"no_output", {"merge", "a.jpg", "b.jpg"}, "merge needs -o OUT.bmp (or --save-job JOB.vexaro)"},

@@ -170,7 +170,7 @@ MergeRequest RequestFor(const std::vector<SliceJob>& jobs, Size slice, Mode mode
   request.default_rect = [mode](Size photo) { return DefaultSourceRect(photo, mode); };
   request.threads = threads;
   request.memory_budget = memory_budget;
-  for (const SliceJob& job : jobs) request.frames.push_back(PipelineFrame{job.slot, job.path, job.crop, ""});
+  for (const SliceJob& job : jobs) request.frames.push_back(PipelineFrame{job.slot, job.path, job.crop, "", {}});
   return request;
 }
 
@@ -317,7 +317,7 @@ TEST(SameMerge, WindowAndPhotoSourcesGiveTheSamePicture) {
     const Rect r{slot * 3 - 20, slot * 2, 200 + slot, 260 + slot * 3};
     state.photos.CropRects[slot - 1] = CropRecord{r.left, r.top, r.right, r.bottom, 0, 0, true};
     state.photos.CropScales[slot - 1] = 10000;
-    request.frames.push_back(PipelineFrame{slot, photo, r, ""});
+    request.frames.push_back(PipelineFrame{slot, photo, r, "", {}});
   }
   for (Mode mode : {Mode::PortraitRows, Mode::LandscapeColumns}) {
     FakeFrontend ui;

@@ -47,7 +47,7 @@ Job FullJob(const TempDir& dir) {
     frame.pixels = Size{6000 + slot, 4000 - slot};
     // One crop reaching past the left and top edges, as the window allows.
     if (slot != 3) frame.crop = slot == 5 ? Rect{-40, -7, 3000, 2000} : Rect{slot, 2 * slot, 4970 + slot, 3999 - slot};
-    frame.placement = FramePlacement{slot - 8, 3 - slot};
+    frame.placement = FramePlacement{slot - 8.25, 3.5 - slot, slot / 8.0 - 1, 1 + slot / 1000.0};
     job.frames.push_back(frame);
   }
   job.mode = Mode::LandscapeColumns;
@@ -249,6 +249,13 @@ TEST(JobFile, BadFilesAreRefusedNamingTheFileAndTheProblem) {
       {"crop-beside-photo",
        Content(Project(Frame(1, R"(, "width": 100, "height": 80, "crop": {"left": 100, "top": 0, "width": 50, "height": 50})"))),
        "the crop of photo 1 lies outside its 100 x 80 pixels"},
+      {"shift-text", Content(Project(Frame(1, R"(, "shift": {"x": "3", "y": 0})"))), "\"frames[0].shift.x\" is not a number"},
+      {"shift-far", Content(Project(Frame(1, R"(, "shift": {"x": 0, "y": -2e6})"))),
+       "\"frames[0].shift.y\" is -2000000.0, outside -1.04858e+06 to 1.04858e+06"},
+      {"turn-far", Content(Project(Frame(1, R"(, "turn": {"angle": 90, "scale": 1})"))),
+       "\"frames[0].turn.angle\" is 90, outside -45 to 45"},
+      {"scale-0", Content(Project(Frame(1, R"(, "turn": {"angle": 1, "scale": 0})"))),
+       "\"frames[0].turn.scale\" is 0, outside 0.5 to 2"},
       {"hash-short", Content(Project(Frame(1, R"(, "xxh3": "abc")"))), "\"frames[0].xxh3\" is not 16 hex digits"},
       {"unknown-step", Content(Project(TwoFrames(), R"(, "merged": true, "finishing": [{"step": "wobble"}])")),
        "\"finishing[0].step\" is \"wobble\", not one of \"text\", \"turn\", \"bars-on\", \"bars-off\""},
@@ -294,6 +301,21 @@ TEST(JobFile, BadFilesAreRefusedNamingTheFileAndTheProblem) {
     EXPECT_EQ(error.back(), '.') << c.name;
     EXPECT_LT(seconds, 1.0) << c.name;
   }
+}
+
+// A project written before frames were aligned (a whole-pixel "shift" or
+// none, no "turn") reads as placed then: moved by those pixels, not turned.
+TEST(JobFile, PlacementsOfEarlierFilesReadAsTheyWere) {
+  TempDir dir;
+  WriteText(dir / "old.vexaro", Project(Frame(1, R"(, "shift": {"x": 4, "y": -2})") + ", " + Frame(2)));
+  const Job job = LoadJobFile(dir / "old.vexaro");
+  EXPECT_EQ(job.frames[0].placement, (FramePlacement{4, -2, 0, 1}));
+  EXPECT_EQ(job.frames[1].placement, FramePlacement{});
+  // A frame as framed writes neither, so its file stays as before.
+  SaveJobFile(job, dir / "again.vexaro");
+  const std::string text = ReadText(dir / "again.vexaro");
+  EXPECT_EQ(text.find("\"turn\""), std::string::npos);
+  EXPECT_EQ(text.find("\"shift\""), text.rfind("\"shift\""));
 }
 
 // Every input the fuzzer found is replayed: refused cleanly, or a job that

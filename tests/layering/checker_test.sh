@@ -29,6 +29,8 @@ put "$clean" testchart/test_chart.h '#include "delivery/printer_port.h"'
 put "$clean" ui/window.h '#include <QWidget>' '#include <QtCore/QString>' '#include "testchart/test_chart.h"'
 put "$clean" ui/window.cpp '#include "ui/window.h"' '#include "interlace/merge.h"' '#include "window.moc"'
 put "$clean" app/cli_run.cpp '#include "testchart/test_chart.h"' '#include "intake/slots.h"'
+put "$clean" align/frame_alignment.cpp '#include <opencv2/imgproc.hpp>' '#include "intake/slots.h"'
+put "$clean" app/cli_align.cpp '#include "align/frame_alignment.h"'
 put "$clean" app/gui_main.cpp '#include <QApplication>' '#include "ui/window.h"' '#include "app/cli_run.h"'
 
 failures=0
@@ -92,6 +94,11 @@ expect_refused relative_escape intake/slots.cpp '#include "../ui/window.h"' 'int
 expect_refused angle_brackets interlace/merge.cpp '#include <ui/window.h>' 'interlace -> ui'
 expect_refused indented_directive core/error.h '  #  include "finishing/text_overlay.h"' \
   'core -> finishing'
+expect_refused opencv_in_interlace interlace/merge.cpp '#include <opencv2/core.hpp>' \
+  'OpenCV header in interlace'
+expect_refused opencv_in_cli app/cli_run.cpp '#include "opencv2/core.hpp"' 'OpenCV header in app'
+expect_refused interlace_to_align interlace/merge.cpp '#include "align/frame_alignment.h"' \
+  'interlace -> align'
 expect_refused test_helper core/error.h '#include "tests/fake_frontend.h"' 'core -> tests'
 
 if ((failures > 0)); then
