@@ -23,6 +23,8 @@ double MergedDpi(const MakerState& state) {
   return static_cast<double>(static_cast<Extended>(dpi_x10000) / 10000);
 }
 
+std::string SavedMessage(const std::string& path) { return "Saved to \"" + path + "\"."; }
+
 void SaveMerged(MakerState& state, Dialogs& dialogs) {
   if (!state.merged.MergedBitmap) return;
   const SaveChoice choice = dialogs.AskSavePictureOrPress();
@@ -38,7 +40,7 @@ void SaveMerged(MakerState& state, Dialogs& dialogs) {
   state.output.press.cmyk = press.cmyk;
   state.merged.Delivered = true;
   state.output.path = path;
-  dialogs.ShowMessage("Saved to \"" + path + "\".");
+  dialogs.ShowMessage(SavedMessage(path));
 }
 
 bool MayClose(const MakerState& state, Dialogs& dialogs) {

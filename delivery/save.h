@@ -11,6 +11,9 @@ namespace lenti {
 // The dpi a save stamps: that of the merge that made MergedBitmap.
 double MergedDpi(const MakerState& state);
 
+// "Saved to "PATH".": where a Save wrote its file.
+std::string SavedMessage(const std::string& path);
+
 // Asks for a name (nothing happens on cancel), draws the pending text into a
 // copy of MergedBitmap and writes it atomically, stamped with MergedDpi,
 // then says where it wrote. With "TIFF, CMYK for press" chosen it is the

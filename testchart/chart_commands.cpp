@@ -8,6 +8,7 @@
 #include "delivery/press_profile.h"
 #include "delivery/press_save.h"
 #include "delivery/print.h"
+#include "delivery/save.h"
 #include "core/error.h"
 #include "core/lens_pitch.h"
 #include "core/numerics.h"
@@ -124,9 +125,10 @@ void SaveChart(const MakerState& state, Dialogs& dialogs) {
   if (choice.cmyk_for_press) {
     // Black ink only, with the window's press profile embedded.
     SaveChartCmyk(*state.chart.TestChart, dpi, PressProfile::Load(state.output.press.profile), choice.path);
-    return;
+  } else {
+    SavePictureFile(*state.chart.TestChart, choice.path, dpi);
   }
-  SavePictureFile(*state.chart.TestChart, choice.path, dpi);
+  dialogs.ShowMessage(SavedMessage(choice.path));
 }
 
 void PrintTestChart(MakerState& state, Dialogs& dialogs, PrinterPort& printer,

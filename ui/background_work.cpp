@@ -71,6 +71,7 @@ void BackgroundWork::WorkerStopped() {
   // A cancel asked before the result is adopted wins, even when the work
   // got to its end first: the person asked for the state as it was.
   const bool cancelled = cancel_->Requested();
+  emit WorkerDone();
   std::unique_ptr<LongWork> work = std::move(work_);
   std::function<void()> after = std::move(after_);
   if (cancelled) {

@@ -41,6 +41,10 @@ class BackgroundWork : public QObject {
 
  signals:
   void BusyChanged(bool busy);
+  // The worker has stopped; the result, the error or the cancel is handled
+  // next (BusyChanged(false) follows): a Cancel button goes before any
+  // message of the result shows.
+  void WorkerDone();
 
  private:
   void PaintProgress();

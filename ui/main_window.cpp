@@ -67,6 +67,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   BuildSlotCommands();
   BuildAlignCommands();
   FillWorkArea();
+  connect(background_.get(), &BackgroundWork::WorkerDone, cancel_button_, &QWidget::hide);
   CreateWorkDir();
 
   test_chart_ = new TestChartWindow(state_, *dialogs_, printer_, this);

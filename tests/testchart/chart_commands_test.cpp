@@ -285,6 +285,7 @@ TEST(SaveChart, WritesTheStampedOneBitLayout) {
     CreateChartToEnd(state, frontend, Settings(c.dpi));
     frontend.save_answers = {dir.File("chart.bmp")};
     SaveChart(state, frontend);
+    EXPECT_EQ(frontend.messages, std::vector<std::string>{"Saved to \"" + dir.File("chart.bmp") + "\"."});
 
     const Raster& chart = *state.chart.TestChart;
     const std::vector<uint8_t> file = ReadAll(dir.File("chart.bmp"));

@@ -442,8 +442,14 @@ class SlotAndCropTest : public QObject {
   void mergeThenTheCommandsOnTheResult() {
     Import(1, WritePhoto(temp_, "a.bmp", 400, 300, Color{255, 0, 0}));
     Import(2, WritePhoto(temp_, "b.bmp", 400, 300, Color{0, 0, 255}));
+    bool cancel_shown_with_message = true;
+    form_->Dialogs().hooks.show_message = [&](const QString& text) {
+      messages_ << text;
+      cancel_shown_with_message = Find("CancelButton")->isVisible();
+    };
     QTest::mouseClick(Find("BitBtn1"), Qt::LeftButton);
     QTRY_VERIFY(!form_->Busy());
+    QVERIFY2(!cancel_shown_with_message, "\"Merged!\" shows once the Cancel button is gone");
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join("; ")));
     QCOMPARE(messages_, QStringList{"Merged!"});
     MakerState& state = form_->State();
