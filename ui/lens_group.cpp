@@ -119,8 +119,10 @@ void LensGroup::Build() {
   red.setColor(QPalette::WindowText, Qt::red);
   warning_->setPalette(red);
   // The readout never widens the group: on a narrow screen a long line is
-  // cut at the group's edge, and its tooltip holds it whole.
+  // cut at the group's edge, and its tooltip holds it whole. The warning
+  // wraps instead, since it says what to change.
   for (QLabel* label : {readout_, warning_}) label->setMinimumWidth(1);
+  warning_->setWordWrap(true);
   auto* line = new QHBoxLayout;
   line->setSpacing(12);
   line->addWidget(readout_);
@@ -159,7 +161,42 @@ void LensGroup::keyPressEvent(QKeyEvent* event) {
   QGroupBox::keyPressEvent(event);
 }
 
+std::vector<QWidget*> LensGroup::Fields() const {
+  return {pitch_box_, dpi_box_, phase_edit_, width_edit_, height_edit_, sampling_box_};
+}
+
+namespace {
+
+QString FieldText(const QWidget* field) {
+  if (const auto* box = qobject_cast<const QComboBox*>(field)) return box->currentText();
+  return static_cast<const QLineEdit*>(field)->text();
+}
+
+}  // namespace
+
+void LensGroup::ShowChosenSettings() {
+  std::vector<QString> before;
+  for (const QWidget* field : Fields()) before.push_back(FieldText(field));
+  ShowSettings();
+  ClearChosenMarks();
+  const std::vector<QWidget*> fields = Fields();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (FieldText(fields[i]) == before[i]) continue;
+    fields[i]->setProperty("chosen", true);
+    fields[i]->setStyleSheet(QStringLiteral("background-color: #fff0a0;"));
+  }
+}
+
+void LensGroup::ClearChosenMarks() {
+  for (QWidget* field : Fields()) {
+    if (!field->property("chosen").toBool()) continue;
+    field->setProperty("chosen", false);
+    field->setStyleSheet(QString());
+  }
+}
+
 void LensGroup::Take(int field_index, const QString& text) {
+  ClearChosenMarks();
   const auto field = static_cast<LensField>(field_index);
   const std::string typed = text.trimmed().toStdString();
   if (typed == LensFieldText(lens_, field)) return;  // nothing changed

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include <QGroupBox>
 
@@ -36,6 +37,9 @@ class LensGroup : public QGroupBox {
   // Every field shows the settings again (after they changed elsewhere),
   // the readout follows, and the store (if any) remembers them.
   void ShowSettings();
+  // The same after the settings were chosen in another window: the fields
+  // whose text changed are marked (property "chosen") until the next edit.
+  void ShowChosenSettings();
   // Takes the remembered settings from `store` (a value that is no longer
   // valid is skipped) and remembers every change in it from now on.
   void RememberIn(std::unique_ptr<QSettings> store);
@@ -53,6 +57,8 @@ class LensGroup : public QGroupBox {
   void Build();
   void Take(int field, const QString& text);
   void Remember();
+  std::vector<QWidget*> Fields() const;
+  void ClearChosenMarks();
 
   LensSettings& lens_;
   Dialogs& dialogs_;

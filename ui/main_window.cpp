@@ -76,9 +76,13 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
   // Never two commands at once across both windows: one worker for both.
   test_chart_->ShareBackgroundWork(*background_);
   // "Use this pitch" in the chart window sets the lens.
+  // The chosen pitch shows in the main window, brought forward, its changed
+  // fields marked.
   connect(test_chart_, &TestChartWindow::LensChosen, this, [this] {
-    lens_panel_->ShowSettings();
+    lens_panel_->ShowChosenSettings();
     OnShapeChanged();
+    raise();
+    activateWindow();
   });
   UpdateCommands();
 }

@@ -4,6 +4,7 @@
 // store, and the test chart's "Use this pitch" reaches the group.
 #include <optional>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -173,6 +174,13 @@ class LensGroupTest : public QObject {
     use->click();
     QCOMPARE(form_->State().lens.LensLpiX, int64_t(label.toDouble() * 10000 + 0.5));
     QCOMPARE(form_->State().lens.OutputDpi, 600);
+    // The main window comes forward with the changed fields marked, until the next edit.
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(form_.get()));
+    QVERIFY(Find<QComboBox>("LensPitchBox")->property("chosen").toBool());
+    QVERIFY(Find<QComboBox>("LensDpiBox")->property("chosen").toBool());
+    QVERIFY(!Find<QLineEdit>("LensPhaseEdit")->property("chosen").toBool());
+    Type(Find<QLineEdit>("LensPhaseEdit"), QStringLiteral("0.1"));
+    QVERIFY(!Find<QComboBox>("LensPitchBox")->property("chosen").toBool());
     QCOMPARE(Find<QComboBox>("LensPitchBox")->currentText(), label);
     QCOMPARE(Find<QComboBox>("LensDpiBox")->currentText(), QStringLiteral("600"));
     QVERIFY(Readout().contains(QStringLiteral("600 dpi, 3425 x 4134 px")));
