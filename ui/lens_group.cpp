@@ -126,8 +126,7 @@ void LensGroup::Build() {
   auto* line = new QHBoxLayout;
   line->setSpacing(12);
   line->addWidget(readout_);
-  line->addWidget(warning_);
-  line->addStretch(1);
+  line->addWidget(warning_, 1);
   grid->addLayout(line, 2, 0, 1, 7);
   grid->setColumnStretch(6, 1);
 

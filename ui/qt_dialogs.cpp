@@ -2,14 +2,18 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QColorDialog>
+#include <QCompleter>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTreeView>
 
 #include "delivery/picture_file.h"
 #include "ui/open_dialog_preview.h"
@@ -76,6 +80,20 @@ QString FilterForName(const QString& name) {
   return Filter(format.save_label, PatternsOf(format));
 }
 
+// A folder typed into the name field is entered and its completions go
+// with it; the columns of the detailed list are as wide as their texts.
+void FitDialogViews(QFileDialog& dialog) {
+  QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, [&dialog] {
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (name != nullptr && name->completer() != nullptr) name->completer()->popup()->hide();
+  });
+  if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    QHeaderView* header = details->header();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+}
+
 QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode,
                             const QStringList& filters, const char* suffix) {
   auto* dialog = new QFileDialog(parent);
@@ -89,6 +107,7 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
   dialog->setNameFilters(filters);
   dialog->selectNameFilter(filters.front());
   dialog->setDefaultSuffix(QString::fromLatin1(suffix));
+  FitDialogViews(*dialog);
   // A name typed without an extension takes the chosen type's, also in the
   // question before an existing file is replaced.
   if (mode == QFileDialog::AcceptSave) {
