@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
@@ -28,10 +29,12 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QThread>
 
 #include "core/error.h"
 #include "core/file_io.h"
 #include "delivery/printer_resolution.h"
+#include "delivery/queued_job.h"
 #include "ui/picture_view.h"
 
 namespace lenti::ui {
@@ -93,6 +96,55 @@ int QueueResolution(const QString& printer_name) {
   cupsFreeDests(1, dest);
   return dpi;
 }
+
+QueuedJobState StateOf(ipp_jstate_t state) {
+  switch (state) {
+    case IPP_JSTATE_PENDING:
+      return QueuedJobState::Pending;
+    case IPP_JSTATE_HELD:
+      return QueuedJobState::Held;
+    case IPP_JSTATE_PROCESSING:
+      return QueuedJobState::Printing;
+    case IPP_JSTATE_STOPPED:
+      return QueuedJobState::Stopped;
+    case IPP_JSTATE_CANCELED:
+      return QueuedJobState::Cancelled;
+    case IPP_JSTATE_ABORTED:
+      return QueuedJobState::Aborted;
+    case IPP_JSTATE_COMPLETED:
+      return QueuedJobState::Done;
+  }
+  return QueuedJobState::Unknown;
+}
+
+// The state of this user's newest job titled `title` on `queue`.
+QueuedJobState NewestJobState(const QByteArray& queue, const QByteArray& title) {
+  cups_job_t* jobs = nullptr;
+  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.constData(), 1, CUPS_WHICHJOBS_ALL);
+  int newest = 0;
+  QueuedJobState state = QueuedJobState::Unknown;
+  for (int i = 0; i < count; ++i) {
+    if (jobs[i].id <= newest || jobs[i].title == nullptr || title != jobs[i].title) continue;
+    newest = jobs[i].id;
+    state = StateOf(jobs[i].state);
+  }
+  cupsFreeJobs(count, jobs);
+  return state;
+}
+
+std::string QueueMessage(const QByteArray& queue) {
+  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr);
+  if (dest == nullptr) return "";
+  const char* message = cupsGetOption("printer-state-message", dest->num_options, dest->options);
+  std::string text = message != nullptr ? message : "";
+  cupsFreeDests(1, dest);
+  return text;
+}
+
+// A queue that takes a job and stops it at once (a filter missing) does so
+// within a second or two; a job still printing then is left to the printer.
+constexpr int kWatchMilliseconds = 2500;
+constexpr int kWatchStepMilliseconds = 150;
 
 struct QtPrinterPort::Job {
   QPainter painter;
@@ -238,6 +290,7 @@ void QtPrinterPort::EndDoc() {
   if (!job->file && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) {
     throw Error(PrintFailureText("finish") + ". " + cupsLastErrorString());
   }
+  if (!job->file) WatchQueuedJob();
   if (job->file) {
     job->file->Commit();
     written_file_ = job->file_name;
@@ -283,6 +336,21 @@ void QtPrinterPort::SetJobTitle(const std::string& title) {
 }
 
 QPrinter& QtPrinterPort::Printer() { return *printer_; }
+
+void QtPrinterPort::WatchQueuedJob() const {
+  const QByteArray queue = printer_->printerName().toUtf8();
+  const QByteArray title = title_.toUtf8();
+  QueuedJobState state = QueuedJobState::Unknown;
+  QElapsedTimer watch;
+  watch.start();
+  while (true) {
+    state = NewestJobState(queue, title);
+    if (QueuedJobSettled(state) || watch.elapsed() >= kWatchMilliseconds) break;
+    QThread::msleep(kWatchStepMilliseconds);
+  }
+  const std::string fault = QueuedJobFault(state, queue.toStdString(), QueueMessage(queue));
+  if (!fault.empty()) throw Error(fault);
+}
 
 std::string QtPrinterPort::PrintFailureText(const char* step) const {
   const QString target = WritesFile() ? printer_->outputFileName() : printer_->printerName();

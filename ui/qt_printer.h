@@ -77,6 +77,9 @@ class QtPrinterPort : public PrinterPort {
   void UseQueueResolution();
   QString AskPdfFile(const QString& suggested);
   std::string PrintFailureText(const char* step) const;
+  // Waits a moment for the job just handed to the queue: a job the queue
+  // stops or gives up on raises its error.
+  void WatchQueuedJob() const;
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<Job> job_;
   QWidget* dialog_parent_ = nullptr;
