@@ -28,13 +28,14 @@
 #include "ui/guard.h"
 #include "ui/lens_group.h"
 #include "ui/main_window.h"
+#include "ui/texts.h"
 
 namespace lenti::ui {
 
 namespace {
 
 constexpr int kRecentProjects = 8;
-const QString kDocumentedTitle = QStringLiteral("Vexaro Photo Maker V1.10");
+QString DocumentedTitle() { return Texts::tr("Vexaro Photo Maker V1.10"); }
 constexpr const char* kDropChangesQuestion = "The project has unsaved changes.\nDrop them?";
 constexpr const char* kRecoveryQuestion =
     "Vexaro Photo Maker did not close normally last time.\nRestore the work it had then?";
@@ -64,15 +65,15 @@ std::string WithProjectExtension(const std::string& path) {
 void MainWindow::BuildProjectCommands(QMenu* file) {
   QAction* first = file->actions().value(0);
   auto* project = new QMenu(this);
-  new_project_action_ = ProjectAction(project, "NewProjectAction", QStringLiteral("&New project"),
+  new_project_action_ = ProjectAction(project, "NewProjectAction", Texts::tr("&New project"),
                                       Keys(QKeySequence::New, "Ctrl+N"));
-  open_project_action_ = ProjectAction(project, "OpenProjectAction", QStringLiteral("&Open project..."),
+  open_project_action_ = ProjectAction(project, "OpenProjectAction", Texts::tr("&Open project..."),
                                        Keys(QKeySequence::Open, "Ctrl+O"));
-  recent_menu_ = new QMenu(QStringLiteral("Open &recent"), this);
+  recent_menu_ = new QMenu(Texts::tr("Open &recent"), this);
   recent_menu_->setObjectName(QStringLiteral("RecentProjectsMenu"));
-  save_project_action_ = ProjectAction(project, "SaveProjectAction", QStringLiteral("Save pro&ject"),
+  save_project_action_ = ProjectAction(project, "SaveProjectAction", Texts::tr("Save pro&ject"),
                                        Keys(QKeySequence::Save, "Ctrl+S"));
-  save_project_as_action_ = ProjectAction(project, "SaveProjectAsAction", QStringLiteral("Save project &as..."),
+  save_project_as_action_ = ProjectAction(project, "SaveProjectAsAction", Texts::tr("Save project &as..."),
                                           Keys(QKeySequence::SaveAs, "Ctrl+Shift+S"));
   for (QAction* action : {new_project_action_, open_project_action_}) file->insertAction(first, action);
   file->insertMenu(first, recent_menu_);
@@ -80,10 +81,10 @@ void MainWindow::BuildProjectCommands(QMenu* file) {
   file->insertSeparator(first);
 
   QAction* tools = menuBar()->actions().value(2);
-  auto* edit = new QMenu(QStringLiteral("&Edit"), this);
+  auto* edit = new QMenu(Texts::tr("&Edit"), this);
   edit->setObjectName(QStringLiteral("EditMenu"));
-  undo_action_ = ProjectAction(edit, "UndoAction", QStringLiteral("&Undo"), Keys(QKeySequence::Undo, "Ctrl+Z"));
-  redo_action_ = ProjectAction(edit, "RedoAction", QStringLiteral("&Redo"),
+  undo_action_ = ProjectAction(edit, "UndoAction", Texts::tr("&Undo"), Keys(QKeySequence::Undo, "Ctrl+Z"));
+  redo_action_ = ProjectAction(edit, "RedoAction", Texts::tr("&Redo"),
                                {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
   menuBar()->insertMenu(tools, edit);
 
@@ -135,11 +136,11 @@ void MainWindow::UpdateProjectCommands() {
   redo_action_->setEnabled(idle && history_.CanRedo());
   const bool modified = ProjectModified();
   if (project_path_.empty() && !modified) {
-    setWindowTitle(kDocumentedTitle);
+    setWindowTitle(DocumentedTitle());
   } else {
-    const QString name = project_path_.empty() ? QStringLiteral("Untitled")
+    const QString name = project_path_.empty() ? Texts::tr("Untitled")
                                                : QFileInfo(QString::fromStdString(project_path_)).fileName();
-    setWindowTitle(name + QStringLiteral("[*] - ") + kDocumentedTitle);
+    setWindowTitle(name + QStringLiteral("[*] - ") + DocumentedTitle());
   }
   setWindowModified(modified);
 }
