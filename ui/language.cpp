@@ -7,7 +7,8 @@
 namespace lenti::ui {
 
 Language LanguageFor(const QStringList& ui_languages) {
-  if (!ui_languages.isEmpty() && ui_languages.front().startsWith(QLatin1String("zh"), Qt::CaseInsensitive))
+  if (!ui_languages.isEmpty() &&
+      ui_languages.front().startsWith(QLatin1String("zh"), Qt::CaseInsensitive))
     return Language::Chinese;
   return Language::English;
 }
@@ -20,7 +21,8 @@ QString TranslationFile(Language language) {
 bool InstallTranslations(QCoreApplication& app, Language language) {
   if (language == Language::Chinese) {
     auto* qt = new QTranslator(&app);
-    if (qt->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qt->load(QStringLiteral("qtbase_zh_CN"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
       QCoreApplication::installTranslator(qt);
   }
   auto* own = new QTranslator(&app);

@@ -84,8 +84,9 @@ void LensGroup::Build() {
                                kMaxLensPitch.Text() + ", up to 4 decimals"));
   dpi_box_ = ListBox(this, "LensDpiBox",
                      {kNearest300Text, "300", "360", "600", "720", "1200", "1440", "2400"}, true, 140);
-  dpi_box_->setToolTip(Texts::tr("The printer's own resolution (72 to 4800 dpi), or the resolution "
-                                      "nearest to 300 dpi that gives whole strips"));
+  dpi_box_->setToolTip(
+      Texts::tr("The printer's own resolution (72 to 4800 dpi), or the resolution "
+                "nearest to 300 dpi that gives whole strips"));
   phase_edit_ = Edit(this, "LensPhaseEdit", 52);
   phase_edit_->setToolTip(Texts::tr("Where the first lens starts: -0.5 to 0.5 of a lens"));
   width_edit_ = Edit(this, "LensWidthEdit", 46);
@@ -93,8 +94,9 @@ void LensGroup::Build() {
   width_edit_->setToolTip(Texts::tr("Picture width upright, in cm"));
   height_edit_->setToolTip(Texts::tr("Picture height upright, in cm"));
   sampling_box_ = ListBox(this, "LensSamplingBox", {"nearest", "area average"}, false, 110);
-  sampling_box_->setToolTip(Texts::tr("Area average: each pixel averages the photo pixels it "
-                                           "covers (no aliasing in the strips)"));
+  sampling_box_->setToolTip(
+      Texts::tr("Area average: each pixel averages the photo pixels it "
+                "covers (no aliasing in the strips)"));
 
   grid->addWidget(Caption(this, "LensPitchCaption", Texts::tr("Pitch (lpi):")), 0, 0);
   grid->addWidget(pitch_box_, 0, 1);

@@ -156,9 +156,11 @@ QGroupBox* MainWindow::BuildPhotoSourceBand() {
   font_button_ = PlacedButton(text_group_, "Button25", Texts::tr("&Font"), QRect(48, 64, 57, 25));
   // The font dialog has no colour: the text's colour has its own button,
   // between "&Font" and "&Apply".
-  colour_button_ = PlacedButton(text_group_, "TextColourButton", Texts::tr("&Colour"), QRect(107, 64, 51, 25));
+  colour_button_ =
+      PlacedButton(text_group_, "TextColourButton", Texts::tr("&Colour"), QRect(107, 64, 51, 25));
   colour_button_->setToolTip(Texts::tr("The colour of the text"));
-  apply_text_button_ = PlacedButton(text_group_, "Button26", Texts::tr("&Apply"), QRect(160, 64, 57, 25));
+  apply_text_button_ =
+      PlacedButton(text_group_, "Button26", Texts::tr("&Apply"), QRect(160, 64, 57, 25));
   return photo_source_band_;
 }
 
@@ -221,7 +223,8 @@ void MainWindow::BuildHiddenControls(QGroupBox* preferences, QGroupBox* command)
   interlace_type_group_->setGeometry(850, 18, 130, 88);
   three_d_button_ = Named(new QRadioButton(Texts::tr("3D"), interlace_type_group_), "RadioButton1");
   three_d_button_->setGeometry(12, 24, 100, 22);
-  up_down_button_ = Named(new QRadioButton(Texts::tr("Up-Down"), interlace_type_group_), "RadioButton2");
+  up_down_button_ =
+      Named(new QRadioButton(Texts::tr("Up-Down"), interlace_type_group_), "RadioButton2");
   up_down_button_->setGeometry(12, 52, 100, 22);
   up_down_button_->setChecked(true);
   interlace_type_group_->hide();

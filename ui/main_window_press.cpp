@@ -34,14 +34,16 @@ void MainWindow::BuildPressMenu() {
   QMenu* press = menuBar()->addMenu(Texts::tr("&Press"));
   press->setObjectName(QStringLiteral("PressMenu"));
   soft_proof_action_ = Checkable(press, "SoftProofAction", Texts::tr("Soft proof"));
-  gamut_action_ = Checkable(press, "GamutWarningAction", Texts::tr("Mark colours the press cannot print"));
+  gamut_action_ =
+      Checkable(press, "GamutWarningAction", Texts::tr("Mark colours the press cannot print"));
   connect(soft_proof_action_, &QAction::toggled, this, [this] { OnSoftProofChanged(); });
   connect(gamut_action_, &QAction::toggled, this, [this] { OnSoftProofChanged(); });
   press->addSeparator();
   QAction* profile = press->addAction(Texts::tr("Press profile..."));
   profile->setObjectName(QStringLiteral("PressProfileAction"));
   connect(profile, &QAction::triggered, this, [this] { Run([&] { ChoosePressProfile(state_, *dialogs_); }); });
-  default_profile_action_ = Checkable(press, "DefaultPressProfileAction", Texts::tr("Default press profile"));
+  default_profile_action_ =
+      Checkable(press, "DefaultPressProfileAction", Texts::tr("Default press profile"));
   connect(default_profile_action_, &QAction::triggered, this, [this] { Run([&] { SetPressProfile(state_, ""); }); });
   auto* intents = new QActionGroup(this);
   perceptual_action_ = Checkable(press, "PerceptualIntentAction", Texts::tr("Perceptual"));
@@ -67,7 +69,8 @@ void MainWindow::BuildPressMenu() {
   black_text_action_ = Checkable(press, "BlackTextAction", Texts::tr("Text in black ink only"));
   connect(black_text_action_, &QAction::triggered, this,
           [this](bool on) { Run([&] { SetBlackText(state_, on); }); });
-  marks_action_ = Checkable(press, "PrintMarksAction", Texts::tr("Print with crop and registration marks"));
+  marks_action_ =
+      Checkable(press, "PrintMarksAction", Texts::tr("Print with crop and registration marks"));
   connect(marks_action_, &QAction::triggered, this, [this](bool on) { Run([&] { SetPrintMarks(state_, on); }); });
 }
 

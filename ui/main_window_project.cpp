@@ -17,9 +17,9 @@
 #include "core/error.h"
 #include "core/file_io.h"
 #include "finishing/text_overlay.h"
+#include "intake/slots.h"
 #include "interlace/merge.h"
 #include "interlace/slot_job.h"
-#include "intake/slots.h"
 #include "job/job_file.h"
 #include "render/job_restore.h"
 #include "render/recovery.h"
@@ -73,8 +73,9 @@ void MainWindow::BuildProjectCommands(QMenu* file) {
   recent_menu_->setObjectName(QStringLiteral("RecentProjectsMenu"));
   save_project_action_ = ProjectAction(project, "SaveProjectAction", Texts::tr("Save pro&ject"),
                                        Keys(QKeySequence::Save, "Ctrl+S"));
-  save_project_as_action_ = ProjectAction(project, "SaveProjectAsAction", Texts::tr("Save project &as..."),
-                                          Keys(QKeySequence::SaveAs, "Ctrl+Shift+S"));
+  save_project_as_action_ =
+      ProjectAction(project, "SaveProjectAsAction", Texts::tr("Save project &as..."),
+                    Keys(QKeySequence::SaveAs, "Ctrl+Shift+S"));
   for (QAction* action : {new_project_action_, open_project_action_}) file->insertAction(first, action);
   file->insertMenu(first, recent_menu_);
   for (QAction* action : {save_project_action_, save_project_as_action_}) file->insertAction(first, action);
@@ -83,9 +84,11 @@ void MainWindow::BuildProjectCommands(QMenu* file) {
   QAction* tools = menuBar()->actions().value(2);
   auto* edit = new QMenu(Texts::tr("&Edit"), this);
   edit->setObjectName(QStringLiteral("EditMenu"));
-  undo_action_ = ProjectAction(edit, "UndoAction", Texts::tr("&Undo"), Keys(QKeySequence::Undo, "Ctrl+Z"));
-  redo_action_ = ProjectAction(edit, "RedoAction", Texts::tr("&Redo"),
-                               {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+  undo_action_ =
+      ProjectAction(edit, "UndoAction", Texts::tr("&Undo"), Keys(QKeySequence::Undo, "Ctrl+Z"));
+  redo_action_ = ProjectAction(
+      edit, "RedoAction", Texts::tr("&Redo"),
+      {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
   menuBar()->insertMenu(tools, edit);
 
   connect(new_project_action_, &QAction::triggered, this, &MainWindow::OnNewProject);
@@ -138,8 +141,9 @@ void MainWindow::UpdateProjectCommands() {
   if (project_path_.empty() && !modified) {
     setWindowTitle(DocumentedTitle());
   } else {
-    const QString name = project_path_.empty() ? Texts::tr("Untitled")
-                                               : QFileInfo(QString::fromStdString(project_path_)).fileName();
+    const QString name = project_path_.empty()
+                             ? Texts::tr("Untitled")
+                             : QFileInfo(QString::fromStdString(project_path_)).fileName();
     setWindowTitle(name + QStringLiteral("[*] - ") + DocumentedTitle());
   }
   setWindowModified(modified);

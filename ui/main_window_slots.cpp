@@ -12,8 +12,8 @@
 #include "intake/import_work.h"
 #include "intake/slot_order.h"
 #include "intake/slots.h"
-#include "ui/guard.h"
 #include "ui/background_work.h"
+#include "ui/guard.h"
 #include "ui/main_window.h"
 #include "ui/slot_mark.h"
 #include "ui/slot_strip.h"
@@ -66,7 +66,8 @@ void MainWindow::BuildSlotCommands() {
   save_action_->setObjectName(QStringLiteral("SaveAction"));
   save_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
   for (QAction* action : {open_action_, save_action_}) action->setShortcutContext(Qt::WindowShortcut);
-  print_action_ = KeyedAction(file, "PrintAction", Texts::tr("&Print..."), QKeySequence::Print, "Ctrl+P");
+  print_action_ =
+      KeyedAction(file, "PrintAction", Texts::tr("&Print..."), QKeySequence::Print, "Ctrl+P");
   file->addSeparator();
   quit_action_ = KeyedAction(file, "QuitAction", Texts::tr("E&xit"), QKeySequence::Quit, "Ctrl+Q");
   menuBar()->insertMenu(first, file);

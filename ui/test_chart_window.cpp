@@ -181,10 +181,12 @@ void TestChartWindow::BuildControls() {
   new UpDown(this, "UpDown1", c.lpi_edit, 40);
 
   // Lines and step: fixed for the person, hidden as they always were.
-  const QList<QWidget*> hidden = {
-      Label(this, "Label4", Texts::tr("Lines:"), 148), c.lines_edit = Edit(this, "Edit2", "11", 148),
-      new UpDown(this, "UpDown2", c.lines_edit, 11), Label(this, "Label5", Texts::tr("Step:"), 188),
-      c.step_edit = Edit(this, "Edit3", "10", 188), new UpDown(this, "UpDown3", c.step_edit, 10)};
+  const QList<QWidget*> hidden = {Label(this, "Label4", Texts::tr("Lines:"), 148),
+                                  c.lines_edit = Edit(this, "Edit2", "11", 148),
+                                  new UpDown(this, "UpDown2", c.lines_edit, 11),
+                                  Label(this, "Label5", Texts::tr("Step:"), 188),
+                                  c.step_edit = Edit(this, "Edit3", "10", 188),
+                                  new UpDown(this, "UpDown3", c.step_edit, 10)};
   for (QWidget* widget : hidden) widget->setVisible(false);
 
   connect(Button(this, "Button5", Texts::tr("&Create"), 236), &QPushButton::clicked, this,
@@ -206,8 +208,9 @@ void TestChartWindow::BuildControls() {
   c.row_box->setGeometry(kBoxLeft, 436, kBoxWidth, kBoxHeight);
   c.row_box->setToolTip(Texts::tr("The row that looks even through the lens sheet"));
   QPushButton* use = Button(this, "UseRowButton", Texts::tr("Use this pitch"), 466);
-  use->setToolTip(Texts::tr("The main window's lens pitch becomes this row's and its output "
-                                 "resolution the chart's DPI"));
+  use->setToolTip(
+      Texts::tr("The main window's lens pitch becomes this row's and its output "
+                "resolution the chart's DPI"));
   connect(use, &QPushButton::clicked, this, &TestChartWindow::OnUseRow);
 
   // A Create of a large chart takes seconds: its progress and a way out.

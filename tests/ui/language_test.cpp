@@ -71,7 +71,8 @@ class LanguageTest : public QObject {
   void WithoutTranslationTheTextsAreTheDocumentedOnes() {
     MainWindow window(dir_ / "plain", {});
     QCOMPARE(MergeText(window), QStringLiteral("&Merge"));
-    QCOMPARE(window.findChild<QPushButton*>(QStringLiteral("Button22"))->text(), QString::fromUtf8("裁切"));
+    QCOMPARE(window.findChild<QPushButton*>(QStringLiteral("Button22"))->text(),
+             QString::fromUtf8("裁切"));
     QCOMPARE(MenuTitles(window), (QStringList{"&File", "&Photos", "&Edit", "&Tools", "&Press"}));
   }
 
@@ -81,14 +82,16 @@ class LanguageTest : public QObject {
     QCOMPARE(MergeText(window), QString::fromUtf8("合成(&M)"));
     const QStringList menus = MenuTitles(window);
     QCOMPARE(menus.size(), 5);
-    for (const QString& title : menus) QVERIFY2(!title.contains(QRegularExpression("[a-z]{2}")), qPrintable(title));
+    for (const QString& title : menus)
+      QVERIFY2(!title.contains(QRegularExpression("[a-z]{2}")), qPrintable(title));
   }
 
   void EnglishGivesTheChineseTextsInEnglish() {
     Load(Language::English);
     MainWindow window(dir_ / "en", {});
     QCOMPARE(MergeText(window), QStringLiteral("&Merge"));
-    QCOMPARE(window.findChild<QPushButton*>(QStringLiteral("Button22"))->text(), QStringLiteral("Frame"));
+    QCOMPARE(window.findChild<QPushButton*>(QStringLiteral("Button22"))->text(),
+             QStringLiteral("Frame"));
   }
 
   void LogicMessagesTranslateTheirFixedPart_data() {
@@ -96,11 +99,13 @@ class LanguageTest : public QObject {
     QTest::addColumn<QString>("chinese");
     QTest::newRow("whole") << "Merged!" << QString::fromUtf8("合成完毕！");
     QTest::newRow("error box's full stop") << "Out of memory." << QString::fromUtf8("内存不足。");
-    QTest::newRow("details kept") << QString::fromUtf8("打印机DPI设置不对! (printer 600 dpi, chart 1200 dpi)")
-                                  << QString::fromUtf8("打印机DPI设置不对！ (printer 600 dpi, chart 1200 dpi)");
+    QTest::newRow("details kept")
+        << QString::fromUtf8("打印机DPI设置不对! (printer 600 dpi, chart 1200 dpi)")
+        << QString::fromUtf8("打印机DPI设置不对！ (printer 600 dpi, chart 1200 dpi)");
     QTest::newRow("formatted stays") << "Every photo slot is filled. Replace the photo in slot 3?"
                                      << "Every photo slot is filled. Replace the photo in slot 3?";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("empty") << ""
+                           << "";
   }
   void LogicMessagesTranslateTheirFixedPart() {
     QFETCH(QString, message);
@@ -115,11 +120,13 @@ class LanguageTest : public QObject {
     MainWindow window(dir_ / "names", {});
     int checked = 0;
     for (QWidget* control : window.findChildren<QWidget*>()) {
-      const bool named_kind = qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+      const bool named_kind = qobject_cast<QAbstractButton*>(control) ||
+                              qobject_cast<QLineEdit*>(control) ||
                               qobject_cast<QComboBox*>(control);
       // Controls of the side windows and dialogs, Qt's own (the menu bar's
       // overflow arrow) and the edit inside a spin box are theirs.
-      if (!named_kind || control->window() != &window || control->objectName().startsWith(QLatin1String("qt_")) ||
+      if (!named_kind || control->window() != &window ||
+          control->objectName().startsWith(QLatin1String("qt_")) ||
           qobject_cast<QAbstractSpinBox*>(control->parent()))
         continue;
       ++checked;
@@ -128,7 +135,10 @@ class LanguageTest : public QObject {
     QVERIFY(checked > 40);
     QCOMPARE(window.findChild<QWidget*>(QStringLiteral("RadioButton4"))->accessibleName(),
              QString::fromUtf8("纵向条纹（横幅）"));
-    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("GroupBox1"))->findChild<QWidget*>(QStringLiteral("Button1"))->accessibleName(), QString::fromUtf8("照片位置 1"));
+    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("GroupBox1"))
+                 ->findChild<QWidget*>(QStringLiteral("Button1"))
+                 ->accessibleName(),
+             QString::fromUtf8("照片位置 1"));
   }
 };
 

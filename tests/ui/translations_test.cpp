@@ -31,7 +31,8 @@ Messages Read(const QString& path) {
       source = xml.readElementText();
       read.sources.insert(source);
     } else if (xml.name() == QLatin1String("translation")) {
-      const bool unfinished = xml.attributes().value(QLatin1String("type")).toString() == QLatin1String("unfinished");
+      const bool unfinished =
+          xml.attributes().value(QLatin1String("type")).toString() == QLatin1String("unfinished");
       if (unfinished || xml.readElementText().isEmpty()) read.faults << source;
     }
   }
@@ -67,8 +68,10 @@ class TranslationsTest : public QObject {
   void BothFilesTranslateTheSameTexts() {
     const Messages english = Read(QStringLiteral(LENTI_TS_DIR "/vexaro_en.ts"));
     const Messages chinese = Read(QStringLiteral(LENTI_TS_DIR "/vexaro_zh_CN.ts"));
-    QVERIFY2(Missing(english.sources, chinese.sources).isEmpty(), "texts only the English file has");
-    QVERIFY2(Missing(chinese.sources, english.sources).isEmpty(), "texts only the Chinese file has");
+    QVERIFY2(Missing(english.sources, chinese.sources).isEmpty(),
+             "texts only the English file has");
+    QVERIFY2(Missing(chinese.sources, english.sources).isEmpty(),
+             "texts only the Chinese file has");
   }
 
   void TheFilesHoldEveryTextOfTheWindows() {
@@ -76,14 +79,15 @@ class TranslationsTest : public QObject {
     const QString found = out.filePath(QStringLiteral("found.ts"));
     QProcess lupdate;
     lupdate.setWorkingDirectory(QStringLiteral(LENTI_SOURCE_DIR));
-    lupdate.start(QStringLiteral(LENTI_LUPDATE), {"-silent", "-no-obsolete", "-locations", "none", "-I", ".", "ui",
-                                                   "-ts", found});
+    lupdate.start(QStringLiteral(LENTI_LUPDATE),
+                  {"-silent", "-no-obsolete", "-locations", "none", "-I", ".", "ui", "-ts", found});
     QVERIFY(lupdate.waitForFinished(120000));
     QCOMPARE(lupdate.exitCode(), 0);
     const Messages windows = Read(found);
     QVERIFY(windows.sources.size() > 100);
     for (const QString& file : kFiles) {
-      const QStringList missing = Missing(windows.sources, Read(QStringLiteral(LENTI_TS_DIR "/") + file).sources);
+      const QStringList missing =
+          Missing(windows.sources, Read(QStringLiteral(LENTI_TS_DIR "/") + file).sources);
       QVERIFY2(missing.isEmpty(), qPrintable(file + ": " + missing.join(" | ")));
     }
   }
