@@ -8,6 +8,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
@@ -15,11 +16,14 @@
 #include "core/work_dir.h"
 #include "core/work_dir_lock.h"
 #include "ui/guard.h"
+#include "ui/language.h"
 #include "ui/main_window.h"
 #include "ui/about_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // One language for the whole run, before any window is made.
+  lenti::ui::InstallTranslations(app, lenti::ui::LanguageFor(QLocale::system().uiLanguages()));
   // Message and error boxes carry an empty title, and no program name is
   // added to window titles.
   QGuiApplication::setApplicationDisplayName(QString(""));

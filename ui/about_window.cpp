@@ -12,6 +12,7 @@
 
 #include "ui/artwork.h"
 #include "ui/picture_view.h"
+#include "ui/texts.h"
 #include "ui/web_address.h"
 #include "ui/widget_helpers.h"
 
@@ -67,7 +68,7 @@ void CentreOnDesktop(QWidget& window) {
 AboutWindow::AboutWindow(AboutMode mode, QWidget* parent, int timer_ms)
     : QWidget(parent, AboutFlags(mode)), mode_(mode) {
   setObjectName(QStringLiteral("About"));
-  setWindowTitle(QStringLiteral("About"));
+  setWindowTitle(Texts::tr("About"));
   // "&About" makes a new window each time; it goes when closed. The
   // splash lives on the stack of the start-up.
   setAttribute(Qt::WA_DeleteOnClose, mode == AboutMode::About);

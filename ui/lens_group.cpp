@@ -13,6 +13,7 @@
 #include "delivery/press_settings.h"
 #include "interlace/lens_input.h"
 #include "ui/guard.h"
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 
 namespace lenti::ui {
@@ -33,8 +34,8 @@ constexpr FieldKey kFields[] = {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-QLabel* Caption(QWidget* parent, const char* name, const char* text) {
-  return Named(new QLabel(QString::fromUtf8(text), parent), name);
+QLabel* Caption(QWidget* parent, const char* name, const QString& text) {
+  return Named(new QLabel(text, parent), name);
 }
 
 QComboBox* ListBox(QWidget* parent, const char* name, const QStringList& entries, bool editable, int width) {
@@ -62,7 +63,7 @@ void ShowIn(QComboBox* box, const QString& text) {
 }  // namespace
 
 LensGroup::LensGroup(LensSettings& lens, Dialogs& dialogs, QWidget* parent)
-    : QGroupBox(QStringLiteral("Lens"), parent), lens_(lens), dialogs_(dialogs) {
+    : QGroupBox(Texts::tr("Lens"), parent), lens_(lens), dialogs_(dialogs) {
   setObjectName(QStringLiteral("LensGroup"));
   Build();
   ShowSettings();
@@ -83,26 +84,28 @@ void LensGroup::Build() {
                                kMaxLensPitch.Text() + ", up to 4 decimals"));
   dpi_box_ = ListBox(this, "LensDpiBox",
                      {kNearest300Text, "300", "360", "600", "720", "1200", "1440", "2400"}, true, 140);
-  dpi_box_->setToolTip(QStringLiteral("The printer's own resolution (72 to 4800 dpi), or the resolution "
-                                      "nearest to 300 dpi that gives whole strips"));
+  dpi_box_->setToolTip(
+      Texts::tr("The printer's own resolution (72 to 4800 dpi), or the resolution "
+                "nearest to 300 dpi that gives whole strips"));
   phase_edit_ = Edit(this, "LensPhaseEdit", 52);
-  phase_edit_->setToolTip(QStringLiteral("Where the first lens starts: -0.5 to 0.5 of a lens"));
+  phase_edit_->setToolTip(Texts::tr("Where the first lens starts: -0.5 to 0.5 of a lens"));
   width_edit_ = Edit(this, "LensWidthEdit", 46);
   height_edit_ = Edit(this, "LensHeightEdit", 46);
-  width_edit_->setToolTip(QStringLiteral("Picture width upright, in cm"));
-  height_edit_->setToolTip(QStringLiteral("Picture height upright, in cm"));
+  width_edit_->setToolTip(Texts::tr("Picture width upright, in cm"));
+  height_edit_->setToolTip(Texts::tr("Picture height upright, in cm"));
   sampling_box_ = ListBox(this, "LensSamplingBox", {"nearest", "area average"}, false, 110);
-  sampling_box_->setToolTip(QStringLiteral("Area average: each pixel averages the photo pixels it "
-                                           "covers (no aliasing in the strips)"));
+  sampling_box_->setToolTip(
+      Texts::tr("Area average: each pixel averages the photo pixels it "
+                "covers (no aliasing in the strips)"));
 
-  grid->addWidget(Caption(this, "LensPitchCaption", "Pitch (lpi):"), 0, 0);
+  grid->addWidget(Caption(this, "LensPitchCaption", Texts::tr("Pitch (lpi):")), 0, 0);
   grid->addWidget(pitch_box_, 0, 1);
-  grid->addWidget(Caption(this, "LensDpiCaption", "Output:"), 0, 2);
+  grid->addWidget(Caption(this, "LensDpiCaption", Texts::tr("Output:")), 0, 2);
   grid->addWidget(dpi_box_, 0, 3);
-  grid->addWidget(Caption(this, "LensPhaseCaption", "Phase:"), 0, 4);
+  grid->addWidget(Caption(this, "LensPhaseCaption", Texts::tr("Phase:")), 0, 4);
   grid->addWidget(phase_edit_, 0, 5);
 
-  grid->addWidget(Caption(this, "LensSizeCaption", "Size (cm):"), 1, 0);
+  grid->addWidget(Caption(this, "LensSizeCaption", Texts::tr("Size (cm):")), 1, 0);
   auto* size = new QHBoxLayout;
   size->setSpacing(3);
   size->addWidget(width_edit_);
@@ -110,7 +113,7 @@ void LensGroup::Build() {
   size->addWidget(height_edit_);
   size->addStretch(1);
   grid->addLayout(size, 1, 1);
-  grid->addWidget(Caption(this, "LensSamplingCaption", "Sampling:"), 1, 2);
+  grid->addWidget(Caption(this, "LensSamplingCaption", Texts::tr("Sampling:")), 1, 2);
   grid->addWidget(sampling_box_, 1, 3);
 
   readout_ = Caption(this, "LensReadout", "");

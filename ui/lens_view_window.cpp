@@ -21,6 +21,7 @@
 #include "finishing/text_overlay.h"
 #include "ui/guard.h"
 #include "ui/picture_view.h"
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 
 namespace lenti::ui {
@@ -67,7 +68,7 @@ LensViewWindow::LensViewWindow(const MakerState& state, Dialogs& dialogs, QWidge
     : QWidget(parent), state_(state), dialogs_(dialogs) {
   setObjectName(QStringLiteral("LensViewWindow"));
   setWindowFlags(SideWindowFlags(Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
-  setWindowTitle(QStringLiteral("View through lens"));
+  setWindowTitle(Texts::tr("View through lens"));
   BuildControls();
   // Most of the screen: the view is the point of the window.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -89,7 +90,7 @@ void LensViewWindow::BuildControls() {
   angle_caption_ = Named(new QLabel(this), "AngleCaption");
   angle_caption_->setMinimumWidth(angle_caption_->fontMetrics().horizontalAdvance(
       QStringLiteral("Angle 0.000: frame 16 of 16  ")));
-  play_button_ = Named(new QPushButton(QStringLiteral("&Play"), this), "PlayButton");
+  play_button_ = Named(new QPushButton(Texts::tr("&Play"), this), "PlayButton");
   play_button_->setCheckable(true);
 
   pitch_edit_ = Named(new QLineEdit(this), "SheetPitchEdit");
@@ -99,23 +100,23 @@ void LensViewWindow::BuildControls() {
   phase_slider_->setRange(-kPhaseSteps / 2, kPhaseSteps / 2);
   phase_slider_->setPageStep(kPhaseSteps / 20);
   phase_caption_ = Named(new QLabel(this), "PhaseCaption");
-  auto* reset = Named(new QPushButton(QStringLiteral("&Reset"), this), "ResetSheetButton");
+  auto* reset = Named(new QPushButton(Texts::tr("&Reset"), this), "ResetSheetButton");
   lens_caption_ = Named(new QLabel(this), "LensCaption");
   fault_caption_ = Named(new QLabel(this), "SheetFaultCaption");
   fault_caption_->setStyleSheet(QStringLiteral("color: #b00000"));
 
   auto* angle_row = new QHBoxLayout;
-  angle_row->addWidget(new QLabel(QStringLiteral("Angle:"), this));
+  angle_row->addWidget(new QLabel(Texts::tr("Angle:"), this));
   angle_row->addWidget(angle_slider_, 1);
   angle_row->addWidget(angle_caption_);
   angle_row->addWidget(play_button_);
 
   auto* sheet_row = new QHBoxLayout;
-  sheet_row->addWidget(new QLabel(QStringLiteral("Sheet pitch (LPI):"), this));
+  sheet_row->addWidget(new QLabel(Texts::tr("Sheet pitch (LPI):"), this));
   sheet_row->addWidget(pitch_edit_);
   sheet_row->addWidget(pitch_error_);
   sheet_row->addSpacing(16);
-  sheet_row->addWidget(new QLabel(QStringLiteral("Phase:"), this));
+  sheet_row->addWidget(new QLabel(Texts::tr("Phase:"), this));
   sheet_row->addWidget(phase_slider_, 1);
   sheet_row->addWidget(phase_caption_);
   sheet_row->addWidget(reset);
@@ -203,7 +204,7 @@ void LensViewWindow::OnPitchEdited() {
   // Read and ranged as every pitch is; a fault is shown, never a message box.
   const std::optional<LensPitch> pitch = ReadLensPitch(pitch_edit_->text().toStdString());
   if (!pitch) {
-    fault_ = QStringLiteral("The sheet pitch must be a number of lines per inch, such as 21.25");
+    fault_ = Texts::tr("The sheet pitch must be a number of lines per inch, such as 21.25");
   } else if (!InLensPitchRange(*pitch)) {
     fault_ = Text("The sheet pitch must lie between " + LensPitchRangeText() + " lpi");
   } else {
@@ -221,7 +222,7 @@ void LensViewWindow::OnPhaseChanged() {
 }
 
 void LensViewWindow::OnPlay(bool playing) {
-  play_button_->setText(playing ? QStringLiteral("&Stop") : QStringLiteral("&Play"));
+  play_button_->setText(playing ? Texts::tr("&Stop") : Texts::tr("&Play"));
   if (playing) {
     play_timer_->start();
   } else {

@@ -27,6 +27,7 @@
 #include "intake/onion_skin.h"
 #include "intake/slots.h"
 #include "ui/about_window.h"
+#include "ui/accessible_names.h"
 #include "ui/background_work.h"
 #include "ui/crop_shape.h"
 #include "ui/guard.h"
@@ -36,6 +37,7 @@
 #include "ui/preferences_layout.h"
 #include "ui/print_preview.h"
 #include "ui/test_chart_window.h"
+#include "ui/texts.h"
 #include "ui/web_address.h"
 #include "ui/window_fit.h"
 
@@ -44,7 +46,7 @@ namespace lenti::ui {
 MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* parent)
     : QMainWindow(parent), work_dir_(std::move(work_dir)) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Vexaro Photo Maker V1.10"));
+  setWindowTitle(Texts::tr("Vexaro Photo Maker V1.10"));
   // A single border: the size follows the desktop, not the person.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -72,6 +74,7 @@ MainWindow::MainWindow(std::string work_dir, QtDialogs::Hooks hooks, QWidget* pa
 
   test_chart_ = new TestChartWindow(state_, *dialogs_, printer_, this);
   test_chart_->setWindowFlag(Qt::Window, true);  // its own window, hidden until asked for
+  NameControlsForAccessibility(*this);
   test_chart_->hide();
   // Never two commands at once across both windows: one worker for both.
   test_chart_->ShareBackgroundWork(*background_);

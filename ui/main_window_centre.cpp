@@ -12,6 +12,7 @@
 
 #include "ui/main_window.h"
 #include "ui/test_chart_window.h"
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 
 namespace lenti::ui {
@@ -31,9 +32,9 @@ QWidget* MainWindow::BuildCentreBand() {
   progress_bar_->setTextVisible(false);
   progress_bar_->setFixedHeight(17);
   bottom->addWidget(progress_bar_, 1);
-  cancel_button_ = Named(new QPushButton(QStringLiteral("Cancel"), band), "CancelButton");
+  cancel_button_ = Named(new QPushButton(Texts::tr("Cancel"), band), "CancelButton");
   cancel_button_->setFixedHeight(17);
-  cancel_button_->setToolTip(QStringLiteral("Stop the work (Esc); everything stays as it was"));
+  cancel_button_->setToolTip(Texts::tr("Stop the work (Esc); everything stays as it was"));
   cancel_button_->hide();
   connect(cancel_button_, &QPushButton::clicked, this, &MainWindow::OnCancelWork);
   bottom->addWidget(cancel_button_);

@@ -13,6 +13,7 @@
 #include "ui/guard.h"
 #include "ui/lens_group.h"
 #include "ui/main_window.h"
+#include "ui/texts.h"
 
 namespace lenti::ui {
 namespace {
@@ -30,32 +31,34 @@ QAction* Checkable(QMenu* menu, const char* name, const QString& text) {
 }  // namespace
 
 void MainWindow::BuildPressMenu() {
-  QMenu* press = menuBar()->addMenu(QStringLiteral("&Press"));
+  QMenu* press = menuBar()->addMenu(Texts::tr("&Press"));
   press->setObjectName(QStringLiteral("PressMenu"));
-  soft_proof_action_ = Checkable(press, "SoftProofAction", QStringLiteral("Soft proof"));
-  gamut_action_ = Checkable(press, "GamutWarningAction", QStringLiteral("Mark colours the press cannot print"));
+  soft_proof_action_ = Checkable(press, "SoftProofAction", Texts::tr("Soft proof"));
+  gamut_action_ =
+      Checkable(press, "GamutWarningAction", Texts::tr("Mark colours the press cannot print"));
   connect(soft_proof_action_, &QAction::toggled, this, [this] { OnSoftProofChanged(); });
   connect(gamut_action_, &QAction::toggled, this, [this] { OnSoftProofChanged(); });
   press->addSeparator();
-  QAction* profile = press->addAction(QStringLiteral("Press profile..."));
+  QAction* profile = press->addAction(Texts::tr("Press profile..."));
   profile->setObjectName(QStringLiteral("PressProfileAction"));
   connect(profile, &QAction::triggered, this, [this] { Run([&] { ChoosePressProfile(state_, *dialogs_); }); });
-  default_profile_action_ = Checkable(press, "DefaultPressProfileAction", QStringLiteral("Default press profile"));
+  default_profile_action_ =
+      Checkable(press, "DefaultPressProfileAction", Texts::tr("Default press profile"));
   connect(default_profile_action_, &QAction::triggered, this, [this] { Run([&] { SetPressProfile(state_, ""); }); });
   auto* intents = new QActionGroup(this);
-  perceptual_action_ = Checkable(press, "PerceptualIntentAction", QStringLiteral("Perceptual"));
-  relative_action_ = Checkable(press, "RelativeIntentAction", QStringLiteral("Relative colorimetric"));
+  perceptual_action_ = Checkable(press, "PerceptualIntentAction", Texts::tr("Perceptual"));
+  relative_action_ = Checkable(press, "RelativeIntentAction", Texts::tr("Relative colorimetric"));
   for (QAction* action : {perceptual_action_, relative_action_}) intents->addAction(action);
   connect(perceptual_action_, &QAction::triggered, this,
           [this] { Run([&] { SetPressIntent(state_, PressIntent::Perceptual); }); });
   connect(relative_action_, &QAction::triggered, this,
           [this] { Run([&] { SetPressIntent(state_, PressIntent::RelativeColorimetric); }); });
   press->addSeparator();
-  QMenu* bleed = press->addMenu(QStringLiteral("Bleed"));
+  QMenu* bleed = press->addMenu(Texts::tr("Bleed"));
   bleed->setObjectName(QStringLiteral("BleedMenu"));
   auto* bleeds = new QActionGroup(this);
   for (const double mm : kBleedChoicesMm) {
-    QAction* action = bleed->addAction(mm == 0 ? QStringLiteral("None") : QStringLiteral("%1 mm").arg(mm));
+    QAction* action = bleed->addAction(mm == 0 ? Texts::tr("None") : Texts::tr("%1 mm").arg(mm));
     action->setObjectName(QStringLiteral("Bleed%1Action").arg(mm));
     action->setCheckable(true);
     action->setData(mm);
@@ -63,10 +66,11 @@ void MainWindow::BuildPressMenu() {
     connect(action, &QAction::triggered, this, [this, mm] { Run([&] { SetPressBleed(state_, mm); }); });
     bleed_actions_.push_back(action);
   }
-  black_text_action_ = Checkable(press, "BlackTextAction", QStringLiteral("Text in black ink only"));
+  black_text_action_ = Checkable(press, "BlackTextAction", Texts::tr("Text in black ink only"));
   connect(black_text_action_, &QAction::triggered, this,
           [this](bool on) { Run([&] { SetBlackText(state_, on); }); });
-  marks_action_ = Checkable(press, "PrintMarksAction", QStringLiteral("Print with crop and registration marks"));
+  marks_action_ =
+      Checkable(press, "PrintMarksAction", Texts::tr("Print with crop and registration marks"));
   connect(marks_action_, &QAction::triggered, this, [this](bool on) { Run([&] { SetPrintMarks(state_, on); }); });
 }
 

@@ -17,9 +17,9 @@
 #include "core/error.h"
 #include "core/file_io.h"
 #include "finishing/text_overlay.h"
+#include "intake/slots.h"
 #include "interlace/merge.h"
 #include "interlace/slot_job.h"
-#include "intake/slots.h"
 #include "job/job_file.h"
 #include "render/job_restore.h"
 #include "render/recovery.h"
@@ -28,13 +28,14 @@
 #include "ui/guard.h"
 #include "ui/lens_group.h"
 #include "ui/main_window.h"
+#include "ui/texts.h"
 
 namespace lenti::ui {
 
 namespace {
 
 constexpr int kRecentProjects = 8;
-const QString kDocumentedTitle = QStringLiteral("Vexaro Photo Maker V1.10");
+QString DocumentedTitle() { return Texts::tr("Vexaro Photo Maker V1.10"); }
 constexpr const char* kDropChangesQuestion = "The project has unsaved changes.\nDrop them?";
 constexpr const char* kRecoveryQuestion =
     "Vexaro Photo Maker did not close normally last time.\nRestore the work it had then?";
@@ -64,27 +65,30 @@ std::string WithProjectExtension(const std::string& path) {
 void MainWindow::BuildProjectCommands(QMenu* file) {
   QAction* first = file->actions().value(0);
   auto* project = new QMenu(this);
-  new_project_action_ = ProjectAction(project, "NewProjectAction", QStringLiteral("&New project"),
+  new_project_action_ = ProjectAction(project, "NewProjectAction", Texts::tr("&New project"),
                                       Keys(QKeySequence::New, "Ctrl+N"));
-  open_project_action_ = ProjectAction(project, "OpenProjectAction", QStringLiteral("&Open project..."),
+  open_project_action_ = ProjectAction(project, "OpenProjectAction", Texts::tr("&Open project..."),
                                        Keys(QKeySequence::Open, "Ctrl+O"));
-  recent_menu_ = new QMenu(QStringLiteral("Open &recent"), this);
+  recent_menu_ = new QMenu(Texts::tr("Open &recent"), this);
   recent_menu_->setObjectName(QStringLiteral("RecentProjectsMenu"));
-  save_project_action_ = ProjectAction(project, "SaveProjectAction", QStringLiteral("Save pro&ject"),
+  save_project_action_ = ProjectAction(project, "SaveProjectAction", Texts::tr("Save pro&ject"),
                                        Keys(QKeySequence::Save, "Ctrl+S"));
-  save_project_as_action_ = ProjectAction(project, "SaveProjectAsAction", QStringLiteral("Save project &as..."),
-                                          Keys(QKeySequence::SaveAs, "Ctrl+Shift+S"));
+  save_project_as_action_ =
+      ProjectAction(project, "SaveProjectAsAction", Texts::tr("Save project &as..."),
+                    Keys(QKeySequence::SaveAs, "Ctrl+Shift+S"));
   for (QAction* action : {new_project_action_, open_project_action_}) file->insertAction(first, action);
   file->insertMenu(first, recent_menu_);
   for (QAction* action : {save_project_action_, save_project_as_action_}) file->insertAction(first, action);
   file->insertSeparator(first);
 
   QAction* tools = menuBar()->actions().value(2);
-  auto* edit = new QMenu(QStringLiteral("&Edit"), this);
+  auto* edit = new QMenu(Texts::tr("&Edit"), this);
   edit->setObjectName(QStringLiteral("EditMenu"));
-  undo_action_ = ProjectAction(edit, "UndoAction", QStringLiteral("&Undo"), Keys(QKeySequence::Undo, "Ctrl+Z"));
-  redo_action_ = ProjectAction(edit, "RedoAction", QStringLiteral("&Redo"),
-                               {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+  undo_action_ =
+      ProjectAction(edit, "UndoAction", Texts::tr("&Undo"), Keys(QKeySequence::Undo, "Ctrl+Z"));
+  redo_action_ = ProjectAction(
+      edit, "RedoAction", Texts::tr("&Redo"),
+      {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
   menuBar()->insertMenu(tools, edit);
 
   connect(new_project_action_, &QAction::triggered, this, &MainWindow::OnNewProject);
@@ -135,11 +139,12 @@ void MainWindow::UpdateProjectCommands() {
   redo_action_->setEnabled(idle && history_.CanRedo());
   const bool modified = ProjectModified();
   if (project_path_.empty() && !modified) {
-    setWindowTitle(kDocumentedTitle);
+    setWindowTitle(DocumentedTitle());
   } else {
-    const QString name = project_path_.empty() ? QStringLiteral("Untitled")
-                                               : QFileInfo(QString::fromStdString(project_path_)).fileName();
-    setWindowTitle(name + QStringLiteral("[*] - ") + kDocumentedTitle);
+    const QString name = project_path_.empty()
+                             ? Texts::tr("Untitled")
+                             : QFileInfo(QString::fromStdString(project_path_)).fileName();
+    setWindowTitle(name + QStringLiteral("[*] - ") + DocumentedTitle());
   }
   setWindowModified(modified);
 }

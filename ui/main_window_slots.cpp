@@ -12,11 +12,12 @@
 #include "intake/import_work.h"
 #include "intake/slot_order.h"
 #include "intake/slots.h"
-#include "ui/guard.h"
 #include "ui/background_work.h"
+#include "ui/guard.h"
 #include "ui/main_window.h"
 #include "ui/slot_mark.h"
 #include "ui/slot_strip.h"
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 
 namespace lenti::ui {
@@ -54,28 +55,29 @@ void MainWindow::BuildSlotCommands() {
 
   // File and Photos come before the menus already there.
   QAction* first = menuBar()->actions().value(0);
-  auto* file = new QMenu(QStringLiteral("&File"), this);
+  auto* file = new QMenu(Texts::tr("&File"), this);
   file->setObjectName(QStringLiteral("FileMenu"));
   // The standard Open and Save keys belong to the project; the photos and
   // the picture have keys of their own.
-  open_action_ = file->addAction(QStringLiteral("&Import photos..."));
+  open_action_ = file->addAction(Texts::tr("&Import photos..."));
   open_action_->setObjectName(QStringLiteral("OpenPhotosAction"));
   open_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
-  save_action_ = file->addAction(QStringLiteral("Save &picture..."));
+  save_action_ = file->addAction(Texts::tr("Save &picture..."));
   save_action_->setObjectName(QStringLiteral("SaveAction"));
   save_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
   for (QAction* action : {open_action_, save_action_}) action->setShortcutContext(Qt::WindowShortcut);
-  print_action_ = KeyedAction(file, "PrintAction", QStringLiteral("&Print..."), QKeySequence::Print, "Ctrl+P");
+  print_action_ =
+      KeyedAction(file, "PrintAction", Texts::tr("&Print..."), QKeySequence::Print, "Ctrl+P");
   file->addSeparator();
-  quit_action_ = KeyedAction(file, "QuitAction", QStringLiteral("E&xit"), QKeySequence::Quit, "Ctrl+Q");
+  quit_action_ = KeyedAction(file, "QuitAction", Texts::tr("E&xit"), QKeySequence::Quit, "Ctrl+Q");
   menuBar()->insertMenu(first, file);
 
-  auto* photos = new QMenu(QStringLiteral("&Photos"), this);
+  auto* photos = new QMenu(Texts::tr("&Photos"), this);
   photos->setObjectName(QStringLiteral("PhotosMenu"));
   photos->addAction(slot_strip_->ReverseAction());
-  remove_current_action_ = photos->addAction(QStringLiteral("&Remove photo"));
+  remove_current_action_ = photos->addAction(Texts::tr("&Remove photo"));
   remove_current_action_->setObjectName(QStringLiteral("RemoveCurrentPhotoAction"));
-  remove_current_action_->setToolTip(QStringLiteral("Empty the current slot"));
+  remove_current_action_->setToolTip(Texts::tr("Empty the current slot"));
   menuBar()->insertMenu(first, photos);
   BuildProjectCommands(file);
 

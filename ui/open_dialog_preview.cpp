@@ -1,4 +1,5 @@
 #include "ui/open_dialog_preview.h"
+#include "ui/texts.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
@@ -19,7 +20,7 @@ void ShowPreview(QLabel& preview, const QString& path) {
   const QSize full = reader.size();
   if (path.isEmpty() || !QFileInfo(path).isFile() || !full.isValid()) {
     preview.setPixmap(QPixmap());
-    preview.setText(QStringLiteral("No preview"));
+    preview.setText(Texts::tr("No preview"));
     return;
   }
   // Decoded at the preview's size (a JPEG is scaled while it is decoded).
@@ -27,15 +28,15 @@ void ShowPreview(QLabel& preview, const QString& path) {
   const QImage image = reader.read();
   if (image.isNull()) {
     preview.setPixmap(QPixmap());
-    preview.setText(QStringLiteral("No preview"));
+    preview.setText(Texts::tr("No preview"));
     return;
   }
   preview.setPixmap(QPixmap::fromImage(image));
-  preview.setToolTip(QStringLiteral("%1 x %2 px").arg(full.width()).arg(full.height()));
+  preview.setToolTip(Texts::tr("%1 x %2 px").arg(full.width()).arg(full.height()));
 }
 
 void AddOpenDialogPreview(QFileDialog& dialog) {
-  auto* preview = new QLabel(QStringLiteral("No preview"), &dialog);
+  auto* preview = new QLabel(Texts::tr("No preview"), &dialog);
   preview->setObjectName(QStringLiteral("OpenPicturePreview"));
   preview->setAlignment(Qt::AlignCenter);
   preview->setFixedSize(kPreviewSide + 8, kPreviewSide + 8);

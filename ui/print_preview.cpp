@@ -12,6 +12,7 @@
 #include "ui/guard.h"
 #include "ui/picture_view.h"
 #include "ui/qt_printer.h"
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 #include "ui/window_fit.h"
 
@@ -32,7 +33,7 @@ QFont WarningFont() {
 constexpr int kButtonTop = 432;
 constexpr int kButtonHeight = 25;
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, int left) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int left) {
   return PlacedButton(parent, name, text, QRect(left, kButtonTop, 75, kButtonHeight));
 }
 
@@ -42,7 +43,7 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
                            const PrintPreviewLayout& layout, QWidget* parent)
     : QDialog(parent), state_(state), dialogs_(dialogs), printer_(printer) {
   setObjectName(QStringLiteral("Printfrom"));
-  setWindowTitle(QStringLiteral("Print Preview"));
+  setWindowTitle(Texts::tr("Print Preview"));
   // Above the main window as its transient (a dialog with the main window as
   // parent), not above every program: the file dialog and the messages of
   // its own print come up over it.
@@ -63,7 +64,7 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
   QPalette palette = warning->palette();
   palette.setColor(QPalette::WindowText, Qt::red);
   warning->setPalette(palette);
-  warning->setText(layout.size_over ? QStringLiteral("Print size over!") : QString());
+  warning->setText(layout.size_over ? Texts::tr("Print size over!") : QString());
   warning->move(160, 80);
   warning->adjustSize();
 
@@ -72,9 +73,9 @@ PrintPreview::PrintPreview(MakerState& state, Dialogs& dialogs, PrinterPort& pri
   // down to the buttons, and the note wraps to as many lines as it needs.
   OuterFit::StartOuterSize(*this, QSize(485, 492 + PlaceResampleNote(layout.resample_note)));
 
-  connect(MakeButton(this, "Button1", "&Print", 224), &QPushButton::clicked, this,
+  connect(MakeButton(this, "Button1", Texts::tr("&Print"), 224), &QPushButton::clicked, this,
           &PrintPreview::OnPrint);
-  connect(MakeButton(this, "Button2", "&Cancel", 344), &QPushButton::clicked, this,
+  connect(MakeButton(this, "Button2", Texts::tr("&Cancel"), 344), &QPushButton::clicked, this,
           &PrintPreview::OnCancel);
 }
 

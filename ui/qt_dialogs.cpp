@@ -16,8 +16,10 @@
 #include <QTreeView>
 
 #include "delivery/picture_file.h"
+#include "ui/logic_text.h"
 #include "ui/open_dialog_preview.h"
 #include "ui/qt_printer.h"
+#include "ui/texts.h"
 
 namespace lenti::ui {
 namespace {
@@ -242,34 +244,34 @@ SaveChoice QtDialogs::AskSavePictureOrPress() {
 }
 
 std::string QtDialogs::AskOpenProfile() {
-  QFileDialog dialog(DialogParent(), QStringLiteral("Press Profile"));
+  QFileDialog dialog(DialogParent(), Texts::tr("Press Profile"));
   dialog.setObjectName(QStringLiteral("OpenProfileDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters({QStringLiteral("ICC profiles (*.icc *.icm)"), QStringLiteral("All files (*)")});
+  dialog.setNameFilters({Texts::tr("ICC profiles (*.icc *.icm)"), Texts::tr("All files (*)")});
   return LocalPath(RunFileDialog(dialog));
 }
 
 namespace {
 
-const QString kProjectFilter = QStringLiteral("Vexaro Photo Maker project (*.vexaro)");
+QString ProjectFilter() { return Texts::tr("Vexaro Photo Maker project (*.vexaro)"); }
 
 }  // namespace
 
 std::string QtDialogs::AskOpenProject() {
-  QFileDialog dialog(DialogParent(), QStringLiteral("Open Project"));
+  QFileDialog dialog(DialogParent(), Texts::tr("Open Project"));
   dialog.setObjectName(QStringLiteral("OpenProjectDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters({kProjectFilter, QStringLiteral("All files (*)")});
+  dialog.setNameFilters({ProjectFilter(), Texts::tr("All files (*)")});
   return LocalPath(RunFileDialog(dialog));
 }
 
 std::string QtDialogs::AskSaveProject(const std::string& suggested) {
-  QFileDialog dialog(DialogParent(), QStringLiteral("Save Project"));
+  QFileDialog dialog(DialogParent(), Texts::tr("Save Project"));
   dialog.setObjectName(QStringLiteral("SaveProjectDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilter(kProjectFilter);
+  dialog.setNameFilter(ProjectFilter());
   dialog.setDefaultSuffix(QStringLiteral("vexaro"));
   if (!suggested.empty()) dialog.selectFile(QFile::decodeName(suggested.c_str()));
   return LocalPath(RunFileDialog(dialog));
@@ -293,7 +295,7 @@ void QtDialogs::AskColour(Color& colour) {
   if (hooks.run_colour_dialog) {
     chosen = hooks.run_colour_dialog(initial);
   } else {
-    const QColor picked = QColorDialog::getColor(initial, DialogParent(), QStringLiteral("Text colour"));
+    const QColor picked = QColorDialog::getColor(initial, DialogParent(), Texts::tr("Text colour"));
     if (picked.isValid()) chosen = picked;
   }
   if (chosen && chosen->isValid())
@@ -302,7 +304,7 @@ void QtDialogs::AskColour(Color& colour) {
 }
 
 bool QtDialogs::AskYesNo(const std::string& question) {
-  const QString qtext = QString::fromStdString(question);
+  const QString qtext = LogicText(question);
   if (hooks.ask_yes_no) return hooks.ask_yes_no(qtext);
   return QMessageBox::question(DialogParent(), QString(), qtext, QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
@@ -317,14 +319,14 @@ bool QtDialogs::ShowPrinterSetup() {
 }
 
 void QtDialogs::ShowMessage(const std::string& text) {
-  const QString qtext = QString::fromStdString(text);
+  const QString qtext = LogicText(text);
   if (hooks.show_message) return hooks.show_message(qtext);
   QMessageBox box(QMessageBox::NoIcon, QString(), qtext, QMessageBox::Ok, DialogParent());
   box.exec();
 }
 
 void QtDialogs::ShowError(const std::string& text) {
-  const QString qtext = QString::fromStdString(text);
+  const QString qtext = LogicText(text);
   if (hooks.show_error) return hooks.show_error(qtext);
   QMessageBox::critical(DialogParent(), QString(), qtext);
 }

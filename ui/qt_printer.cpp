@@ -36,6 +36,7 @@
 #include "delivery/printer_resolution.h"
 #include "delivery/queued_job.h"
 #include "ui/picture_view.h"
+#include "ui/texts.h"
 
 namespace lenti::ui {
 namespace {
@@ -153,7 +154,7 @@ struct QtPrinterPort::Job {
 };
 
 QString QtPrinterPort::SetupButtonText(bool prints_at_once) {
-  return prints_at_once ? QStringLiteral("&Print") : QStringLiteral("Pre&view...");
+  return prints_at_once ? Texts::tr("&Print") : Texts::tr("Pre&view...");
 }
 
 QtPrinterPort::QtPrinterPort() : title_(ProgramName()) { SelectDefaultPrinter(); }
@@ -203,9 +204,9 @@ QString QtPrinterPort::AskPdfFile(const QString& suggested) {
   if (hooks.ask_pdf_file) return hooks.ask_pdf_file(suggested);
   // Above the window the print was started from (the preview stays on top).
   QWidget* active = QApplication::activeWindow();
-  QFileDialog dialog(active != nullptr ? active : dialog_parent_, QStringLiteral("Print to PDF file"));
+  QFileDialog dialog(active != nullptr ? active : dialog_parent_, Texts::tr("Print to PDF file"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
+  dialog.setNameFilter(Texts::tr("PDF files (*.pdf)"));
   dialog.setDefaultSuffix(QStringLiteral("pdf"));
   dialog.setDirectory(QFileInfo(suggested).absolutePath());
   dialog.selectFile(QFileInfo(suggested).fileName());

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include "ui/picture_view.h"
+#include "ui/texts.h"
 
 namespace lenti::ui {
 
@@ -44,7 +45,7 @@ SlotStrip::SlotStrip(QWidget* window, const std::array<QPushButton*, kSlotCount>
     : QObject(window), window_(window), buttons_(buttons), thumbnails_(thumbnails) {
   window_->setAcceptDrops(true);
   window_->installEventFilter(this);
-  reverse_action_ = new QAction(QStringLiteral("Reverse order"), this);
+  reverse_action_ = new QAction(Texts::tr("Reverse order"), this);
   reverse_action_->setObjectName(QStringLiteral("ReverseOrderAction"));
   connect(reverse_action_, &QAction::triggered, this, &SlotStrip::ReverseRequested);
   for (int index = 0; index < kSlotCount; ++index) {
@@ -53,7 +54,7 @@ SlotStrip::SlotStrip(QWidget* window, const std::array<QPushButton*, kSlotCount>
       widget->setAcceptDrops(true);
       widget->installEventFilter(this);
     }
-    auto* remove = new QAction(QStringLiteral("Remove photo"), thumbnails_[index]);
+    auto* remove = new QAction(Texts::tr("Remove photo"), thumbnails_[index]);
     remove->setObjectName(QStringLiteral("RemovePhotoAction%1").arg(slot));
     connect(remove, &QAction::triggered, this, [this, slot] { emit RemoveRequested(slot); });
     remove_actions_[index] = remove;

@@ -22,6 +22,7 @@
 #include "ui/picture_view.h"
 #include "ui/qt_main_view.h"
 #include "ui/qt_printer.h"
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 #include "ui/window_fit.h"
 
@@ -40,8 +41,8 @@ constexpr QRect kPanelAtStart(256, 16, 409, 505);
 constexpr int kPanelRightMargin = 694 - 256 - 409;
 constexpr int kPanelBottomMargin = 578 - 16 - 505;
 
-QLabel* Label(QWidget* parent, const char* name, const char* caption, int top) {
-  auto* label = Named(new QLabel(QString::fromUtf8(caption), parent), name);
+QLabel* Label(QWidget* parent, const char* name, const QString& caption, int top) {
+  auto* label = Named(new QLabel(caption, parent), name);
   label->move(kLabelLeft, top + 3);
   label->adjustSize();
   return label;
@@ -64,7 +65,7 @@ QLineEdit* Edit(QWidget* parent, const char* name, const char* text, int top) {
   return edit;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, int top) {
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, int top) {
   return PlacedButton(parent, name, caption, QRect(kBoxLeft, top, kBoxWidth, kButtonHeight));
 }
 
@@ -122,7 +123,7 @@ TestChartWindow::TestChartWindow(MakerState& state, Dialogs& dialogs, PrinterPor
   setObjectName(QStringLiteral("Testform"));
   // Its own sizeable window, above the main window.
   setWindowFlags(SideWindowFlags(Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
-  setWindowTitle(QStringLiteral("Test LPI"));
+  setWindowTitle(Texts::tr("Test LPI"));
   setFont(QFont(QStringLiteral("MS Sans Serif")));
   move(203, 104);
   // 694 x 578 outside, the window manager's frame included.
@@ -170,43 +171,46 @@ void TestChartWindow::SetScreenCursor(Cursor cursor) { SetApplicationCursor(curs
 void TestChartWindow::BuildControls() {
   controls_ = std::make_unique<Controls>();
   Controls& c = *controls_;
-  Label(this, "Label1", "Size:", 28);
+  Label(this, "Label1", Texts::tr("Size:"), 28);
   c.paper_box = DropDown(this, "ComboBox1", {"A4", "A3", "8' x 10'", ""}, 0, 28);
-  Label(this, "Label3", "DPI:", 68);
+  Label(this, "Label3", Texts::tr("DPI:"), 68);
   c.dpi_box = DropDown(this, "ComboBox2",
                          {"300", "360", "600", "720", "1200", "1440", "2400", "3600"}, 4, 68);
-  Label(this, "Label6", "LPI:", 108);
+  Label(this, "Label6", Texts::tr("LPI:"), 108);
   c.lpi_edit = Edit(this, "Edit1", "40", 108);
   new UpDown(this, "UpDown1", c.lpi_edit, 40);
 
   // Lines and step: fixed for the person, hidden as they always were.
-  const QList<QWidget*> hidden = {
-      Label(this, "Label4", "Lines:", 148), c.lines_edit = Edit(this, "Edit2", "11", 148),
-      new UpDown(this, "UpDown2", c.lines_edit, 11), Label(this, "Label5", "Step:", 188),
-      c.step_edit = Edit(this, "Edit3", "10", 188), new UpDown(this, "UpDown3", c.step_edit, 10)};
+  const QList<QWidget*> hidden = {Label(this, "Label4", Texts::tr("Lines:"), 148),
+                                  c.lines_edit = Edit(this, "Edit2", "11", 148),
+                                  new UpDown(this, "UpDown2", c.lines_edit, 11),
+                                  Label(this, "Label5", Texts::tr("Step:"), 188),
+                                  c.step_edit = Edit(this, "Edit3", "10", 188),
+                                  new UpDown(this, "UpDown3", c.step_edit, 10)};
   for (QWidget* widget : hidden) widget->setVisible(false);
 
-  connect(Button(this, "Button5", "&Create", 236), &QPushButton::clicked, this,
+  connect(Button(this, "Button5", Texts::tr("&Create"), 236), &QPushButton::clicked, this,
           &TestChartWindow::OnCreate);
-  connect(Button(this, "Button1", "&Save", 276), &QPushButton::clicked, this,
+  connect(Button(this, "Button1", Texts::tr("&Save"), 276), &QPushButton::clicked, this,
           &TestChartWindow::OnSave);
-  connect(Button(this, "Button2", "&Print", 316), &QPushButton::clicked, this,
+  connect(Button(this, "Button2", Texts::tr("&Print"), 316), &QPushButton::clicked, this,
           &TestChartWindow::OnPrint);
-  connect(Button(this, "Button4", "&Close", 356), &QPushButton::clicked, this,
+  connect(Button(this, "Button4", Texts::tr("&Close"), 356), &QPushButton::clicked, this,
           &TestChartWindow::OnClose);
-  QPushButton* reset = Button(this, "Button3", "&Reset", 396);
+  QPushButton* reset = Button(this, "Button3", Texts::tr("&Reset"), 396);
   reset->setVisible(false);
   connect(reset, &QPushButton::clicked, this, &TestChartWindow::OnReset);
 
   // The row that looked even through the sheet, picked from the list or
   // by a click on it in the preview, gives the main window's lens.
-  Label(this, "RowLabel", "Row:", 436);
+  Label(this, "RowLabel", Texts::tr("Row:"), 436);
   c.row_box = Named(new QComboBox(this), "RowBox");
   c.row_box->setGeometry(kBoxLeft, 436, kBoxWidth, kBoxHeight);
-  c.row_box->setToolTip(QStringLiteral("The row that looks even through the lens sheet"));
-  QPushButton* use = Button(this, "UseRowButton", "Use this pitch", 466);
-  use->setToolTip(QStringLiteral("The main window's lens pitch becomes this row's and its output "
-                                 "resolution the chart's DPI"));
+  c.row_box->setToolTip(Texts::tr("The row that looks even through the lens sheet"));
+  QPushButton* use = Button(this, "UseRowButton", Texts::tr("Use this pitch"), 466);
+  use->setToolTip(
+      Texts::tr("The main window's lens pitch becomes this row's and its output "
+                "resolution the chart's DPI"));
   connect(use, &QPushButton::clicked, this, &TestChartWindow::OnUseRow);
 
   // A Create of a large chart takes seconds: its progress and a way out.
@@ -214,8 +218,8 @@ void TestChartWindow::BuildControls() {
   c.progress_bar->setGeometry(kLabelLeft, 506, kBoxLeft + kBoxWidth - kLabelLeft, 17);
   c.progress_bar->setTextVisible(false);
   c.progress_bar->hide();
-  c.cancel_button = Button(this, "ChartCancelButton", "Cancel", 530);
-  c.cancel_button->setToolTip(QStringLiteral("Stop the chart (Esc); the previous chart stays"));
+  c.cancel_button = Button(this, "ChartCancelButton", Texts::tr("Cancel"), 530);
+  c.cancel_button->setToolTip(Texts::tr("Stop the chart (Esc); the previous chart stays"));
   c.cancel_button->hide();
   connect(c.cancel_button, &QPushButton::clicked, this, &TestChartWindow::OnCancelCreate);
 

@@ -27,8 +27,9 @@ inline Qt::WindowFlags SideWindowFlags(Qt::WindowFlags buttons) {
 }
 
 // A push button with a UTF-8 caption at a fixed place in its parent.
-inline QPushButton* PlacedButton(QWidget* parent, const char* name, const char* caption, QRect at) {
-  auto* button = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
+inline QPushButton* PlacedButton(QWidget* parent, const char* name, const QString& caption,
+                                 QRect at) {
+  auto* button = Named(new QPushButton(caption, parent), name);
   button->setGeometry(at);
   return button;
 }
