@@ -235,7 +235,7 @@ int main(int argc, char** argv) {
   for (int slot = 1; slot <= 3; ++slot) {
     job.frames.push_back(lenti::JobFrame{slot, "/nonexistent-vexaro-fuzz/photos/p" + std::to_string(slot) + ".jpg",
                                          "00112233445566a" + std::to_string(slot), lenti::Size{640, 480},
-                                         lenti::Rect{-8 * slot, 0, 400, 480}, lenti::FramePlacement{slot, -slot}});
+                                         lenti::Rect{-8 * slot, 0, 400, 480}, lenti::FramePlacement{static_cast<double>(slot), static_cast<double>(-slot)}});
   }
   Write(root + "/job/plain.vexaro", text(lenti::JobToJson(job, project)));
   job.mode = lenti::Mode::LandscapeColumns;
@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
                    {lenti::FinishingStep::Kind::Turn, {}},
                    {lenti::FinishingStep::Kind::BarsOff, {}}};
   job.pending_text = words;
-  job.output = lenti::JobOutput{"out.tif", "out.pdf"};
+  job.output = lenti::JobOutput{"out.tif", "out.pdf", {}};
   job.printer = lenti::PrinterProfile{1200, "Letter"};
   const std::string full = lenti::JobToJson(job, project);
   Write(root + "/job/full.vexaro", text(full));
