@@ -22,8 +22,11 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  // One language for the whole run, before any window is made.
-  lenti::ui::InstallTranslations(app, lenti::ui::LanguageFor(QLocale::system().uiLanguages()));
+  // One language for the whole run, before any window is made; the C locale
+  // (no language chosen) keeps the texts as they are written.
+  if (QLocale::system().language() != QLocale::C) {
+    lenti::ui::InstallTranslations(app, lenti::ui::LanguageFor(QLocale::system().uiLanguages()));
+  }
   // Message and error boxes carry an empty title, and no program name is
   // added to window titles.
   QGuiApplication::setApplicationDisplayName(QString(""));
