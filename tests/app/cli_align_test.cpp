@@ -12,6 +12,7 @@
 #include "aligned_scene.h"
 #include "app/cli_args.h"
 #include "app/cli_run.h"
+#include "run_cli.h"
 #include "core/file_io.h"
 #include "job/job_file.h"
 #include "temp_dir.h"
@@ -23,20 +24,9 @@ using lenti::testing::NoiseScene;
 using lenti::testing::ShotPlacement;
 using lenti::testing::TempDir;
 
-struct CliResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using lenti::testing::CliResult;
 
-CliResult Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  CliResult result;
-  result.status = RunCli(args, out, err, false);
-  result.out = out.str();
-  result.err = err.str();
-  return result;
-}
+CliResult Cli(const std::vector<std::string>& args) { return lenti::testing::RunCliCapture(args); }
 
 // The numbers after `key` on each line of `text`.
 std::vector<double> Values(const std::string& text, const std::string& key) {

@@ -17,6 +17,7 @@
 #include "job/job_file.h"
 
 #include "pattern_photos.h"
+#include "run_cli.h"
 #include "temp_dir.h"
 
 namespace lenti::cli {
@@ -28,11 +29,7 @@ using lenti::testing::Pattern;
 using lenti::testing::TempDir;
 using lenti::testing::WriteJpeg;
 
-struct CliResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using lenti::testing::CliResult;
 
 std::string Bytes(const std::string& path) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path);
@@ -48,14 +45,7 @@ class CliJob : public ::testing::Test {
   }
   const std::vector<std::string> Photos() const { return {dir_ / "a.jpg", dir_ / "b.bmp", dir_ / "c.jpg"}; }
 
-  static CliResult Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CliResult result;
-    result.status = RunCli(args, out, err, false);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-  }
+  static CliResult Cli(const std::vector<std::string>& args) { return lenti::testing::RunCliCapture(args); }
   // `merge` with a small print size (quick pictures), `options` and the photos.
   CliResult Merge(std::vector<std::string> args, const std::vector<std::string>& options) const {
     args.insert(args.begin(), "merge");
